@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+
+#include <wx/dialog.h>
+#include <wx/socket.h>
+#include <wx/timer.h>
+
+#include "model/Layout.h"
+#include "model/PanelState.h"
+
+#include "panel/PageRenderer.h"
+
+class PageArea;
+
+/// Socket event identifiers of the controller link and of the transfer.
+constexpr int kLinkSocketId = 3001;
+constexpr int kPageAreaId = 3002;
+constexpr int kTransferSocketId = 3003;
+
+/// The panel window. It stays open for the whole run: it owns the page area, the timers, the
+/// sockets and the configuration dialogs, and it ends the process when it is asked to close.
+class MainDialog : public wxDialog {
+  public:
+    /// Resets the layout and the panel state, asks for the layout folder, loads the layout and
+    /// builds the window. When the user cancels or the file is missing the process ends here;
+    /// under a test prompter the constructor then returns with StartedUp() false.
+    MainDialog(wxWindow* parent, wxWindowID id);
+    ~MainDialog() override;
+
+    bool StartedUp() const { return m_startedUp; }
+
+    /// Fits the window and the page area to the client area of the display that holds it.
+    void FitToDisplay();
+
+    /// Page operations: load the pictures of a page, compose it and show it.
+    void LoadPage(int page);
+    void BuildPageBackground(int page);
+    void LoadButtonImages(int page);
+    void DrawPage(int page);
+    void DrawButton(int page, int button, int look);
+    int LampLook(int page, int button) const;
+
+    /// Writes the layout file and tells the user when that did not work. Clears LayoutChanged
+    /// only after a complete store.
+    bool StoreLayoutAndReport();
+
+    PageArea* GetPageArea() const { return m_pageArea; }
+    PageRenderer& Renderer() { return *m_renderer; }
+
+  private:
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnPaint(wxPaintEvent& event);
+    void OnEraseBackground(wxEraseEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnScroll(wxScrollWinEvent& event);
+    void OnLinkTimer(wxTimerEvent& event);
+    void OnMoveTimer(wxTimerEvent& event);
+    void OnLinkSocket(wxSocketEvent& event);
+    void OnTransferSocket(wxSocketEvent& event);
+
+    /// Shows the message for a required picture that is missing and asks the window to close.
+    void ReportMissingPictures(const PageRenderer::MissingPictures& missing);
+
+    wxTimer MoveTimer;
+    wxTimer LinkTimer;
+    PageArea* m_pageArea = nullptr;
+    std::unique_ptr<PageRenderer> m_renderer;
+    bool m_startedUp = false;
+    bool m_initialised = false;
+    bool m_pageAreaBound = false;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+/// The panel window while it exists, else nullptr.
+MainDialog* GetMainDialog();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "model/Prompter.h"
+
+/// The running program's prompter: the toolkit's directory chooser and message boxes, and a
+/// process exit without any orderly shutdown.
+class WxPrompter : public Prompter {
+  public:
+    bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
+    void ShowMessage(const std::wstring& text) override;
+    Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    void ExitProcess(int code) override;
+};

@@ -1,0 +1,621 @@
+#include "model/File.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "model/NumberReading.h"
+#include "model/Paths.h"
+
+namespace {
+
+constexpr wchar_t kFileName[] = L"tvxdef.ini";
+/// Our temporary files: the prefix, then the six characters mkstemp fills in.
+constexpr std::string_view kTemporaryPrefix = ".tvxdef.ini.";
+constexpr std::size_t kTemporaryRandomChars = 6;
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+void AppendFormatted(std::string& out, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+void AppendFormatted(std::string& out, const char* format, ...) {
+    char buffer[160];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (length > 0) {
+        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
+    }
+}
+
+/// One byte per character; a character the file's ISO-8859-1 cannot hold becomes '?'.
+void AppendLatin1(std::string& out, const std::wstring& text) {
+    for (wchar_t c : text) {
+        const auto code = static_cast<std::uint32_t>(c);
+        out += code <= 0xFF ? static_cast<char>(code) : '?';
+    }
+}
+
+/// A text line: the formatted key and numbers, the text, the line end.
+void AppendTextLine(std::string& out, const std::wstring& text, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+void AppendTextLine(std::string& out, const std::wstring& text, const char* format, ...) {
+    char buffer[160];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (length > 0) {
+        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
+    }
+    AppendLatin1(out, text);
+    out += "\r\n";
+}
+
+/// The scale factor goes to the file in hundredths, truncated toward zero. A value that is
+/// a whole number of hundredths but not exactly representable (0.29 * 100 = 28.999...) must
+/// still give that number, so that what was read writes back unchanged.
+int ScalefactorHundredths(double factor) {
+    if (std::isnan(factor)) {
+        return 0;
+    }
+    const double hundredths = factor * 100.0;
+    const double nearest = std::round(hundredths);
+    const double kept = std::fabs(hundredths - nearest) < 1e-7 ? nearest : std::trunc(hundredths);
+    if (kept >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    if (kept <= static_cast<double>(INT_MIN)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(kept);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+std::wstring FromLatin1(std::string_view bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+    }
+    return text;
+}
+
+/// The value fields of one line, cut at offsets counted from the character after the key.
+/// The line still ends with its CR.
+class Fields {
+  public:
+    Fields(std::string_view line, std::size_t base) : m_line(line), m_base(base) {}
+
+    /// A fixed-width field; shortened at the end of the line, empty when it starts past it.
+    std::string_view Cut(std::size_t offset, std::size_t width) const {
+        const std::size_t start = m_base + offset;
+        return start >= m_line.size() ? std::string_view{} : m_line.substr(start, width);
+    }
+    int Number(std::size_t offset, std::size_t width) const {
+        return ReadLatin1Int(Cut(offset, width));
+    }
+    Colour ColourField(std::size_t offset) const {
+        return static_cast<Colour>(ReadLatin1Unsigned32(Cut(offset, 10)));
+    }
+    /// From the offset to the end of the line, without the final CR.
+    std::wstring Rest(std::size_t offset) const {
+        const std::size_t start = m_base + offset;
+        const std::size_t end = m_line.size() - 1;
+        return start >= end ? std::wstring{} : FromLatin1(m_line.substr(start, end - start));
+    }
+
+  private:
+    std::string_view m_line;
+    std::size_t m_base;
+};
+
+/// The page a page line names, or null when it names no slot of the tables.
+PageRecord* PageOf(const Fields& f, Layout& layout) {
+    const int page = f.Number(0, 3);
+    return Layout::IsPageSlot(page) ? &layout.Page(page) : nullptr;
+}
+
+/// The button a button line names (page, then button), or null when either is outside.
+ButtonRecord* ButtonOf(const Fields& f, Layout& layout) {
+    const int page = f.Number(0, 3);
+    const int button = f.Number(4, 3);
+    if (!Layout::IsPageSlot(page) || !Layout::IsButtonSlot(button)) {
+        return nullptr;
+    }
+    return &layout.Button(page, button);
+}
+
+void ReadAddress(const Fields& f, std::array<int, 4>& address) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        address[i] = f.Number(4 * i, 3);
+    }
+}
+
+struct Key {
+    std::string_view text;
+    void (*apply)(const Fields&, Layout&);
+};
+
+// Three-digit setting fields of a button, all read the same way.
+#define TVX_BUTTON_NUMBER(field)              \
+    [](const Fields& f, Layout& l) {          \
+        if (ButtonRecord* b = ButtonOf(f, l)) \
+            b->field = f.Number(8, 3);        \
+    }
+#define TVX_BUTTON_TEXT(field)                \
+    [](const Fields& f, Layout& l) {          \
+        if (ButtonRecord* b = ButtonOf(f, l)) \
+            b->field = f.Rest(8);             \
+    }
+
+/// The keys in the order the reader tests them; every key is tried on every line.
+const Key kKeys[] = {
+    {"Form_Password:", [](const Fields& f, Layout& l) { l.Form.Form_Password = f.Rest(0); }},
+    {"Destination_IP:", [](const Fields& f, Layout& l) { ReadAddress(f, l.Form.Destination_IP); }},
+    {"Transmit_IP:", [](const Fields& f, Layout& l) { ReadAddress(f, l.Form.Transmit_IP); }},
+    {"Form_GridX_GridY:",
+     [](const Fields& f, Layout& l) {
+         l.Form.GridX = f.Number(0, 3);
+         l.Form.GridY = f.Number(4, 3);
+     }},
+    {"Form_SizeX_SizeY:",
+     [](const Fields& f, Layout& l) {
+         l.Form.SizeX = f.Number(0, 4);
+         l.Form.SizeY = f.Number(5, 4);
+     }},
+    {"Form_PageStart:", [](const Fields& f, Layout& l) { l.Form.Form_PageStart = f.Number(0, 3); }},
+    {"Form_Scalefactor:",
+     [](const Fields& f, Layout& l) { l.Form.Form_Scalefactor = f.Number(0, 4) / 100.0; }},
+    {"Form_FullScreen:",
+     [](const Fields& f, Layout& l) { l.Form.Form_FullScreen = f.Number(0, 3); }},
+    {"Form_ConnectModus:",
+     [](const Fields& f, Layout& l) { l.Form.Form_ConnectModus = f.Number(0, 3); }},
+    {"Display_Off:", [](const Fields& f, Layout& l) { l.Form.Display_Off = f.Number(0, 3); }},
+    {"Display_Off_Dim:",
+     [](const Fields& f, Layout& l) { l.Form.Display_Off_Dim = f.Number(0, 3); }},
+    {"Display_Bright:", [](const Fields& f, Layout& l) { l.Form.Display_Bright = f.Number(0, 3); }},
+    {"Display_Bright_Dim:",
+     [](const Fields& f, Layout& l) { l.Form.Display_Bright_Dim = f.Number(0, 3); }},
+    {"Page_Button_Last:",
+     [](const Fields& f, Layout& l) {
+         // More buttons than a page has slots cannot be; fewer than none neither.
+         if (PageRecord* p = PageOf(f, l)) {
+             p->Button_Last = std::clamp(f.Number(4, 3), 0, kButtonSlots);
+         }
+     }},
+    {"Page_PageName:",
+     [](const Fields& f, Layout& l) {
+         if (PageRecord* p = PageOf(f, l))
+             p->PageName = f.Rest(4);
+     }},
+    {"Page_PageImage:",
+     [](const Fields& f, Layout& l) {
+         if (PageRecord* p = PageOf(f, l))
+             p->PageImage = f.Rest(4);
+     }},
+    {"Page_BackColor1_BackColor2:",
+     [](const Fields& f, Layout& l) {
+         if (PageRecord* p = PageOf(f, l)) {
+             p->BackColor1 = f.ColourField(4);
+             p->BackColor2 = f.ColourField(15);
+         }
+     }},
+    {"Page_Button_PosX_PosY:",
+     [](const Fields& f, Layout& l) {
+         if (ButtonRecord* b = ButtonOf(f, l)) {
+             b->PosX = f.Number(8, 4);
+             b->PosY = f.Number(13, 4);
+         }
+     }},
+    {"Page_Button_Text_On:",
+     [](const Fields& f, Layout& l) {
+         if (ButtonRecord* b = ButtonOf(f, l))
+             b->Text_On = File::UnescapeText(f.Rest(8));
+     }},
+    {"Page_Button_Text_Off:",
+     [](const Fields& f, Layout& l) {
+         if (ButtonRecord* b = ButtonOf(f, l))
+             b->Text_Off = File::UnescapeText(f.Rest(8));
+     }},
+    {"Page_Button_Font_Style:", TVX_BUTTON_NUMBER(Font_Style)},
+    {"Page_Button_Font_HorizAlign:", TVX_BUTTON_NUMBER(Font_HorizAlign)},
+    {"Page_Button_Font_Size:", TVX_BUTTON_NUMBER(Font_Size)},
+    {"Page_Button_Font_Family:", TVX_BUTTON_TEXT(Font_Family)},
+    {"Page_Button_Font_Color:",
+     [](const Fields& f, Layout& l) {
+         if (ButtonRecord* b = ButtonOf(f, l))
+             b->Font_Color = f.ColourField(8);
+     }},
+    {"Page_Button_Led:", TVX_BUTTON_NUMBER(Led)},
+    {"Page_Button_Taster:", TVX_BUTTON_NUMBER(Taster)},
+    {"Page_Button_Image_File_Off:", TVX_BUTTON_TEXT(Image_File_Off)},
+    {"Page_Button_Image_File_Press:", TVX_BUTTON_TEXT(Image_File_Press)},
+    {"Page_Button_Image_File_On:", TVX_BUTTON_TEXT(Image_File_On)},
+    {"Page_Button_Pageflip:", TVX_BUTTON_NUMBER(Pageflip)},
+    {"Page_Button_Inaktiv:", TVX_BUTTON_NUMBER(Inaktiv)},
+};
+
+#undef TVX_BUTTON_NUMBER
+#undef TVX_BUTTON_TEXT
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+/// Sets the reason of a failed store (with the system's words for `error_number`) and
+/// gives Failed.
+FileStatus Fail(std::string* error, const std::string& what, int error_number) {
+    if (error != nullptr) {
+        *error = what;
+        if (error_number != 0) {
+            *error += ": ";
+            *error += std::strerror(error_number);
+        }
+    }
+    return FileStatus::Failed;
+}
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+/// Writes every byte, going on after short writes and interruptions. Sets errno on failure.
+bool WriteAll(int fd, const std::string& bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, data, left);
+        if (done > 0) {
+            data += done;
+            left -= static_cast<std::size_t>(done);
+        } else if (done == 0) {
+            errno = EIO;
+            return false;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+/// Makes a rename inside `folder` durable. Gives errno, or 0 when done or when the file
+/// system cannot sync a folder at all.
+int SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int result = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        result = errno;
+    }
+    ::close(fd);
+    return result;
+}
+
+/// The temporary file of one store: closed and removed on every way out unless it was
+/// renamed into place.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const std::string& folder)
+        : m_path(folder + (folder.back() == '/' ? "" : "/") + std::string(kTemporaryPrefix) +
+                 std::string(kTemporaryRandomChars, 'X')) {
+        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
+    }
+    ~TemporaryFile() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        if (!m_placed && m_fd != kNeverCreated) {
+            ::unlink(m_path.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool Created() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
+    const std::string& Path() const { return m_path; }
+
+    /// Closes the file. A close is never retried, whatever it reports.
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = kClosed;
+        return ::close(fd) == 0;
+    }
+    void MarkPlaced() { m_placed = true; }
+
+  private:
+    static constexpr int kNeverCreated = -1;
+    static constexpr int kClosed = -2;
+    std::string m_path;
+    int m_fd = kNeverCreated;
+    bool m_placed = false;
+};
+
+bool IsOurTemporary(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomChars ||
+        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) {
+        return false;
+    }
+    const std::string_view random = name.substr(kTemporaryPrefix.size());
+    return std::all_of(random.begin(), random.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+}  // namespace
+
+std::string File::LayoutPath(const Layout& layout) {
+    return PathInFolder(layout.Form.LayoutDirectory, kFileName);
+}
+
+FileStatus File::LoadLayout(Layout& layout) const {
+    const std::string path = LayoutPath(layout);
+    if (!FileExists(path)) {
+        return FileStatus::Missing;
+    }
+    std::string bytes;
+    if (!ReadAll(path, bytes)) {
+        return FileStatus::Failed;
+    }
+    ParseLayout(bytes, layout);
+    return FileStatus::Ok;
+}
+
+FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
+    const std::string path = LayoutPath(layout);
+    struct stat old {};
+    if (::stat(path.c_str(), &old) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return FileStatus::Missing;
+        }
+        return Fail(error, "cannot examine " + path, errno);
+    }
+    if (!S_ISREG(old.st_mode)) {
+        return FileStatus::Missing;
+    }
+    // The old store opened the file itself for writing: a write-protected file stays as it is.
+    if (::access(path.c_str(), W_OK) != 0) {
+        return Fail(error, "cannot write " + path, errno);
+    }
+
+    const std::string bytes = FormatLayout(layout);
+    const std::string folder = FolderOf(path);
+    TemporaryFile temporary(folder);
+    if (!temporary.Created()) {
+        return Fail(error, "cannot create a temporary file in " + folder, errno);
+    }
+    if (!WriteAll(temporary.Descriptor(), bytes)) {
+        return Fail(error, "cannot write " + temporary.Path(), errno);
+    }
+    // Only a privileged process may hand the file back to its owner; for anyone else the
+    // new file is theirs already, as the old one was.
+    if (::fchown(temporary.Descriptor(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
+        return Fail(error, "cannot set the owner of " + temporary.Path(), errno);
+    }
+    if (::fchmod(temporary.Descriptor(), old.st_mode & 07777) != 0) {
+        return Fail(error, "cannot set the permissions of " + temporary.Path(), errno);
+    }
+    if (::fsync(temporary.Descriptor()) != 0) {
+        return Fail(error, "cannot sync " + temporary.Path(), errno);
+    }
+    if (!temporary.Close()) {
+        return Fail(error, "cannot close " + temporary.Path(), errno);
+    }
+    errno = 0;
+    if (!ReplaceFile(temporary.Path(), path)) {
+        return Fail(error, "cannot replace " + path, errno);
+    }
+    temporary.MarkPlaced();
+    // Without this a power cut can still bring back the old file, or no file at all.
+    if (const int sync_error = SyncFolder(folder); sync_error != 0) {
+        return Fail(error, "stored, but cannot sync the folder " + folder, sync_error);
+    }
+    return FileStatus::Ok;
+}
+
+bool File::ReplaceFile(const std::string& temporary, const std::string& target) const {
+    return ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+void File::RemoveStaleTemporaries(const std::wstring& directory) {
+    const std::string folder = directory.empty() ? std::string(".") : NativeName(directory);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsOurTemporary(entry->d_name)) {
+            stale.emplace_back(entry->d_name);
+        }
+    }
+    for (const std::string& name : stale) {
+        ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+std::wstring File::EscapeText(const std::wstring& text) {
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c == L'\r') {
+            escaped += L"\\d";
+        } else if (c == L'\n') {
+            escaped += L"\\a";
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::wstring File::UnescapeText(const std::wstring& text) {
+    // A replaced pair becomes a CR or LF, which never starts another pair, so one pass over
+    // the positions with "\d" tried before "\a" gives the same as replacing in place.
+    std::wstring plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'd') {
+            plain += L'\r';
+            ++i;
+        } else if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'a') {
+            plain += L'\n';
+            ++i;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+std::string File::FormatLayout(const Layout& layout) {
+    const FormSettings& form = layout.Form;
+    std::string out;
+    out.reserve(1u << 20);
+
+    out += "Tolvamix :-)\r\n";
+    AppendTextLine(out, form.Form_Password, "Form_Password:");
+    for (const auto& [key, ip] : {std::pair{"Destination_IP", &form.Destination_IP},
+                                  std::pair{"Transmit_IP", &form.Transmit_IP}}) {
+        AppendFormatted(out, "%s:%.3d %.3d %.3d %.3d\r\n", key, (*ip)[0], (*ip)[1], (*ip)[2],
+                        (*ip)[3]);
+    }
+    AppendFormatted(out, "Form_GridX_GridY:%.3d %.3d\r\n", form.GridX, form.GridY);
+    AppendFormatted(out, "Form_SizeX_SizeY:%.4d %.4d\r\n", form.SizeX, form.SizeY);
+    AppendFormatted(out, "Form_PageStart:%.3d\r\n", form.Form_PageStart);
+    AppendFormatted(out, "Form_Scalefactor:%.4d\r\n", ScalefactorHundredths(form.Form_Scalefactor));
+    AppendFormatted(out, "Form_FullScreen:%.3d\r\n", form.Form_FullScreen);
+    AppendFormatted(out, "Form_ConnectModus:%.3d\r\n", form.Form_ConnectModus);
+    AppendFormatted(out, "Form_Orientation:%.3d\r\n", form.Form_Orientation);
+    AppendFormatted(out, "Display_Off:%.3d\r\n", form.Display_Off);
+    AppendFormatted(out, "Display_Off_Dim:%.3d\r\n", form.Display_Off_Dim);
+    AppendFormatted(out, "Display_Bright:%.3d\r\n", form.Display_Bright);
+    AppendFormatted(out, "Display_Bright_Dim:%.3d\r\n", form.Display_Bright_Dim);
+
+    const int last_page = std::min(layout.LastPage, kPageSlots - 1);
+    for (int p = 0; p <= last_page; ++p) {
+        const PageRecord& page = layout.Page(p);
+        const int buttons = std::clamp(page.Button_Last, 0, kButtonSlots);
+        AppendFormatted(
+            out, "Page:%.3d ---------------------------------------------------------------\r\n",
+            p);
+        AppendFormatted(out, "Page_Button_Last:%.3d %.3d\r\n", p, page.Button_Last);
+        AppendTextLine(out, page.PageName, "Page_PageName:%.3d ", p);
+        AppendTextLine(out, page.PageImage, "Page_PageImage:%.3d ", p);
+        AppendFormatted(out, "Page_BackColor1_BackColor2:%.3d %.10u %.10u\r\n", p,
+                        static_cast<unsigned>(page.BackColor1),
+                        static_cast<unsigned>(page.BackColor2));
+
+        for (int b = 0; b < buttons; ++b) {
+            const ButtonRecord& button = layout.Button(p, b);
+            AppendFormatted(out, "Button:%.3d --------------\r\n", b);
+            AppendFormatted(out, "Page_Button_PosX_PosY:%.3d %.3d %.4d %.4d\r\n", p, b, button.PosX,
+                            button.PosY);
+            AppendTextLine(out, File::EscapeText(button.Text_On), "Page_Button_Text_On:%.3d %.3d ",
+                           p, b);
+            AppendTextLine(out, File::EscapeText(button.Text_Off),
+                           "Page_Button_Text_Off:%.3d %.3d ", p, b);
+            AppendFormatted(out, "Page_Button_Font_Style:%.3d %.3d %.3d\r\n", p, b,
+                            button.Font_Style);
+            AppendFormatted(out, "Page_Button_Font_HorizAlign:%.3d %.3d %.3d\r\n", p, b,
+                            button.Font_HorizAlign);
+            AppendFormatted(out, "Page_Button_Font_Size:%.3d %.3d %.3d\r\n", p, b,
+                            button.Font_Size);
+            AppendTextLine(out, button.Font_Family, "Page_Button_Font_Family:%.3d %.3d ", p, b);
+            AppendFormatted(out, "Page_Button_Font_Color:%.3d %.3d %.10u\r\n", p, b,
+                            static_cast<unsigned>(button.Font_Color));
+            AppendFormatted(out, "Page_Button_Led:%.3d %.3d %.3d\r\n", p, b, button.Led);
+            AppendFormatted(out, "Page_Button_Taster:%.3d %.3d %.3d\r\n", p, b, button.Taster);
+            AppendTextLine(out, button.Image_File_Off, "Page_Button_Image_File_Off:%.3d %.3d ", p,
+                           b);
+            AppendTextLine(out, button.Image_File_Press, "Page_Button_Image_File_Press:%.3d %.3d ",
+                           p, b);
+            AppendTextLine(out, button.Image_File_On, "Page_Button_Image_File_On:%.3d %.3d ", p, b);
+            AppendFormatted(out, "Page_Button_Pageflip:%.3d %.3d %.3d\r\n", p, b, button.Pageflip);
+            AppendFormatted(out, "Page_Button_Inaktiv:%.3d %.3d %.3d\r\n", p, b, button.Inaktiv);
+        }
+    }
+    out += "EndOfFile\r\n";
+    return out;
+}
+
+void File::ParseLayout(const std::string& bytes, Layout& layout) {
+    // Lines as the reader sees them: zero bytes gone, each line up to and including its CR,
+    // the byte after every CR dropped unseen, anything after the last CR no line at all.
+    std::string text;
+    text.reserve(bytes.size());
+    std::vector<std::size_t> line_ends;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\0') {
+            continue;
+        }
+        text += c;
+        if (c == '\r') {
+            line_ends.push_back(text.size());
+            ++i;
+        }
+    }
+
+    const std::string_view all(text);
+    std::size_t start = 0;
+    for (const std::size_t end : line_ends) {
+        const std::string_view line = all.substr(start, end - start);
+        start = end;
+        for (const Key& key : kKeys) {
+            const std::size_t at = line.find(key.text);
+            if (at != std::string_view::npos) {
+                key.apply(Fields(line, at + key.text.size()), layout);
+            }
+        }
+    }
+}

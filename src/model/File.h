@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "model/Layout.h"
+
+/// Outcome of reading or writing the layout file. The window layer turns it into the
+/// messages the user sees.
+enum class FileStatus {
+    Ok,
+    Missing,  ///< no file at the path: the load refuses to run, the store never creates it
+    Failed,   ///< the file is there but could not be read or written completely
+};
+
+/// The layout file "tvxdef.ini" in the layout folder: reading, writing and the text escapes.
+/// Holds no data; every call works on the layout it is given.
+class File {
+public:
+    virtual ~File() = default;
+
+    /// Full path of the layout file in the layout's folder (native separator, UTF-8).
+    static std::string LayoutPath(const Layout& layout);
+
+    /// Reads the file into the layout on top of what it holds (normally the reset values).
+    FileStatus LoadLayout(Layout& layout) const;
+
+    /// Writes the whole layout. The old file is replaced only by a complete, synced new one
+    /// (temporary file in the same folder, renamed over it), keeping its permissions. On
+    /// Failed the old file is left as it was and `error` (when given) says why.
+    FileStatus StoreLayout(const Layout& layout, std::string* error = nullptr) const;
+
+    /// CR becomes "\d", LF becomes "\a".
+    static std::wstring EscapeText(const std::wstring& text);
+    /// "\d" becomes CR, "\a" becomes LF.
+    static std::wstring UnescapeText(const std::wstring& text);
+
+    /// The exact bytes the store writes.
+    static std::string FormatLayout(const Layout& layout);
+    /// Applies the lines of a layout file's bytes to the layout, as the load does.
+    static void ParseLayout(const std::string& bytes, Layout& layout);
+
+    /// Deletes temporary files that an interrupted store left in the folder.
+    static void RemoveStaleTemporaries(const std::wstring& directory);
+
+protected:
+    /// Last step of a store: puts the finished temporary file in place of the layout file.
+    /// A test double can fail here to check that an interrupted store loses nothing.
+    virtual bool ReplaceFile(const std::string& temporary, const std::string& target) const;
+};

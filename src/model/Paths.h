@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+/// Text (Unicode) to a native file-system name: UTF-8 on this platform.
+std::string NativeName(const std::wstring& text);
+/// Native file-system name back to text.
+std::wstring TextFromNative(const std::string& name);
+/// `directory` + the platform's separator + a bare file name, as a native path.
+std::string PathInFolder(const std::wstring& directory, const std::wstring& name);
+/// Whether a regular file exists at the path.
+bool FileExists(const std::string& path);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+/// The few places where the program asks the user something or ends itself, behind one narrow
+/// interface that names no window class. The running program answers through the toolkit's
+/// dialogs; tests install their own answers so that nothing blocks and nothing exits.
+class Prompter {
+  public:
+    enum class Answer { Ok, Yes, No, Cancel };
+
+    virtual ~Prompter() = default;
+
+    /// The directory chooser. Returns false when the user does not confirm a folder.
+    virtual bool ChooseDirectory(const std::wstring& message, std::wstring& folder) = 0;
+    /// A message box with an OK button and the toolkit's default caption.
+    virtual void ShowMessage(const std::wstring& text) = 0;
+    /// A message box with Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) = 0;
+    /// Ends the process at once with the given code, without an orderly shutdown. A test
+    /// double records the code and returns, so callers return right after calling it.
+    virtual void ExitProcess(int code) = 0;
+};
+
+/// The prompter in use. Set once by the application (or a test) before the panel is built.
+Prompter& GetPrompter();
+void SetPrompter(Prompter* prompter);
