@@ -85,7 +85,7 @@ def flip_left(text, target, led):
 
 
 def flip_right(text, target, led):
-    return button(620, 404, text, led, style=BOLD, size=11, color="#17402c",
+    return button(604, 404, text, led, style=BOLD, size=11, color="#17402c",
                   pictures=("arrowRight.png", "arrowRightPress.png", "arrowRight.png"),
                   flip=target)
 
@@ -98,7 +98,7 @@ PAGES = [
         "buttons": [
             heading("Erdgeschoss", 1),
             # On the plan: the kitchen and the living room.
-            button(215, 140, "Licht\nKüche", 2),
+            button(215, 136, "Licht\nKüche", 2),
             button(435, 150, "Licht\nWohnen", 3, pictures=ROUND, size=10),
             # Left column.
             button(30, 100, "Licht\nFlur", 4),

@@ -328,7 +328,8 @@ def arrow_button(w, h, look):
         top, bottom, border = "#8fc9ab", "#c6e6d5", "#2f7a57"
     else:
         top, bottom, border = "#e4f6ec", "#85c9a6", "#3b8c66"
-    plate(c, body, rgba(top), rgba(bottom), rgba(border, 0.9), "press" if look == "press" else "off")
+    plate(c, body, rgba(top), rgba(bottom), rgba(border, 0.9),
+          "press" if look == "press" else "off")
     # A small chevron in the point, away from the centred label.
     chevron_x = tip - 17.0
     c.paint(capsule(chevron_x, mid - 6.0, chevron_x + 6.0, mid, 1.6), rgba(border, 0.8))
@@ -416,14 +417,14 @@ def floorplan():
     inner = 2.0
     for (ax, ay), (bx, by) in [
         ((160, 10), (160, 90)), ((160, 126), (160, 200)), ((160, 236), (160, 290)),
-        ((10, 130), (60, 130)), ((96, 130), (160, 130)),
+        ((48, 130), (160, 130)),
         ((10, 190), (100, 190)), ((100, 190), (100, 226)), ((100, 262), (100, 290)),
     ]:
         c.paint(capsule(ax, ay, bx, by, inner), wall)
     # Door swings.
     for cx, cy, r, a0, a1, leaf in [
         (160, 126, 36, 270, 360, ((160, 126), (196, 126))),  # kitchen - living
-        (60, 130, 36, 270, 360, ((60, 130), (60, 94))),  # kitchen - hall
+        (14, 130, 34, 0, 90, ((14, 130), (14, 164))),  # kitchen - hall
         (160, 236, 36, 270, 360, ((160, 236), (196, 236))),  # hall - living
         (100, 226, 36, 90, 180, ((100, 226), (64, 226))),  # hall - bath
     ]:
@@ -459,7 +460,7 @@ def garden():
         c.paint(capsule(x, 10, x, 60, 0.5), rgba("#a18a66", 0.6))
     c.paint(ring(terrace, 1.5), rgba("#8a7250", 0.9))
     # A winding path from the terrace to the gate.
-    points = [(200, 62), (190, 100), (160, 140), (170, 180), (215, 215), (230, 252)]
+    points = [(200, 62), (190, 100), (160, 140), (170, 180), (215, 215), (226, 238)]
     for (ax, ay), (bx, by) in zip(points, points[1:]):
         c.paint(capsule(ax, ay, bx, by, 9.0), rgba("#d8c7a3", 0.95))
     for (ax, ay), (bx, by) in zip(points, points[1:]):
@@ -477,8 +478,8 @@ def garden():
         c.paint(ring(circle(tx, ty, tr), 1.2), rgba("#1f4d1b", 0.8))
         c.paint(circle(tx, ty, 2.5), rgba("#5a3b1e", 0.9))
     # Hedge along the lower edge, left of the gate.
-    for x in range(24, 200, 16):
-        c.paint(circle(x, 240, 9), rgba("#3f7f35", 0.85))
+    for i, x in enumerate(range(26, 196, 15)):
+        c.paint(circle(x, 238 - (i % 2) * 2, 8.0 + (i % 3)), rgba("#3f7f35", 0.85))
     return c
 
 
@@ -497,8 +498,8 @@ def pictures():
     for look, suffix in (("off", "Off"), ("press", "Press"), ("on", "On")):
         out["btnBlue%s.png" % suffix] = rect_button(140, 70, look, BLUE)
         out["round%s.png" % suffix] = round_button(90, look, SILVER)
-    right = arrow_button(160, 56, "off")
-    right_press = arrow_button(160, 56, "press")
+    right = arrow_button(176, 56, "off")
+    right_press = arrow_button(176, 56, "press")
     out["arrowRight.png"] = right
     out["arrowRightPress.png"] = right_press
     out["arrowLeft.png"] = right.mirrored()

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -11,12 +12,15 @@
 #include <wx/intl.h>
 
 #include "app/MainIcon.xpm"
+#include "link/LinkSocket.h"
 #include "model/File.h"
 #include "model/PanelRules.h"
 #include "model/Paths.h"
 #include "model/Prompter.h"
 #include "panel/PageArea.h"
 #include "panel/PageRenderer.h"
+#include "panel/PanelEditor.h"
+#include "panel/TouchInput.h"
 
 namespace {
 
@@ -41,7 +45,9 @@ wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::
 }
 
 MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
-    : m_renderer(std::make_unique<PageRenderer>()) {
+    : m_renderer(std::make_unique<PageRenderer>()),
+      m_editor(std::make_unique<PanelEditor>(*this)),
+      m_input(std::make_unique<TouchInput>(*this, *m_editor)) {
     PanelState& panel = GetPanelState();
     panel.Reset();
     ::Layout& layout = GetLayout();
@@ -87,10 +93,8 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_TIMER, &MainDialog::OnMoveTimer, this, MoveTimer.GetId());
     Bind(wxEVT_INIT_DIALOG, &MainDialog::OnInitDialog, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainDialog::OnClose, this);
-    Bind(wxEVT_PAINT, &MainDialog::OnPaint, this);
-    Bind(wxEVT_ERASE_BACKGROUND, &MainDialog::OnEraseBackground, this);
     Bind(wxEVT_SIZE, &MainDialog::OnSize, this);
-    Bind(wxEVT_CHAR_HOOK, &MainDialog::OnCharHook, this);
+    Bind(wxEVT_CHAR_HOOK, &TouchInput::OnCharHook, m_input.get());
 
     SetIcon(wxIcon(MAINICON_xpm));
     m_startedUp = true;
@@ -99,6 +103,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
 MainDialog::~MainDialog() {
     MoveTimer.Stop();
     LinkTimer.Stop();
+    m_link.reset();
     if (g_mainDialog == this) {
         g_mainDialog = nullptr;
     }
@@ -111,6 +116,7 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
         return;
     }
     m_initialised = true;
+    m_link = std::make_unique<LinkSocket>(*this, kLinkSocketId);
     PanelState& panel = GetPanelState();
     panel.StyleSource = ButtonRef{};
     const ::Layout& layout = GetLayout();
@@ -144,6 +150,9 @@ void MainDialog::FitToDisplay() {
               wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE}) {
             m_pageArea->Bind(type, &MainDialog::OnScroll, this);
         }
+        m_pageArea->Bind(wxEVT_LEFT_DOWN, &TouchInput::OnLeftDown, m_input.get());
+        m_pageArea->Bind(wxEVT_LEFT_DCLICK, &TouchInput::OnLeftDown, m_input.get());
+        m_pageArea->Bind(wxEVT_LEFT_UP, &TouchInput::OnLeftUp, m_input.get());
     }
 
     SetClientSize(width, height);
@@ -186,25 +195,58 @@ void MainDialog::DrawPage(int page) {
         return;
     }
     SetTitle(layout.Page(panel.CurrentPage).PageName);
-    wxBitmap& buffer = m_pageArea->Buffer(wxSize(layout.Form.SizeX, layout.Form.SizeY));
     {
-        wxMemoryDC dc(buffer);
+        wxMemoryDC dc(PageBuffer());
         m_renderer->DrawPageBase(dc, panel.StatusText);
-        const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
-        for (int i = 0; i < last; ++i) {
-            m_renderer->DrawButton(dc, layout, page, i, LampLook(page, i));
-        }
+        DrawButtonsInto(dc, page);
     }
     m_pageArea->Refresh(false);
 }
 
-void MainDialog::DrawButton(int page, int button, int look) {
+wxBitmap& MainDialog::PageBuffer() {
+    const ::Layout& layout = GetLayout();
+    return m_pageArea->Buffer(wxSize(layout.Form.SizeX, layout.Form.SizeY));
+}
+
+wxRect MainDialog::DrawButtonsInto(wxDC& dc, int page) {
     ::Layout& layout = GetLayout();
-    wxBitmap& buffer = m_pageArea->Buffer(wxSize(layout.Form.SizeX, layout.Form.SizeY));
+    const ButtonRef held = GetPanelState().HeldButton;
+    wxRect drawn;
+    const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
+    for (int i = 0; i < last; ++i) {
+        // A button under a finger keeps its pressed look through any redraw until the release.
+        const int look = held.page == page && held.button == i ? Looks::Pressed : LampLook(page, i);
+        drawn.Union(m_renderer->DrawButton(dc, layout, page, i, look));
+    }
+    return drawn;
+}
+
+void MainDialog::DrawButtons(int page) {
+    if (!::Layout::IsPageSlot(page)) {
+        return;
+    }
     wxRect drawn;
     {
-        wxMemoryDC dc(buffer);
-        drawn = m_renderer->DrawButton(dc, layout, page, button, look);
+        wxMemoryDC dc(PageBuffer());
+        drawn = DrawButtonsInto(dc, page);
+    }
+    m_pageArea->ShowPageRect(drawn);
+}
+
+void MainDialog::RestoreBackground(int button, int x, int y) {
+    wxRect drawn;
+    {
+        wxMemoryDC dc(PageBuffer());
+        drawn = m_renderer->RestoreBackground(dc, button, x, y);
+    }
+    m_pageArea->ShowPageRect(drawn);
+}
+
+void MainDialog::DrawButton(int page, int button, int look) {
+    wxRect drawn;
+    {
+        wxMemoryDC dc(PageBuffer());
+        drawn = m_renderer->DrawButton(dc, GetLayout(), page, button, look);
     }
     m_pageArea->ShowPageRect(drawn);
 }
@@ -251,26 +293,11 @@ void MainDialog::OnClose(wxCloseEvent&) {
     }
 }
 
-void MainDialog::OnPaint(wxPaintEvent&) {
-    wxPaintDC dc(this);
-    DrawPage(GetPanelState().CurrentPage);
-}
-
-void MainDialog::OnEraseBackground(wxEraseEvent&) {
-    if (GetPanelState().EditMode != EditModes::Move) {
-        DrawPage(GetPanelState().CurrentPage);
-    }
-}
-
 void MainDialog::OnSize(wxSizeEvent&) {
     if (m_pageArea != nullptr) {
         m_pageArea->SetSize(GetClientSize());
     }
     GetPanelState().RedrawPending = 1;
-}
-
-void MainDialog::OnCharHook(wxKeyEvent&) {
-    // Every key is consumed, so that no key (Escape included) closes the panel.
 }
 
 void MainDialog::OnScroll(wxScrollWinEvent& event) {
@@ -279,6 +306,7 @@ void MainDialog::OnScroll(wxScrollWinEvent& event) {
 }
 
 void MainDialog::OnLinkTimer(wxTimerEvent&) {
+    CheckLink();
     PanelState& panel = GetPanelState();
     if (panel.RedrawPending > 0) {
         --panel.RedrawPending;
@@ -286,8 +314,50 @@ void MainDialog::OnLinkTimer(wxTimerEvent&) {
     }
 }
 
-void MainDialog::OnMoveTimer(wxTimerEvent&) {}
+void MainDialog::OnMoveTimer(wxTimerEvent&) {
+    m_editor->OnMoveTimer();
+}
 
-void MainDialog::OnLinkSocket(wxSocketEvent&) {}
+void MainDialog::CheckLink() {
+    if (m_link != nullptr && m_link->CheckLink(GetLayout(), GetPanelState())) {
+        DrawPage(GetPanelState().CurrentPage);
+    }
+}
+
+namespace {
+/// The value of the selected button of the current page, when the link is in use.
+std::optional<int> SelectedTaster() {
+    const PanelState& panel = GetPanelState();
+    const ::Layout& layout = GetLayout();
+    if (panel.SelectedButton == -1 || layout.Form.Form_ConnectModus != 1 ||
+        !::Layout::IsButtonSlot(panel.SelectedButton)) {
+        return std::nullopt;
+    }
+    return layout.Button(panel.CurrentPage, panel.SelectedButton).Taster;
+}
+}  // namespace
+
+void MainDialog::SendPress() {
+    if (const auto taster = SelectedTaster(); taster && m_link != nullptr) {
+        m_link->SendPress(*taster);
+    }
+}
+
+void MainDialog::SendRelease() {
+    if (const auto taster = SelectedTaster(); taster && m_link != nullptr) {
+        m_link->SendRelease(*taster);
+    }
+}
+
+void MainDialog::OnLinkSocket(wxSocketEvent& event) {
+    if (m_link != nullptr && m_link->OnSocketEvent(event, GetPanelState().Lamps) > 0) {
+        DrawButtons(GetPanelState().CurrentPage);
+    }
+}
+
+void MainDialog::MenuRequest() {
+    // The main menu and its password prompt are not built yet: a release in the menu area
+    // arrives here and shows nothing.
+}
 
 void MainDialog::OnTransferSocket(wxSocketEvent&) {}

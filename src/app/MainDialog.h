@@ -11,7 +11,10 @@
 
 #include "panel/PageRenderer.h"
 
+class LinkSocket;
 class PageArea;
+class PanelEditor;
+class TouchInput;
 
 /// Socket event identifiers of the controller link and of the transfer.
 constexpr int kLinkSocketId = 3001;
@@ -39,7 +42,20 @@ class MainDialog : public wxDialog {
     void LoadButtonImages(int page);
     void DrawPage(int page);
     void DrawButton(int page, int button, int look);
+    /// Every button of the page in its lamp look, without the background.
+    void DrawButtons(int page);
+    void RestoreBackground(int button, int x, int y);
     int LampLook(int page, int button) const;
+
+    /// The controller link: keeps it connected (LAN mode only) and sends the selected
+    /// button's press and release.
+    void CheckLink();
+    void SendPress();
+    void SendRelease();
+    LinkSocket* Link() const { return m_link.get(); }
+
+    /// A touch released in the menu area.
+    void MenuRequest();
 
     /// Writes the layout file and tells the user when that did not work. Clears LayoutChanged
     /// only after a complete store.
@@ -51,16 +67,15 @@ class MainDialog : public wxDialog {
   private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnClose(wxCloseEvent& event);
-    void OnPaint(wxPaintEvent& event);
-    void OnEraseBackground(wxEraseEvent& event);
     void OnSize(wxSizeEvent& event);
-    void OnCharHook(wxKeyEvent& event);
     void OnScroll(wxScrollWinEvent& event);
     void OnLinkTimer(wxTimerEvent& event);
     void OnMoveTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
 
+    wxBitmap& PageBuffer();
+    wxRect DrawButtonsInto(wxDC& dc, int page);
     /// Shows the message for a required picture that is missing and asks the window to close.
     void ReportMissingPictures(const PageRenderer::MissingPictures& missing);
 
@@ -68,6 +83,9 @@ class MainDialog : public wxDialog {
     wxTimer LinkTimer;
     PageArea* m_pageArea = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
+    std::unique_ptr<PanelEditor> m_editor;
+    std::unique_ptr<TouchInput> m_input;
+    std::unique_ptr<LinkSocket> m_link;
     bool m_startedUp = false;
     bool m_initialised = false;
     bool m_pageAreaBound = false;

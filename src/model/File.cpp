@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -254,6 +256,34 @@ const Key kKeys[] = {
 
 #undef TVX_BUTTON_NUMBER
 #undef TVX_BUTTON_TEXT
+
+constexpr std::size_t kKeyCount = std::size(kKeys);
+
+/// For each key, where its value fields start after its first occurrence in the line, or npos.
+using KeyPositions = std::array<std::size_t, kKeyCount>;
+
+/// Finds the first occurrence of every key. Every key ends with its colon, so a key can only
+/// end at a colon of the line: trying the keys at the colons from left to right gives the same
+/// first occurrences as searching the whole line for each key, in a fraction of the time.
+KeyPositions FindKeys(std::string_view line) {
+    KeyPositions found;
+    found.fill(std::string_view::npos);
+    std::size_t missing = kKeyCount;
+    for (std::size_t colon = line.find(':'); colon != std::string_view::npos && missing > 0;
+         colon = line.find(':', colon + 1)) {
+        const std::size_t after = colon + 1;
+        for (std::size_t k = 0; k < kKeyCount; ++k) {
+            const std::string_view key = kKeys[k].text;
+            if (found[k] == std::string_view::npos && key.size() <= after &&
+                line[colon - 1] == key[key.size() - 2] &&
+                line.compare(after - key.size(), key.size(), key) == 0) {
+                found[k] = after;
+                --missing;
+            }
+        }
+    }
+    return found;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Files
@@ -591,30 +621,39 @@ std::string File::FormatLayout(const Layout& layout) {
 void File::ParseLayout(const std::string& bytes, Layout& layout) {
     // Lines as the reader sees them: zero bytes gone, each line up to and including its CR,
     // the byte after every CR dropped unseen, anything after the last CR no line at all.
-    std::string text;
-    text.reserve(bytes.size());
+    std::string text(bytes.size(), '\0');
+    char* out = text.data();
     std::vector<std::size_t> line_ends;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\0') {
-            continue;
+    const char* from = bytes.data();
+    const char* const end = from + bytes.size();
+    while (from < end) {
+        const auto* cr =
+            static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
+        if (cr == nullptr) {
+            break;
         }
-        text += c;
-        if (c == '\r') {
-            line_ends.push_back(text.size());
-            ++i;
+        while (from <= cr) {
+            const auto* zero = static_cast<const char*>(
+                std::memchr(from, '\0', static_cast<std::size_t>(cr + 1 - from)));
+            const char* stop = zero != nullptr ? zero : cr + 1;
+            std::memcpy(out, from, static_cast<std::size_t>(stop - from));
+            out += stop - from;
+            from = stop + (zero != nullptr ? 1 : 0);
         }
+        line_ends.push_back(static_cast<std::size_t>(out - text.data()));
+        from = end - cr > 2 ? cr + 2 : end;
     }
+    text.resize(static_cast<std::size_t>(out - text.data()));
 
     const std::string_view all(text);
     std::size_t start = 0;
-    for (const std::size_t end : line_ends) {
-        const std::string_view line = all.substr(start, end - start);
-        start = end;
-        for (const Key& key : kKeys) {
-            const std::size_t at = line.find(key.text);
-            if (at != std::string_view::npos) {
-                key.apply(Fields(line, at + key.text.size()), layout);
+    for (const std::size_t line_end : line_ends) {
+        const std::string_view line = all.substr(start, line_end - start);
+        start = line_end;
+        const KeyPositions found = FindKeys(line);
+        for (std::size_t k = 0; k < kKeyCount; ++k) {
+            if (found[k] != std::string_view::npos) {
+                kKeys[k].apply(Fields(line, found[k]), layout);
             }
         }
     }

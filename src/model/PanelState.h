@@ -65,6 +65,7 @@ struct PanelState {
     int RedrawPending = 0;
     LampBitmap Lamps;
 
+    ButtonRef HeldButton;              ///< the button a finger holds down right now, if any
     ButtonRef StyleSource;             ///< the button taken by "get style"
     PagePoint GrabOffset{0, 0};        ///< where inside the moved button the finger went down
     PagePoint LastMovePos{-1, -1};     ///< last position the move wrote; not reset between moves

@@ -1,7 +1,7 @@
 #include "panel/PageArea.h"
 
 #include <wx/dcclient.h>
-#include <wx/dcmemory.h>
+#include <wx/utils.h>
 
 #include "app/MainDialog.h"
 
@@ -28,8 +28,9 @@ void PageArea::ShowPageRect(const wxRect& rect) {
     RefreshRect(wxRect(CalcScrolledPosition(rect.GetPosition()), rect.GetSize()), false);
 }
 
-wxPoint PageArea::PagePointFromScreen(const wxPoint& screen) const {
-    return CalcUnscrolledPosition(ScreenToClient(screen));
+PagePoint PageArea::PointerOnPage() const {
+    const wxPoint point = CalcUnscrolledPosition(ScreenToClient(wxGetMousePosition()));
+    return PagePoint{point.x, point.y};
 }
 
 void PageArea::OnPaint(wxPaintEvent&) {

@@ -3,6 +3,8 @@
 #include <wx/bitmap.h>
 #include <wx/scrolwin.h>
 
+#include "model/PanelState.h"
+
 /// The scrolled window the pages are drawn on. Everything drawn goes into a back buffer the
 /// size of the page; the paint handler presents the buffer, so what the screen shows always
 /// matches the buffer and survives any repaint.
@@ -17,9 +19,9 @@ class PageArea : public wxScrolledWindow {
     /// Asks for a repaint of a rectangle given in page coordinates.
     void ShowPageRect(const wxRect& rect);
 
-    /// Page coordinates of a point given in screen coordinates: the client position plus the
-    /// scroll offset.
-    wxPoint PagePointFromScreen(const wxPoint& screen) const;
+    /// The page point under the pointer now: the toolkit's pointer position (not the one an
+    /// event carries) in client coordinates, plus the scroll offset.
+    PagePoint PointerOnPage() const;
 
   private:
     void OnPaint(wxPaintEvent& event);

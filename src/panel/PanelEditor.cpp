@@ -1,0 +1,80 @@
+#include "panel/PanelEditor.h"
+
+#include "app/MainDialog.h"
+#include "model/PageEditing.h"
+#include "model/Prompter.h"
+#include "panel/PageArea.h"
+
+PanelEditor::PanelEditor(MainDialog& panel) : m_panel(panel) {}
+
+void PanelEditor::StartMove(int button, PagePoint point) {
+    PanelState& panel = GetPanelState();
+    panel.LayoutChanged = 1;
+    const Rect& rect = m_panel.Renderer().ButtonRect(button);
+    panel.GrabOffset = PagePoint{point.x - rect.x, point.y - rect.y};
+}
+
+void PanelEditor::OnMoveTimer() {
+    PanelState& panel = GetPanelState();
+    const int button = panel.SelectedButton;
+    if (panel.EditMode != EditModes::Move || button == -1) {
+        return;
+    }
+    ::Layout& layout = GetLayout();
+    Rect& rect = m_panel.Renderer().ButtonRect(button);
+    const PagePoint position = SnapToGrid(m_panel.GetPageArea()->PointerOnPage(), panel.GrabOffset,
+                                          rect.width, rect.height, layout.Form);
+    if (position == panel.LastMovePos) {
+        return;
+    }
+    panel.LastMovePos = position;
+    ButtonRecord& record = layout.Button(panel.CurrentPage, button);
+    m_panel.RestoreBackground(button, record.PosX, record.PosY);
+    rect.x = position.x;
+    rect.y = position.y;
+    record.PosX = position.x;
+    record.PosY = position.y;
+    m_panel.DrawButtons(panel.CurrentPage);
+}
+
+void PanelEditor::Release(int button) {
+    PanelState& panel = GetPanelState();
+    switch (panel.EditMode) {
+        case EditModes::Move:
+            m_panel.DrawButtons(panel.CurrentPage);
+            break;
+        case EditModes::GetStyle:
+            panel.StyleSource = ButtonRef{button, panel.CurrentPage};
+            break;
+        case EditModes::Delete:
+            Delete(button);
+            break;
+        default:
+            break;
+    }
+}
+
+void PanelEditor::Delete(int button) {
+    PanelState& panel = GetPanelState();
+    ::Layout& layout = GetLayout();
+    const int last = layout.Page(panel.CurrentPage).Button_Last;
+    if (!DeleteButton(layout, panel.CurrentPage, button)) {
+        return;
+    }
+    m_panel.Renderer().ShiftEntriesDown(button, last);
+    panel.LayoutChanged = 1;
+    m_panel.LoadButtonImages(panel.CurrentPage);
+    m_panel.DrawPage(panel.CurrentPage);
+}
+
+void PanelEditor::Insert() {
+    PanelState& panel = GetPanelState();
+    if (!InsertButton(GetLayout(), panel.CurrentPage)) {
+        GetPrompter().ShowMessage(L"This page is full: it already holds 102 buttons.");
+        return;
+    }
+    panel.LayoutChanged = 1;
+    m_panel.LoadButtonImages(panel.CurrentPage);
+    m_panel.DrawPage(panel.CurrentPage);
+    m_panel.SetTitle("--- Button Insert ---");
+}

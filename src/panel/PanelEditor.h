@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/PanelState.h"
+
+class MainDialog;
+
+/// The edit operations a touch performs on the panel: moving a button along the grid while the
+/// finger is down, taking a style source, deleting, and inserting a new button.
+class PanelEditor {
+  public:
+    explicit PanelEditor(MainDialog& panel);
+
+    /// Down event on a button in move mode.
+    void StartMove(int button, PagePoint point);
+    /// The move timer's tick: the held button follows the pointer on the grid.
+    void OnMoveTimer();
+    /// Release of a touch that went down on `button` while an edit mode was in force.
+    void Release(int button);
+    /// Adds a button to the current page at (50, 0).
+    void Insert();
+
+  private:
+    void Delete(int button);
+
+    MainDialog& m_panel;
+};

@@ -1,0 +1,108 @@
+#include "panel/TouchInput.h"
+
+#include <algorithm>
+
+#include "app/MainDialog.h"
+#include "model/PanelRules.h"
+#include "panel/PageArea.h"
+#include "panel/PanelEditor.h"
+
+TouchInput::TouchInput(MainDialog& panel, PanelEditor& editor) : m_panel(panel), m_editor(editor) {}
+
+void TouchInput::OnLeftDown(wxMouseEvent&) {
+    const ::Layout& layout = GetLayout();
+    PanelState& panel = GetPanelState();
+    const PagePoint point = m_panel.GetPageArea()->PointerOnPage();
+    const int count = std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots);
+    const int button = HitTest(m_panel.Renderer().ButtonRects(), count, point);
+    panel.SelectedButton = button;
+    if (button < 0) {
+        return;
+    }
+    if (panel.EditMode == EditModes::Normal) {
+        if (layout.Button(panel.CurrentPage, button).Inaktiv == 1) {
+            return;
+        }
+        m_panel.SendPress();
+        panel.HeldButton = ButtonRef{button, panel.CurrentPage};
+        m_panel.DrawButton(panel.CurrentPage, button, Looks::Pressed);
+    } else if (panel.EditMode == EditModes::Move) {
+        m_editor.StartMove(button, point);
+    }
+}
+
+void TouchInput::OnLeftUp(wxMouseEvent&) {
+    ::Layout& layout = GetLayout();
+    PanelState& panel = GetPanelState();
+    const PagePoint point = m_panel.GetPageArea()->PointerOnPage();
+    const int button = panel.SelectedButton;
+    panel.HeldButton = ButtonRef{};
+    if (button >= 0 &&
+        button < std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots)) {
+        if (panel.EditMode == EditModes::Normal) {
+            const ButtonRecord& record = layout.Button(panel.CurrentPage, button);
+            if (record.Inaktiv == 1) {
+                return;
+            }
+            m_panel.SendRelease();
+            m_panel.DrawButton(panel.CurrentPage, button,
+                               m_panel.LampLook(panel.CurrentPage, button));
+            if (const auto target = PageflipTarget(record.Pageflip)) {
+                ShowPage(*target);
+            }
+        } else {
+            m_editor.Release(button);
+        }
+    }
+    panel.SelectedButton = -1;
+    if (Contains(m_panel.Renderer().MenuRect(), point)) {
+        m_panel.MenuRequest();
+    }
+}
+
+void TouchInput::ShowPage(int page) {
+    GetPanelState().CurrentPage = page;
+    m_panel.LoadPage(page);
+    m_panel.DrawPage(page);
+}
+
+void TouchInput::SetEditMode(int mode, const wchar_t* title) {
+    GetPanelState().EditMode = mode;
+    m_panel.SetTitle(title);
+}
+
+void TouchInput::OnCharHook(wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (key >= '1' && key <= '9') {
+        ShowPage(key - '1');
+    } else if (key >= WXK_NUMPAD1 && key <= WXK_NUMPAD9) {
+        ShowPage(key - WXK_NUMPAD1);
+    } else if (key == '0' || key == WXK_NUMPAD0) {
+        ShowPage(9);
+    } else {
+        switch (key) {
+            case 'C':
+                SetEditMode(EditModes::ChangeStyle, L"--- Button Change Style ---");
+                break;
+            case 'G':
+                SetEditMode(EditModes::GetStyle, L"--- Button Get Style ---");
+                break;
+            case 'I':
+                m_editor.Insert();
+                break;
+            case 'M':
+                SetEditMode(EditModes::Move, L"--- Button Move ---");
+                break;
+            case 'S':
+                SetEditMode(EditModes::Settings, L"--- Button Settings ---");
+                break;
+            case 'Q':
+                GetPanelState().EditMode = EditModes::Normal;
+                m_panel.SetTitle(GetLayout().Page(GetPanelState().CurrentPage).PageName);
+                break;
+            default:
+                break;
+        }
+    }
+    // Not passed on: no key may close the panel.
+}

@@ -1,0 +1,661 @@
+// Tests of build/tvx-sim as a user or a script meets it: a child process on a free loopback port,
+// driven through its standard input and real TCP clients, watched through its output lines.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr auto kTimeout = 5s;
+const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+/// Lines of one output pipe of the child, collected by a thread so that the child never blocks
+/// on a full pipe while a test is busy elsewhere.
+class LineReader {
+  public:
+    explicit LineReader(int fd) : m_fd(fd), m_thread([this] { Collect(); }) {}
+    ~LineReader() {
+        m_thread.join();
+        close(m_fd);
+    }
+
+    /// The next line, or nothing when none comes in time or the pipe has ended.
+    std::optional<std::string> Next(std::chrono::milliseconds timeout = kTimeout) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait_for(lock, timeout, [this] { return !m_lines.empty() || m_ended; });
+        if (m_lines.empty()) {
+            return std::nullopt;
+        }
+        std::string line = m_lines.front();
+        m_lines.pop_front();
+        return line;
+    }
+
+    /// Skips lines up to and including `wanted`; false when it does not come in time.
+    bool SkipTo(const std::string& wanted, std::chrono::milliseconds timeout = kTimeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (const auto line = Next(std::chrono::milliseconds(RemainingMs(deadline)))) {
+            if (*line == wanted) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    void Collect() {
+        std::string partial;
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = read(m_fd, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                break;
+            }
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (ssize_t i = 0; i < got; ++i) {
+                if (buffer[i] == '\n') {
+                    m_lines.push_back(partial);
+                    partial.clear();
+                } else {
+                    partial.push_back(buffer[i]);
+                }
+            }
+            m_changed.notify_all();
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ended = true;
+        m_changed.notify_all();
+    }
+
+    int m_fd;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_lines;
+    bool m_ended = false;
+    std::thread m_thread;
+};
+
+/// build/tvx-sim as a child process with pipes on its standard input, output and error.
+class SimProcess {
+  public:
+    explicit SimProcess(std::vector<std::string> args) {
+        int in[2], out[2], err[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+            ADD_FAILURE() << "pipe";
+            return;
+        }
+        args.insert(args.begin(), kSimPath);
+        // Built before the fork: the child of a process with threads may only exec.
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(in[0], STDIN_FILENO);
+            dup2(out[1], STDOUT_FILENO);
+            dup2(err[1], STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        close(err[1]);
+        m_input = in[1];
+        m_out = std::make_unique<LineReader>(out[0]);
+        m_err = std::make_unique<LineReader>(err[0]);
+    }
+
+    ~SimProcess() {
+        CloseInput();
+        if (m_pid > 0 && !m_status) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        // The readers end once the child is gone and its pipes are closed.
+        m_out.reset();
+        m_err.reset();
+    }
+
+    /// Starts a simulator on a port the system chooses and learns that port.
+    static std::unique_ptr<SimProcess> Listening(std::vector<std::string> args = {}) {
+        args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
+        auto sim = std::make_unique<SimProcess>(args);
+        const auto line = sim->Out().Next();
+        const std::string prefix = "listening on 127.0.0.1:";
+        if (!line || line->rfind(prefix, 0) != 0) {
+            ADD_FAILURE() << "no listening line, got: " << line.value_or("(nothing)");
+            return sim;
+        }
+        sim->m_port = static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+        return sim;
+    }
+
+    std::uint16_t Port() const { return m_port; }
+    LineReader& Out() { return *m_out; }
+    LineReader& Err() { return *m_err; }
+
+    void Command(const std::string& line) {
+        const std::string text = line + "\n";
+        ASSERT_EQ(write(m_input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+
+    void CloseInput() {
+        if (m_input >= 0) {
+            close(m_input);
+            m_input = -1;
+        }
+    }
+
+    /// The exit status once the child has ended, or nothing if it is still running in time.
+    std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout) {
+        const auto deadline = Clock::now() + timeout;
+        while (!m_status) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_status = status;
+                break;
+            }
+            if (Clock::now() >= deadline) {
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return m_status;
+    }
+
+    void Signal(int signal) { kill(m_pid, signal); }
+
+  private:
+    pid_t m_pid = -1;
+    int m_input = -1;
+    std::uint16_t m_port = 0;
+    std::optional<int> m_status;
+    std::unique_ptr<LineReader> m_out;
+    std::unique_ptr<LineReader> m_err;
+};
+
+/// A panel as the simulator sees it: a TCP client on the loopback address.
+class Client {
+  public:
+    explicit Client(std::uint16_t port, int receiveBuffer = 0) {
+        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (receiveBuffer > 0) {
+            setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ADD_FAILURE() << "cannot connect to port " << port;
+        }
+        fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL, 0) | O_NONBLOCK);
+    }
+    ~Client() { Close(); }
+
+    void Close() {
+        if (m_fd >= 0) {
+            close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+    /// Sends all bytes; false when the peer is gone or does not take them in time.
+    bool Send(const Bytes& bytes, std::chrono::milliseconds timeout = kTimeout) {
+        const auto deadline = Clock::now() + timeout;
+        std::size_t at = 0;
+        while (at < bytes.size()) {
+            const ssize_t sent = send(m_fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+            if (sent > 0) {
+                at += static_cast<std::size_t>(sent);
+                continue;
+            }
+            if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+                return false;
+            }
+            pollfd entry{m_fd, POLLOUT, 0};
+            if (poll(&entry, 1, RemainingMs(deadline)) <= 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Send(const std::string& text) { return Send(Bytes(text.begin(), text.end())); }
+
+    /// Exactly `size` bytes, or nothing when they do not all come in time.
+    std::optional<Bytes> Read(std::size_t size, std::chrono::milliseconds timeout = kTimeout) {
+        const auto deadline = Clock::now() + timeout;
+        Bytes bytes(size);
+        std::size_t at = 0;
+        while (at < size) {
+            pollfd entry{m_fd, POLLIN, 0};
+            if (poll(&entry, 1, RemainingMs(deadline)) <= 0) {
+                return std::nullopt;
+            }
+            const ssize_t got = recv(m_fd, bytes.data() + at, size - at, 0);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+                return std::nullopt;
+            }
+            at += got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        return bytes;
+    }
+
+    /// True when no byte arrives within `wait`.
+    bool Quiet(std::chrono::milliseconds wait = 200ms) {
+        pollfd entry{m_fd, POLLIN, 0};
+        return poll(&entry, 1, static_cast<int>(wait.count())) == 0;
+    }
+
+    /// True when the simulator closes the connection in time; data before the end is skipped.
+    bool WaitClosed(std::chrono::milliseconds timeout = kTimeout) {
+        const auto deadline = Clock::now() + timeout;
+        for (;;) {
+            pollfd entry{m_fd, POLLIN, 0};
+            if (poll(&entry, 1, RemainingMs(deadline)) <= 0) {
+                return false;
+            }
+            std::uint8_t buffer[4096];
+            const ssize_t got = recv(m_fd, buffer, sizeof buffer, 0);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) {
+                return true;
+            }
+        }
+    }
+
+  private:
+    int m_fd = -1;
+};
+
+const Bytes kStateRequest = {'x', '1', '3'};
+
+Bytes Press(int value) {
+    return {'x', '1', '1', static_cast<std::uint8_t>(value / 256),
+            static_cast<std::uint8_t>(value % 256)};
+}
+
+Bytes Release(int value) {
+    return {'x', '1', '2', static_cast<std::uint8_t>(value / 256),
+            static_cast<std::uint8_t>(value % 256)};
+}
+
+/// The lamps a lamp-state message shows on; fails the test if it is no lamp-state message.
+std::vector<int> LampsOn(const std::optional<Bytes>& state) {
+    std::vector<int> on;
+    if (!state || state->size() != 127) {
+        ADD_FAILURE() << "no 127-byte lamp state";
+        return on;
+    }
+    for (int lamp = 0; lamp < 1008; ++lamp) {
+        if (((*state)[1 + static_cast<std::size_t>(lamp / 8)] >> (lamp % 8)) & 1) {
+            on.push_back(lamp);
+        }
+    }
+    return on;
+}
+
+/// Asks for the lamp state and returns the lamps that are on.
+std::vector<int> AskLamps(SimProcess& sim, Client& client) {
+    EXPECT_TRUE(client.Send(kStateRequest));
+    EXPECT_EQ(sim.Out().Next(), "state request");
+    return LampsOn(client.Read(127));
+}
+
+std::unique_ptr<Client> Connect(SimProcess& sim) {
+    auto client = std::make_unique<Client>(sim.Port());
+    EXPECT_EQ(sim.Out().Next(), "client connected");
+    return client;
+}
+
+TEST(SimTest, AnswersAStateRequestWithTheWholeLampState) {
+    auto sim = SimProcess::Listening();
+    auto client = Connect(*sim);
+    ASSERT_TRUE(client->Send(kStateRequest));
+    EXPECT_EQ(sim->Out().Next(), "state request");
+    const auto state = client->Read(127);
+    ASSERT_TRUE(state);
+    EXPECT_EQ(*state, Bytes(127, 0));
+    EXPECT_TRUE(client->Quiet());
+}
+
+TEST(SimTest, ToggleModeTogglesTheLampOfEachPress) {
+    auto sim = SimProcess::Listening();
+    auto client = Connect(*sim);
+
+    ASSERT_TRUE(client->Send(Press(42)));
+    EXPECT_EQ(sim->Out().Next(), "press 42");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{42});
+
+    ASSERT_TRUE(client->Send(Release(42)));
+    EXPECT_EQ(sim->Out().Next(), "release 42");
+    EXPECT_TRUE(client->Quiet()) << "a release changes nothing in toggle mode";
+
+    ASSERT_TRUE(client->Send(Press(1007)));
+    EXPECT_EQ(sim->Out().Next(), "press 1007");
+    EXPECT_EQ(LampsOn(client->Read(127)), (std::vector<int>{42, 1007}));
+
+    ASSERT_TRUE(client->Send(Press(42)));
+    EXPECT_EQ(sim->Out().Next(), "press 42");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{1007});
+
+    // A value that names no lamp is reported and answered, and changes nothing.
+    ASSERT_TRUE(client->Send(Press(65535)));
+    EXPECT_EQ(sim->Out().Next(), "press 65535");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{1007});
+}
+
+TEST(SimTest, FollowModeKeepsTheLampOnWhileHeld) {
+    auto sim = SimProcess::Listening({"--mode", "follow"});
+    auto client = Connect(*sim);
+    ASSERT_TRUE(client->Send(Press(300)));
+    EXPECT_EQ(sim->Out().Next(), "press 300");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{300});
+    ASSERT_TRUE(client->Send(Press(300)));
+    EXPECT_EQ(sim->Out().Next(), "press 300");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{300});
+    ASSERT_TRUE(client->Send(Release(300)));
+    EXPECT_EQ(sim->Out().Next(), "release 300");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{});
+}
+
+TEST(SimTest, ModeNoneOnlyReports) {
+    auto sim = SimProcess::Listening({"--mode=none"});
+    auto client = Connect(*sim);
+    ASSERT_TRUE(client->Send(Press(5)));
+    ASSERT_TRUE(client->Send(Release(5)));
+    EXPECT_EQ(sim->Out().Next(), "press 5");
+    EXPECT_EQ(sim->Out().Next(), "release 5");
+    EXPECT_TRUE(client->Quiet());
+    EXPECT_EQ(AskLamps(*sim, *client), std::vector<int>{});
+}
+
+TEST(SimTest, CommandsSwitchLampsAndSendBytes) {
+    auto sim = SimProcess::Listening();
+    // Without a client the lamps still change; the next client sees them.
+    sim->Command("on 7");
+    auto client = Connect(*sim);
+    EXPECT_EQ(AskLamps(*sim, *client), std::vector<int>{7});
+
+    sim->Command("on 0");
+    EXPECT_EQ(LampsOn(client->Read(127)), (std::vector<int>{0, 7}));
+    sim->Command("  on 1007  ");
+    EXPECT_EQ(LampsOn(client->Read(127)), (std::vector<int>{0, 7, 1007}));
+    sim->Command("off 7");
+    EXPECT_EQ(LampsOn(client->Read(127)), (std::vector<int>{0, 1007}));
+    sim->Command("all off");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{});
+
+    sim->Command("send 78 31 31");
+    EXPECT_EQ(client->Read(3), (Bytes{0x78, 0x31, 0x31}));
+    sim->Command("send 7831 33 fF");
+    EXPECT_EQ(client->Read(4), (Bytes{0x78, 0x31, 0x33, 0xFF}));
+    EXPECT_TRUE(client->Quiet());
+}
+
+TEST(SimTest, BadCommandsAreAnsweredOnStandardErrorOnly) {
+    auto sim = SimProcess::Listening();
+    const char* const
+        bad[] =
+            {
+                "on",        "on 1008", "on -1",    "on 5x",      "off",
+                "all",       "all on",  "send",     "send 7",     "send 7g",
+                "send 78 3", "drop",    "quit now", "frobnicate", "send 78",  // no client yet
+            };
+    for (const char* command : bad) {
+        SCOPED_TRACE(command);
+        sim->Command(command);
+        const auto error = sim->Err().Next();
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->rfind("tvx-sim: ", 0), 0u) << *error;
+    }
+    auto client = Connect(*sim);
+    EXPECT_EQ(AskLamps(*sim, *client), std::vector<int>{});
+    EXPECT_FALSE(sim->WaitExit(0ms));
+}
+
+TEST(SimTest, DropClosesTheClientAndTheNextOneIsServed) {
+    auto sim = SimProcess::Listening();
+    auto first = Connect(*sim);
+    sim->Command("on 3");
+    EXPECT_EQ(LampsOn(first->Read(127)), std::vector<int>{3});
+    sim->Command("drop");
+    EXPECT_EQ(sim->Out().Next(), "client disconnected");
+    EXPECT_TRUE(first->WaitClosed());
+
+    auto second = Connect(*sim);
+    EXPECT_EQ(AskLamps(*sim, *second), std::vector<int>{3});
+}
+
+struct GarbageCase {
+    const char* name;
+    Bytes bytes;
+    std::vector<std::string> lines;  ///< what is printed, up to the closing state request
+};
+
+/// Reads lines up to the `requests`th "state request", adding up garbage counts that the chunks
+/// the simulator happened to receive may have split.
+std::vector<std::string> LinesToStateRequest(SimProcess& sim, std::size_t requests) {
+    std::vector<std::string> lines;
+    int garbage = 0;
+    while (requests > 0) {
+        const auto line = sim.Out().Next();
+        if (!line) {
+            break;
+        }
+        int count = 0;
+        if (std::sscanf(line->c_str(), "garbage %d bytes", &count) == 1) {
+            garbage += count;
+            continue;
+        }
+        if (garbage > 0) {
+            lines.push_back("garbage " + std::to_string(garbage) + " bytes");
+            garbage = 0;
+        }
+        lines.push_back(*line);
+        if (*line == "state request") {
+            --requests;
+        }
+    }
+    return lines;
+}
+
+TEST(SimTest, GarbageIsCountedAndTheNextMessageReadInStep) {
+    const GarbageCase cases[] = {
+        {"plain garbage", {'a', 'b', 'c'}, {"garbage 3 bytes"}},
+        {"a lone x before a message", {'x', 'x', '1', '1', 0, 9}, {"garbage 1 bytes", "press 9"}},
+        {"an unknown kind",
+         {'x', '1', '4', 'x', '1', '2', 1, 0},
+         {"garbage 3 bytes", "release 256"}},
+        {"x then not 1", {'x', '2', 'x', '1', '1', 0, 1}, {"garbage 2 bytes", "press 1"}},
+        {"a message's own bytes may be anything", {'x', '1', '1', 'x', '1'}, {"press 30769"}},
+        {"garbage between messages",
+         {'x', '1', '1', 0, 1, 0xFF, 0, 'x', '1', '2', 0, 1},
+         {"press 1", "garbage 2 bytes", "release 1"}},
+        {"trailing 1 after a request",
+         {'x', '1', '3', '1', '1'},
+         {"state request", "garbage 2 bytes"}},
+    };
+    auto sim = SimProcess::Listening({"--mode", "none"});
+    auto client = Connect(*sim);
+    for (const GarbageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = c.bytes;
+        bytes.insert(bytes.end(), kStateRequest.begin(), kStateRequest.end());
+        ASSERT_TRUE(client->Send(bytes));
+        std::vector<std::string> expected = c.lines;
+        expected.push_back("state request");
+        const auto requests = static_cast<std::size_t>(
+            std::count(expected.begin(), expected.end(), std::string("state request")));
+        EXPECT_EQ(LinesToStateRequest(*sim, requests), expected);
+        // One lamp state per state request, nothing else.
+        EXPECT_TRUE(client->Read(127 * requests));
+        EXPECT_TRUE(client->Quiet(50ms));
+    }
+}
+
+TEST(SimTest, AMessageSplitAcrossSegmentsIsPutTogether) {
+    auto sim = SimProcess::Listening();
+    auto client = Connect(*sim);
+    for (const std::uint8_t byte : Press(513)) {
+        ASSERT_TRUE(client->Send(Bytes{byte}));
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(sim->Out().Next(), "press 513");
+    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{513});
+}
+
+TEST(SimTest, AClientLeavingMidMessageLeavesNothingForTheNext) {
+    auto sim = SimProcess::Listening();
+    auto first = Connect(*sim);
+    ASSERT_TRUE(first->Send(Bytes{'x', '1', '1', 0}));
+    std::this_thread::sleep_for(50ms);
+    first->Close();
+    EXPECT_EQ(sim->Out().Next(), "garbage 4 bytes");
+    EXPECT_EQ(sim->Out().Next(), "client disconnected");
+
+    // The rest of the press, sent by the next client, is no press at all.
+    auto second = Connect(*sim);
+    ASSERT_TRUE(second->Send(Bytes{5}));
+    EXPECT_EQ(sim->Out().Next(), "garbage 1 bytes");
+    EXPECT_TRUE(second->Quiet());
+    EXPECT_EQ(AskLamps(*sim, *second), std::vector<int>{});
+}
+
+TEST(SimTest, ANewClientReplacesTheConnectedOne) {
+    auto sim = SimProcess::Listening();
+    auto first = Connect(*sim);
+    Client second(sim->Port());
+    EXPECT_EQ(sim->Out().Next(), "client disconnected");
+    EXPECT_EQ(sim->Out().Next(), "client connected");
+    EXPECT_TRUE(first->WaitClosed());
+    ASSERT_TRUE(second.Send(Press(1)));
+    EXPECT_EQ(sim->Out().Next(), "press 1");
+    EXPECT_EQ(LampsOn(second.Read(127)), std::vector<int>{1});
+}
+
+TEST(SimTest, AClientThatDoesNotReadIsDroppedWithoutStoppingTheSimulator) {
+    auto sim = SimProcess::Listening();
+    auto greedy = std::make_unique<Client>(sim->Port(), 4096);
+    EXPECT_EQ(sim->Out().Next(), "client connected");
+    const Bytes requests = [] {
+        Bytes bytes;
+        for (int i = 0; i < 1000; ++i) {
+            bytes.insert(bytes.end(), kStateRequest.begin(), kStateRequest.end());
+        }
+        return bytes;
+    }();
+    // Every request asks for 127 bytes that are never read; the simulator must give up on this
+    // client rather than buffer without end or stop serving.
+    const auto deadline = Clock::now() + 30s;
+    while (Clock::now() < deadline && greedy->Send(requests, 2s)) {
+    }
+    EXPECT_TRUE(sim->Out().SkipTo("client disconnected", 20s));
+    const auto complaint = sim->Err().Next();
+    ASSERT_TRUE(complaint);
+    EXPECT_NE(complaint->find("does not read"), std::string::npos) << *complaint;
+
+    sim->Command("on 9");
+    auto next = Connect(*sim);
+    EXPECT_EQ(AskLamps(*sim, *next), std::vector<int>{9});
+}
+
+TEST(SimTest, EndOfInputDoesNotStopItAndSignalsDo) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        auto sim = SimProcess::Listening();
+        sim->CloseInput();
+        std::this_thread::sleep_for(100ms);
+        EXPECT_FALSE(sim->WaitExit(0ms));
+        auto client = Connect(*sim);
+        EXPECT_EQ(AskLamps(*sim, *client), std::vector<int>{});
+        sim->Signal(signal);
+        const auto status = sim->WaitExit();
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+        EXPECT_TRUE(client->WaitClosed());
+    }
+}
+
+TEST(SimTest, QuitEndsIt) {
+    auto sim = SimProcess::Listening();
+    auto client = Connect(*sim);
+    sim->Command("quit");
+    const auto status = sim->WaitExit();
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+}
+
+struct CommandLineCase {
+    std::vector<std::string> args;
+    int exitCode;
+};
+
+TEST(SimTest, CommandLine) {
+    // A port that is taken: the one a running simulator holds.
+    auto holder = SimProcess::Listening();
+    const std::string taken = "127.0.0.1:" + std::to_string(holder->Port());
+    const CommandLineCase cases[] = {
+        {{"--help"}, 0},
+        {{"--mode", "blink"}, 2},
+        {{"--listen", "localhost:4001"}, 2},
+        {{"--listen", "127.0.0.1:65536"}, 2},
+        {{"--listen", "127.0.0.1"}, 2},
+        {{"--listen"}, 2},
+        {{"--verbose"}, 2},
+        {{"--listen", taken}, 1},
+    };
+    for (const CommandLineCase& c : cases) {
+        SCOPED_TRACE(c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : ""));
+        SimProcess sim(c.args);
+        const auto status = sim.WaitExit();
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(WIFEXITED(*status));
+        EXPECT_EQ(WEXITSTATUS(*status), c.exitCode);
+        if (c.exitCode == 0) {
+            const auto usage = sim.Out().Next();
+            ASSERT_TRUE(usage);
+            EXPECT_EQ(usage->rfind("usage: tvx-sim", 0), 0u);
+        } else {
+            EXPECT_TRUE(sim.Err().Next());
+        }
+    }
+}
+
+}  // namespace
