@@ -57,8 +57,10 @@ tvx_build() {
     cmake --build "$TVX_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
-# Whether the configured build has a target of that name (Makefile or Ninja generator).
+# Whether the configured build has a target of that name (Makefile or Ninja generator). grep
+# reads the whole list: with -q it would stop early and fail the pipe under pipefail.
 tvx_has_target() {
     tvx_configure
-    cmake --build "$TVX_BUILD" --target help 2>/dev/null | grep -qE "^(\.\.\. )?$1(:| |\$)"
+    cmake --build "$TVX_BUILD" --target help 2>/dev/null |
+        grep -E "^(\.\.\. )?$1(:| |\$)" >/dev/null
 }

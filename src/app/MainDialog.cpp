@@ -12,6 +12,16 @@
 #include <wx/intl.h>
 
 #include "app/MainIcon.xpm"
+#include "dialogs/ButtonDlg.h"
+#include "dialogs/ButtonSettingsDlg.h"
+#include "dialogs/ChangeStyleDlg.h"
+#include "dialogs/KeyboardDlg.h"
+#include "dialogs/MenuDlg.h"
+#include "dialogs/PageDlg.h"
+#include "dialogs/PageSelectDlg.h"
+#include "dialogs/PasswordDlg.h"
+#include "dialogs/SettingsDlg.h"
+#include "dialogs/TransmitDlg.h"
 #include "link/LinkSocket.h"
 #include "model/File.h"
 #include "model/PanelRules.h"
@@ -97,6 +107,18 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_CHAR_HOOK, &TouchInput::OnCharHook, m_input.get());
 
     SetIcon(wxIcon(MAINICON_xpm));
+
+    // Created once, kept for the whole run, only shown and hidden.
+    m_menuDlg = new MenuDlg(this);
+    m_settingsDlg = new SettingsDlg(this);
+    m_buttonDlg = new ButtonDlg(this);
+    m_buttonSettingsDlg = new ButtonSettingsDlg(this);
+    m_passwordDlg = new PasswordDlg(this);
+    m_changeStyleDlg = new ChangeStyleDlg(this);
+    m_pageSelectDlg = new PageSelectDlg(this);
+    m_pageDlg = new PageDlg(this);
+    m_keyboardDlg = new KeyboardDlg(this);
+    m_transmitDlg = new TransmitDlg(this);
     m_startedUp = true;
 }
 
@@ -356,8 +378,27 @@ void MainDialog::OnLinkSocket(wxSocketEvent& event) {
 }
 
 void MainDialog::MenuRequest() {
-    // The main menu and its password prompt are not built yet: a release in the menu area
-    // arrives here and shows nothing.
+    const PanelState& panel = GetPanelState();
+    if (panel.MenuUnlocked <= 0 && !GetLayout().Form.Form_Password.empty()) {
+        m_passwordDlg->ShowModal();
+        if (panel.MenuUnlocked <= 0) {
+            return;
+        }
+    }
+    switch (panel.EditMode) {
+        case EditModes::Normal:
+            m_menuDlg->ShowModal();
+            break;
+        case EditModes::Move:
+        case EditModes::Settings:
+        case EditModes::GetStyle:
+        case EditModes::ChangeStyle:
+        case EditModes::Delete:
+            m_buttonDlg->ShowModal();
+            break;
+        default:
+            break;
+    }
 }
 
 void MainDialog::OnTransferSocket(wxSocketEvent&) {}

@@ -11,8 +11,18 @@
 
 #include "panel/PageRenderer.h"
 
+class ButtonDlg;
+class ButtonSettingsDlg;
+class ChangeStyleDlg;
+class KeyboardDlg;
 class LinkSocket;
+class MenuDlg;
 class PageArea;
+class PageDlg;
+class PageSelectDlg;
+class PasswordDlg;
+class SettingsDlg;
+class TransmitDlg;
 class PanelEditor;
 class TouchInput;
 
@@ -54,8 +64,21 @@ class MainDialog : public wxDialog {
     void SendRelease();
     LinkSocket* Link() const { return m_link.get(); }
 
-    /// A touch released in the menu area.
+    /// A touch released in the menu area: the password prompt when one is needed, then the
+    /// main menu, or the button menu while an edit operation waits for a touch.
     void MenuRequest();
+
+    /// The configuration dialogs, created once with the panel as parent.
+    MenuDlg& Menu() const { return *m_menuDlg; }
+    PasswordDlg& Password() const { return *m_passwordDlg; }
+    ButtonDlg& ButtonMenu() const { return *m_buttonDlg; }
+    ButtonSettingsDlg& ButtonSettings() const { return *m_buttonSettingsDlg; }
+    ChangeStyleDlg& ChangeStyle() const { return *m_changeStyleDlg; }
+    PageDlg& PageSettings() const { return *m_pageDlg; }
+    PageSelectDlg& PageSelect() const { return *m_pageSelectDlg; }
+    SettingsDlg& MainSettings() const { return *m_settingsDlg; }
+    TransmitDlg& Transmit() const { return *m_transmitDlg; }
+    KeyboardDlg& Keyboard() const { return *m_keyboardDlg; }
 
     /// Writes the layout file and tells the user when that did not work. Clears LayoutChanged
     /// only after a complete store.
@@ -86,6 +109,16 @@ class MainDialog : public wxDialog {
     std::unique_ptr<PanelEditor> m_editor;
     std::unique_ptr<TouchInput> m_input;
     std::unique_ptr<LinkSocket> m_link;
+    MenuDlg* m_menuDlg = nullptr;
+    SettingsDlg* m_settingsDlg = nullptr;
+    ButtonDlg* m_buttonDlg = nullptr;
+    ButtonSettingsDlg* m_buttonSettingsDlg = nullptr;
+    PasswordDlg* m_passwordDlg = nullptr;
+    ChangeStyleDlg* m_changeStyleDlg = nullptr;
+    PageSelectDlg* m_pageSelectDlg = nullptr;
+    PageDlg* m_pageDlg = nullptr;
+    KeyboardDlg* m_keyboardDlg = nullptr;
+    TransmitDlg* m_transmitDlg = nullptr;
     bool m_startedUp = false;
     bool m_initialised = false;
     bool m_pageAreaBound = false;

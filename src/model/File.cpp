@@ -30,18 +30,22 @@ constexpr std::size_t kTemporaryRandomChars = 6;
 // ---------------------------------------------------------------------------------------------
 // Writing
 
+void AppendFormattedList(std::string& out, const char* format, va_list args) {
+    char buffer[160];
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    if (length > 0) {
+        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
+    }
+}
+
 void AppendFormatted(std::string& out, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
 void AppendFormatted(std::string& out, const char* format, ...) {
-    char buffer[160];
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    AppendFormattedList(out, format, args);
     va_end(args);
-    if (length > 0) {
-        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
-    }
 }
 
 /// One byte per character; a character the file's ISO-8859-1 cannot hold becomes '?'.
@@ -57,14 +61,10 @@ void AppendTextLine(std::string& out, const std::wstring& text, const char* form
     __attribute__((format(printf, 3, 4)));
 
 void AppendTextLine(std::string& out, const std::wstring& text, const char* format, ...) {
-    char buffer[160];
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    AppendFormattedList(out, format, args);
     va_end(args);
-    if (length > 0) {
-        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
-    }
     AppendLatin1(out, text);
     out += "\r\n";
 }
@@ -150,22 +150,74 @@ void ReadAddress(const Fields& f, std::array<int, 4>& address) {
     }
 }
 
+/// Readers of the common field layouts, one instance per target field.
+template <int FormSettings::*field>
+void ReadFormNumber(const Fields& f, Layout& layout) {
+    layout.Form.*field = f.Number(0, 3);
+}
+
+template <std::wstring PageRecord::*field>
+void ReadPageText(const Fields& f, Layout& layout) {
+    if (PageRecord* page = PageOf(f, layout)) {
+        page->*field = f.Rest(4);
+    }
+}
+
+template <int ButtonRecord::*field>
+void ReadButtonNumber(const Fields& f, Layout& layout) {
+    if (ButtonRecord* button = ButtonOf(f, layout)) {
+        button->*field = f.Number(8, 3);
+    }
+}
+
+template <std::wstring ButtonRecord::*field>
+void ReadButtonText(const Fields& f, Layout& layout) {
+    if (ButtonRecord* button = ButtonOf(f, layout)) {
+        button->*field = f.Rest(8);
+    }
+}
+
+template <std::wstring ButtonRecord::*field>
+void ReadButtonEscapedText(const Fields& f, Layout& layout) {
+    if (ButtonRecord* button = ButtonOf(f, layout)) {
+        button->*field = File::UnescapeText(f.Rest(8));
+    }
+}
+
+void ReadButtonLast(const Fields& f, Layout& layout) {
+    // A page has no more buttons than slots, and no fewer than none.
+    if (PageRecord* page = PageOf(f, layout)) {
+        page->Button_Last = std::clamp(f.Number(4, 3), 0, kButtonSlots);
+    }
+}
+
+void ReadBackColours(const Fields& f, Layout& layout) {
+    if (PageRecord* page = PageOf(f, layout)) {
+        page->BackColor1 = f.ColourField(4);
+        page->BackColor2 = f.ColourField(15);
+    }
+}
+
+void ReadPosition(const Fields& f, Layout& layout) {
+    if (ButtonRecord* button = ButtonOf(f, layout)) {
+        button->PosX = f.Number(8, 4);
+        button->PosY = f.Number(13, 4);
+    }
+}
+
+void ReadFontColour(const Fields& f, Layout& layout) {
+    if (ButtonRecord* button = ButtonOf(f, layout)) {
+        button->Font_Color = f.ColourField(8);
+    }
+}
+
 struct Key {
     std::string_view text;
     void (*apply)(const Fields&, Layout&);
 };
 
-// Three-digit setting fields of a button, all read the same way.
-#define TVX_BUTTON_NUMBER(field)              \
-    [](const Fields& f, Layout& l) {          \
-        if (ButtonRecord* b = ButtonOf(f, l)) \
-            b->field = f.Number(8, 3);        \
-    }
-#define TVX_BUTTON_TEXT(field)                \
-    [](const Fields& f, Layout& l) {          \
-        if (ButtonRecord* b = ButtonOf(f, l)) \
-            b->field = f.Rest(8);             \
-    }
+using B = ButtonRecord;
+using F = FormSettings;
 
 /// The keys in the order the reader tests them; every key is tried on every line.
 const Key kKeys[] = {
@@ -182,80 +234,35 @@ const Key kKeys[] = {
          l.Form.SizeX = f.Number(0, 4);
          l.Form.SizeY = f.Number(5, 4);
      }},
-    {"Form_PageStart:", [](const Fields& f, Layout& l) { l.Form.Form_PageStart = f.Number(0, 3); }},
+    {"Form_PageStart:", ReadFormNumber<&F::Form_PageStart>},
     {"Form_Scalefactor:",
      [](const Fields& f, Layout& l) { l.Form.Form_Scalefactor = f.Number(0, 4) / 100.0; }},
-    {"Form_FullScreen:",
-     [](const Fields& f, Layout& l) { l.Form.Form_FullScreen = f.Number(0, 3); }},
-    {"Form_ConnectModus:",
-     [](const Fields& f, Layout& l) { l.Form.Form_ConnectModus = f.Number(0, 3); }},
-    {"Display_Off:", [](const Fields& f, Layout& l) { l.Form.Display_Off = f.Number(0, 3); }},
-    {"Display_Off_Dim:",
-     [](const Fields& f, Layout& l) { l.Form.Display_Off_Dim = f.Number(0, 3); }},
-    {"Display_Bright:", [](const Fields& f, Layout& l) { l.Form.Display_Bright = f.Number(0, 3); }},
-    {"Display_Bright_Dim:",
-     [](const Fields& f, Layout& l) { l.Form.Display_Bright_Dim = f.Number(0, 3); }},
-    {"Page_Button_Last:",
-     [](const Fields& f, Layout& l) {
-         // More buttons than a page has slots cannot be; fewer than none neither.
-         if (PageRecord* p = PageOf(f, l)) {
-             p->Button_Last = std::clamp(f.Number(4, 3), 0, kButtonSlots);
-         }
-     }},
-    {"Page_PageName:",
-     [](const Fields& f, Layout& l) {
-         if (PageRecord* p = PageOf(f, l))
-             p->PageName = f.Rest(4);
-     }},
-    {"Page_PageImage:",
-     [](const Fields& f, Layout& l) {
-         if (PageRecord* p = PageOf(f, l))
-             p->PageImage = f.Rest(4);
-     }},
-    {"Page_BackColor1_BackColor2:",
-     [](const Fields& f, Layout& l) {
-         if (PageRecord* p = PageOf(f, l)) {
-             p->BackColor1 = f.ColourField(4);
-             p->BackColor2 = f.ColourField(15);
-         }
-     }},
-    {"Page_Button_PosX_PosY:",
-     [](const Fields& f, Layout& l) {
-         if (ButtonRecord* b = ButtonOf(f, l)) {
-             b->PosX = f.Number(8, 4);
-             b->PosY = f.Number(13, 4);
-         }
-     }},
-    {"Page_Button_Text_On:",
-     [](const Fields& f, Layout& l) {
-         if (ButtonRecord* b = ButtonOf(f, l))
-             b->Text_On = File::UnescapeText(f.Rest(8));
-     }},
-    {"Page_Button_Text_Off:",
-     [](const Fields& f, Layout& l) {
-         if (ButtonRecord* b = ButtonOf(f, l))
-             b->Text_Off = File::UnescapeText(f.Rest(8));
-     }},
-    {"Page_Button_Font_Style:", TVX_BUTTON_NUMBER(Font_Style)},
-    {"Page_Button_Font_HorizAlign:", TVX_BUTTON_NUMBER(Font_HorizAlign)},
-    {"Page_Button_Font_Size:", TVX_BUTTON_NUMBER(Font_Size)},
-    {"Page_Button_Font_Family:", TVX_BUTTON_TEXT(Font_Family)},
-    {"Page_Button_Font_Color:",
-     [](const Fields& f, Layout& l) {
-         if (ButtonRecord* b = ButtonOf(f, l))
-             b->Font_Color = f.ColourField(8);
-     }},
-    {"Page_Button_Led:", TVX_BUTTON_NUMBER(Led)},
-    {"Page_Button_Taster:", TVX_BUTTON_NUMBER(Taster)},
-    {"Page_Button_Image_File_Off:", TVX_BUTTON_TEXT(Image_File_Off)},
-    {"Page_Button_Image_File_Press:", TVX_BUTTON_TEXT(Image_File_Press)},
-    {"Page_Button_Image_File_On:", TVX_BUTTON_TEXT(Image_File_On)},
-    {"Page_Button_Pageflip:", TVX_BUTTON_NUMBER(Pageflip)},
-    {"Page_Button_Inaktiv:", TVX_BUTTON_NUMBER(Inaktiv)},
+    {"Form_FullScreen:", ReadFormNumber<&F::Form_FullScreen>},
+    {"Form_ConnectModus:", ReadFormNumber<&F::Form_ConnectModus>},
+    {"Display_Off:", ReadFormNumber<&F::Display_Off>},
+    {"Display_Off_Dim:", ReadFormNumber<&F::Display_Off_Dim>},
+    {"Display_Bright:", ReadFormNumber<&F::Display_Bright>},
+    {"Display_Bright_Dim:", ReadFormNumber<&F::Display_Bright_Dim>},
+    {"Page_Button_Last:", ReadButtonLast},
+    {"Page_PageName:", ReadPageText<&PageRecord::PageName>},
+    {"Page_PageImage:", ReadPageText<&PageRecord::PageImage>},
+    {"Page_BackColor1_BackColor2:", ReadBackColours},
+    {"Page_Button_PosX_PosY:", ReadPosition},
+    {"Page_Button_Text_On:", ReadButtonEscapedText<&B::Text_On>},
+    {"Page_Button_Text_Off:", ReadButtonEscapedText<&B::Text_Off>},
+    {"Page_Button_Font_Style:", ReadButtonNumber<&B::Font_Style>},
+    {"Page_Button_Font_HorizAlign:", ReadButtonNumber<&B::Font_HorizAlign>},
+    {"Page_Button_Font_Size:", ReadButtonNumber<&B::Font_Size>},
+    {"Page_Button_Font_Family:", ReadButtonText<&B::Font_Family>},
+    {"Page_Button_Font_Color:", ReadFontColour},
+    {"Page_Button_Led:", ReadButtonNumber<&B::Led>},
+    {"Page_Button_Taster:", ReadButtonNumber<&B::Taster>},
+    {"Page_Button_Image_File_Off:", ReadButtonText<&B::Image_File_Off>},
+    {"Page_Button_Image_File_Press:", ReadButtonText<&B::Image_File_Press>},
+    {"Page_Button_Image_File_On:", ReadButtonText<&B::Image_File_On>},
+    {"Page_Button_Pageflip:", ReadButtonNumber<&B::Pageflip>},
+    {"Page_Button_Inaktiv:", ReadButtonNumber<&B::Inaktiv>},
 };
-
-#undef TVX_BUTTON_NUMBER
-#undef TVX_BUTTON_TEXT
 
 constexpr std::size_t kKeyCount = std::size(kKeys);
 

@@ -1,6 +1,8 @@
 #include "panel/PanelEditor.h"
 
 #include "app/MainDialog.h"
+#include "dialogs/ButtonSettingsDlg.h"
+#include "dialogs/ChangeStyleDlg.h"
 #include "model/PageEditing.h"
 #include "model/Prompter.h"
 #include "panel/PageArea.h"
@@ -43,8 +45,14 @@ void PanelEditor::Release(int button) {
         case EditModes::Move:
             m_panel.DrawButtons(panel.CurrentPage);
             break;
+        case EditModes::Settings:
+            m_panel.ButtonSettings().ShowModal();
+            break;
         case EditModes::GetStyle:
             panel.StyleSource = ButtonRef{button, panel.CurrentPage};
+            break;
+        case EditModes::ChangeStyle:
+            m_panel.ChangeStyle().ShowModal();
             break;
         case EditModes::Delete:
             Delete(button);

@@ -1,0 +1,60 @@
+#include "ModalScript.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+
+ModalScript::ModalScript() {
+    Register();
+}
+
+ModalScript::~ModalScript() {
+    Unregister();
+    EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " expected modal dialog(s) never opened";
+}
+
+ModalScript& ModalScript::Then(std::function<void(wxDialog&)> step) {
+    m_steps.push_back(Step{std::move(step), nullptr});
+    return *this;
+}
+
+ModalScript& ModalScript::Return(std::function<int(wxDialog&)> step) {
+    m_steps.push_back(Step{nullptr, std::move(step)});
+    return *this;
+}
+
+int ModalScript::Enter(wxDialog* dialog) {
+    m_opened.push_back(dialog->GetTitle().ToStdString());
+    if (m_steps.empty()) {
+        ADD_FAILURE() << "unexpected modal dialog \"" << dialog->GetTitle() << "\"";
+        return wxID_CANCEL;
+    }
+    Step step = std::move(m_steps.front());
+    m_steps.pop_front();
+    if (step.instead) {
+        return step.instead(*dialog);
+    }
+    dialog->CallAfter([dialog, shown = std::move(step.shown)] { shown(*dialog); });
+    return wxID_NONE;
+}
+
+wxWindow* FindChild(wxWindow& parent, const wxString& label, const wxClassInfo* type) {
+    for (wxWindow* child : parent.GetChildren()) {
+        if ((type == nullptr || child->IsKindOf(type)) &&
+            (label.empty() || child->GetLabel() == label)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+void ClickButton(wxWindow& dialog, const wxString& label) {
+    wxWindow* button = FindChild(dialog, label, wxCLASSINFO(wxButton));
+    if (button == nullptr) {
+        ADD_FAILURE() << "no button \"" << label << "\" in \"" << dialog.GetLabel() << "\"";
+        return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
