@@ -38,12 +38,17 @@ tvx_install_packages() {
 }
 
 # Configures build/, once per run of a script: again on every run, so that a tool folder added
-# since the last configuration becomes a target.
+# since the last configuration becomes a target. A new build/ is RelWithDebInfo; an existing one
+# keeps its build type (scripts/bench makes it Release), so nothing is rebuilt for nothing.
 tvx_configure() {
     if [ -n "${TVX_CONFIGURED:-}" ]; then
         return 0
     fi
-    cmake -S "$TVX_ROOT" -B "$TVX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local type=()
+    if [ ! -f "$TVX_BUILD/CMakeCache.txt" ]; then
+        type=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    fi
+    cmake -S "$TVX_ROOT" -B "$TVX_BUILD" "${type[@]}"
     TVX_CONFIGURED=1
 }
 
