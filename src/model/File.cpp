@@ -295,11 +295,11 @@ KeyPositions FindKeys(std::string_view line) {
 // ---------------------------------------------------------------------------------------------
 // Files
 
-/// Sets the reason of a failed store (with the system's words for `error_number`) and
-/// gives Failed.
-FileStatus Fail(std::string* error, const std::string& what, int error_number) {
+/// Sets the reason of a failed store, "what name: the system's words for error_number", and
+/// gives Failed. Callers pass errno straight in: no argument here allocates before it is read.
+FileStatus Fail(std::string* error, const char* what, const std::string& name, int error_number) {
     if (error != nullptr) {
-        *error = what;
+        *error = std::string(what) + " " + name;
         if (error_number != 0) {
             *error += ": ";
             *error += std::strerror(error_number);
@@ -453,47 +453,47 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
         if (errno == ENOENT || errno == ENOTDIR) {
             return FileStatus::Missing;
         }
-        return Fail(error, "cannot examine " + path, errno);
+        return Fail(error, "cannot examine", path, errno);
     }
     if (!S_ISREG(old.st_mode)) {
         return FileStatus::Missing;
     }
     // The old store opened the file itself for writing: a write-protected file stays as it is.
     if (::access(path.c_str(), W_OK) != 0) {
-        return Fail(error, "cannot write " + path, errno);
+        return Fail(error, "cannot write", path, errno);
     }
 
     const std::string bytes = FormatLayout(layout);
     const std::string folder = FolderOf(path);
     TemporaryFile temporary(folder);
     if (!temporary.Created()) {
-        return Fail(error, "cannot create a temporary file in " + folder, errno);
+        return Fail(error, "cannot create a temporary file in", folder, errno);
     }
     if (!WriteAll(temporary.Descriptor(), bytes)) {
-        return Fail(error, "cannot write " + temporary.Path(), errno);
+        return Fail(error, "cannot write", temporary.Path(), errno);
     }
     // Only a privileged process may hand the file back to its owner; for anyone else the
     // new file is theirs already, as the old one was.
     if (::fchown(temporary.Descriptor(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
-        return Fail(error, "cannot set the owner of " + temporary.Path(), errno);
+        return Fail(error, "cannot set the owner of", temporary.Path(), errno);
     }
     if (::fchmod(temporary.Descriptor(), old.st_mode & 07777) != 0) {
-        return Fail(error, "cannot set the permissions of " + temporary.Path(), errno);
+        return Fail(error, "cannot set the permissions of", temporary.Path(), errno);
     }
     if (::fsync(temporary.Descriptor()) != 0) {
-        return Fail(error, "cannot sync " + temporary.Path(), errno);
+        return Fail(error, "cannot sync", temporary.Path(), errno);
     }
     if (!temporary.Close()) {
-        return Fail(error, "cannot close " + temporary.Path(), errno);
+        return Fail(error, "cannot close", temporary.Path(), errno);
     }
     errno = 0;
     if (!ReplaceFile(temporary.Path(), path)) {
-        return Fail(error, "cannot replace " + path, errno);
+        return Fail(error, "cannot replace", path, errno);
     }
     temporary.MarkPlaced();
     // Without this a power cut can still bring back the old file, or no file at all.
     if (const int sync_error = SyncFolder(folder); sync_error != 0) {
-        return Fail(error, "stored, but cannot sync the folder " + folder, sync_error);
+        return Fail(error, "stored, but cannot sync the folder", folder, sync_error);
     }
     return FileStatus::Ok;
 }
