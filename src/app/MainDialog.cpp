@@ -23,6 +23,7 @@
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/LinkSocket.h"
+#include "link/TransferSocket.h"
 #include "model/File.h"
 #include "model/PanelRules.h"
 #include "model/Paths.h"
@@ -126,6 +127,7 @@ MainDialog::~MainDialog() {
     MoveTimer.Stop();
     LinkTimer.Stop();
     m_link.reset();
+    m_transfer.reset();
     if (g_mainDialog == this) {
         g_mainDialog = nullptr;
     }
@@ -139,6 +141,7 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
     }
     m_initialised = true;
     m_link = std::make_unique<LinkSocket>(*this, kLinkSocketId);
+    m_transfer = std::make_unique<TransferSocket>(*this, kTransferSocketId);
     PanelState& panel = GetPanelState();
     panel.StyleSource = ButtonRef{};
     const ::Layout& layout = GetLayout();
@@ -177,8 +180,9 @@ void MainDialog::FitToDisplay() {
         m_pageArea->Bind(wxEVT_LEFT_UP, &TouchInput::OnLeftUp, m_input.get());
     }
 
-    SetClientSize(width, height);
+    // The minimum first: the one of an earlier, larger fit would keep the window from shrinking.
     SetMinClientSize(wxSize(width, height));
+    SetClientSize(width, height);
 }
 
 void MainDialog::LoadPage(int page) {
@@ -401,4 +405,12 @@ void MainDialog::MenuRequest() {
     }
 }
 
-void MainDialog::OnTransferSocket(wxSocketEvent&) {}
+void MainDialog::InsertButton() {
+    m_editor->Insert();
+}
+
+void MainDialog::OnTransferSocket(wxSocketEvent& event) {
+    if (m_transfer != nullptr) {
+        m_transfer->OnSocketEvent(event);
+    }
+}

@@ -25,6 +25,7 @@ class SettingsDlg;
 class TransmitDlg;
 class PanelEditor;
 class TouchInput;
+class TransferSocket;
 
 /// Socket event identifiers of the controller link and of the transfer.
 constexpr int kLinkSocketId = 3001;
@@ -63,10 +64,14 @@ class MainDialog : public wxDialog {
     void SendPress();
     void SendRelease();
     LinkSocket* Link() const { return m_link.get(); }
+    /// The transfer of layout and pictures to another panel (created with the link).
+    TransferSocket* Transfer() const { return m_transfer.get(); }
 
     /// A touch released in the menu area: the password prompt when one is needed, then the
     /// main menu, or the button menu while an edit operation waits for a touch.
     void MenuRequest();
+    /// Adds a button to the current page, as the I key does (the button menu's insert).
+    void InsertButton();
 
     /// The configuration dialogs, created once with the panel as parent.
     MenuDlg& Menu() const { return *m_menuDlg; }
@@ -109,6 +114,7 @@ class MainDialog : public wxDialog {
     std::unique_ptr<PanelEditor> m_editor;
     std::unique_ptr<TouchInput> m_input;
     std::unique_ptr<LinkSocket> m_link;
+    std::unique_ptr<TransferSocket> m_transfer;
     MenuDlg* m_menuDlg = nullptr;
     SettingsDlg* m_settingsDlg = nullptr;
     ButtonDlg* m_buttonDlg = nullptr;

@@ -2,8 +2,34 @@
 
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+class MainDialog;
+
+/// The button menu: chooses the edit operation the next touches on the panel perform, inserts a
+/// button at once, or goes back to the main menu.
 class ButtonDlg : public wxDialog {
   public:
     explicit ButtonDlg(wxWindow* parent);
+
+    enum {
+        ID_BUTTON1 = wxID_HIGHEST + 1,
+        ID_BUTTON2,
+        ID_BUTTON3,
+        ID_BUTTON4,
+        ID_BUTTON5,
+        ID_BUTTON6,
+        ID_BUTTON7,
+    };
+
+  private:
+    void OnSettings(wxCommandEvent& event);
+    void OnMove(wxCommandEvent& event);
+    void OnGetStyle(wxCommandEvent& event);
+    void OnChangeStyle(wxCommandEvent& event);
+    void OnInsert(wxCommandEvent& event);
+    void OnDelete(wxCommandEvent& event);
+    void OnBack(wxCommandEvent& event);
+
+    /// Sets the edit mode, closes the menu and shows the mode's banner as the panel title.
+    void ChooseMode(int mode, const wchar_t* banner);
+    MainDialog* Panel() const;
 };

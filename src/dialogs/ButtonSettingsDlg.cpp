@@ -1,5 +1,304 @@
 #include "dialogs/ButtonSettingsDlg.h"
 
+#include <algorithm>
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/colordlg.h>
+#include <wx/combobox.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/fontdlg.h>
+#include <wx/radiobox.h>
+#include <wx/settings.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/MainDialog.h"
+#include "model/Layout.h"
+
+namespace {
+
+/// A font of the face and size; a face the toolkit refuses gives its default face.
+wxFont MakeFont(const std::wstring& face, int size, int style) {
+    const int shown =
+        ShownPointSize(size, wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetPointSize());
+    auto info = [&](bool withFace) {
+        wxFontInfo result(shown);
+        if (withFace && !face.empty()) {
+            result.FaceName(face);
+        }
+        return result.Bold((style & FontStyleBits::Bold) != 0)
+            .Italic((style & FontStyleBits::Italic) != 0)
+            .Underlined((style & FontStyleBits::Underlined) != 0);
+    };
+    wxFont font(info(true));
+    if (!font.IsOk()) {
+        font = wxFont(info(false));
+    }
+    return font;
+}
+
+wxColour OpaqueColourOf(Colour colour) {
+    return wxColour(static_cast<unsigned char>(RedOf(colour)),
+                    static_cast<unsigned char>(GreenOf(colour)),
+                    static_cast<unsigned char>(BlueOf(colour)));
+}
+
+wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
+                         const char* name) {
+    return new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
+                          wxDefaultValidator, name);
+}
+
+wxButton* NewButton(wxWindow* parent, wxWindowID id, const char* label, const wxPoint& position,
+                    const wxSize& size, const char* name) {
+    return new wxButton(parent, id, label, position, size, 0, wxDefaultValidator, name);
+}
+
+/// Two lines high: no room for a scroll bar, the text scrolls with the cursor instead.
+constexpr long kMultiLine = wxTE_MULTILINE | wxTE_NO_VSCROLL;
+
+/// The sizes below suit narrower fonts than this platform's theme: a label that needs more room
+/// gets it (every one has free space to its right and below), rather than being cut.
+void GrowToLabel(wxWindow* control) {
+    const wxSize best = control->GetBestSize();
+    const wxSize size = control->GetSize();
+    control->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
+}
+
+void NewLabel(wxWindow* parent, const char* label, const wxPoint& position, const wxSize& size,
+              const char* name) {
+    GrowToLabel(new wxStaticText(parent, wxID_ANY, label, position, size, 0, name));
+}
+
+/// Widens a number field from 40 pixels so that four digits show inside the theme's padding,
+/// up to `widest`, where the next control begins.
+void FitFourDigits(wxTextCtrl* field, int widest) {
+    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("0000").x).x;
+    field->SetSize(wxSize(std::clamp(needed, field->GetSize().x, widest), field->GetSize().y));
+}
+
+}  // namespace
+
 ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Button Settings"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+    : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    NewLabel(this, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
+    m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1");
+    NewLabel(this, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
+    m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2");
+    // Shows the working face; the face is chosen with "Font", so typing here means nothing.
+    m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3");
+    wxButton* font =
+        NewButton(this, wxID_ANY, "Font", wxPoint(176, 88), wxSize(56, 23), "ID_BUTTON1");
+    wxButton* color =
+        NewButton(this, wxID_ANY, "Color", wxPoint(240, 88), wxSize(40, 23), "ID_BUTTON2");
+
+    const wxString alignments[] = {"Left", "Center", "Right"};
+    m_align = new wxRadioBox(this, wxID_ANY, "Font Align", wxPoint(8, 120), wxSize(184, 48), 3,
+                             alignments, 1, wxRA_SPECIFY_ROWS, wxDefaultValidator, "ID_RADIOBOX1");
+    m_inactive = new wxCheckBox(this, wxID_ANY, "Btn Inaktiv\n(Lable)", wxPoint(192, 176),
+                                wxSize(88, 32), 0, wxDefaultValidator, "ID_CHECKBOX1");
+    GrowToLabel(m_inactive);
+
+    NewLabel(this, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
+    m_taster = NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4");
+    FitFourDigits(m_taster, 52);
+    NewLabel(this, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
+    m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5");
+    FitFourDigits(m_led, 52);
+
+    m_imageOff = NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6");
+    wxButton* picOff =
+        NewButton(this, wxID_ANY, "Pic Btn Off", wxPoint(192, 216), wxSize(88, 23), "ID_BUTTON3");
+    m_imagePress = NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7");
+    wxButton* picPress =
+        NewButton(this, wxID_ANY, "Pic Btn Press", wxPoint(192, 248), wxSize(88, 23), "ID_BUTTON4");
+    m_imageOn = NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8");
+    wxButton* picOn =
+        NewButton(this, wxID_ANY, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23), "ID_BUTTON5");
+
+    NewLabel(this, "Pageflip", wxPoint(16, 328), wxDefaultSize, "ID_STATICTEXT5");
+    // Read-only: only an entry of the list means something.
+    m_pageflip = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(72, 328), wxSize(208, 23), 0,
+                                nullptr, wxCB_READONLY, wxDefaultValidator, "ID_COMBOBOX1");
+
+    wxButton* cancel =
+        NewButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 368), wxSize(75, 40), "ID_BUTTON6");
+    wxButton* ok = NewButton(this, wxID_OK, "OK", wxPoint(208, 368), wxSize(75, 40), "ID_BUTTON7");
+
+    m_fileDialog = new wxFileDialog(this, "Select file", wxEmptyString, wxEmptyString,
+                                    "*bmp; *png; *jpg", wxFD_OPEN);
+    m_fontDialog = new wxFontDialog(this);
+
+    SetClientSize(300, 422);
+    CentreOnScreen();
+
+    Bind(wxEVT_INIT_DIALOG, &ButtonSettingsDlg::OnInitDialog, this);
+    font->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnFont, this);
+    color->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnColor, this);
+    picOff->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOff, this);
+    picPress->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnPress, this);
+    picOn->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOn, this);
+    m_pageflip->Bind(wxEVT_COMBOBOX, &ButtonSettingsDlg::OnPageflip, this);
+    ok->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnOk, this);
+    cancel->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnCancel, this);
+}
+
+void ButtonSettingsDlg::OnInitDialog(wxInitDialogEvent&) {
+    const ::Layout& layout = GetLayout();
+    const PanelState& panel = GetPanelState();
+    m_button = ButtonRef{panel.SelectedButton, panel.CurrentPage};
+    // A dialog opened for no button shows an empty one and stores nothing.
+    ButtonRecord none;
+    none.Pageflip = kNoPageflip;
+    const ButtonRecord& button =
+        EditsAButton() ? layout.Button(m_button.page, m_button.button) : none;
+    const ButtonSettingsFields fields = LoadButtonSettings(button);
+
+    m_textOff->ChangeValue(fields.textOff);
+    m_textOn->ChangeValue(fields.textOn);
+    m_led->ChangeValue(fields.led);
+    m_taster->ChangeValue(fields.taster);
+    m_imageOff->ChangeValue(fields.imageOff);
+    m_imagePress->ChangeValue(fields.imagePress);
+    m_imageOn->ChangeValue(fields.imageOn);
+    m_font = fields.font;
+    ShowTextColour(OpaqueColourOf(m_font.colour));
+    ShowWorkingFace();
+    // A text longer than the field shows its first lines.
+    for (wxTextCtrl* field : {m_textOff, m_textOn}) {
+        field->SetInsertionPoint(0);
+        field->ShowPosition(0);
+    }
+    if (fields.alignChoice) {
+        m_align->SetSelection(*fields.alignChoice);
+    }
+
+    m_pageflip->Clear();
+    for (const std::wstring& entry : PageflipEntries(layout)) {
+        m_pageflip->Append(entry);
+    }
+    m_pageflip->SetSelection(PageflipEntryOf(button.Pageflip, layout.LastPage));
+    m_inactive->SetValue(fields.inactive);
+}
+
+wxFont ButtonSettingsDlg::WorkingFontInHand() const {
+    return MakeFont(m_font.face, m_font.size, m_font.style);
+}
+
+void ButtonSettingsDlg::ShowWorkingFace() {
+    // The fields show face and size only; the style bits are not drawn here.
+    const wxFont face = MakeFont(m_font.face, m_font.size, 0);
+    m_textOff->SetFont(face);
+    m_textOn->SetFont(face);
+    m_fontName->ChangeValue(m_font.face);
+}
+
+void ButtonSettingsDlg::ShowTextColour(const wxColour& colour) {
+    for (wxTextCtrl* field : {m_textOff, m_textOn}) {
+        field->SetForegroundColour(colour);
+        field->Refresh();
+    }
+}
+
+void ButtonSettingsDlg::OnFont(wxCommandEvent&) {
+    wxFont inHand = WorkingFontInHand();
+    wxFontData data;
+    data.SetInitialFont(inHand);
+    data.EnableEffects(true);
+    // The toolkit's chooser on this platform takes the initial font only when it is built, so
+    // the dialog's font chooser is rebuilt around the font in hand before each use.
+    m_fontDialog->Destroy();
+    m_fontDialog = new wxFontDialog(this, data);
+    if (m_fontDialog->ShowModal() == wxID_OK) {
+        const wxFont chosen = m_fontDialog->GetFontData().GetChosenFont();
+        if (chosen.IsOk()) {
+            inHand = chosen;
+            m_font.face = inHand.GetFaceName().ToStdWstring();
+            m_font.size = inHand.GetPointSize();
+            ShowWorkingFace();
+        }
+    }
+    // From the font in hand either way: a cancelled choice leaves the bits as they were.
+    m_font.style = StyleBitsOf(inHand.GetWeight() == wxFONTWEIGHT_BOLD,
+                               inHand.GetStyle() == wxFONTSTYLE_ITALIC, inHand.GetUnderlined());
+}
+
+void ButtonSettingsDlg::OnColor(wxCommandEvent&) {
+    wxColourData data;
+    data.SetColour(OpaqueColourOf(m_font.colour));
+    wxColourDialog dialog(this, &data);
+    if (dialog.ShowModal() != wxID_OK) {
+        return;
+    }
+    const wxColour chosen = dialog.GetColourData().GetColour();
+    ShowTextColour(wxColour(chosen.Red(), chosen.Green(), chosen.Blue()));
+    m_font.colour = PackColour(chosen.Red(), chosen.Green(), chosen.Blue(), chosen.Alpha());
+}
+
+void ButtonSettingsDlg::OnPicBtnOff(wxCommandEvent&) {
+    ChoosePicture(*m_imageOff);
+}
+
+void ButtonSettingsDlg::OnPicBtnPress(wxCommandEvent&) {
+    ChoosePicture(*m_imagePress);
+}
+
+void ButtonSettingsDlg::OnPicBtnOn(wxCommandEvent&) {
+    ChoosePicture(*m_imageOn);
+}
+
+void ButtonSettingsDlg::ChoosePicture(wxTextCtrl& field) {
+    const wxString folder =
+        wxString(GetLayout().Form.LayoutDirectory) + wxFileName::GetPathSeparator();
+    m_fileDialog->SetPath(folder);
+    m_fileDialog->SetDirectory(folder);
+    if (m_fileDialog->ShowModal() != wxID_OK) {
+        return;
+    }
+    // The layout keeps bare names, resolved against the layout folder when drawn; a picture
+    // chosen elsewhere is neither copied nor checked.
+    field.ChangeValue(wxFileName(m_fileDialog->GetFilename()).GetFullName());
+}
+
+void ButtonSettingsDlg::OnPageflip(wxCommandEvent&) {
+    ::Layout& layout = GetLayout();
+    if (!EditsAButton()) {
+        return;
+    }
+    // Stored at once, without marking the layout changed: "Cancel" keeps it too.
+    if (const auto pageflip = PageflipOfEntry(m_pageflip->GetSelection(), layout.LastPage)) {
+        layout.Button(m_button.page, m_button.button).Pageflip = *pageflip;
+    }
+}
+
+void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
+    if (EditsAButton()) {
+        ButtonSettingsFields fields;
+        fields.textOff = m_textOff->GetValue().ToStdWstring();
+        fields.textOn = m_textOn->GetValue().ToStdWstring();
+        fields.led = m_led->GetValue().ToStdWstring();
+        fields.taster = m_taster->GetValue().ToStdWstring();
+        fields.imageOff = m_imageOff->GetValue().ToStdWstring();
+        fields.imagePress = m_imagePress->GetValue().ToStdWstring();
+        fields.imageOn = m_imageOn->GetValue().ToStdWstring();
+        fields.font = m_font;
+        fields.alignChoice = m_align->GetSelection();
+        fields.inactive = m_inactive->GetValue();
+        StoreButtonSettings(fields, GetLayout().Button(m_button.page, m_button.button));
+
+        PanelState& panel = GetPanelState();
+        panel.LayoutChanged = 1;
+        if (auto* main = dynamic_cast<MainDialog*>(GetParent())) {
+            main->LoadButtonImages(panel.CurrentPage);
+            main->DrawPage(panel.CurrentPage);
+        }
+    }
+    EndModal(wxID_OK);
+}
+
+void ButtonSettingsDlg::OnCancel(wxCommandEvent&) {
+    EndModal(wxID_CANCEL);
+}

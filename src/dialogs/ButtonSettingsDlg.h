@@ -2,8 +2,60 @@
 
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+#include "model/ButtonEditing.h"
+
+class wxCheckBox;
+class wxColour;
+class wxComboBox;
+class wxFileDialog;
+class wxFont;
+class wxFontDialog;
+class wxRadioBox;
+class wxTextCtrl;
+
+/// Edits every property of one button except its position: the button the panel names with
+/// CurrentPage and SelectedButton when it shows the dialog. The font is edited in a working
+/// copy outside the controls; "OK" writes everything back, except the page flip, which the
+/// list stores the moment an entry is picked.
 class ButtonSettingsDlg : public wxDialog {
   public:
     explicit ButtonSettingsDlg(wxWindow* parent);
+
+  private:
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnFont(wxCommandEvent& event);
+    void OnColor(wxCommandEvent& event);
+    void OnPicBtnOff(wxCommandEvent& event);
+    void OnPicBtnPress(wxCommandEvent& event);
+    void OnPicBtnOn(wxCommandEvent& event);
+    void OnPageflip(wxCommandEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+
+    /// Puts the bare name of a chosen picture file into `field`.
+    void ChoosePicture(wxTextCtrl& field);
+    /// The working font as a toolkit font, with its style bits.
+    wxFont WorkingFontInHand() const;
+    /// Shows the working face and size in the two text fields and the face name field.
+    void ShowWorkingFace();
+    /// Colours the text of both text fields (opaque).
+    void ShowTextColour(const wxColour& colour);
+    bool EditsAButton() const { return NamesButtonSlot(m_button); }
+
+    wxTextCtrl* m_textOff = nullptr;
+    wxTextCtrl* m_textOn = nullptr;
+    wxTextCtrl* m_fontName = nullptr;
+    wxTextCtrl* m_taster = nullptr;
+    wxTextCtrl* m_led = nullptr;
+    wxTextCtrl* m_imageOff = nullptr;
+    wxTextCtrl* m_imagePress = nullptr;
+    wxTextCtrl* m_imageOn = nullptr;
+    wxRadioBox* m_align = nullptr;
+    wxCheckBox* m_inactive = nullptr;
+    wxComboBox* m_pageflip = nullptr;
+    wxFileDialog* m_fileDialog = nullptr;
+    wxFontDialog* m_fontDialog = nullptr;
+
+    WorkingFont m_font;
+    ButtonRef m_button;  ///< the button being edited, fixed when the dialog is shown
 };

@@ -1,9 +1,23 @@
 #pragma once
 
+#include <array>
+
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+#include "model/StyleCopy.h"
+
+class wxCheckBox;
+
+/// Asks which groups of properties to copy from the style source to the touched button, and
+/// copies them on "OK". The ticks confirmed with "OK" are remembered for the rest of the run.
 class ChangeStyleDlg : public wxDialog {
   public:
     explicit ChangeStyleDlg(wxWindow* parent);
+
+  private:
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+
+    std::array<wxCheckBox*, StyleGroups::Count> m_choices{};  ///< indexed by StyleGroups
 };

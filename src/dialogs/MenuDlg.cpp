@@ -1,5 +1,151 @@
 #include "dialogs/MenuDlg.h"
 
+#include <wx/settings.h>
+
+#include "app/MainDialog.h"
+#include "dialogs/ButtonDlg.h"
+#include "dialogs/PageDlg.h"
+#include "dialogs/PageSelectDlg.h"
+#include "dialogs/SettingsDlg.h"
+#include "dialogs/TransmitDlg.h"
+#include "link/PanelAddress.h"
+
+namespace {
+
+/// A push button that looks like a label and does nothing.
+wxButton* LabelButton(wxWindow* parent, int id, const wxString& text, int y) {
+    auto* button = new wxButton(parent, id, text, wxPoint(8, y), wxSize(160, 24));
+    button->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVEBORDER));
+    button->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
+    return button;
+}
+
+}  // namespace
+
 MenuDlg::MenuDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Main Menü"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    SetClientSize(180, 438);
+    new wxButton(this, ID_BUTTON1, "Button Menu", wxPoint(8, 16), wxSize(160, 40));
+    new wxButton(this, ID_BUTTON2, "Page Settings", wxPoint(8, 64), wxSize(160, 40));
+    new wxButton(this, ID_BUTTON3, "Main Settings", wxPoint(8, 112), wxSize(160, 40));
+    new wxButton(this, ID_BUTTON4, "Page Select", wxPoint(8, 160), wxSize(160, 40));
+    auto* transmit = new wxButton(this, ID_BUTTON5, "Transmit", wxPoint(8, 208), wxSize(160, 40));
+    transmit->SetForegroundColour(wxColour(0, 185, 0));
+    auto* store = new wxButton(this, ID_BUTTON6, "Store", wxPoint(8, 256), wxSize(160, 40));
+    store->SetForegroundColour(wxColour(255, 128, 0));
+    auto* close = new wxButton(this, ID_BUTTON7, "Close", wxPoint(8, 304), wxSize(160, 40));
+    close->SetForegroundColour(wxColour(0, 0, 255));
+    m_address = LabelButton(this, ID_BUTTON8, wxEmptyString, 352);
+    LabelButton(this, ID_BUTTON9, "Hollenbrack 27092021", 376);
+    auto* quit = new wxButton(this, ID_BUTTON10, "Quit", wxPoint(48, 408), wxSize(80, 24));
+    quit->SetForegroundColour(wxColour(255, 0, 0));
+    Centre(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &MenuDlg::OnInit, this);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnButtonMenu, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSettings, this, ID_BUTTON2);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnMainSettings, this, ID_BUTTON3);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSelect, this, ID_BUTTON4);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnTransmit, this, ID_BUTTON5);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnStore, this, ID_BUTTON6);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnCloseMenu, this, ID_BUTTON7);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnQuit, this, ID_BUTTON10);
+}
+
+MainDialog* MenuDlg::Panel() const {
+    auto* panel = dynamic_cast<MainDialog*>(GetParent());
+    wxASSERT_MSG(panel != nullptr, "the menu belongs to the panel window");
+    return panel;
+}
+
+int MenuDlg::ShowModal() {
+    ++m_runs;
+    int result = wxID_CANCEL;
+    do {
+        m_showAgain = false;
+        result = wxDialog::ShowModal();
+    } while (m_showAgain && IsShown());
+    --m_runs;
+    return result;
+}
+
+void MenuDlg::ShowAgain() {
+    Show();
+    Raise();
+    // The panel runs modally and on GTK holds the input grab: a window shown without a modal
+    // run of its own stays visible but gets no clicks. A run of the menu that a sub-dialog
+    // ended is restarted where it was, so runs never pile up; without one (the button menu
+    // opened straight from the panel) a new run starts once the caller is done.
+    if (m_runs > 0) {
+        m_showAgain = true;
+        return;
+    }
+    CallAfter([this] {
+        if (IsShown() && !IsModal()) {
+            ShowModal();
+        }
+    });
+}
+
+void MenuDlg::OnInit(wxInitDialogEvent& event) {
+    m_address->SetLabel(PanelAddress());
+    event.Skip();
+}
+
+void MenuDlg::ShowInstead(wxDialog& dialog, bool showAgain) {
+    // Hiding a dialog that runs modally ends its modal run, so the menu request that showed
+    // the menu returns once the other dialog is done.
+    Hide();
+    dialog.ShowModal();
+    if (showAgain) {
+        ShowAgain();
+    }
+}
+
+void MenuDlg::OnButtonMenu(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        ShowInstead(panel->ButtonMenu(), false);
+    }
+}
+
+void MenuDlg::OnPageSettings(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        ShowInstead(panel->PageSettings(), true);
+    }
+}
+
+void MenuDlg::OnMainSettings(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        ShowInstead(panel->MainSettings(), true);
+    }
+}
+
+void MenuDlg::OnPageSelect(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        ShowInstead(panel->PageSelect(), false);
+    }
+}
+
+void MenuDlg::OnTransmit(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        panel->Transmit().ShowModal();
+    }
+}
+
+void MenuDlg::OnStore(wxCommandEvent&) {
+    // A store that did not work says so and leaves the layout marked as changed.
+    if (MainDialog* panel = Panel()) {
+        panel->StoreLayoutAndReport();
+    }
+}
+
+void MenuDlg::OnCloseMenu(wxCommandEvent&) {
+    Close();
+}
+
+void MenuDlg::OnQuit(wxCommandEvent&) {
+    if (MainDialog* panel = Panel()) {
+        panel->Close();
+    }
+}

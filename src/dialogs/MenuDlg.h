@@ -1,9 +1,55 @@
 #pragma once
 
+#include <wx/button.h>
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+class MainDialog;
+
+/// The main menu: the entry to the button menu, the page and main settings, the page selection,
+/// the transfer, storing the layout and ending the program. It hides itself while a sub-dialog
+/// runs (which ends its own modal run) and is shown again without a modal run afterwards.
 class MenuDlg : public wxDialog {
   public:
     explicit MenuDlg(wxWindow* parent);
+
+    /// The menu's modal run. Hiding the menu for a sub-dialog ends it; when the menu is shown
+    /// again meanwhile, the run goes on until the menu is closed or hidden for good.
+    int ShowModal() override;
+
+    /// Brings the menu back above the panel after a sub-dialog: visible at once, and taking
+    /// input again in a modal run as soon as the sub-dialog's run is over.
+    void ShowAgain();
+
+    enum {
+        ID_BUTTON1 = wxID_HIGHEST + 1,
+        ID_BUTTON2,
+        ID_BUTTON3,
+        ID_BUTTON4,
+        ID_BUTTON5,
+        ID_BUTTON6,
+        ID_BUTTON7,
+        ID_BUTTON8,
+        ID_BUTTON9,
+        ID_BUTTON10,
+    };
+
+  private:
+    void OnInit(wxInitDialogEvent& event);
+    void OnButtonMenu(wxCommandEvent& event);
+    void OnPageSettings(wxCommandEvent& event);
+    void OnMainSettings(wxCommandEvent& event);
+    void OnPageSelect(wxCommandEvent& event);
+    void OnTransmit(wxCommandEvent& event);
+    void OnStore(wxCommandEvent& event);
+    void OnCloseMenu(wxCommandEvent& event);
+    void OnQuit(wxCommandEvent& event);
+
+    /// Hides the menu (ending a modal run), shows `dialog` modally, and shows the menu again
+    /// when asked.
+    void ShowInstead(wxDialog& dialog, bool showAgain);
+    MainDialog* Panel() const;
+
+    wxButton* m_address = nullptr;
+    int m_runs = 0;            ///< modal runs of the menu on the call stack
+    bool m_showAgain = false;  ///< the ending run is to start again
 };

@@ -1,5 +1,211 @@
 #include "dialogs/PageDlg.h"
 
+#include <algorithm>
+
+#include <wx/button.h>
+#include <wx/colordlg.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/MainDialog.h"
+#include "model/PageColours.h"
+#include "model/PanelState.h"
+
+namespace {
+
+/// Each colour field takes a component of up to three digits.
+constexpr unsigned long kComponentDigits = 3;
+
+/// A colour field may grow to this width: the next control begins 48 pixels to its right.
+constexpr int kWidestColourField = 46;
+
+/// The sizes below suit narrower fonts and paddings than this platform's theme. A label that
+/// needs more room gets it (each has free space to its right), rather than being cut.
+void NewLabel(wxWindow* parent, int id, const wxString& text, const wxPoint& position,
+              const wxSize& size) {
+    auto* label = new wxStaticText(parent, id, text, position, size);
+    const wxSize best = label->GetBestSize();
+    label->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
+}
+
+/// Widens a colour field from 40 pixels so that three digits show inside the theme's padding.
+void FitThreeDigits(wxTextCtrl* field) {
+    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("000").x).x + 2;
+    field->SetSize(
+        wxSize(std::clamp(needed, field->GetSize().x, kWidestColourField), field->GetSize().y));
+}
+
+wxColour OpaqueColourOf(Colour colour) {
+    return wxColour(static_cast<unsigned char>(RedOf(colour)),
+                    static_cast<unsigned char>(GreenOf(colour)),
+                    static_cast<unsigned char>(BlueOf(colour)));
+}
+
+}  // namespace
+
 PageDlg::PageDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Page Settings"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+    : wxDialog(parent, wxID_ANY, "Page Settings", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
+    m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
+    NewLabel(this, ID_STATICTEXT2, "Background\nImage", wxPoint(8, 48), wxSize(72, 32));
+    m_image = new wxTextCtrl(this, ID_TEXTCTRL2, "Text", wxPoint(88, 56), wxSize(144, 23));
+    new wxButton(this, ID_BUTTON1, "Sel", wxPoint(240, 56), wxSize(40, 23));
+
+    NewLabel(this, ID_STATICTEXT3, "Background Color", wxPoint(8, 104), wxSize(160, 22));
+    NewLabel(this, ID_STATICTEXT4, "Rot", wxPoint(8, 128), wxSize(32, 22));
+    NewLabel(this, ID_STATICTEXT5, wxString::FromUTF8("Grün"), wxPoint(56, 128), wxSize(32, 22));
+    NewLabel(this, ID_STATICTEXT6, "Blau", wxPoint(104, 128), wxSize(32, 22));
+
+    const int rowY[2] = {152, 200};
+    const int firstField[2] = {ID_TEXTCTRL3, ID_TEXTCTRL6};
+    const int setButton[2] = {ID_BUTTON2, ID_BUTTON4};
+    const int colorDlgButton[2] = {ID_BUTTON3, ID_BUTTON5};
+    for (int row = 0; row < 2; ++row) {
+        for (int i = 0; i < 3; ++i) {
+            wxTextCtrl* field = new wxTextCtrl(this, firstField[row] + i, wxEmptyString,
+                                               wxPoint(8 + 48 * i, rowY[row]), wxSize(40, 24));
+            field->SetMaxLength(kComponentDigits);
+            FitThreeDigits(field);
+            m_colours[row][i] = field;
+        }
+        new wxButton(this, setButton[row], "Set", wxPoint(160, rowY[row]), wxSize(40, 23));
+        new wxButton(this, colorDlgButton[row], "ColorDlg", wxPoint(216, rowY[row]),
+                     wxSize(64, 23));
+    }
+
+    new wxButton(this, ID_BUTTON6, "Cancel", wxPoint(120, 264), wxSize(75, 40));
+    new wxButton(this, ID_BUTTON7, "OK", wxPoint(208, 264), wxSize(75, 40));
+
+    m_fileDialog = new wxFileDialog(this, "Select file", wxEmptyString, wxEmptyString,
+                                    "*.bmp;*.jpg;*.png", wxFD_OPEN | wxFD_CHANGE_DIR);
+
+    // The close box must not stand in for "Cancel" or "OK": it only ends the dialog.
+    SetEscapeId(wxID_NONE);
+    SetClientSize(300, 319);
+    CentreOnScreen(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &PageDlg::OnInitDialog, this);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSel, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_BUTTON2);
+    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_BUTTON3);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_BUTTON4);
+    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_BUTTON5);
+    Bind(wxEVT_BUTTON, &PageDlg::OnCancel, this, ID_BUTTON6);
+    Bind(wxEVT_BUTTON, &PageDlg::OnOk, this, ID_BUTTON7);
+}
+
+MainDialog* PageDlg::Panel() const {
+    return dynamic_cast<MainDialog*>(GetParent());
+}
+
+int PageDlg::RowOfButton(int id) {
+    return id == ID_BUTTON2 || id == ID_BUTTON3 ? 0 : 1;
+}
+
+Colour& PageDlg::BackColor(int row) {
+    PageRecord& page = GetLayout().Page(m_page);
+    return row == 0 ? page.BackColor1 : page.BackColor2;
+}
+
+void PageDlg::ShowColour(int row, Colour colour) {
+    const ColourFields fields = ColourFieldsOf(colour);
+    m_colours[row][0]->ChangeValue(fields.red);
+    m_colours[row][1]->ChangeValue(fields.green);
+    m_colours[row][2]->ChangeValue(fields.blue);
+}
+
+void PageDlg::ShowPage() {
+    if (MainDialog* panel = Panel()) {
+        panel->BuildPageBackground(m_page);
+        panel->DrawPage(m_page);
+    }
+}
+
+void PageDlg::OnInitDialog(wxInitDialogEvent&) {
+    m_page = GetPanelState().CurrentPage;
+    if (!EditsAPage()) {
+        return;
+    }
+    const PageRecord& page = GetLayout().Page(m_page);
+    m_name->ChangeValue(page.PageName);
+    m_image->ChangeValue(page.PageImage);
+    m_savedImage = page.PageImage;
+    m_savedColours = {page.BackColor1, page.BackColor2};
+    ShowColour(0, page.BackColor1);
+    ShowColour(1, page.BackColor2);
+}
+
+void PageDlg::OnSet(wxCommandEvent& event) {
+    if (!EditsAPage()) {
+        return;
+    }
+    const int row = RowOfButton(event.GetId());
+    const ColourRow& fields = m_colours[row];
+    BackColor(row) = ColourOfFields(ColourFields{fields[0]->GetValue().ToStdWstring(),
+                                                 fields[1]->GetValue().ToStdWstring(),
+                                                 fields[2]->GetValue().ToStdWstring()});
+    ShowPage();
+}
+
+void PageDlg::OnColorDlg(wxCommandEvent& event) {
+    if (!EditsAPage()) {
+        return;
+    }
+    const int row = RowOfButton(event.GetId());
+    wxColourData data;
+    data.SetColour(OpaqueColourOf(BackColor(row)));
+    // A chooser of its own each time: it takes its initial colour only when it is built.
+    wxColourDialog chooser(this, &data);
+    if (chooser.ShowModal() != wxID_OK) {
+        return;
+    }
+    const wxColour chosen = chooser.GetColourData().GetColour();
+    // The alpha the chooser may hand back is no part of a page colour.
+    const Colour colour = ColourOfComponents(chosen.Red(), chosen.Green(), chosen.Blue());
+    BackColor(row) = colour;
+    ShowColour(row, colour);
+    ShowPage();
+}
+
+void PageDlg::OnSel(wxCommandEvent&) {
+    if (!EditsAPage()) {
+        return;
+    }
+    const wxString folder =
+        wxString(GetLayout().Form.LayoutDirectory) + wxFileName::GetPathSeparator();
+    m_fileDialog->SetPath(folder);
+    m_fileDialog->SetDirectory(folder);
+    if (m_fileDialog->ShowModal() == wxID_OK) {
+        // The layout keeps bare names, resolved against the layout folder when drawn; a picture
+        // chosen elsewhere is neither copied nor checked.
+        m_image->ChangeValue(wxFileName(m_fileDialog->GetFilename()).GetFullName());
+    }
+    // Chosen or not: a name typed into the field is applied too.
+    GetLayout().Page(m_page).PageImage = m_image->GetValue().ToStdWstring();
+    ShowPage();
+}
+
+void PageDlg::OnCancel(wxCommandEvent&) {
+    if (EditsAPage()) {
+        PageRecord& page = GetLayout().Page(m_page);
+        page.PageImage = m_savedImage;
+        page.BackColor1 = m_savedColours[0];
+        page.BackColor2 = m_savedColours[1];
+        ShowPage();
+    }
+    EndDialog(wxID_CANCEL);
+}
+
+void PageDlg::OnOk(wxCommandEvent&) {
+    if (EditsAPage()) {
+        PageRecord& page = GetLayout().Page(m_page);
+        page.PageName = m_name->GetValue().ToStdWstring();
+        page.PageImage = m_image->GetValue().ToStdWstring();
+        GetPanelState().LayoutChanged = 1;
+        ShowPage();
+    }
+    EndDialog(wxID_OK);
+}

@@ -1,9 +1,30 @@
 #pragma once
 
+#include <array>
+
+#include <wx/button.h>
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+class MainDialog;
+
+/// Shows any of the first ten pages on the panel while the menu is in use. Each page button
+/// switches the panel at once and leaves the dialog open; "Back" returns to the main menu.
 class PageSelectDlg : public wxDialog {
   public:
     explicit PageSelectDlg(wxWindow* parent);
+
+    static constexpr int kPageButtons = 10;
+
+    enum {
+        ID_BUTTON1 = wxID_HIGHEST + 1,
+        ID_BUTTON11 = ID_BUTTON1 + kPageButtons,
+    };
+
+  private:
+    void OnInit(wxInitDialogEvent& event);
+    void OnPageButton(wxCommandEvent& event);
+    void OnBack(wxCommandEvent& event);
+    MainDialog* Panel() const;
+
+    std::array<wxButton*, kPageButtons> m_pageButtons{};
 };

@@ -1,5 +1,43 @@
 #include "dialogs/PasswordDlg.h"
 
+#include <wx/button.h>
+
+#include "model/Layout.h"
+#include "model/PanelState.h"
+
 PasswordDlg::PasswordDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Password"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    SetClientSize(197, 109);
+    // Shown in clear: the panel hangs on a wall and is typed on with a finger.
+    m_entry = new wxTextCtrl(this, ID_TEXTCTRL1, "Text", wxPoint(8, 16), wxSize(184, 23));
+    new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(16, 48), wxSize(75, 40));
+    new wxButton(this, ID_BUTTON2, "OK", wxPoint(112, 48), wxSize(75, 40));
+    Centre(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &PasswordDlg::OnInit, this);
+    Bind(wxEVT_BUTTON, &PasswordDlg::OnCancel, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &PasswordDlg::OnOk, this, ID_BUTTON2);
+}
+
+void PasswordDlg::OnInit(wxInitDialogEvent& event) {
+    m_entry->ChangeValue(wxEmptyString);
+    m_entry->SetFocus();
+    event.Skip();
+}
+
+void PasswordDlg::OnCancel(wxCommandEvent&) {
+    Close();
+}
+
+void PasswordDlg::OnOk(wxCommandEvent&) {
+    // Exactly as typed: no trimming, no case folding.
+    const std::wstring entry = m_entry->GetValue().ToStdWstring();
+    PanelState& panel = GetPanelState();
+    if (entry != GetLayout().Form.Form_Password) {
+        panel.MenuUnlocked = 0;
+        return;
+    }
+    panel.MenuUnlocked = 1;
+    EndDialog(wxID_OK);
+}

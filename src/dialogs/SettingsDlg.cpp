@@ -1,5 +1,226 @@
 #include "dialogs/SettingsDlg.h"
 
+#include <algorithm>
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/font.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/MainDialog.h"
+#include "link/LinkSocket.h"
+#include "model/PanelState.h"
+
+namespace {
+
+/// Every number field has this size.
+const wxSize kNumberField(40, 24);
+/// A number field may grow to this width: the next control begins 48 pixels to its right.
+constexpr int kWidestNumberField = 46;
+
+/// The sizes below suit narrower fonts and paddings than this platform's theme. A label that
+/// needs more room gets it (up to the dialog's edge), rather than being cut or wrapped.
+void NewLabel(wxWindow* parent, const char* text, const wxPoint& position, const wxSize& size) {
+    auto* label = new wxStaticText(parent, wxID_ANY, text, position, size);
+    const wxSize best = label->GetBestSize();
+    label->SetSize(
+        wxSize(std::min(std::max(size.x, best.x), 300 - position.x), std::max(size.y, best.y)));
+}
+
+/// Widens a number field from 40 pixels so that a four-digit size shows inside the theme's
+/// padding, as far as the room to the next control allows.
+void FitDigits(wxTextCtrl* field) {
+    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("0000").x).x;
+    field->SetSize(
+        wxSize(std::clamp(needed, field->GetSize().x, kWidestNumberField), field->GetSize().y));
+}
+
+}  // namespace
+
 SettingsDlg::SettingsDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Main Settings"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+    : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    NewLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
+    m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField);
+    NewLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
+    m_sizeY = NewField(ID_EditSizeY, wxPoint(56, 40), kNumberField);
+    NewLabel(this, "Grid X", wxPoint(192, 16), wxSize(40, 16));
+    m_gridX = NewField(ID_EditGridX, wxPoint(192, 40), kNumberField);
+    NewLabel(this, "Grid Y", wxPoint(240, 16), wxSize(40, 16));
+    m_gridY = NewField(ID_EditGridY, wxPoint(240, 40), kNumberField);
+
+    NewLabel(this, "Start Page", wxPoint(8, 80), wxSize(64, 16));
+    m_startPage = NewField(ID_EditStartPage, wxPoint(8, 104), kNumberField);
+    auto* reboot =
+        new wxStaticText(this, wxID_ANY, "----- Reboot required -----", wxPoint(88, 80),
+                         wxSize(176, 16), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    reboot->SetFont(wxFont(wxFontInfo(8).FaceName("Arial")));
+    m_lanModus = new wxCheckBox(this, ID_CHECKBOX1, "LAN Modus", wxPoint(88, 104));
+    m_fullscreen = new wxCheckBox(this, ID_CHECKBOX2, "Fullscreen", wxPoint(192, 104));
+    // 96 wide; the theme's check box needs more than 15 pixels of height, so it takes its own.
+    m_busModus = new wxCheckBox(this, ID_CHECKBOX3, "BUS Modus", wxPoint(88, 128), wxSize(96, -1));
+
+    NewLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
+    for (int i = 0; i < 4; ++i) {
+        m_ip[static_cast<std::size_t>(i)] =
+            NewField(ID_EditIP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, 3);
+    }
+
+    NewLabel(this, "Bright\nOn", wxPoint(8, 224), wxSize(40, 32));
+    m_bright = NewField(ID_TEXTCTRL1, wxPoint(8, 264), kNumberField, 3);
+    NewLabel(this, "Bright\nDim", wxPoint(80, 224), wxSize(40, 32));
+    m_brightDim = NewField(ID_TEXTCTRL2, wxPoint(80, 264), kNumberField, 3);
+    NewLabel(this, "Display\nDim(min)", wxPoint(168, 224), wxSize(56, 32));
+    m_offDim = NewField(ID_TEXTCTRL3, wxPoint(168, 264), kNumberField, 2);
+    NewLabel(this, "Display\nOff(min)", wxPoint(240, 224), wxSize(56, 32));
+    m_off = NewField(ID_EditDisplayOff, wxPoint(240, 264), kNumberField, 2);
+
+    NewLabel(this, "Password", wxPoint(8, 304), wxSize(144, 16));
+    // In clear: the panel hangs on a wall and is typed on with a finger.
+    m_password = NewField(ID_EditPassword, wxPoint(8, 328), wxSize(272, 23));
+    NewLabel(this, "Path", wxPoint(8, 360), wxSize(64, 16));
+    // Shows the layout folder; it is chosen at start-up, so what is typed here is never read.
+    m_path = new wxTextCtrl(this, ID_TEXTCTRL6, "Text", wxPoint(8, 384), wxSize(272, 23));
+    m_path->SetForegroundColour(wxColour(128, 128, 128));
+
+    new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(120, 424), wxSize(75, 40));
+    new wxButton(this, ID_BUTTON2, "OK", wxPoint(208, 424), wxSize(75, 40));
+
+    // The close box only ends the dialog; it must not stand in for either button.
+    SetEscapeId(wxID_NONE);
+    SetClientSize(300, 482);
+    Centre(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &SettingsDlg::OnInitDialog, this);
+    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnLanModus, this, ID_CHECKBOX1);
+    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnBusModus, this, ID_CHECKBOX3);
+    for (const LimitedField& limited : m_limited) {
+        limited.field->Bind(wxEVT_TEXT, &SettingsDlg::OnLimitedText, this);
+    }
+    Bind(wxEVT_BUTTON, &SettingsDlg::OnCancel, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &SettingsDlg::OnOk, this, ID_BUTTON2);
+}
+
+SettingsDlg::~SettingsDlg() = default;
+
+wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize& size,
+                                  std::size_t limit) {
+    auto* field = new wxTextCtrl(this, id, wxEmptyString, position, size);
+    if (size == kNumberField) {
+        FitDigits(field);
+    }
+    if (limit > 0) {
+        m_limited.push_back(LimitedField{field, limit, wxEmptyString});
+    }
+    return field;
+}
+
+MainDialog* SettingsDlg::Panel() const {
+    return dynamic_cast<MainDialog*>(GetParent());
+}
+
+void SettingsDlg::Fill(wxTextCtrl* field, const wxString& text) {
+    field->ChangeValue(text);
+    for (LimitedField& limited : m_limited) {
+        if (limited.field == field) {
+            limited.accepted = text;
+        }
+    }
+}
+
+void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
+    const SettingsFields fields = SettingsFieldsOf(GetLayout().Form);
+    Fill(m_sizeX, fields.sizeX);
+    Fill(m_sizeY, fields.sizeY);
+    Fill(m_gridX, fields.gridX);
+    Fill(m_gridY, fields.gridY);
+    m_lanModus->SetValue(fields.lanModus);
+    m_busModus->SetValue(fields.busModus);
+    m_fullscreen->SetValue(fields.fullscreen);
+    Fill(m_startPage, fields.startPage);
+    Fill(m_path, fields.path);
+    for (std::size_t i = 0; i < m_ip.size(); ++i) {
+        Fill(m_ip[i], fields.destinationIp[i]);
+    }
+    Fill(m_password, fields.password);
+    Fill(m_off, fields.displayOff);
+    Fill(m_offDim, fields.displayOffDim);
+    Fill(m_bright, fields.displayBright);
+    Fill(m_brightDim, fields.displayBrightDim);
+}
+
+void SettingsDlg::OnLanModus(wxCommandEvent&) {
+    // The two modes exclude each other; neither may be ticked.
+    m_busModus->SetValue(false);
+}
+
+void SettingsDlg::OnBusModus(wxCommandEvent&) {
+    m_lanModus->SetValue(false);
+}
+
+void SettingsDlg::OnLimitedText(wxCommandEvent& event) {
+    const auto found = std::find_if(m_limited.begin(), m_limited.end(), [&event](const auto& f) {
+        return f.field->GetId() == event.GetId();
+    });
+    if (found == m_limited.end()) {
+        return;
+    }
+    const wxString text = found->field->GetValue();
+    // A change that makes the text longer than the limit is taken back; shortening an over-long
+    // text shown from the layout is allowed.
+    if (text.length() > found->limit && text.length() > found->accepted.length()) {
+        const long added = static_cast<long>(text.length() - found->accepted.length());
+        const long cursor = std::max(0L, found->field->GetInsertionPoint() - added);
+        found->field->ChangeValue(found->accepted);
+        found->field->SetInsertionPoint(cursor);
+        return;
+    }
+    found->accepted = text;
+}
+
+SettingsFields SettingsDlg::FieldsInWindow() const {
+    auto text = [](const wxTextCtrl* field) { return field->GetValue().ToStdWstring(); };
+    SettingsFields fields;
+    fields.sizeX = text(m_sizeX);
+    fields.sizeY = text(m_sizeY);
+    fields.gridX = text(m_gridX);
+    fields.gridY = text(m_gridY);
+    fields.startPage = text(m_startPage);
+    fields.lanModus = m_lanModus->GetValue();
+    fields.busModus = m_busModus->GetValue();
+    fields.fullscreen = m_fullscreen->GetValue();
+    for (std::size_t i = 0; i < m_ip.size(); ++i) {
+        fields.destinationIp[i] = text(m_ip[i]);
+    }
+    fields.displayBright = text(m_bright);
+    fields.displayBrightDim = text(m_brightDim);
+    fields.displayOffDim = text(m_offDim);
+    fields.displayOff = text(m_off);
+    fields.password = text(m_password);
+    return fields;
+}
+
+void SettingsDlg::OnOk(wxCommandEvent&) {
+    FormSettings& form = GetLayout().Form;
+    StoreSettingsFields(FieldsInWindow(), form);
+    PanelState& state = GetPanelState();
+    state.LayoutChanged = 1;
+    if (MainDialog* panel = Panel()) {
+        panel->SetClientSize(form.SizeX, form.SizeY);
+        // A changed address or mode takes effect now: in LAN mode the link connects to the
+        // address just stored, in the other modes it stays closed.
+        if (LinkSocket* link = panel->Link()) {
+            link->Close();
+        }
+        panel->CheckLink();
+        panel->FitToDisplay();
+        panel->LoadPage(state.CurrentPage);
+        panel->DrawPage(state.CurrentPage);
+    }
+    EndDialog(wxID_OK);
+}
+
+void SettingsDlg::OnCancel(wxCommandEvent&) {
+    EndDialog(wxID_CANCEL);
+}

@@ -1,9 +1,87 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <vector>
+
 #include <wx/dialog.h>
 
-/// Placeholder until this dialog is built.
+#include "model/SettingsForm.h"
+
+class MainDialog;
+class wxCheckBox;
+class wxTextCtrl;
+
+/// Edits the panel-wide settings: size, grid, start page, connection mode, full-screen
+/// operation, the controller's address, the display values and the menu password. "OK" writes
+/// them all back and applies at once what can be applied while running (the window size and
+/// the controller link); "Cancel" and the close box change nothing.
 class SettingsDlg : public wxDialog {
   public:
     explicit SettingsDlg(wxWindow* parent);
+    ~SettingsDlg() override;
+
+    enum {
+        ID_EditSizeX = wxID_HIGHEST + 1,
+        ID_EditSizeY,
+        ID_EditGridX,
+        ID_EditGridY,
+        ID_EditStartPage,
+        ID_CHECKBOX1,  ///< "LAN Modus"
+        ID_CHECKBOX2,  ///< "Fullscreen"
+        ID_CHECKBOX3,  ///< "BUS Modus"
+        ID_EditIP1,
+        ID_EditIP2,
+        ID_EditIP3,
+        ID_EditIP4,
+        ID_TEXTCTRL1,  ///< Display_Bright
+        ID_TEXTCTRL2,  ///< Display_Bright_Dim
+        ID_TEXTCTRL3,  ///< Display_Off_Dim
+        ID_EditDisplayOff,
+        ID_EditPassword,
+        ID_TEXTCTRL6,  ///< the layout folder, shown only
+        ID_BUTTON1,    ///< "Cancel"
+        ID_BUTTON2,    ///< "OK"
+    };
+
+  private:
+    /// A field whose typing is limited to a number of characters. The toolkit's own limit would
+    /// also cut (or refuse) a longer value put in when the dialog is filled, which must be shown
+    /// whole; this limit only keeps the user from making the text longer than it may be.
+    struct LimitedField {
+        wxTextCtrl* field;
+        std::size_t limit;
+        wxString accepted;  ///< the text before the last change
+    };
+
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnLanModus(wxCommandEvent& event);
+    void OnBusModus(wxCommandEvent& event);
+    void OnLimitedText(wxCommandEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+
+    wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size,
+                         std::size_t limit = 0);
+    /// Puts a text into a field without an event, and takes it as the field's accepted text.
+    void Fill(wxTextCtrl* field, const wxString& text);
+    SettingsFields FieldsInWindow() const;
+    MainDialog* Panel() const;
+
+    wxTextCtrl* m_sizeX = nullptr;
+    wxTextCtrl* m_sizeY = nullptr;
+    wxTextCtrl* m_gridX = nullptr;
+    wxTextCtrl* m_gridY = nullptr;
+    wxTextCtrl* m_startPage = nullptr;
+    wxCheckBox* m_lanModus = nullptr;
+    wxCheckBox* m_fullscreen = nullptr;
+    wxCheckBox* m_busModus = nullptr;
+    std::array<wxTextCtrl*, 4> m_ip{};
+    wxTextCtrl* m_bright = nullptr;
+    wxTextCtrl* m_brightDim = nullptr;
+    wxTextCtrl* m_offDim = nullptr;
+    wxTextCtrl* m_off = nullptr;
+    wxTextCtrl* m_password = nullptr;
+    wxTextCtrl* m_path = nullptr;
+    std::vector<LimitedField> m_limited;
 };

@@ -1,5 +1,243 @@
 #include "dialogs/TransmitDlg.h"
 
+#include <wx/button.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/stattext.h>
+
+#include "app/MainDialog.h"
+#include "link/TransferSocket.h"
+#include "model/Layout.h"
+#include "model/NumberReading.h"
+#include "model/PictureList.h"
+#include "model/Prompter.h"
+
+namespace {
+
+/// Whether the wait for a file may end: the file went out completely, or it was refused before
+/// anything was sent (too large) and the action goes on with the next one. Any other failure
+/// keeps the wait until the user breaks off.
+bool FileIsOver(const TransferSocket& transfer, int state) {
+    return state == TransferSocket::kDone ||
+           (state == TransferSocket::kFailed && transfer.FileRefused());
+}
+
+}  // namespace
+
 TransmitDlg::TransmitDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {}
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+    SetClientSize(446, 264);
+    new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
+    const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
+    for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
+        m_address[octet] =
+            new wxTextCtrl(this, addressIds[octet], wxEmptyString,
+                           wxPoint(8 + 48 * static_cast<int>(octet), 40), wxSize(40, 24));
+        m_address[octet]->SetMaxLength(3);
+    }
+    new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
+    new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));
+    new wxButton(this, ID_BUTTON2, "Cancel", wxPoint(16, 200), wxSize(75, 40));
+    new wxButton(this, ID_BUTTON3, "OK", wxPoint(104, 200), wxSize(75, 40));
+    m_status = new wxTextCtrl(this, ID_TEXTCTRL6, wxEmptyString, wxPoint(216, 8), wxSize(208, 232),
+                              wxTE_MULTILINE | wxTE_READONLY);
+    Centre(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &TransmitDlg::OnInit, this);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitLayout, this, ID_BUTTON1);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitPicture, this, ID_BUTTON4);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnCancel, this, ID_BUTTON2);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnOk, this, ID_BUTTON3);
+    Bind(wxEVT_CLOSE_WINDOW, &TransmitDlg::OnClose, this);
+    Bind(wxEVT_SHOW, &TransmitDlg::OnShow, this);
+}
+
+TransmitDlg::~TransmitDlg() {
+    *m_alive = false;
+    if (m_waitLoop != nullptr) {
+        m_waitLoop->ScheduleExit();
+    }
+}
+
+MainDialog* TransmitDlg::Panel() const {
+    return dynamic_cast<MainDialog*>(GetParent());
+}
+
+void TransmitDlg::OnShow(wxShowEvent& event) {
+    // However the dialog goes out of sight, a wait must not go on behind it.
+    if (!event.IsShown() && IsWaiting()) {
+        BreakOff();
+    }
+    event.Skip();
+}
+
+void TransmitDlg::OnInit(wxInitDialogEvent& event) {
+    const std::array<int, 4>& address = GetLayout().Form.Transmit_IP;
+    for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
+        m_address[octet]->ChangeValue(wxString::Format("%d", address[octet]));
+    }
+    m_status->Clear();
+    TransmitCancelled = 0;
+    event.Skip();
+}
+
+void TransmitDlg::ReadAddress() {
+    std::array<int, 4>& address = GetLayout().Form.Transmit_IP;
+    for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
+        address[octet] = ReadWideInt(m_address[octet]->GetValue().ToStdWstring());
+    }
+}
+
+bool TransmitDlg::BeginAction() {
+    ReadAddress();
+    // Sending what is on the disk when the panel's own layout could not be written there would
+    // give the other panel something the user never saw: a failed store ends the action.
+    MainDialog* panel = Panel();
+    if (panel == nullptr || !panel->StoreLayoutAndReport()) {
+        return false;
+    }
+    m_status->Clear();
+    return true;
+}
+
+void TransmitDlg::OnTransmitLayout(wxCommandEvent&) {
+    // The buttons stay usable during a wait; a second action must not start inside the first.
+    if (m_sending) {
+        return;
+    }
+    m_sending = true;
+    SetSendingEnabled(false);
+    const std::shared_ptr<bool> alive = m_alive;
+    const bool done = BeginAction() && SendFile(L"tvxdef.ini");
+    if (!*alive) {
+        return;
+    }
+    m_sending = false;
+    SetSendingEnabled(true);
+    if (done) {
+        GetPrompter().ShowMessage(L"OK");
+    }
+}
+
+void TransmitDlg::OnTransmitPicture(wxCommandEvent&) {
+    if (m_sending) {
+        return;
+    }
+    m_sending = true;
+    SetSendingEnabled(false);
+    const std::shared_ptr<bool> alive = m_alive;
+    bool done = BeginAction();
+    if (done) {
+        for (const std::wstring& name : PictureList(GetLayout())) {
+            if (!SendFile(name)) {
+                done = false;
+                break;
+            }
+        }
+    }
+    if (!*alive) {
+        return;
+    }
+    m_sending = false;
+    SetSendingEnabled(true);
+    if (done) {
+        GetPrompter().ShowMessage(L"OK");
+    }
+}
+
+bool TransmitDlg::SendFile(const std::wstring& name) {
+    MainDialog* panel = Panel();
+    TransferSocket* transfer = panel != nullptr ? panel->Transfer() : nullptr;
+    wxCHECK_MSG(transfer != nullptr, false, "the transfer exists once the panel has been shown");
+
+    m_status->AppendText(wxString(name) + "\n");
+    m_fileOver = false;
+    transfer->SetStateListener([this, transfer](int state) {
+        if (FileIsOver(*transfer, state)) {
+            m_fileOver = true;
+            if (m_waitLoop != nullptr) {
+                m_waitLoop->ScheduleExit();
+            }
+        }
+    });
+    const std::shared_ptr<bool> alive = m_alive;
+    // Connecting may take a while and lets events through: "Cancel" may come before the wait.
+    transfer->StartTransfer(GetLayout(), name);
+    if (*alive && TransmitCancelled == 0 && !m_fileOver &&
+        !FileIsOver(*transfer, transfer->TransferState())) {
+        Wait();
+    }
+    if (!*alive) {
+        return false;
+    }
+    transfer->SetStateListener(nullptr);
+    return TransmitCancelled == 0;
+}
+
+void TransmitDlg::Wait() {
+    const std::shared_ptr<bool> alive = m_alive;
+    wxGUIEventLoop loop;
+    while (!m_fileOver && TransmitCancelled == 0) { wxEventLoopBase* a = wxEventLoopBase::GetActive(); while (a->Pending()) a->Dispatch(); wxTheApp->ProcessPendingEvents(); }
+    if (!*alive) {
+        return;
+    }
+    m_waitLoop = nullptr;
+    // The modal run could not end while the wait ran on top of it; it ends now.
+    if (m_endAfterWait) {
+        const int code = *m_endAfterWait;
+        m_endAfterWait.reset();
+        if (IsModal()) {
+            wxDialog::EndModal(code);
+        }
+    }
+}
+
+void TransmitDlg::BreakOff() {
+    TransmitCancelled = 1;
+    if (MainDialog* panel = Panel()) {
+        if (TransferSocket* transfer = panel->Transfer()) {
+            transfer->Close();
+        }
+    }
+    if (m_waitLoop != nullptr) {
+        m_waitLoop->ScheduleExit();
+    }
+}
+
+void TransmitDlg::EndModal(int retCode) {
+    if (m_waitLoop != nullptr) {
+        BreakOff();
+        m_endAfterWait = retCode;
+        return;
+    }
+    wxDialog::EndModal(retCode);
+}
+
+void TransmitDlg::OnCancel(wxCommandEvent&) {
+    BreakOff();
+    EndDialog(wxID_CANCEL);
+}
+
+void TransmitDlg::OnOk(wxCommandEvent&) {
+    // The new address reaches the file only with the next store: LayoutChanged stays as it is.
+    ReadAddress();
+    BreakOff();
+    EndDialog(wxID_OK);
+}
+
+void TransmitDlg::OnClose(wxCloseEvent&) {
+    // During a wait the close box breaks off like "Cancel"; otherwise it only closes.
+    if (IsWaiting()) {
+        BreakOff();
+    }
+    EndDialog(wxID_CANCEL);
+}
+
+void TransmitDlg::SetSendingEnabled(bool enabled) {
+    for (const int id : {ID_BUTTON1, ID_BUTTON4}) {
+        if (wxWindow* button = FindWindow(id)) {
+            button->Enable(enabled);
+        }
+    }
+}

@@ -1,9 +1,78 @@
 #pragma once
 
-#include <wx/dialog.h>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
 
-/// Placeholder until this dialog is built.
+#include <wx/dialog.h>
+#include <wx/textctrl.h>
+
+class MainDialog;
+class wxGUIEventLoop;
+
+/// Sends the panel's layout file, or every picture the layout uses, to another panel at
+/// Transmit_IP. Each sending action stores the layout first and then sends one file after the
+/// other, listing each name as it starts. While a file is on its way the dialog runs an event
+/// loop of its own, nested in its modal run, that sleeps until the transfer is over or the user
+/// breaks off with "OK", "Cancel" or the close box.
 class TransmitDlg : public wxDialog {
   public:
     explicit TransmitDlg(wxWindow* parent);
+    ~TransmitDlg() override;
+
+    /// A modal run cannot end while the wait nested in it runs: ending it then breaks off the
+    /// action and ends the run once the wait has returned.
+    void EndModal(int retCode) override;
+
+    /// 1 once "OK", "Cancel" or the close box broke off this showing of the dialog.
+    int IsCancelled() const { return TransmitCancelled; }
+    /// True while a sending action waits for a file.
+    bool IsWaiting() const { return m_waitLoop != nullptr; }
+
+    enum {
+        ID_STATICTEXT1 = wxID_HIGHEST + 1,
+        ID_TEXTCTRL1,
+        ID_TEXTCTRL3,
+        ID_TEXTCTRL4,
+        ID_TEXTCTRL5,
+        ID_TEXTCTRL6,
+        ID_BUTTON1,
+        ID_BUTTON2,
+        ID_BUTTON3,
+        ID_BUTTON4,
+    };
+
+  private:
+    void OnInit(wxInitDialogEvent& event);
+    void OnTransmitLayout(wxCommandEvent& event);
+    void OnTransmitPicture(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnShow(wxShowEvent& event);
+
+    /// Octets 1 to 4 of Transmit_IP from the four fields, as typed.
+    void ReadAddress();
+    /// The common start of both actions: the address, the store and an empty status list.
+    /// False when the layout could not be stored (the user has been told).
+    bool BeginAction();
+    /// Sends one file and waits until it is over. False when the action was broken off.
+    bool SendFile(const std::wstring& name);
+    /// Blocks on events until the file is over or the action is broken off.
+    void Wait();
+    /// What "OK", "Cancel" and a close during a wait have in common.
+    void BreakOff();
+    void SetSendingEnabled(bool enabled);
+    MainDialog* Panel() const;
+
+    std::array<wxTextCtrl*, 4> m_address{};
+    wxTextCtrl* m_status = nullptr;
+    int TransmitCancelled = 0;
+    bool m_sending = false;
+    bool m_fileOver = false;
+    wxGUIEventLoop* m_waitLoop = nullptr;
+    std::optional<int> m_endAfterWait;
+    /// Shared with a running wait, which must not touch the dialog once it is gone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -42,6 +42,19 @@ public:
     /// Deletes temporary files that an interrupted store left in the folder.
     static void RemoveStaleTemporaries(const std::wstring& directory);
 
+    /// The default button picture that stands in for a picture that cannot be sent.
+    static constexpr wchar_t kDefaultPicture[] = L"defaultButton.png";
+
+    /// Opens the shared PictureFile on a picture of the layout folder for sending. A name under
+    /// 5 characters means the default button picture; a missing file is reported with its full
+    /// path, then the default button picture is opened instead. `name` becomes the full path
+    /// that was opened. Afterwards GetPictureFile() is open unless even that failed.
+    void OpenPictureFile(const Layout& layout, std::wstring& name) const;
+
+    /// The full path OpenPictureFile would open for `name`, found without telling anyone about
+    /// a missing file.
+    static std::wstring PictureFilePath(const Layout& layout, const std::wstring& name);
+
 protected:
     /// Last step of a store: puts the finished temporary file in place of the layout file.
     /// A test double can fail here to check that an interrupted store loses nothing.

@@ -5,17 +5,17 @@
 #include <wx/image.h>
 #include <wx/log.h>
 
-wxBitmap ImageCache::Get(const std::string& path) {
+ImageCache::Picture ImageCache::Fetch(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         m_entries.erase(path);
-        return wxBitmap();
+        return Picture();
     }
     const auto found = m_entries.find(path);
     if (found != m_entries.end() && found->second.seconds == info.st_mtim.tv_sec &&
         found->second.nanoseconds == info.st_mtim.tv_nsec &&
         found->second.size == static_cast<long long>(info.st_size)) {
-        return found->second.bitmap;
+        return found->second.picture;
     }
 
     wxImage image;
@@ -29,11 +29,12 @@ wxBitmap ImageCache::Get(const std::string& path) {
     entry.nanoseconds = info.st_mtim.tv_nsec;
     entry.size = static_cast<long long>(info.st_size);
     if (image.IsOk()) {
-        entry.bitmap = wxBitmap(image);
+        entry.picture.bitmap = wxBitmap(image);
+        entry.picture.serial = ++m_lastSerial;
     }
     if (m_entries.size() >= kMaxEntries) {
         m_entries.clear();
     }
     m_entries[path] = entry;
-    return entry.bitmap;
+    return entry.picture;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <unordered_map>
@@ -11,8 +12,16 @@
 /// the same, so an edited picture is read again.
 class ImageCache {
   public:
+    /// A decoded picture and the number of that decoding. Numbers are never given twice, so
+    /// equal numbers mean equal pixels; 0 stands for "no picture".
+    struct Picture {
+        wxBitmap bitmap;
+        std::uint64_t serial = 0;
+    };
+
     /// The picture at `path`, or an invalid bitmap when the file is missing or unreadable.
-    wxBitmap Get(const std::string& path);
+    wxBitmap Get(const std::string& path) { return Fetch(path).bitmap; }
+    Picture Fetch(const std::string& path);
 
     void Clear() { m_entries.clear(); }
     std::size_t Size() const { return m_entries.size(); }
@@ -22,11 +31,12 @@ class ImageCache {
         std::time_t seconds = 0;
         long nanoseconds = 0;
         long long size = -1;
-        wxBitmap bitmap;
+        Picture picture;
     };
 
     /// Bounds the memory a layout naming very many different pictures can take.
     static constexpr std::size_t kMaxEntries = 512;
 
     std::unordered_map<std::string, Entry> m_entries;
+    std::uint64_t m_lastSerial = 0;
 };

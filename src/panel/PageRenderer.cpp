@@ -1,6 +1,7 @@
 #include "panel/PageRenderer.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include <wx/dcmemory.h>
 #include <wx/settings.h>
@@ -34,6 +35,11 @@ wxBitmap CutTo(const wxBitmap& picture, int width, int height) {
     return picture.GetSubBitmap(wxRect(0, 0, w, h));
 }
 
+/// The alignments DrawLabel knows apart: 1 left, 2 right, every other value centred.
+int AlignmentKey(int horizAlign) {
+    return horizAlign == 1 || horizAlign == 2 ? horizAlign : 0;
+}
+
 int AlignmentOf(int horizAlign) {
     switch (horizAlign) {
         case 1:
@@ -47,8 +53,17 @@ int AlignmentOf(int horizAlign) {
 
 }  // namespace
 
-wxBitmap PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
-    return m_cache.Get(PathInFolder(layout.Form.LayoutDirectory, name));
+bool PageRenderer::ComposedKey::operator<(const ComposedKey& other) const {
+    const auto fields = [](const ComposedKey& k) {
+        return std::tie(k.pageWidth, k.pageHeight, k.top, k.bottom, k.pagePicture, k.x, k.y,
+                        k.width, k.height, k.picture, k.text, k.face, k.size, k.style, k.colour,
+                        k.align);
+    };
+    return fields(*this) < fields(other);
+}
+
+ImageCache::Picture PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
+    return m_cache.Fetch(PathInFolder(layout.Form.LayoutDirectory, name));
 }
 
 void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
@@ -59,10 +74,17 @@ void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
     const PageRecord& record = layout.Page(page);
     dc.GradientFillLinear(wxRect(0, 0, width, height), ColourOf(record.BackColor1),
                           ColourOf(record.BackColor2), wxSOUTH);
+    m_pageContent = ComposedKey();
+    m_pageContent.pageWidth = width;
+    m_pageContent.pageHeight = height;
+    m_pageContent.top = record.BackColor1 & kColourMask;
+    m_pageContent.bottom = record.BackColor2 & kColourMask;
     if (record.PageImage.empty()) {
         return;
     }
-    const wxBitmap picture = LoadPicture(layout, record.PageImage);
+    const ImageCache::Picture loaded = LoadPicture(layout, record.PageImage);
+    const wxBitmap& picture = loaded.bitmap;
+    m_pageContent.pagePicture = loaded.serial;
     if (picture.IsOk()) {
         dc.DrawBitmap(picture, (width - picture.GetWidth()) / 2, (height - picture.GetHeight()) / 2,
                       true);
@@ -73,7 +95,7 @@ PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) 
     MissingPictures missing;
     const std::wstring& folder = layout.Form.LayoutDirectory;
     if (FileExists(PathInFolder(folder, kMenuPicture))) {
-        m_menuBitmap = LoadPicture(layout, kMenuPicture);
+        m_menuBitmap = LoadPicture(layout, kMenuPicture).bitmap;
         m_menuRect = m_menuBitmap.IsOk()
                          ? Rect{0, 0, m_menuBitmap.GetWidth(), m_menuBitmap.GetHeight()}
                          : Rect{};
@@ -98,17 +120,21 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
         }
         return LoadPicture(layout, name);
     };
+    const auto cut = [](ImageCache::Picture image, int width, int height) {
+        image.bitmap = CutTo(image.bitmap, width, height);
+        return image;
+    };
     for (int i = 0; i <= last; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         m_offImage[slot] = picture(i, &ButtonRecord::Image_File_Off);
-        const bool ok = m_offImage[slot].IsOk();
-        const int width = ok ? m_offImage[slot].GetWidth() : 0;
-        const int height = ok ? m_offImage[slot].GetHeight() : 0;
+        const wxBitmap& off = m_offImage[slot].bitmap;
+        const int width = off.IsOk() ? off.GetWidth() : 0;
+        const int height = off.IsOk() ? off.GetHeight() : 0;
         const int x = i < kButtonSlots ? layout.Button(page, i).PosX : 0;
         const int y = i < kButtonSlots ? layout.Button(page, i).PosY : 0;
         m_buttonRect[slot] = Rect{x, y, width, height};
-        m_pressedImage[slot] = CutTo(picture(i, &ButtonRecord::Image_File_Press), width, height);
-        m_onImage[slot] = CutTo(picture(i, &ButtonRecord::Image_File_On), width, height);
+        m_pressedImage[slot] = cut(picture(i, &ButtonRecord::Image_File_Press), width, height);
+        m_onImage[slot] = cut(picture(i, &ButtonRecord::Image_File_On), width, height);
     }
 }
 
@@ -147,10 +173,13 @@ wxBitmap PageRenderer::BackgroundPiece(int x, int y, int width, int height) cons
     return canvas;
 }
 
+int PageRenderer::ButtonFontSize(const ButtonRecord& button) const {
+    return button.Font_Size > 0 ? button.Font_Size
+                                : wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetPointSize();
+}
+
 const wxFont& PageRenderer::ButtonFont(const ButtonRecord& button) {
-    const int size = button.Font_Size > 0
-                         ? button.Font_Size
-                         : wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetPointSize();
+    const int size = ButtonFontSize(button);
     const auto key = std::make_tuple(button.Font_Family, size, button.Font_Style & 7);
     const auto found = m_fonts.find(key);
     if (found != m_fonts.end()) {
@@ -185,12 +214,12 @@ wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, 
         return wxRect();
     }
     const auto slot = static_cast<std::size_t>(button);
-    const wxBitmap& off = m_offImage[slot];
+    const wxBitmap& off = m_offImage[slot].bitmap;
     const int width = off.IsOk() ? off.GetWidth() : 0;
     const int height = off.IsOk() ? off.GetHeight() : 0;
-    const wxBitmap& picture = look == Looks::Off       ? off
-                              : look == Looks::Pressed ? m_pressedImage[slot]
-                                                       : m_onImage[slot];
+    const ImageCache::Picture& picture = look == Looks::Off       ? m_offImage[slot]
+                                         : look == Looks::Pressed ? m_pressedImage[slot]
+                                                                  : m_onImage[slot];
 
     ButtonRecord& record = layout.Button(page, button);
     record.PosX = KeepInsidePage(record.PosX, width, layout.Form.SizeX);
@@ -205,21 +234,57 @@ wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, 
                                             : std::wstring();
     text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
 
-    wxBitmap canvas = BackgroundPiece(record.PosX, record.PosY, rect.width, rect.height);
-    {
-        wxMemoryDC composer(canvas);
-        if (picture.IsOk()) {
-            composer.DrawBitmap(picture, 0, 0, false);
-        }
-        if (!text.empty()) {
-            composer.SetFont(ButtonFont(record));
-            composer.SetTextForeground(ColourOf(record.Font_Color));
-            composer.DrawLabel(text, wxRect(0, 0, width, height),
-                               AlignmentOf(record.Font_HorizAlign));
-        }
+    ComposedKey key = m_pageContent;
+    key.x = record.PosX;
+    key.y = record.PosY;
+    key.width = rect.width;
+    key.height = rect.height;
+    key.picture = picture.serial;
+    if (!text.empty()) {
+        key.face = record.Font_Family;
+        key.size = ButtonFontSize(record);
+        key.style = record.Font_Style & 7;
+        key.colour = record.Font_Color & kColourMask;
+        key.align = AlignmentKey(record.Font_HorizAlign);
     }
-    dc.DrawBitmap(canvas, record.PosX, record.PosY, false);
+    // The text is laid out in the off image's size, the canvas has the rectangle's. They
+    // differ only when the rectangle was changed after loading: then compose it every time.
+    if (width != rect.width || height != rect.height) {
+        const wxBitmap canvas = ComposeButton(record, picture.bitmap, text, width, height, rect);
+        dc.DrawBitmap(canvas, record.PosX, record.PosY, false);
+        return wxRect(record.PosX, record.PosY, rect.width, rect.height);
+    }
+    key.text = std::move(text);
+    auto found = m_composed.find(key);
+    if (found == m_composed.end()) {
+        const long long pixels = static_cast<long long>(rect.width) * rect.height;
+        if (m_composedPixels + pixels > kComposedPixels) {
+            m_composed.clear();
+            m_composedPixels = 0;
+        }
+        wxBitmap canvas = ComposeButton(record, picture.bitmap, key.text, width, height, rect);
+        found = m_composed.emplace(std::move(key), std::move(canvas)).first;
+        m_composedPixels += pixels;
+    }
+    dc.DrawBitmap(found->second, record.PosX, record.PosY, false);
     return wxRect(record.PosX, record.PosY, rect.width, rect.height);
+}
+
+wxBitmap PageRenderer::ComposeButton(const ButtonRecord& record, const wxBitmap& picture,
+                                     const std::wstring& text, int width, int height,
+                                     const Rect& rect) {
+    wxBitmap canvas = BackgroundPiece(record.PosX, record.PosY, rect.width, rect.height);
+    wxMemoryDC composer(canvas);
+    if (picture.IsOk()) {
+        composer.DrawBitmap(picture, 0, 0, false);
+    }
+    if (!text.empty()) {
+        composer.SetFont(ButtonFont(record));
+        composer.SetTextForeground(ColourOf(record.Font_Color));
+        composer.DrawLabel(text, wxRect(0, 0, width, height), AlignmentOf(record.Font_HorizAlign));
+    }
+    composer.SelectObject(wxNullBitmap);
+    return canvas;
 }
 
 wxRect PageRenderer::RestoreBackground(wxDC& dc, int button, int x, int y) const {

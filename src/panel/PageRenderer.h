@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <tuple>
@@ -56,17 +57,50 @@ class PageRenderer {
     ImageCache& Cache() { return m_cache; }
 
   private:
-    wxBitmap LoadPicture(const Layout& layout, const std::wstring& name);
+    /// Everything a composed button is made of. Equal keys give equal pixels, so a button
+    /// shown again as it was (a lamp that went off and on, a page shown again) is put on the
+    /// page without laying out its text again, which is what makes composing slow.
+    struct ComposedKey {
+        int pageWidth = 0;
+        int pageHeight = 0;
+        Colour top = 0;
+        Colour bottom = 0;
+        std::uint64_t pagePicture = 0;
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        std::uint64_t picture = 0;
+        std::wstring text;
+        std::wstring face;
+        int size = 0;
+        int style = 0;
+        Colour colour = 0;
+        int align = 0;
+        bool operator<(const ComposedKey& other) const;
+    };
+
+    /// Composed buttons kept at most, counted in pixels (about 32 MB).
+    static constexpr long long kComposedPixels = 8'000'000;
+
+    ImageCache::Picture LoadPicture(const Layout& layout, const std::wstring& name);
     wxBitmap BackgroundPiece(int x, int y, int width, int height) const;
+    int ButtonFontSize(const ButtonRecord& button) const;
     const wxFont& ButtonFont(const ButtonRecord& button);
+    wxBitmap ComposeButton(const ButtonRecord& record, const wxBitmap& picture,
+                           const std::wstring& text, int width, int height, const Rect& rect);
 
     ImageCache m_cache;
     wxBitmap m_pageBitmap;
+    ComposedKey m_pageContent;  ///< the page fields of the key: what the page bitmap shows
     wxBitmap m_menuBitmap;
     Rect m_menuRect;
-    std::array<wxBitmap, kImageSlots> m_offImage;
-    std::array<wxBitmap, kImageSlots> m_pressedImage;  ///< already cut to the off image's size
-    std::array<wxBitmap, kImageSlots> m_onImage;       ///< already cut to the off image's size
+    std::array<ImageCache::Picture, kImageSlots> m_offImage;
+    /// Already cut to the off image's size; the number is that of the uncut picture.
+    std::array<ImageCache::Picture, kImageSlots> m_pressedImage;
+    std::array<ImageCache::Picture, kImageSlots> m_onImage;
     std::array<Rect, kImageSlots> m_buttonRect{};
     std::map<std::tuple<std::wstring, int, int>, wxFont> m_fonts;
+    std::map<ComposedKey, wxBitmap> m_composed;
+    long long m_composedPixels = 0;
 };

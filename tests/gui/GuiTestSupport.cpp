@@ -1,8 +1,18 @@
 #include "GuiTestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
 #include <dirent.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,13 +21,20 @@
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
+#include <wx/eventfilter.h>
 #include <wx/image.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include "model/File.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
 #include "panel/PageArea.h"
+
+namespace {
+/// A test that stopped half-way through a touch must not leave the button held for the next.
+bool g_fingerIsDown = false;
+}  // namespace
 
 bool FakePrompter::ChooseDirectory(const std::wstring& message, std::wstring& folder) {
     lastChooserMessage = message;
@@ -141,6 +158,9 @@ PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompte
 }
 
 PanelUnderTest::~PanelUnderTest() {
+    if (g_fingerIsDown) {
+        FingerUp();
+    }
     if (m_dialog->StartedUp()) {
         m_dialog->Destroy();
         Pump(20);
@@ -150,7 +170,201 @@ PanelUnderTest::~PanelUnderTest() {
 }
 
 wxColour PanelUnderTest::PagePixel(int x, int y) const {
-    const wxBitmap& buffer = m_dialog->GetPageArea()->Buffer();
-    const wxImage image = buffer.ConvertToImage();
+    const wxImage image = PageImage();
     return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+wxImage PanelUnderTest::PageImage() const {
+    return m_dialog->GetPageArea()->Buffer().ConvertToImage();
+}
+
+namespace {
+
+/// Counts the input events the toolkit has dispatched, so that a simulated action can be
+/// waited for instead of slept on. It sees every event before its handlers and lets it pass.
+class InputEventCounter : public wxEventFilter {
+  public:
+    InputEventCounter() { wxEvtHandler::AddFilter(this); }
+
+    int FilterEvent(wxEvent& event) override {
+        const wxEventType type = event.GetEventType();
+        // A second press soon after the first at the same place comes as a double click.
+        if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK) {
+            ++downs;
+        } else if (type == wxEVT_LEFT_UP) {
+            ++ups;
+        } else if (type == wxEVT_CHAR_HOOK) {
+            ++keys;
+        }
+        return Event_Skip;
+    }
+
+    int downs = 0;
+    int ups = 0;
+    int keys = 0;
+};
+
+InputEventCounter& Counter() {
+    // Lives as long as the toolkit: a filter must not go away while it is installed.
+    static InputEventCounter* counter = new InputEventCounter;
+    return *counter;
+}
+
+}  // namespace
+
+bool PointAt(MainDialog& panel, int x, int y) {
+    PageArea* area = panel.GetPageArea();
+    const wxPoint screen = area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y)));
+    wxUIActionSimulator().MouseMove(screen);
+    return WaitFor([screen] { return wxGetMousePosition() == screen; });
+}
+
+bool FingerDown() {
+    const int before = Counter().downs;
+    wxUIActionSimulator().MouseDown();
+    g_fingerIsDown = true;
+    return WaitFor([before] { return Counter().downs > before; });
+}
+
+bool FingerUp() {
+    const int before = Counter().ups;
+    wxUIActionSimulator().MouseUp();
+    g_fingerIsDown = false;
+    return WaitFor([before] { return Counter().ups > before; });
+}
+
+bool TouchAt(MainDialog& panel, int x, int y) {
+    return PointAt(panel, x, y) && FingerDown() && FingerUp();
+}
+
+bool TypeKey(MainDialog& panel, int keyCode) {
+    // Without a window manager the keyboard goes to the window under the pointer.
+    const wxRect area = panel.GetPageArea()->GetScreenRect();
+    wxUIActionSimulator simulator;
+    if (!area.Contains(wxGetMousePosition())) {
+        const wxPoint centre = area.GetPosition() + wxPoint(area.width / 2, area.height / 2);
+        simulator.MouseMove(centre);
+        WaitFor([centre] { return wxGetMousePosition() == centre; });
+    }
+    panel.Raise();
+    panel.SetFocus();
+    const int before = Counter().keys;
+    simulator.Char(keyCode);
+    return WaitFor([before] { return Counter().keys > before; });
+}
+
+namespace {
+
+void CloseSocket(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+int g_controllerInstance = 0;
+
+}  // namespace
+
+FakeController::FakeController() {
+    // An address from the process id and a count: other test runs use other addresses.
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    for (int attempt = 0; attempt < 64 && m_listener < 0; ++attempt) {
+        const int instance = g_controllerInstance++;
+        m_address = {127, 16 + instance % 200, static_cast<int>((pid >> 8) & 0xFF),
+                     1 + static_cast<int>(pid % 250)};
+        Listen();
+    }
+    if (m_listener < 0) {
+        ADD_FAILURE_AT(__FILE__, __LINE__) << "the fake controller found no address to listen on";
+    }
+}
+
+FakeController::~FakeController() {
+    Stop();
+}
+
+bool FakeController::Listen() {
+    if (m_listener >= 0) {
+        return true;
+    }
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(4001);
+    address.sin_addr.s_addr = htonl(static_cast<std::uint32_t>(m_address[0]) << 24 |
+                                    static_cast<std::uint32_t>(m_address[1]) << 16 |
+                                    static_cast<std::uint32_t>(m_address[2]) << 8 |
+                                    static_cast<std::uint32_t>(m_address[3]));
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 4) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_listener = fd;
+    return true;
+}
+
+void FakeController::Stop() {
+    CloseSocket(m_client);
+    CloseSocket(m_listener);
+}
+
+void FakeController::DropClient() {
+    CloseSocket(m_client);
+}
+
+void FakeController::Poll() {
+    if (m_listener >= 0) {
+        while (true) {
+            const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) {
+                break;
+            }
+            // Small writes must leave at once, each in a segment of its own.
+            const int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            CloseSocket(m_client);
+            m_client = fd;
+            ++m_connections;
+        }
+    }
+    while (m_client >= 0) {
+        std::uint8_t buffer[4096];
+        const ssize_t count = ::recv(m_client, buffer, sizeof buffer, 0);
+        if (count > 0) {
+            m_received.insert(m_received.end(), buffer, buffer + count);
+        } else if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            CloseSocket(m_client);
+        } else if (errno != EINTR) {
+            break;
+        }
+    }
+}
+
+bool FakeController::Send(const Bytes& bytes) {
+    Poll();
+    std::size_t sent = 0;
+    while (m_client >= 0 && sent < bytes.size()) {
+        const ssize_t count =
+            ::send(m_client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (count > 0) {
+            sent += static_cast<std::size_t>(count);
+        } else if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd waiting{m_client, POLLOUT, 0};
+            if (::poll(&waiting, 1, 1000) <= 0) {
+                return false;
+            }
+        } else if (count < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return false;
+        }
+    }
+    return m_client >= 0 && sent == bytes.size();
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <wx/bitmap.h>
 #include <wx/colour.h>
+#include <wx/image.h>
 
 #include "app/MainDialog.h"
 #include "model/Layout.h"
@@ -29,6 +33,11 @@ class FakePrompter : public Prompter {
     std::wstring lastChooserMessage;
     int exitCode = -1;  ///< -1 while nobody asked to end the process
 };
+
+/// Colours print as "r,g,b" in failure messages.
+inline void PrintTo(const wxColour& colour, std::ostream* out) {
+    *out << colour.Red() << "," << colour.Green() << "," << colour.Blue();
+}
 
 /// Keeps the toolkit's event loop running until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
@@ -66,7 +75,65 @@ class PanelUnderTest {
     MainDialog* Get() const { return m_dialog; }
     /// Colour of one pixel of the page as composed (page coordinates).
     wxColour PagePixel(int x, int y) const;
+    /// The whole page as composed, for looking at many pixels at once.
+    wxImage PageImage() const;
 
   private:
     MainDialog* m_dialog = nullptr;
+};
+
+/// Moves the real pointer over a page point of the panel (scroll offset included) and waits
+/// until the pointer is there.
+bool PointAt(MainDialog& panel, int x, int y);
+/// Puts a finger down where the pointer is, or lifts it, and waits until the page area had
+/// the event.
+bool FingerDown();
+bool FingerUp();
+/// A whole touch on a page point: move there, down, up.
+bool TouchAt(MainDialog& panel, int x, int y);
+/// Types one key on the panel window and waits until its key handler had it.
+bool TypeKey(MainDialog& panel, int keyCode);
+
+/// A controller on the loopback network: a real TCP server on port 4001, the one port the
+/// panel connects to, at an address of its own (127.x.y.z), so that tests running side by side
+/// never meet. It never blocks and needs no thread: Poll() accepts and reads what has arrived,
+/// so call it from WaitFor conditions. It serves one panel at a time; a newer connection
+/// replaces the older one.
+class FakeController {
+  public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    /// Listens at once.
+    FakeController();
+    ~FakeController();
+    FakeController(const FakeController&) = delete;
+    FakeController& operator=(const FakeController&) = delete;
+
+    /// The address as the layout's Destination_IP octets.
+    std::array<int, 4> Address() const { return m_address; }
+
+    /// Listens again after Stop().
+    bool Listen();
+    /// The controller goes away: the connection is closed and nobody listens any more.
+    void Stop();
+    /// Closes the connection but keeps listening.
+    void DropClient();
+
+    /// Accepts a waiting connection and reads everything the panel has sent.
+    void Poll();
+    bool HasClient() const { return m_client >= 0; }
+    /// Connections accepted since construction.
+    int Connections() const { return m_connections; }
+    /// Every byte received since the last ClearReceived().
+    const Bytes& Received() const { return m_received; }
+    void ClearReceived() { m_received.clear(); }
+    /// Sends bytes to the connected panel; false when there is none or it does not take them.
+    bool Send(const Bytes& bytes);
+
+  private:
+    std::array<int, 4> m_address{};
+    int m_listener = -1;
+    int m_client = -1;
+    int m_connections = 0;
+    Bytes m_received;
 };

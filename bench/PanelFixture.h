@@ -1,0 +1,97 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <wx/event.h>
+#include <wx/gdicmn.h>
+
+#include "app/MainDialog.h"
+#include "model/Prompter.h"
+
+/// The panel the benchmarks measure: two full pages of 800 x 480 (pages 0 and 1), each with
+/// 100 buttons in a 10 x 10 grid, its own page picture and texts on every button. All buttons
+/// share one off, one pressed and one on picture; every button shows lamp page * 100 + number.
+/// Written to a temporary folder that is removed again.
+class BenchLayoutFolder {
+  public:
+    static constexpr int kPages = 2;
+    static constexpr int kButtons = 100;
+
+    BenchLayoutFolder();
+    ~BenchLayoutFolder();
+    BenchLayoutFolder(const BenchLayoutFolder&) = delete;
+    BenchLayoutFolder& operator=(const BenchLayoutFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+  private:
+    std::string m_path;
+};
+
+/// Answers the start-up's folder question with the benchmark folder and keeps every message
+/// out of a box that would wait for a click.
+class BenchPrompter : public Prompter {
+  public:
+    bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
+    void ShowMessage(const std::wstring& text) override;
+    Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    void ExitProcess(int code) override;
+
+    std::wstring directory;
+    std::wstring lastMessage;
+    bool exitRequested = false;
+};
+
+/// Sits in front of a window's own handlers and notes every paint, then lets the window paint.
+class PaintProbe : public wxEvtHandler {
+  public:
+    explicit PaintProbe(wxWindow& window);
+
+    long paints = 0;
+    wxRect painted;  ///< bounding box of the last paint's update region, client coordinates
+
+  private:
+    void OnPaint(wxPaintEvent& event);
+
+    wxWindow& m_window;
+};
+
+/// The real panel window, built on a BenchLayoutFolder and shown, with a probe in front of its
+/// page area.
+class BenchPanel {
+  public:
+    BenchPanel();
+    ~BenchPanel();
+    BenchPanel(const BenchPanel&) = delete;
+    BenchPanel& operator=(const BenchPanel&) = delete;
+
+    /// Empty when the panel is up and showing its start page, else what went wrong.
+    const std::string& Error() const { return m_error; }
+    MainDialog& Dialog() { return *m_dialog; }
+
+    /// Brings the repaint the page area was asked for onto the screen and returns once it is
+    /// there: the paint runs at once, then a pixel of `mark` (page coordinates) is read back
+    /// from the window. The read-back is a round trip to the display server, which answers
+    /// only after it has executed every drawing request sent before it. False when no paint
+    /// covering `mark` came within a second or the pixel could not be read.
+    bool Present(const wxRect& mark);
+
+    /// Whether the screen shows what the back buffer holds inside `mark`: a few pixels read
+    /// back from the window and from the buffer.
+    bool ScreenShowsBuffer(const wxRect& mark);
+
+    /// Handles what is waiting in the event queue (timers, window-system events), so that a
+    /// measurement starts from a quiet panel.
+    void Settle();
+
+    /// The rectangle of the last button of the current page, as loaded.
+    wxRect LastButtonRect();
+
+  private:
+    std::unique_ptr<BenchLayoutFolder> m_folder;
+    BenchPrompter m_prompter;
+    MainDialog* m_dialog = nullptr;
+    std::unique_ptr<PaintProbe> m_probe;
+    std::string m_error;
+};

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/Layout.h"
+
+/// Where a transfer takes the file it sends from. The program reads the layout folder through
+/// the picture lookup; tests hand in bytes of their own.
+class TransferSource {
+  public:
+    virtual ~TransferSource() = default;
+
+    /// The length of the file that Open(name) would open, without opening it or telling the
+    /// user anything; nothing when there is no such file.
+    virtual std::optional<std::uint64_t> SizeOf(const std::wstring& name) = 0;
+    /// Opens the file to send for a bare name. False when nothing could be opened at all.
+    virtual bool Open(const std::wstring& name) = 0;
+    /// The length of the opened file; nothing when it cannot be told.
+    virtual std::optional<std::uint64_t> Length() = 0;
+    /// Reads exactly `count` bytes, continuing where the last read stopped. False on a read
+    /// error or a file that ends too soon.
+    virtual bool Read(std::uint8_t* data, std::size_t count) = 0;
+};
+
+/// The files of a layout folder, found and opened with File::OpenPictureFile into the shared
+/// PictureFile.
+class LayoutFolderSource : public TransferSource {
+  public:
+    explicit LayoutFolderSource(const Layout& layout) : m_layout(layout) {}
+
+    std::optional<std::uint64_t> SizeOf(const std::wstring& name) override;
+    bool Open(const std::wstring& name) override;
+    std::optional<std::uint64_t> Length() override;
+    bool Read(std::uint8_t* data, std::size_t count) override;
+
+  private:
+    const Layout& m_layout;
+};
+
+/// The sending side of a file transfer as a state machine without a socket: it is told each
+/// byte the receiver sends and answers with the bytes to send next. Greeting "TVX", the name,
+/// the length in 3 bytes (big-endian) and the contents in blocks of 1000 bytes, each step
+/// waiting for the receiver's '>'; after the last (possibly empty) block the connection is
+/// closed.
+class TransferProtocol {
+  public:
+    /// Values of TransferState: 0 before the first transfer.
+    static constexpr int kGreetingSent = 1;
+    static constexpr int kNameSent = 2;
+    static constexpr int kSendingBlocks = 3;
+    static constexpr int kLastBlockDue = 4;
+    static constexpr int kDone = 888;
+    static constexpr int kFailed = 999;
+
+    static constexpr std::uint8_t kAck = '>';
+    static constexpr std::size_t kBlockSize = 1000;
+    /// The 3-byte length holds values below this.
+    static constexpr std::uint64_t kLengthLimit = std::uint64_t{1} << 24;
+
+    /// What went wrong in a step; the caller tells the user.
+    enum class Problem {
+        None,
+        WrongAck,   ///< the receiver answered something other than '>' ("Error")
+        ReadError,  ///< the file could not be opened or read completely ("Error")
+        TooLarge,   ///< 16 MiB or more: refused before any byte of it was sent
+    };
+
+    /// What to do after a step.
+    struct Step {
+        std::vector<std::uint8_t> send;
+        bool close = false;  ///< close the connection once `send` is out
+        Problem problem = Problem::None;
+    };
+
+    /// Begins the transfer of `name`: state 1 and the greeting to send once connected. A file
+    /// too large for the 3-byte length is refused here instead, before anything is sent: state
+    /// 999, Refused() true, nothing to send.
+    Step Start(const std::wstring& name, TransferSource& source);
+
+    /// One byte from the receiver, as its acknowledgement of the last step.
+    Step OnAck(std::uint8_t byte, TransferSource& source);
+
+    int State() const { return m_state; }
+    /// Whether the current file was refused for its size (state 999 then): the receiver did
+    /// nothing wrong and the caller may go on with the next file.
+    bool Refused() const { return m_refused; }
+    /// Bytes of the file not yet sent.
+    std::uint64_t Remaining() const { return m_remaining; }
+
+    /// The name as it goes on the wire: one byte per character, ISO-8859-1, '?' for a character
+    /// that has no place there.
+    static std::string WireName(const std::wstring& name);
+
+  private:
+    Step Fail(Problem problem);
+    Step SendBlock(std::size_t size, TransferSource& source);
+
+    int m_state = 0;
+    bool m_refused = false;
+    std::uint64_t m_remaining = 0;
+    std::wstring m_name;
+};

@@ -1,0 +1,225 @@
+#include "link/TransferSocket.h"
+
+#include <algorithm>
+#include <array>
+
+#include <wx/string.h>
+
+#include "model/File.h"
+#include "model/Prompter.h"
+
+namespace {
+
+const wchar_t* const kClientOpenFailed = L"Error Client Open";
+const wchar_t* const kTransferFailed = L"Error";
+const wchar_t* const kTooLarge = L"Datei zu gro\u00df:\n";
+
+/// What one write offers the socket: far more than a block, so a block goes out in one call.
+constexpr std::size_t kWriteChunk = 64 * 1024;
+
+bool ValidOctets(const std::array<int, 4>& ip) {
+    return std::all_of(ip.begin(), ip.end(), [](int octet) { return octet >= 0 && octet <= 255; });
+}
+
+}  // namespace
+
+TransferSocket::TransferSocket(wxEvtHandler& handler, int socketId)
+    : m_socket(new wxSocketClient(wxSOCKET_NONE)) {
+    m_socket->SetEventHandler(handler, socketId);
+    // Output notifications bring the rest of a block the socket did not take at once.
+    m_socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_OUTPUT_FLAG | wxSOCKET_CONNECTION_FLAG |
+                        wxSOCKET_LOST_FLAG);
+    // No-wait alone: reads and writes never block the panel. (Together with wait-all, the
+    // toolkit refuses the combination.)
+    m_socket->SetFlags(wxSOCKET_NOWAIT);
+    m_socket->SetTimeout(kConnectSeconds);
+    m_socket->Notify(true);
+}
+
+TransferSocket::~TransferSocket() {
+    m_socket->Notify(false);
+    m_socket->Destroy();
+}
+
+void TransferSocket::SetStateListener(std::function<void(int)> listener) {
+    m_listener = std::move(listener);
+}
+
+int TransferSocket::TransferState() const {
+    if (m_closeWhenSent || m_lostLastBlock) {
+        return TransferProtocol::kLastBlockDue;
+    }
+    return m_protocol.State();
+}
+
+void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fileName) {
+    // A transfer still under way is broken off: two files in one stream would leave the
+    // receiver with neither.
+    if (m_socket->IsConnected()) {
+        Disconnect();
+    }
+    ++m_connection;
+    m_socket->SetClientData(reinterpret_cast<void*>(m_connection));
+    m_lostLastBlock = false;
+    m_layout = &layout;
+    m_fileName = fileName;
+
+    LayoutFolderSource source(layout);
+    const TransferProtocol::Step greeting = m_protocol.Start(fileName, source);
+    NotifyState(TransferProtocol::kGreetingSent);
+    if (greeting.problem != TransferProtocol::Problem::None) {
+        Report(greeting.problem);
+        NotifyState(TransferState());
+        return;
+    }
+
+    const auto& ip = layout.Form.Transmit_IP;
+    wxIPV4address address;
+    // An octet out of range would be handed to the name lookup; it cannot be reached anyway.
+    const bool addressOk =
+        ValidOctets(ip) &&
+        address.Hostname(wxString::Format("%d.%d.%d.%d", ip[0], ip[1], ip[2], ip[3])) &&
+        address.Service(kPort);
+    // Waits in the system (not in the event loop) for up to the socket's timeout.
+    if (!addressOk || !m_socket->Connect(address, true)) {
+        m_socket->Close();
+        GetPrompter().ShowMessage(kClientOpenFailed);
+        return;
+    }
+    Apply(greeting);
+}
+
+void TransferSocket::OnSocketEvent(const wxSocketEvent& event) {
+    if (reinterpret_cast<std::uintptr_t>(event.GetClientData()) != m_connection ||
+        !m_socket->IsOk()) {
+        return;
+    }
+    switch (event.GetSocketEvent()) {
+        case wxSOCKET_INPUT:
+            OnInput();
+            break;
+        case wxSOCKET_OUTPUT:
+            Flush();
+            break;
+        case wxSOCKET_LOST:
+            // The receiver went away. Not reported here: whoever waits for the file breaks off.
+            Disconnect();
+            NotifyState(TransferState());
+            break;
+        default:
+            break;
+    }
+}
+
+void TransferSocket::OnInput() {
+    if (m_inStep) {
+        m_inputDeferred = true;
+        return;
+    }
+    do {
+        m_inputDeferred = false;
+        // One byte per notification: what else the receiver sent raises the next one.
+        std::uint8_t byte = 0;
+        m_socket->Read(&byte, 1);
+        if (m_socket->LastReadCount() != 1 || m_layout == nullptr) {
+            return;
+        }
+        // The step may show a message box, which runs the event loop: Close() or a new
+        // StartTransfer can happen meanwhile, and then this step's outcome is dropped.
+        const std::uintptr_t connection = m_connection;
+        TransferProtocol next = m_protocol;
+        LayoutFolderSource source(*m_layout);
+        m_inStep = true;
+        const TransferProtocol::Step step = next.OnAck(byte, source);
+        m_inStep = false;
+        if (connection != m_connection) {
+            return;
+        }
+        m_protocol = next;
+        Apply(step);
+    } while (m_inputDeferred && m_socket->IsConnected());
+}
+
+void TransferSocket::Apply(const TransferProtocol::Step& step) {
+    if (step.problem != TransferProtocol::Problem::None) {
+        // Nothing more goes to a receiver that failed; what is still queued is dropped.
+        Disconnect();
+        Report(step.problem);
+        NotifyState(TransferState());
+        return;
+    }
+    m_outgoing.insert(m_outgoing.end(), step.send.begin(), step.send.end());
+    if (step.close) {
+        m_closeWhenSent = true;
+    }
+    Flush();
+    NotifyState(TransferState());
+}
+
+void TransferSocket::Flush() {
+    while (m_outgoingHead < m_outgoing.size()) {
+        const std::size_t size = std::min(m_outgoing.size() - m_outgoingHead, kWriteChunk);
+        m_socket->Write(m_outgoing.data() + m_outgoingHead, static_cast<wxUint32>(size));
+        const wxUint32 written = m_socket->LastWriteCount();
+        m_outgoingHead += written;
+        if (written > 0) {
+            continue;
+        }
+        if (m_socket->LastError() == wxSOCKET_WOULDBLOCK) {
+            return;  // the output notification brings the rest
+        }
+        // A broken connection: what waits can never arrive, and the lost notification follows.
+        Disconnect();
+        return;
+    }
+    m_outgoing.clear();
+    m_outgoingHead = 0;
+    if (m_closeWhenSent) {
+        m_closeWhenSent = false;
+        m_socket->Close();
+        NotifyState(TransferState());
+    }
+}
+
+void TransferSocket::Close() {
+    Disconnect();
+    // Notifications still queued for the connection are not taken for a later one.
+    ++m_connection;
+    m_socket->SetClientData(reinterpret_cast<void*>(m_connection));
+}
+
+void TransferSocket::Disconnect() {
+    if (m_closeWhenSent) {
+        m_lostLastBlock = true;
+        m_closeWhenSent = false;
+    }
+    m_socket->Close();
+    m_outgoing.clear();
+    m_outgoingHead = 0;
+}
+
+void TransferSocket::Report(TransferProtocol::Problem problem) {
+    switch (problem) {
+        case TransferProtocol::Problem::None:
+            return;
+        case TransferProtocol::Problem::TooLarge: {
+            const std::wstring path = File::PictureFilePath(*m_layout, m_fileName);
+            GetPrompter().ShowMessage(kTooLarge + path);
+            return;
+        }
+        case TransferProtocol::Problem::WrongAck:
+        case TransferProtocol::Problem::ReadError:
+            GetPrompter().ShowMessage(kTransferFailed);
+            return;
+    }
+}
+
+void TransferSocket::NotifyState(int state) {
+    if (state == m_reportedState && state != TransferProtocol::kGreetingSent) {
+        return;
+    }
+    m_reportedState = state;
+    if (m_listener) {
+        m_listener(state);
+    }
+}

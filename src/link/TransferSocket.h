@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <wx/socket.h>
+
+#include "link/TransferProtocol.h"
+#include "model/Layout.h"
+
+/// Sends one file of the layout folder to another panel at Transmit_IP, port 4001: greeting,
+/// name, 3-byte length, 1000-byte blocks, each step acknowledged by one '>' from the receiver.
+/// The socket's notifications go to the window given at construction, which passes them back
+/// to OnSocketEvent.
+class TransferSocket {
+  public:
+    static constexpr int kDone = 888;
+    static constexpr int kFailed = 999;
+    static constexpr unsigned short kPort = 4001;
+    /// How long StartTransfer waits for the connection.
+    static constexpr long kConnectSeconds = 2;
+
+    TransferSocket(wxEvtHandler& handler, int socketId);
+    ~TransferSocket();
+    TransferSocket(const TransferSocket&) = delete;
+    TransferSocket& operator=(const TransferSocket&) = delete;
+
+    /// Connects (waiting up to 2 seconds) and greets the receiver; the rest of the exchange
+    /// runs on the socket's notifications. `fileName` is the bare name sent on the wire.
+    void StartTransfer(const Layout& layout, const std::wstring& fileName);
+    void OnSocketEvent(const wxSocketEvent& event);
+    /// Breaks off a transfer under way.
+    void Close();
+
+    /// 1 greeting sent, 2 name sent, 3 full blocks, 4 last block due, 888 done, 999 failed.
+    int TransferState() const;
+
+    /// True when the file of the last StartTransfer was refused because it is too large for
+    /// the transfer (16 MiB or more): the state is then 999, the user has been told, nothing
+    /// was sent, and a caller sending several files goes on with the next one. Set before the
+    /// state listener hears of the 999.
+    bool FileRefused() const { return m_protocol.Refused(); }
+
+    /// Called whenever TransferState changes (the transmit dialog's wait ends on it).
+    void SetStateListener(std::function<void(int)> listener);
+
+  private:
+    void OnInput();
+    void Apply(const TransferProtocol::Step& step);
+    void Report(TransferProtocol::Problem problem);
+    /// Writes what waits in m_outgoing as far as the socket takes it without waiting; the rest
+    /// goes out on the next output notification. Closes the connection after the last block.
+    void Flush();
+    void Disconnect();
+    /// Tells the listener about `state`. The start of a transfer is always told, so that a
+    /// second refusal in a row is heard as 1 then 999.
+    void NotifyState(int state);
+
+    wxSocketClient* m_socket;
+    TransferProtocol m_protocol;
+    const Layout* m_layout = nullptr;
+    std::wstring m_fileName;
+    std::vector<std::uint8_t> m_outgoing;
+    std::size_t m_outgoingHead = 0;
+    /// The last block is written but not all of it has left yet: the state stays 4 until the
+    /// connection is closed behind it.
+    bool m_closeWhenSent = false;
+    /// The connection went away with the last block still waiting: the file did not arrive.
+    bool m_lostLastBlock = false;
+    /// Counts connections: notifications carry the number of theirs, so that one queued for
+    /// an earlier connection is never taken for the current one.
+    std::uintptr_t m_connection = 0;
+    /// An input notification arrived while a step was still running (a message box on the
+    /// screen runs the event loop); it is handled once that step is done.
+    bool m_inStep = false;
+    bool m_inputDeferred = false;
+    int m_reportedState = 0;
+    std::function<void(int)> m_listener;
+};

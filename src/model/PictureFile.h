@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+/// The one file a transfer reads from: opened by File::OpenPictureFile for each file sent and
+/// read by the transfer. Opening it again first lets go of what it held, so one sending after
+/// another never leaks a descriptor or reads the bytes of an earlier file.
+class PictureFile {
+  public:
+    PictureFile() = default;
+    ~PictureFile();
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    /// Opens a regular file for reading (native path). Never blocks, not even on a pipe put in
+    /// the picture's place. False when it cannot be opened; the file is then closed.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    /// The path of the open file, empty while closed.
+    const std::string& Path() const { return m_path; }
+
+    /// The current length of the open file; nothing while closed or when it cannot be told.
+    std::optional<std::uint64_t> Length() const;
+    /// Reads exactly `count` bytes from where the last read stopped. False on a read error or
+    /// when the file ends first: what was read then must not be used.
+    bool Read(std::uint8_t* data, std::size_t count);
+
+  private:
+    int m_fd = -1;
+    std::string m_path;
+};
+
+/// The picture file of the running program.
+PictureFile& GetPictureFile();

@@ -1,0 +1,643 @@
+// The button settings dialog of the real panel, driven as the user drives it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include <wx/checkbox.h>
+#include <wx/colordlg.h>
+#include <wx/combobox.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/fontdlg.h>
+#include <wx/radiobox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "GuiTestSupport.h"
+#include "ModalScript.h"
+#include "dialogs/ButtonSettingsDlg.h"
+#include "model/PanelState.h"
+
+namespace {
+
+/// The controls of the dialog, found by their identifiers before it is shown.
+struct Controls {
+    explicit Controls(wxWindow& dialog) {
+        auto text = [&dialog](const char* name) {
+            return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(name));
+        };
+        textOff = text("ID_TEXTCTRL1");
+        textOn = text("ID_TEXTCTRL2");
+        fontName = text("ID_TEXTCTRL3");
+        taster = text("ID_TEXTCTRL4");
+        led = text("ID_TEXTCTRL5");
+        imageOff = text("ID_TEXTCTRL6");
+        imagePress = text("ID_TEXTCTRL7");
+        imageOn = text("ID_TEXTCTRL8");
+        align = dynamic_cast<wxRadioBox*>(dialog.FindWindow("ID_RADIOBOX1"));
+        pageflip = dynamic_cast<wxComboBox*>(dialog.FindWindow("ID_COMBOBOX1"));
+        inactive = dynamic_cast<wxCheckBox*>(dialog.FindWindow("ID_CHECKBOX1"));
+    }
+    bool Complete() const {
+        const wxWindow* all[] = {textOff,    textOn,  fontName, taster,   led,     imageOff,
+                                 imagePress, imageOn, align,    pageflip, inactive};
+        return std::all_of(std::begin(all), std::end(all),
+                           [](const wxWindow* w) { return w != nullptr; });
+    }
+
+    wxTextCtrl* textOff = nullptr;
+    wxTextCtrl* textOn = nullptr;
+    wxTextCtrl* fontName = nullptr;
+    wxTextCtrl* taster = nullptr;
+    wxTextCtrl* led = nullptr;
+    wxTextCtrl* imageOff = nullptr;
+    wxTextCtrl* imagePress = nullptr;
+    wxTextCtrl* imageOn = nullptr;
+    wxRadioBox* align = nullptr;
+    wxComboBox* pageflip = nullptr;
+    wxCheckBox* inactive = nullptr;
+};
+
+/// Picks an entry of the list as a click on it does.
+void Pick(wxComboBox& list, int entry) {
+    list.SetSelection(entry);
+    wxCommandEvent event(wxEVT_COMBOBOX, list.GetId());
+    event.SetEventObject(&list);
+    event.SetInt(entry);
+    event.SetString(list.GetString(static_cast<unsigned>(entry)));
+    list.GetEventHandler()->ProcessEvent(event);
+}
+
+/// Stores the colour data into the toolkit's chooser, as a choice made in it would, so that
+/// the dialog reads it back when its modal run ends without being shown.
+struct ColourChooser : wxColourDialog {
+    static void Choose(wxColourDialog& dialog, const wxColour& colour) {
+        dialog.GetColourData().SetColour(colour);
+        (dialog.*(&ColourChooser::ColourDataToDialog))();
+    }
+};
+
+/// A panel on a 400 x 300 page with three buttons on page 0 and one on page 1.
+class SettingsRig {
+  public:
+    SettingsRig() {
+        auto layout = SmallLayout();
+        layout->Page(0).PageName = L"Wohnen";
+        layout->Page(1).PageName = L"Küche";
+        layout->Page(0).Button_Last = 3;
+        for (int b = 0; b < 3; ++b) {
+            layout->Button(0, b).PosX = 60 + 110 * b;
+            layout->Button(0, b).PosY = 100;
+        }
+        layout->Page(1).Button_Last = 1;
+        layout->Button(1, 0).PosX = 200;
+        layout->Button(1, 0).PosY = 200;
+        folder.Write(*layout);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+    }
+
+    ButtonSettingsDlg& Dialog() { return (*panel)->ButtonSettings(); }
+
+    /// Shows the dialog for a button as the panel does in settings mode.
+    void Open(int page, int button) {
+        PanelState& state = GetPanelState();
+        state.CurrentPage = page;
+        state.SelectedButton = button;
+        Dialog().ShowModal();
+    }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+TEST(ButtonSettings, ShowsEveryControlAtItsPlace) {
+    SettingsRig rig;
+    ButtonSettingsDlg& dialog = rig.Dialog();
+    EXPECT_EQ(dialog.GetTitle(), "Button Settings");
+    EXPECT_EQ(dialog.GetClientSize(), wxSize(300, 422));
+    EXPECT_EQ(dialog.GetParent(), rig.panel->Get());
+    EXPECT_TRUE(dialog.HasFlag(wxSTAY_ON_TOP));
+    EXPECT_TRUE(dialog.HasFlag(wxCLOSE_BOX));
+    struct Place {
+        const char* name;
+        const char* label;
+        wxPoint position;
+    };
+    const Place places[] = {
+        {"ID_STATICTEXT1", "Text Off", {8, 8}},
+        {"ID_TEXTCTRL1", nullptr, {8, 32}},
+        {"ID_STATICTEXT2", "Text On", {152, 8}},
+        {"ID_TEXTCTRL2", nullptr, {152, 32}},
+        {"ID_TEXTCTRL3", nullptr, {8, 88}},
+        {"ID_BUTTON1", "Font", {176, 88}},
+        {"ID_BUTTON2", "Color", {240, 88}},
+        {"ID_RADIOBOX1", "Font Align", {8, 120}},
+        {"ID_CHECKBOX1", "Btn Inaktiv\n(Lable)", {192, 176}},
+        {"ID_STATICTEXT3", "Taster", {8, 184}},
+        {"ID_TEXTCTRL4", nullptr, {48, 184}},
+        {"ID_STATICTEXT4", "Led", {104, 184}},
+        {"ID_TEXTCTRL5", nullptr, {136, 184}},
+        {"ID_TEXTCTRL6", nullptr, {8, 216}},
+        {"ID_BUTTON3", "Pic Btn Off", {192, 216}},
+        {"ID_TEXTCTRL7", nullptr, {8, 248}},
+        {"ID_BUTTON4", "Pic Btn Press", {192, 248}},
+        {"ID_TEXTCTRL8", nullptr, {8, 280}},
+        {"ID_BUTTON5", "Pic Btn On", {192, 280}},
+        {"ID_STATICTEXT5", "Pageflip", {16, 328}},
+        {"ID_COMBOBOX1", nullptr, {72, 328}},
+        {"ID_BUTTON6", "Cancel", {120, 368}},
+        {"ID_BUTTON7", "OK", {208, 368}},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        wxWindow* control = dialog.FindWindow(place.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->GetPosition(), place.position);
+        if (place.label != nullptr) {
+            EXPECT_EQ(control->GetLabel(), place.label);
+        }
+    }
+    // Nothing is cut: every label has the room it needs, and every control lies inside.
+    const wxRect client(wxPoint(0, 0), dialog.GetClientSize());
+    for (wxWindow* control : dialog.GetChildren()) {
+        if (control->IsTopLevel()) {
+            continue;
+        }
+        SCOPED_TRACE(control->GetName());
+        EXPECT_TRUE(client.Contains(control->GetRect()));
+        if (control->IsKindOf(wxCLASSINFO(wxStaticText)) ||
+            control->IsKindOf(wxCLASSINFO(wxCheckBox))) {
+            EXPECT_GE(control->GetSize().x, control->GetBestSize().x);
+        }
+    }
+    const Controls c(dialog);
+    ASSERT_TRUE(c.Complete());
+    EXPECT_GE(c.led->GetSize().x, 40);
+    EXPECT_GE(c.taster->GetSize().x, 40);
+    EXPECT_EQ(c.align->GetCount(), 3u);
+    EXPECT_EQ(c.align->GetString(0), "Left");
+    EXPECT_EQ(c.align->GetString(1), "Center");
+    EXPECT_EQ(c.align->GetString(2), "Right");
+    EXPECT_TRUE(c.textOff->IsMultiLine());
+    EXPECT_TRUE(c.textOn->IsMultiLine());
+}
+
+TEST(ButtonSettings, FillsTheFieldsFromTheButtonOnEveryShow) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 1);
+    b.Text_Off = L"Licht\naus";
+    b.Text_On = L"Licht an";
+    b.Led = 7;
+    b.Taster = 1234;
+    b.Image_File_Off = L"off.png";
+    b.Image_File_Press = L"press.png";
+    b.Image_File_On = L"on.png";
+    b.Font_Family = L"DejaVu Sans";
+    b.Font_Size = 15;
+    b.Font_Color = 0xFF00FF00u;  // green, with an alpha byte the fields must ignore
+    b.Pageflip = 1;
+    b.Inaktiv = 1;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        EXPECT_TRUE(d.IsShown());
+        EXPECT_EQ(c.textOff->GetValue(), "Licht\naus");
+        EXPECT_EQ(c.textOn->GetValue(), "Licht an");
+        EXPECT_EQ(c.led->GetValue(), "007");
+        EXPECT_EQ(c.taster->GetValue(), "1234");
+        EXPECT_EQ(c.imageOff->GetValue(), "off.png");
+        EXPECT_EQ(c.imagePress->GetValue(), "press.png");
+        EXPECT_EQ(c.imageOn->GetValue(), "on.png");
+        EXPECT_EQ(c.fontName->GetValue(), "DejaVu Sans");
+        EXPECT_EQ(c.textOff->GetFont().GetPointSize(), 15);
+        EXPECT_EQ(c.textOn->GetFont().GetFaceName(), "DejaVu Sans");
+        EXPECT_EQ(c.textOff->GetForegroundColour(), wxColour(0, 255, 0));
+        EXPECT_EQ(c.textOn->GetForegroundColour(), wxColour(0, 255, 0));
+        ASSERT_EQ(c.pageflip->GetCount(), 12u);
+        EXPECT_EQ(c.pageflip->GetString(0), "--- No Pageflip ---");
+        EXPECT_EQ(c.pageflip->GetString(1), "01:Wohnen");
+        EXPECT_EQ(c.pageflip->GetString(2), wxString::FromUTF8("02:Küche"));
+        EXPECT_EQ(c.pageflip->GetString(11), "11:newPage");
+        EXPECT_EQ(c.pageflip->GetSelection(), 2);
+        EXPECT_TRUE(c.inactive->GetValue());
+        ClickButton(d, "Cancel");
+    });
+    // The next show is of another button: nothing of the first may remain.
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(c.textOff->GetValue(), "Text_002");
+        EXPECT_EQ(c.led->GetValue(), "000");
+        EXPECT_EQ(c.imageOff->GetValue(), "");
+        EXPECT_EQ(c.fontName->GetValue(), "<default>");
+        EXPECT_EQ(c.textOff->GetForegroundColour(), wxColour(0, 0, 0));
+        EXPECT_EQ(c.pageflip->GetCount(), 12u);
+        EXPECT_EQ(c.pageflip->GetSelection(), 0);
+        EXPECT_FALSE(c.inactive->GetValue());
+        ClickButton(d, "Cancel");
+    });
+    rig.Open(0, 1);
+    rig.Open(0, 2);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+}
+
+TEST(ButtonSettings, OkStoresEveryFieldAndRedraws) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 0);
+    b.Font_Color = 0x00FF00u;  // no alpha: stays so when "Color" is not used
+    b.Font_Style = 5;
+    b.Pageflip = 4;
+    const ButtonRecord before = b;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    GetLayout().Page(0).PageName = L"Renamed";  // the redraw puts the name into the title
+
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        c.textOff->SetValue("Zeile 1\nZeile 2");
+        c.textOn->SetValue("An");
+        c.led->SetValue("15");
+        c.taster->SetValue("300");
+        c.imageOff->SetValue("a.png");
+        c.imagePress->SetValue("b.png");
+        c.imageOn->SetValue("c.png");
+        c.fontName->SetValue("typed, never read");
+        c.align->SetSelection(0);
+        c.inactive->SetValue(true);
+        ClickButton(d, "OK");
+    });
+    rig.Open(0, 0);
+    EXPECT_FALSE(rig.Dialog().IsShown());
+    EXPECT_EQ(b.Text_Off, L"Zeile 1\nZeile 2");
+    EXPECT_EQ(b.Text_On, L"An");
+    EXPECT_EQ(b.Led, 15);
+    EXPECT_EQ(b.Taster, 300);
+    EXPECT_EQ(b.Image_File_Off, L"a.png");
+    EXPECT_EQ(b.Image_File_Press, L"b.png");
+    EXPECT_EQ(b.Image_File_On, L"c.png");
+    EXPECT_EQ(b.Font_Family, before.Font_Family);
+    EXPECT_EQ(b.Font_Size, before.Font_Size);
+    EXPECT_EQ(b.Font_Color, 0x00FF00u);
+    EXPECT_EQ(b.Font_Style, 5);
+    EXPECT_EQ(b.Font_HorizAlign, 1);
+    EXPECT_EQ(b.Inaktiv, 1);
+    EXPECT_EQ(b.Pageflip, 4);
+    EXPECT_EQ(b.PosX, before.PosX);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ((*rig.panel)->GetTitle(), "Renamed");
+    // The other buttons are untouched.
+    EXPECT_EQ(GetLayout().Button(0, 1).Text_Off, L"Text_001");
+}
+
+TEST(ButtonSettings, CancelAndTheCloseBoxStoreNothing) {
+    for (const bool closeBox : {false, true}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Cancel");
+        SettingsRig rig;
+        const ButtonRecord before = GetLayout().Button(0, 2);
+        const Controls c(rig.Dialog());
+        ASSERT_TRUE(c.Complete());
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            c.textOff->SetValue("changed");
+            c.led->SetValue("77");
+            c.imageOn->SetValue("x.png");
+            c.align->SetSelection(2);
+            c.inactive->SetValue(true);
+            if (closeBox) {
+                d.Close();
+            } else {
+                ClickButton(d, "Cancel");
+            }
+        });
+        rig.Open(0, 2);
+        EXPECT_FALSE(rig.Dialog().IsShown());
+        const ButtonRecord& after = GetLayout().Button(0, 2);
+        EXPECT_EQ(after.Text_Off, before.Text_Off);
+        EXPECT_EQ(after.Led, before.Led);
+        EXPECT_EQ(after.Image_File_On, before.Image_File_On);
+        EXPECT_EQ(after.Font_HorizAlign, before.Font_HorizAlign);
+        EXPECT_EQ(after.Inaktiv, before.Inaktiv);
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    }
+}
+
+TEST(ButtonSettings, LedAndTasterAreReadLikeTheWideConversion) {
+    SettingsRig rig;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    struct Case {
+        const char* typed;
+        int stored;
+        const char* shownNext;
+    };
+    for (const Case k : {Case{"12a", 12, "012"}, Case{" -5", -5, "-005"}, Case{"abc", 0, "000"},
+                         Case{"0042", 42, "042"}, Case{"2000", 2000, "2000"}}) {
+        SCOPED_TRACE(k.typed);
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            c.led->SetValue(k.typed);
+            c.taster->SetValue(k.typed);
+            ClickButton(d, "OK");
+        });
+        script.Then([&](wxDialog& d) {
+            EXPECT_EQ(c.led->GetValue(), k.shownNext);
+            EXPECT_EQ(c.taster->GetValue(), k.shownNext);
+            ClickButton(d, "Cancel");
+        });
+        rig.Open(0, 1);
+        EXPECT_EQ(GetLayout().Button(0, 1).Led, k.stored);
+        EXPECT_EQ(GetLayout().Button(0, 1).Taster, k.stored);
+        rig.Open(0, 1);
+    }
+}
+
+TEST(ButtonSettings, PageflipListStoresAtOnceAndSurvivesCancel) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 0);
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    struct Step {
+        int pick;
+        int stored;
+    };
+    // The entry for page 0 is the second one; the first means no page flip.
+    for (const Step s : {Step{1, 0}, Step{11, 10}, Step{3, 2}, Step{0, 999}}) {
+        SCOPED_TRACE(s.pick);
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            Pick(*c.pageflip, s.pick);
+            EXPECT_EQ(b.Pageflip, s.stored);  // before any "OK"
+            EXPECT_EQ(c.pageflip->GetSelection(), s.pick);
+            ClickButton(d, "Cancel");
+        });
+        script.Then([&](wxDialog& d) {
+            EXPECT_EQ(c.pageflip->GetSelection(), s.pick);
+            ClickButton(d, "Cancel");
+        });
+        rig.Open(0, 0);
+        EXPECT_EQ(b.Pageflip, s.stored);
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        rig.Open(0, 0);
+    }
+}
+
+TEST(ButtonSettings, PageflipWithoutAnEntryShowsNoPageflipAndStaysUntilPicked) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 1);
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    for (const int odd : {55, 11, -3, 998}) {
+        SCOPED_TRACE(odd);
+        b.Pageflip = odd;
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            EXPECT_EQ(c.pageflip->GetCount(), 12u);
+            EXPECT_EQ(c.pageflip->GetSelection(), 0);
+            ClickButton(d, "OK");
+        });
+        script.Then([&](wxDialog& d) {
+            Pick(*c.pageflip, 2);
+            ClickButton(d, "Cancel");
+        });
+        rig.Open(0, 1);
+        EXPECT_EQ(b.Pageflip, odd);  // "OK" without a pick keeps it
+        rig.Open(0, 1);
+        EXPECT_EQ(b.Pageflip, 1);
+    }
+}
+
+TEST(ButtonSettings, AlignmentRadioShowsAndStoresTheEncoding) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 0);
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    struct Case {
+        int stored;
+        int shown;  ///< the radio choice seen
+        int storedByOk;
+    };
+    // 7 names no choice: the radio keeps what the previous show left (Right), and "OK" stores it.
+    for (const Case k : {Case{0, 1, 0}, Case{1, 0, 1}, Case{2, 2, 2}, Case{7, 2, 2}}) {
+        SCOPED_TRACE(k.stored);
+        b.Font_HorizAlign = k.stored;
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            EXPECT_EQ(c.align->GetSelection(), k.shown);
+            ClickButton(d, "OK");
+        });
+        rig.Open(0, 0);
+        EXPECT_EQ(b.Font_HorizAlign, k.storedByOk);
+    }
+    // Cancel keeps a value that names no choice.
+    b.Font_HorizAlign = 7;
+    ModalScript script;
+    script.Then([](wxDialog& d) { ClickButton(d, "Cancel"); });
+    rig.Open(0, 0);
+    EXPECT_EQ(b.Font_HorizAlign, 7);
+}
+
+TEST(ButtonSettings, CancelledFontDialogKeepsTheStyle) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 0);
+    b.Font_Family = L"DejaVu Sans";
+    b.Font_Size = 14;
+    b.Font_Style = 7;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        ClickButton(d, "Font");
+        EXPECT_EQ(c.fontName->GetValue(), "DejaVu Sans");
+        ClickButton(d, "OK");
+    });
+    script.Return([](wxDialog& d) {
+        auto* chooser = dynamic_cast<wxFontDialog*>(&d);
+        EXPECT_NE(chooser, nullptr);
+        if (chooser != nullptr) {
+            const wxFont initial = chooser->GetFontData().GetInitialFont();
+            EXPECT_EQ(initial.GetFaceName(), "DejaVu Sans");
+            EXPECT_EQ(initial.GetPointSize(), 14);
+            EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
+            EXPECT_EQ(initial.GetStyle(), wxFONTSTYLE_ITALIC);
+            EXPECT_TRUE(initial.GetUnderlined());
+            EXPECT_EQ(chooser->GetParent(),
+                      GetMainDialog() ? &GetMainDialog()->ButtonSettings() : nullptr);
+        }
+        return wxID_CANCEL;
+    });
+    rig.Open(0, 0);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(b.Font_Style, 7);
+    EXPECT_EQ(b.Font_Family, L"DejaVu Sans");
+    EXPECT_EQ(b.Font_Size, 14);
+}
+
+TEST(ButtonSettings, ChosenFontGivesFaceSizeAndStyleOnlyOnOk) {
+    for (const bool confirm : {true, false}) {
+        SCOPED_TRACE(confirm ? "OK" : "Cancel");
+        SettingsRig rig;
+        ButtonRecord& b = GetLayout().Button(0, 1);
+        b.Font_Style = 4;
+        const ButtonRecord before = b;
+        const Controls c(rig.Dialog());
+        ASSERT_TRUE(c.Complete());
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            ClickButton(d, "Font");
+            EXPECT_EQ(c.fontName->GetValue(), "DejaVu Serif");
+            EXPECT_EQ(c.textOff->GetFont().GetPointSize(), 20);
+            // The fields show face and size, not the style.
+            EXPECT_NE(c.textOff->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
+            ClickButton(d, confirm ? "OK" : "Cancel");
+        });
+        script.Return([](wxDialog& d) {
+            if (auto* chooser = dynamic_cast<wxFontDialog*>(&d)) {
+                chooser->GetFontData().SetChosenFont(
+                    wxFont(wxFontInfo(20).FaceName("DejaVu Serif").Bold().Italic()));
+            }
+            return wxID_OK;
+        });
+        rig.Open(0, 1);
+        if (confirm) {
+            EXPECT_EQ(b.Font_Family, L"DejaVu Serif");
+            EXPECT_EQ(b.Font_Size, 20);
+            EXPECT_EQ(b.Font_Style, 3);  // the chosen font is not underlined
+        } else {
+            EXPECT_EQ(b.Font_Family, before.Font_Family);
+            EXPECT_EQ(b.Font_Size, before.Font_Size);
+            EXPECT_EQ(b.Font_Style, 4);
+        }
+    }
+}
+
+TEST(ButtonSettings, ChosenColourIsStoredWithItsAlpha) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 2);
+    b.Font_Color = 0x123456u;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        ClickButton(d, "Color");
+        EXPECT_EQ(c.textOff->GetForegroundColour(), wxColour(255, 0, 0));
+        EXPECT_EQ(c.textOn->GetForegroundColour(), wxColour(255, 0, 0));
+        EXPECT_EQ(b.Font_Color, 0x123456u);  // only "OK" stores it
+        ClickButton(d, "OK");
+    });
+    script.Return([](wxDialog& d) {
+        auto* chooser = dynamic_cast<wxColourDialog*>(&d);
+        EXPECT_NE(chooser, nullptr);
+        if (chooser == nullptr) {
+            return wxID_CANCEL;
+        }
+        // Starts from the working colour.
+        EXPECT_EQ(chooser->GetColourData().GetColour(), wxColour(0x56, 0x34, 0x12));
+        ColourChooser::Choose(*chooser, wxColour(255, 0, 0));
+        return wxID_OK;
+    });
+    rig.Open(0, 2);
+    EXPECT_EQ(b.Font_Color, 0xFF0000FFu);
+}
+
+TEST(ButtonSettings, CancelledColourDialogChangesNothing) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 2);
+    b.Font_Color = 0x0000FFu;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        ClickButton(d, "Color");
+        EXPECT_EQ(c.textOff->GetForegroundColour(), wxColour(255, 0, 0));
+        ClickButton(d, "OK");
+    });
+    script.Return([](wxDialog&) { return wxID_CANCEL; });
+    rig.Open(0, 2);
+    EXPECT_EQ(b.Font_Color, 0x0000FFu);
+}
+
+TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 0);
+    b.Image_File_Press = L"keep.png";
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    const wxString folder = rig.folder.WidePath() + wxFileName::GetPathSeparator();
+    auto choose = [folder](const wxString& path) {
+        return [folder, path](wxDialog& d) {
+            auto* chooser = dynamic_cast<wxFileDialog*>(&d);
+            EXPECT_NE(chooser, nullptr);
+            if (chooser == nullptr) {
+                return wxID_CANCEL;
+            }
+            EXPECT_EQ(chooser->GetMessage(), "Select file");
+            EXPECT_EQ(chooser->GetWildcard(), "*bmp; *png; *jpg");
+            EXPECT_TRUE(chooser->HasFlag(wxFD_OPEN));
+            EXPECT_EQ(chooser->GetDirectory(), folder);
+            if (path.empty()) {
+                return wxID_CANCEL;
+            }
+            chooser->SetPath(path);
+            return wxID_OK;
+        };
+    };
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        ClickButton(d, "Pic Btn Off");
+        EXPECT_EQ(c.imageOff->GetValue(), "lamp_off.png");
+        ClickButton(d, "Pic Btn Press");
+        EXPECT_EQ(c.imagePress->GetValue(), "keep.png");
+        ClickButton(d, "Pic Btn On");
+        EXPECT_EQ(c.imageOn->GetValue(), "lamp on.jpg");
+        ClickButton(d, "OK");
+    });
+    script.Return(choose("/usr/share/pictures/elsewhere/lamp_off.png"));
+    script.Return(choose(wxEmptyString));
+    script.Return(choose(folder + "lamp on.jpg"));
+    rig.Open(0, 0);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(b.Image_File_Off, L"lamp_off.png");
+    EXPECT_EQ(b.Image_File_Press, L"keep.png");
+    EXPECT_EQ(b.Image_File_On, L"lamp on.jpg");
+}
+
+TEST(ButtonSettings, OpensForTheTouchedButtonInSettingsMode) {
+    SettingsRig rig;
+    MainDialog& panel = *rig.panel->Get();
+    GetPanelState().EditMode = EditModes::Settings;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(d.GetTitle(), "Button Settings");
+        EXPECT_EQ(c.textOff->GetValue(), "Text_002");
+        c.textOn->SetValue("touched");
+        ClickButton(d, "OK");
+    });
+    // Button 2 of page 0 lies at (280, 100), 100 x 50.
+    ASSERT_TRUE(TouchAt(panel, 320, 120));
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(GetLayout().Button(0, 2).Text_On, L"touched");
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(GetPanelState().SelectedButton, -1);
+}
+
+TEST(ButtonSettings, AButtonOutsideTheTablesIsNeverRead) {
+    SettingsRig rig;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(c.textOff->GetValue(), "");
+        EXPECT_EQ(c.pageflip->GetSelection(), 0);
+        Pick(*c.pageflip, 3);
+        ClickButton(d, "OK");
+    });
+    rig.Open(0, -1);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+}
+
+}  // namespace

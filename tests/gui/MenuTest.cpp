@@ -1,0 +1,777 @@
+// The main menu, the password prompt, the page selection and the button menu, driven as a user
+// would through the real dialogs of a real panel.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <wx/button.h>
+#include <wx/display.h>
+#include <wx/settings.h>
+#include <wx/textctrl.h>
+#include <wx/uiaction.h>
+
+#include "GuiTestSupport.h"
+#include "ModalScript.h"
+#include "dialogs/ButtonDlg.h"
+#include "dialogs/MenuDlg.h"
+#include "dialogs/PageDlg.h"
+#include "dialogs/PageSelectDlg.h"
+#include "dialogs/PasswordDlg.h"
+#include "dialogs/SettingsDlg.h"
+#include "dialogs/TransmitDlg.h"
+#include "link/PanelAddress.h"
+#include "model/File.h"
+#include "model/PanelState.h"
+#include "panel/PageArea.h"
+
+namespace {
+
+const wxString kMenu = wxString::FromUTF8("Main Menü");
+
+/// Page k of the test layout is named "Page k" and filled with a colour of its own.
+Colour PageColour(int page) {
+    return static_cast<Colour>(20 + 20 * page) | (90u << 8) | (160u << 16);
+}
+
+std::unique_ptr<::Layout> MenuLayout(const std::wstring& password = L"") {
+    auto layout = SmallLayout();
+    layout->Form.Form_Password = password;
+    for (int page = 0; page < 10; ++page) {
+        layout->Page(page).PageName = L"Page " + std::to_wstring(page);
+        layout->Page(page).BackColor1 = PageColour(page);
+        layout->Page(page).BackColor2 = PageColour(page);
+    }
+    return layout;
+}
+
+/// A step that first checks which dialog it was given.
+std::function<void(wxDialog&)> In(const wxString& title, std::function<void(wxDialog&)> action) {
+    return [title, action](wxDialog& dialog) {
+        EXPECT_EQ(dialog.GetTitle(), title);
+        action(dialog);
+    };
+}
+
+std::function<void(wxDialog&)> Click(const wxString& label) {
+    return [label](wxDialog& dialog) { ClickButton(dialog, label); };
+}
+
+/// The close box of a dialog.
+void CloseBox(wxDialog& dialog) {
+    dialog.Close();
+}
+
+wxTextCtrl& Entry(wxDialog& prompt) {
+    return *wxStaticCast(prompt.FindWindow(PasswordDlg::ID_TEXTCTRL1), wxTextCtrl);
+}
+
+/// Presses a button found by its identifier (a label may be empty or repeated).
+void Press(wxDialog& dialog, int id) {
+    wxWindow* button = dialog.FindWindow(id);
+    ASSERT_NE(button, nullptr) << id;
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+/// One pixel of the screen as the X server holds it. The toolkit cannot read the screen back
+/// on GTK 3, so this asks ImageMagick's import.
+wxColour ScreenPixel(const wxPoint& point) {
+    const std::string command = "import -silent -window root -crop 1x1+" + std::to_string(point.x) +
+                                "+" + std::to_string(point.y) + " -depth 8 txt:- 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run import";
+        return wxColour();
+    }
+    std::string text;
+    char chunk[256];
+    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
+        text += chunk;
+    }
+    ::pclose(pipe);
+    // After a header line: "0,0: (20,90,160)  #145AA0  srgb(20,90,160)"
+    const std::size_t hash = text.find('#', text.find("0,0:"));
+    if (hash == std::string::npos || hash + 7 > text.size()) {
+        ADD_FAILURE() << "no pixel from import: " << text;
+        return wxColour();
+    }
+    return wxColour(wxString(text.substr(hash, 7)));
+}
+
+wxColour WxColourOf(Colour colour) {
+    return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+/// A panel on a small layout of ten named pages, with every dialog it owns.
+class MenuFixture : public testing::Test {
+  protected:
+    void Start(const ::Layout& layout) {
+        folder.Write(layout);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        ASSERT_TRUE(panel->Get()->StartedUp());
+    }
+    void Start() { Start(*MenuLayout()); }
+
+    MainDialog& Panel() const { return *panel->Get(); }
+    MenuDlg& Menu() const { return Panel().Menu(); }
+
+    /// Whether the screen, in the middle of where the menu covers the page, shows the menu
+    /// (`menu` true) or the page.
+    bool ScreenShows(bool menu) const {
+        const wxRect page = Panel().GetPageArea()->GetScreenRect();
+        const wxRect both = Menu().GetScreenRect().Intersect(page);
+        if (both.IsEmpty()) {
+            ADD_FAILURE() << "the menu does not cover the page";
+            return false;
+        }
+        const wxPoint middle(both.x + both.width / 2, both.y + both.height / 2);
+        const wxColour pageColour = WxColourOf(PageColour(GetPanelState().CurrentPage));
+        return WaitFor([&] { return (ScreenPixel(middle) != pageColour) == menu; }, 2000);
+    }
+
+    /// A step for the menu shown again after a sub-dialog: on top, and taking input again.
+    std::function<void(wxDialog&)> Again(std::function<void(wxDialog&)> action) {
+        return In(kMenu, [this, action](wxDialog& menu) {
+            EXPECT_TRUE(menu.IsModal());
+            EXPECT_TRUE(ScreenShows(true));
+            action(menu);
+        });
+    }
+
+    /// A menu request; then the event loop runs until the script is through and the menu is
+    /// gone.
+    void RequestUntilDone(ModalScript& script) {
+        Panel().MenuRequest();
+        EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }));
+    }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+using MenuTest = MenuFixture;
+using PasswordTest = MenuFixture;
+using PageSelectTest = MenuFixture;
+using ButtonMenuTest = MenuFixture;
+
+// ---- the dialogs as built ----
+
+struct Control {
+    const char* label;
+    wxRect rect;
+    wxColour colour;    ///< invalid: the toolkit's default
+    int id = wxID_ANY;  ///< to find a control whose label says nothing
+};
+
+void ExpectControls(wxDialog& dialog, const wxString& title, wxSize client,
+                    const std::vector<Control>& controls) {
+    SCOPED_TRACE(title);
+    EXPECT_EQ(dialog.GetTitle(), title);
+    EXPECT_EQ(dialog.GetClientSize(), client);
+    EXPECT_EQ(dialog.GetParent(), GetMainDialog());
+    for (const long flag : {wxCAPTION, wxSYSTEM_MENU, wxCLOSE_BOX, wxSTAY_ON_TOP}) {
+        EXPECT_TRUE(dialog.HasFlag(flag)) << flag;
+    }
+    EXPECT_EQ(dialog.GetChildren().size(), controls.size());
+    for (const Control& c : controls) {
+        SCOPED_TRACE(c.label);
+        wxWindow* control = c.id != wxID_ANY ? dialog.FindWindow(c.id)
+                                             : FindChild(dialog, wxString::FromUTF8(c.label));
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->GetPosition(), c.rect.GetPosition());
+        EXPECT_EQ(control->GetSize(), c.rect.GetSize());
+        if (control->IsKindOf(wxCLASSINFO(wxButton))) {
+            EXPECT_EQ(control->GetLabel(), wxString::FromUTF8(c.label));
+        }
+        if (c.colour.IsOk()) {
+            EXPECT_EQ(control->GetForegroundColour(), c.colour);
+        }
+    }
+}
+
+TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
+    Start();
+    const wxColour none;
+    const wxColour blue(0, 0, 255);
+    ExpectControls(Menu(), kMenu, wxSize(180, 438),
+                   {
+                       {"Button Menu", wxRect(8, 16, 160, 40), none},
+                       {"Page Settings", wxRect(8, 64, 160, 40), none},
+                       {"Main Settings", wxRect(8, 112, 160, 40), none},
+                       {"Page Select", wxRect(8, 160, 160, 40), none},
+                       {"Transmit", wxRect(8, 208, 160, 40), wxColour(0, 185, 0)},
+                       {"Store", wxRect(8, 256, 160, 40), wxColour(255, 128, 0)},
+                       {"Close", wxRect(8, 304, 160, 40), blue},
+                       {"", wxRect(8, 352, 160, 24), none, MenuDlg::ID_BUTTON8},  // the address
+                       {"Hollenbrack 27092021", wxRect(8, 376, 160, 24), none},
+                       {"Quit", wxRect(48, 408, 80, 24), wxColour(255, 0, 0)},
+                   });
+    for (const int id : {MenuDlg::ID_BUTTON8, MenuDlg::ID_BUTTON9}) {
+        wxWindow* looksLikeLabel = Menu().FindWindow(id);
+        ASSERT_NE(looksLikeLabel, nullptr);
+        EXPECT_TRUE(looksLikeLabel->IsKindOf(wxCLASSINFO(wxButton)));
+        EXPECT_EQ(looksLikeLabel->GetForegroundColour(),
+                  wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVEBORDER));
+        EXPECT_EQ(looksLikeLabel->GetBackgroundColour(),
+                  wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
+    }
+
+    ExpectControls(Panel().Password(), "Password", wxSize(197, 109),
+                   {
+                       {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_TEXTCTRL1},
+                       {"Cancel", wxRect(16, 48, 75, 40), none},
+                       {"OK", wxRect(112, 48, 75, 40), none},
+                   });
+    EXPECT_EQ(Entry(Panel().Password()).GetValue(), "Text");
+    EXPECT_FALSE(Entry(Panel().Password()).HasFlag(wxTE_PASSWORD));
+
+    ExpectControls(Panel().ButtonMenu(), "Button Menu", wxSize(180, 358),
+                   {
+                       {"Settings (s)", wxRect(8, 16, 160, 40), none},
+                       {"Move (m)", wxRect(8, 64, 160, 40), none},
+                       {"Get Style (g)", wxRect(8, 112, 160, 40), none},
+                       {"Change Style (c)", wxRect(8, 160, 160, 40), none},
+                       {"Insert Btn (i)", wxRect(8, 208, 160, 40), none},
+                       {"Delete", wxRect(8, 264, 163, 32), wxColour(255, 0, 0)},
+                       {"Back", wxRect(8, 312, 160, 40), blue},
+                   });
+
+    std::vector<Control> pageSelect;
+    const char* const initial[] = {"01", "02", "03", "04", "05", "06", "07", "08", "09", "10"};
+    for (int n = 0; n < 10; ++n) {
+        pageSelect.push_back({initial[n], wxRect(8, 8 + 32 * n, 160, 30), none});
+    }
+    pageSelect.push_back({"Back", wxRect(8, 336, 160, 40), blue});
+    ExpectControls(Panel().PageSelect(), "Page Select", wxSize(180, 387), pageSelect);
+
+    // The menu and the prompt are centred over the panel, the other two on the screen.
+    const auto centre = [](const wxRect& r) {
+        return wxPoint(r.x + r.width / 2, r.y + r.height / 2);
+    };
+    const wxPoint panelCentre = centre(Panel().GetScreenRect());
+    const wxPoint screenCentre = centre(wxDisplay(0u).GetClientArea());
+    const std::pair<wxDialog*, wxPoint> centred[] = {
+        {&Menu(), panelCentre},
+        {&Panel().Password(), panelCentre},
+        {&Panel().ButtonMenu(), screenCentre},
+        {&Panel().PageSelect(), screenCentre},
+    };
+    for (const auto& [dialog, expected] : centred) {
+        SCOPED_TRACE(dialog->GetTitle());
+        const wxPoint actual = centre(dialog->GetScreenRect());
+        EXPECT_LE(std::abs(actual.x - expected.x), 1);
+        EXPECT_LE(std::abs(actual.y - expected.y), 1);
+    }
+}
+
+// ---- the password gate ----
+
+TEST_F(PasswordTest, WithoutPasswordTheMenuOpensAtOnceEveryTime) {
+    Start();
+    for (int request = 0; request < 3; ++request) {
+        ModalScript script;
+        script.Then(In(kMenu, Click("Close")));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+        EXPECT_FALSE(Menu().IsShown());
+    }
+    EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+}
+
+TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
+    Start(*MenuLayout(L"Secret"));
+    for (const auto& close :
+         std::vector<std::function<void(wxDialog&)>>{Click("Cancel"), CloseBox}) {
+        ModalScript script;
+        script.Then(In("Password", [&close](wxDialog& prompt) {
+            EXPECT_EQ(Entry(prompt).GetValue(), "");
+            for (const char* wrong : {"secret", "Secret ", " Secret", "Secre", "SecretS", ""}) {
+                SCOPED_TRACE(wrong);
+                Entry(prompt).ChangeValue(wrong);
+                ClickButton(prompt, "OK");
+                EXPECT_TRUE(prompt.IsModal());
+                EXPECT_EQ(Entry(prompt).GetValue(), wrong);
+                EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+            }
+            close(prompt);
+        }));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+        EXPECT_FALSE(Panel().Password().IsShown());
+        EXPECT_EQ(script.Opened().size(), 1u);  // no menu behind the prompt
+    }
+}
+
+TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
+    Start(*MenuLayout(L"Secret"));
+    {
+        ModalScript script;
+        script.Then(In("Password", [](wxDialog& prompt) {
+            Entry(prompt).ChangeValue("secret");
+            ClickButton(prompt, "OK");
+            ClickButton(prompt, "Cancel");
+        }));
+        Panel().MenuRequest();
+    }
+    {
+        ModalScript script;
+        script
+            .Then(In("Password",
+                     [](wxDialog& prompt) {
+                         // The refused text of the last time is gone.
+                         EXPECT_EQ(Entry(prompt).GetValue(), "");
+                         Entry(prompt).ChangeValue("Secret");
+                         ClickButton(prompt, "OK");
+                         EXPECT_FALSE(prompt.IsShown());
+                     }))
+            .Then(In(kMenu, Click("Close")));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_EQ(GetPanelState().MenuUnlocked, 1);
+    // Changing the password does not lock the menu again.
+    GetLayout().Form.Form_Password = L"Other";
+    for (int request = 0; request < 2; ++request) {
+        ModalScript script;
+        script.Then(In(kMenu, Click("Close")));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+    }
+}
+
+TEST_F(PasswordTest, ATouchOnTheMenuPictureOpensThePromptThenTheMenu) {
+    Start(*MenuLayout(L"pw"));
+    ModalScript script;
+    script
+        .Then(In("Password",
+                 [](wxDialog& prompt) {
+                     Entry(prompt).ChangeValue("pw");
+                     ClickButton(prompt, "OK");
+                 }))
+        .Then(In(kMenu, Click("Close")));
+    Panel().Raise();
+    Pump(50);
+    wxUIActionSimulator touch;
+    touch.MouseMove(Panel().GetPageArea()->ClientToScreen(wxPoint(20, 20)));
+    Pump(50);
+    touch.MouseClick();
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_TRUE(WaitFor([&] { return !Menu().IsShown(); }));
+}
+
+// ---- the menu's buttons ----
+
+TEST_F(MenuTest, EditModeChoosesBetweenMainMenuAndButtonMenu) {
+    Start();
+    for (const int mode : {EditModes::Move, EditModes::Settings, EditModes::GetStyle,
+                           EditModes::ChangeStyle, EditModes::Delete}) {
+        SCOPED_TRACE(mode);
+        GetPanelState().EditMode = mode;
+        ModalScript script;
+        script.Then(In("Button Menu", CloseBox));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(GetPanelState().EditMode, mode);  // the close box changes nothing
+    }
+    for (const int other : {1, 3, 5, 9, -1}) {
+        GetPanelState().EditMode = other;
+        ModalScript nothing;
+        Panel().MenuRequest();
+        EXPECT_FALSE(Menu().IsShown());
+    }
+}
+
+TEST_F(MenuTest, AddressIsFilledInWhenTheMenuIsShown) {
+    Start();
+    ModalScript script;
+    script.Then(In(kMenu, [](wxDialog& menu) {
+        EXPECT_EQ(menu.FindWindow(MenuDlg::ID_BUTTON8)->GetLabel(), PanelAddress());
+        ClickButton(menu, "Close");
+    }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+}
+
+TEST_F(MenuTest, SettingsDialogsComeBackToAMenuAboveThePanelThatStillWorks) {
+    Start();
+    ASSERT_TRUE(ScreenShows(false));
+    for (const char* entry : {"Page Settings", "Main Settings"}) {
+        SCOPED_TRACE(entry);
+        const wxString title = entry == std::string("Page Settings")
+                                   ? Panel().PageSettings().GetTitle()
+                                   : Panel().MainSettings().GetTitle();
+        ModalScript script;
+        script.Then(In(kMenu, Click(entry)))
+            .Then(In(title,
+                     [this](wxDialog& settings) {
+                         EXPECT_FALSE(Menu().IsShown());
+                         CloseBox(settings);
+                     }))
+            .Then(Again([entry](wxDialog& menu) {
+                // The menu shown again works the same way.
+                ClickButton(menu, entry);
+            }))
+            .Then(In(title, CloseBox))
+            .Then(Again(Click("Close")));
+        RequestUntilDone(script);
+        EXPECT_TRUE(ScreenShows(false));
+    }
+}
+
+TEST_F(MenuTest, RealClicksReachTheMenuShownAgainOverTheModalPanel) {
+    Start();
+    // The program runs the panel modally; on GTK that takes the input away from any window
+    // shown without a modal run of its own. Synthetic button events would not notice.
+    wxUIActionSimulator sim;
+    auto realClick = [&sim](wxWindow* target) {
+        ASSERT_NE(target, nullptr);
+        Pump(50);
+        const wxRect rect = target->GetScreenRect();
+        sim.MouseMove(rect.x + rect.width / 2, rect.y + rect.height / 2);
+        sim.MouseClick();
+    };
+    ModalScript script;
+    script
+        .Then([&](wxDialog& panelRun) {
+            Pump(100);
+            sim.MouseMove(Panel().GetPageArea()->ClientToScreen(wxPoint(20, 20)));
+            sim.MouseClick();
+            EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }, 5000));
+            panelRun.EndModal(wxID_OK);
+        })
+        .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_BUTTON2)); }))
+        .Then(In(Panel().PageSettings().GetTitle(), CloseBox))
+        .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_BUTTON7)); }));
+    Panel().Hide();
+    Panel().ShowModal();
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(Menu().IsShown());
+}
+
+TEST_F(MenuTest, ButtonMenuHidesTheMenuUntilBack) {
+    Start();
+    ASSERT_TRUE(ScreenShows(false));
+    ModalScript script;
+    script.Then(In(kMenu, Click("Button Menu")))
+        .Then(In("Button Menu",
+                 [this](wxDialog& buttons) {
+                     EXPECT_FALSE(Menu().IsShown());
+                     ClickButton(buttons, "Back");
+                 }))
+        .Then(Again([this](wxDialog& menu) {
+            EXPECT_FALSE(Panel().ButtonMenu().IsShown());
+            ClickButton(menu, "Close");
+        }));
+    RequestUntilDone(script);
+}
+TEST_F(MenuTest, TransmitOpensOverTheVisibleMenu) {
+    Start();
+    ModalScript script;
+    script
+        .Then(In(kMenu,
+                 [this](wxDialog& menu) {
+                     ClickButton(menu, "Transmit");
+                     EXPECT_TRUE(menu.IsModal());
+                     ClickButton(menu, "Close");
+                 }))
+        .Then(In(Panel().Transmit().GetTitle(), [this](wxDialog& transmit) {
+            EXPECT_TRUE(Menu().IsShown());
+            CloseBox(transmit);
+        }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(Menu().IsShown());
+}
+
+TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
+    Start();
+    // Also without a change the file is written.
+    for (const int changed : {1, 0}) {
+        GetLayout().Page(0).PageName = L"Stored " + std::to_wstring(changed);
+        GetPanelState().LayoutChanged = changed;
+        ModalScript script;
+        script.Then(In(kMenu, [](wxDialog& menu) {
+            ClickButton(menu, "Store");
+            EXPECT_TRUE(menu.IsModal());
+            ClickButton(menu, "Close");
+        }));
+        Panel().MenuRequest();
+        EXPECT_EQ(folder.Read("tvxdef.ini"), File::FormatLayout(GetLayout()));
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    }
+    EXPECT_TRUE(prompter.messages.empty());
+    // Nothing left to ask about: Quit ends at once.
+    ModalScript script;
+    script.Then(In(kMenu, [](wxDialog& menu) {
+        ClickButton(menu, "Quit");
+        ClickButton(menu, "Close");
+    }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(prompter.questions.empty());
+    EXPECT_EQ(prompter.exitCode, 0);
+}
+
+TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
+    struct Case {
+        const char* what;
+        std::function<void(const LayoutFolder&)> spoil;
+        bool needsUnprivileged;
+    };
+    const std::vector<Case> cases = {
+        {"file removed",
+         [](const LayoutFolder& f) { ::unlink((f.Path() + "/tvxdef.ini").c_str()); }, false},
+        {"a folder in place of the file",
+         [](const LayoutFolder& f) {
+             const std::string path = f.Path() + "/tvxdef.ini";
+             ::unlink(path.c_str());
+             ::mkdir(path.c_str(), 0755);
+         },
+         false},
+        {"read-only file",
+         [](const LayoutFolder& f) { ::chmod((f.Path() + "/tvxdef.ini").c_str(), 0444); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsUnprivileged && ::geteuid() == 0) {
+            continue;  // write protection does not hold for root
+        }
+        FakePrompter casePrompter;
+        LayoutFolder caseFolder;
+        caseFolder.Write(*MenuLayout());
+        PanelUnderTest casePanel(caseFolder, casePrompter);
+        c.spoil(caseFolder);
+        GetPanelState().LayoutChanged = 1;
+        ModalScript script;
+        script.Then(In(kMenu, [](wxDialog& menu) {
+            ClickButton(menu, "Store");
+            EXPECT_TRUE(menu.IsModal());
+            ClickButton(menu, "Close");
+        }));
+        casePanel->MenuRequest();
+        EXPECT_EQ(casePrompter.messages.size(), 1u);
+        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        ::rmdir((caseFolder.Path() + "/tvxdef.ini").c_str());
+    }
+}
+
+TEST_F(MenuTest, CloseEndsTheMenuAndChangesNothing) {
+    Start();
+    GetPanelState().LayoutChanged = 1;
+    const std::string before = folder.Read("tvxdef.ini");
+    ModalScript script;
+    script.Then(In(kMenu, Click("Close")));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+    EXPECT_FALSE(Menu().IsShown());
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(folder.Read("tvxdef.ini"), before);
+    EXPECT_EQ(prompter.exitCode, -1);
+}
+
+TEST_F(MenuTest, QuitGoesThroughThePanelsCloseHandler) {
+    Start();
+    GetPanelState().LayoutChanged = 1;
+    prompter.answers = {Prompter::Answer::Cancel, Prompter::Answer::No};
+    ModalScript script;
+    script.Then(In(kMenu, [this](wxDialog& menu) {
+        ClickButton(menu, "Quit");
+        // Cancel: everything goes on, with the menu still open.
+        EXPECT_EQ(prompter.exitCode, -1);
+        EXPECT_TRUE(menu.IsModal());
+        ClickButton(menu, "Quit");
+        EXPECT_EQ(prompter.exitCode, 0);
+        ClickButton(menu, "Close");
+    }));
+    Panel().MenuRequest();
+    EXPECT_EQ(prompter.questions,
+              (std::vector<std::wstring>{L"SAVE CHANGES ?", L"SAVE CHANGES ?"}));
+}
+
+// ---- the page selection ----
+
+wxButton& PageButton(wxDialog& dialog, int page) {
+    return *wxDynamicCast(dialog.FindWindow(PageSelectDlg::ID_BUTTON1 + page), wxButton);
+}
+
+TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
+    auto layout = MenuLayout();
+    layout->Page(4).PageName = L"";
+    layout->Page(6).PageName = L"Küche & Bad";
+    layout->Page(10).PageName = L"Never offered";
+    Start(*layout);
+    auto expectLabels = [](wxDialog& select) {
+        for (int page = 0; page < 10; ++page) {
+            EXPECT_EQ(PageButton(select, page).GetLabelText(),
+                      wxString(GetLayout().Page(page).PageName))
+                << page;
+        }
+    };
+    {
+        ModalScript script;
+        script.Then(In(kMenu, Click("Page Select"))).Then(In("Page Select", [&](wxDialog& select) {
+            expectLabels(select);
+            EXPECT_EQ(PageButton(select, 4).GetLabel(), "");
+            CloseBox(select);
+        }));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+    }
+    GetLayout().Page(1).PageName = L"Renamed";
+    GetLayout().Page(4).PageName = L"Now named";
+    {
+        ModalScript again;
+        again.Then(In(kMenu, Click("Page Select"))).Then(In("Page Select", [&](wxDialog& select) {
+            expectLabels(select);
+            EXPECT_EQ(PageButton(select, 1).GetLabelText(), "Renamed");
+            CloseBox(select);
+        }));
+        Panel().MenuRequest();
+        EXPECT_TRUE(again.Done());
+    }
+}
+
+TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
+    auto layout = MenuLayout();
+    layout->Page(4).PageName = L"";
+    Start(*layout);
+    ASSERT_TRUE(ScreenShows(false));
+    ModalScript script;
+    script.Then(In(kMenu, Click("Page Select")))
+        .Then(In("Page Select",
+                 [this](wxDialog& select) {
+                     for (const int page : {2, 4, 0}) {
+                         SCOPED_TRACE(page);
+                         Press(select, PageSelectDlg::ID_BUTTON1 + page);
+                         EXPECT_EQ(GetPanelState().CurrentPage, page);
+                         EXPECT_EQ(Panel().GetTitle(), wxString(GetLayout().Page(page).PageName));
+                         EXPECT_EQ(panel->PagePixel(200, 150), WxColourOf(PageColour(page)));
+                         EXPECT_TRUE(select.IsModal());
+                     }
+                     GetPanelState().EditMode = EditModes::Move;
+                     ClickButton(select, "Back");
+                 }))
+        .Then(Again([this](wxDialog& menu) {
+            EXPECT_FALSE(Panel().PageSelect().IsShown());
+            ClickButton(menu, "Close");
+        }));
+    RequestUntilDone(script);
+    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(GetPanelState().EditMode, EditModes::Normal);
+    EXPECT_EQ(Panel().GetTitle(), "Page 0");
+}
+
+TEST_F(PageSelectTest, CloseBoxOnlyCloses) {
+    Start();
+    ModalScript script;
+    script.Then(In(kMenu, Click("Page Select"))).Then(In("Page Select", [](wxDialog& select) {
+        ClickButton(select, "Page 3");
+        GetPanelState().EditMode = EditModes::Delete;
+        CloseBox(select);
+    }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(GetPanelState().CurrentPage, 3);
+    EXPECT_EQ(GetPanelState().EditMode, EditModes::Delete);
+    EXPECT_EQ(Panel().GetTitle(), "Page 3");
+    EXPECT_FALSE(Menu().IsShown());
+}
+
+// ---- the button menu ----
+
+TEST_F(ButtonMenuTest, OperationsSetTheModeAndTheBanner) {
+    struct Operation {
+        const char* label;
+        int mode;
+        const char* banner;
+    };
+    const Operation operations[] = {
+        {"Settings (s)", EditModes::Settings, "--- Button Settings ---"},
+        {"Move (m)", EditModes::Move, "--- Button Move ---"},
+        {"Get Style (g)", EditModes::GetStyle, "--- Button Get Style ---"},
+        {"Change Style (c)", EditModes::ChangeStyle, "--- Button Change Style ---"},
+        {"Delete", EditModes::Delete, "--- Button Delete ---"},
+    };
+    Start();
+    bool first = true;
+    for (const Operation& op : operations) {
+        SCOPED_TRACE(op.label);
+        ModalScript script;
+        // The first time through the main menu, afterwards straight from the waiting mode.
+        if (first) {
+            script.Then(In(kMenu, Click("Button Menu")));
+            first = false;
+        }
+        script.Then(In("Button Menu", Click(op.label)));
+        Panel().MenuRequest();
+        EXPECT_TRUE(script.Done());
+        EXPECT_EQ(GetPanelState().EditMode, op.mode);
+        EXPECT_EQ(Panel().GetTitle(), op.banner);
+        EXPECT_FALSE(Panel().ButtonMenu().IsShown());
+        EXPECT_FALSE(Menu().IsShown());
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    }
+}
+
+TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
+    auto layout = MenuLayout();
+    layout->Page(2).Button_Last = 3;
+    Start(*layout);
+    // What a delete or the defaults left in the free slots stays there.
+    GetLayout().Button(2, 3).Text_Off = L"slot three";
+    GetLayout().Button(2, 4).Led = 44;
+    GetPanelState().CurrentPage = 2;
+    Panel().LoadPage(2);
+    Panel().DrawPage(2);
+    GetPanelState().EditMode = EditModes::GetStyle;
+    ModalScript script;
+    script
+        .Then(In("Button Menu",
+                 [](wxDialog& buttons) {
+                     ClickButton(buttons, "Insert Btn (i)");
+                     ClickButton(buttons, "Insert Btn (i)");
+                     EXPECT_TRUE(buttons.IsModal());
+                     EXPECT_EQ(GetMainDialog()->GetTitle(), "--- Button Insert ---");
+                     EXPECT_EQ(GetPanelState().EditMode, EditModes::GetStyle);
+                     ClickButton(buttons, "Back");
+                 }))
+        .Then(Again([](wxDialog& menu) {
+            EXPECT_EQ(GetPanelState().EditMode, EditModes::Normal);
+            EXPECT_EQ(GetMainDialog()->GetTitle(), "Page 2");
+            ClickButton(menu, "Close");
+        }));
+    RequestUntilDone(script);
+
+    const ::Layout& now = GetLayout();
+    EXPECT_EQ(now.Page(2).Button_Last, 5);
+    for (const int slot : {3, 4}) {
+        EXPECT_EQ(now.Button(2, slot).PosX, 50);
+        EXPECT_EQ(now.Button(2, slot).PosY, 0);
+    }
+    EXPECT_EQ(now.Button(2, 3).Text_Off, L"slot three");
+    EXPECT_EQ(now.Button(2, 4).Led, 44);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+}
+
+TEST_F(ButtonMenuTest, InsertOnAFullPageChangesNothingAndSaysSo) {
+    auto layout = MenuLayout();
+    layout->Page(0).Button_Last = kButtonSlots;
+    Start(*layout);
+    GetPanelState().EditMode = EditModes::Move;
+    ModalScript script;
+    script.Then(In("Button Menu", [](wxDialog& buttons) {
+        ClickButton(buttons, "Insert Btn (i)");
+        EXPECT_TRUE(buttons.IsModal());
+        CloseBox(buttons);
+    }));
+    Panel().MenuRequest();
+    EXPECT_EQ(GetLayout().Page(0).Button_Last, kButtonSlots);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(prompter.messages.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,372 @@
+// What the live panel draws, read back from the page as composed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "GuiTestSupport.h"
+#include "model/PanelState.h"
+
+namespace {
+
+const wxColour kOff(200, 0, 0);
+const wxColour kPressed(0, 0, 200);
+const wxColour kOn(0, 200, 0);
+const wxColour kWhite(255, 255, 255);
+const wxColour kGreen(0, 255, 0);
+
+/// An 800 x 480 layout with a white page 0 named "Start" and no buttons.
+std::unique_ptr<Layout> DrawingLayout() {
+    auto layout = std::make_unique<Layout>();
+    layout->Form.SizeX = 800;
+    layout->Form.SizeY = 480;
+    layout->Page(0).PageName = L"Start";
+    return layout;
+}
+
+/// Adds a button with the red off, blue pressed and green on pictures and no text.
+ButtonRecord& AddButton(Layout& layout, int page, int x, int y, int led = 0) {
+    ButtonRecord& record = layout.Button(page, layout.Page(page).Button_Last++);
+    record.PosX = x;
+    record.PosY = y;
+    record.Led = led;
+    record.Text_Off.clear();
+    record.Text_On.clear();
+    record.Image_File_Off = L"off.png";
+    record.Image_File_Press = L"press.png";
+    record.Image_File_On = L"on.png";
+    return record;
+}
+
+/// The panel started on a layout whose folder holds the test pictures.
+class DrawnPanel {
+  public:
+    explicit DrawnPanel(const Layout& layout) {
+        folder.WritePicture("off.png", 100, 50, kOff);
+        folder.WritePicture("press.png", 100, 50, kPressed);
+        folder.WritePicture("on.png", 100, 50, kOn);
+        folder.WritePicture("white.png", 160, 60, kWhite);
+        folder.WritePicture("bigOn.png", 120, 60, kOn);
+        folder.WritePicture("smallPress.png", 60, 30, kPressed);
+        folder.WritePicture("plan.png", 400, 300, kGreen);
+        folder.WritePicture("odd.png", 401, 301, kGreen);
+        folder.WritePicture("huge.png", 1001, 601, kGreen);
+        folder.Write(layout);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        // Let the redraw that the first size event asks for happen before a test draws.
+        WaitFor([] { return GetPanelState().RedrawPending == 0; });
+    }
+
+    MainDialog& Panel() { return *panel->Get(); }
+    wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
+    void Redraw() { Panel().DrawPage(GetPanelState().CurrentPage); }
+
+    /// Pixels of a page rectangle that match a condition.
+    int Count(const wxRect& rect, const std::function<bool(const wxColour&)>& match) const {
+        const wxImage image = panel->PageImage();
+        int count = 0;
+        for (int y = rect.y; y < rect.GetBottom() + 1; ++y) {
+            for (int x = rect.x; x < rect.GetRight() + 1; ++x) {
+                if (match(
+                        wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y)))) {
+                    ++count;
+                }
+            }
+        }
+        return count;
+    }
+    int CountNot(const wxRect& rect, const wxColour& colour) const {
+        return Count(rect, [&colour](const wxColour& c) { return c != colour; });
+    }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+bool Near(const wxColour& a, const wxColour& b, int tolerance) {
+    return std::abs(a.Red() - b.Red()) <= tolerance &&
+           std::abs(a.Green() - b.Green()) <= tolerance &&
+           std::abs(a.Blue() - b.Blue()) <= tolerance;
+}
+
+bool Reddish(const wxColour& c) {
+    return c.Red() > 150 && c.Green() < 100 && c.Blue() < 100;
+}
+
+TEST(PageDrawing, GradientRunsFromTheFirstColourAtTheTopToTheSecondAtTheBottom) {
+    auto layout = DrawingLayout();
+    // The top byte carries an alpha value from the colour dialog: it is no part of the colour.
+    layout->Page(0).BackColor1 = 0xAB0000FFu;
+    layout->Page(0).BackColor2 = 0x7FFF0000u;
+    DrawnPanel drawn(*layout);
+
+    for (const int x : {60, 400, 799}) {
+        SCOPED_TRACE(x);
+        EXPECT_PRED3(Near, drawn.Pixel(x, 0), wxColour(255, 0, 0), 3);
+        EXPECT_PRED3(Near, drawn.Pixel(x, 479), wxColour(0, 0, 255), 3);
+        const wxColour middle = drawn.Pixel(x, 240);
+        EXPECT_PRED3(Near, middle, wxColour(128, 0, 128), 6);
+    }
+    EXPECT_GT(drawn.Pixel(400, 100).Red(), drawn.Pixel(400, 300).Red());
+}
+
+TEST(PageDrawing, PagePictureIsCentred) {
+    auto layout = DrawingLayout();
+    layout->Page(0).BackColor1 = 0xFFFFFF;
+    layout->Page(0).BackColor2 = 0xFFFFFF;
+    DrawnPanel drawn(*layout);
+
+    struct Case {
+        const wchar_t* picture;
+        wxRect where;  ///< on the page, clipped to it
+    };
+    for (const Case& c :
+         {Case{L"plan.png", wxRect(200, 90, 400, 300)}, Case{L"odd.png", wxRect(199, 89, 401, 301)},
+          Case{L"huge.png", wxRect(0, 0, 800, 480)}}) {
+        SCOPED_TRACE(wxString(c.picture));
+        GetLayout().Page(0).PageImage = c.picture;
+        drawn.Panel().LoadPage(0);
+        drawn.Redraw();
+        // The menu picture covers the top-left corner.
+        const wxRect inside = c.where.Intersect(wxRect(41, 41, 759, 439));
+        EXPECT_EQ(drawn.CountNot(inside, kGreen), 0);
+        EXPECT_EQ(drawn.Pixel(c.where.GetRight(), c.where.GetBottom()), kGreen);
+        if (c.where.x > 0) {
+            EXPECT_EQ(drawn.Pixel(c.where.x - 1, c.where.y + 50), kWhite);
+            EXPECT_EQ(drawn.Pixel(c.where.x + 50, c.where.y - 1), kWhite);
+            EXPECT_EQ(drawn.Pixel(c.where.GetRight() + 1, c.where.y + 50), kWhite);
+            EXPECT_EQ(drawn.Pixel(c.where.x + 50, c.where.GetBottom() + 1), kWhite);
+        }
+    }
+}
+
+TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {
+    auto layout = DrawingLayout();
+    struct Case {
+        int led;
+        bool lit;
+    };
+    // Every lamp of the controller is lit; a lamp number the bitmap does not have names no
+    // lamp, so its button stays off.
+    const Case cases[] = {{2, true},     {0, true},   {1007, true},
+                          {1008, false}, {-1, false}, {5000, false}};
+    for (int i = 0; i < 6; ++i) {
+        AddButton(*layout, 0, 100 + 110 * (i % 3), 100 + 100 * (i / 3));
+    }
+    DrawnPanel drawn(*layout);
+    // The layout file carries three digits: lamp numbers beyond come from a setting in memory.
+    for (int i = 0; i < 6; ++i) {
+        GetLayout().Button(0, i).Led = cases[i].led;
+    }
+    for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
+        GetPanelState().Lamps.Set(lamp, true);
+    }
+    drawn.Redraw();
+
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(cases[i].led);
+        const wxRect rect(100 + 110 * (i % 3), 100 + 100 * (i / 3), 100, 50);
+        EXPECT_EQ(drawn.CountNot(rect, cases[i].lit ? kOn : kOff), 0);
+    }
+
+    // Lamp 2 goes out: only its button changes.
+    GetPanelState().Lamps.Set(2, false);
+    drawn.Redraw();
+    EXPECT_EQ(drawn.CountNot(wxRect(100, 100, 100, 50), kOff), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(210, 100, 100, 50), kOn), 0);
+}
+
+TEST(ButtonDrawing, PressedLookShowsThePressedPictureWithoutText) {
+    auto layout = DrawingLayout();
+    ButtonRecord& button = AddButton(*layout, 0, 100, 100);
+    button.Text_Off = L"OFF";
+    button.Text_On = L"ON";
+    button.Font_Size = 14;
+    button.Font_Style = 1;
+    DrawnPanel drawn(*layout);
+    const wxRect rect(100, 100, 100, 50);
+
+    struct Case {
+        int look;
+        wxColour picture;
+        bool text;
+    };
+    for (const Case& c : {Case{Looks::Off, kOff, true}, Case{Looks::Pressed, kPressed, false},
+                          Case{Looks::On, kOn, true}}) {
+        SCOPED_TRACE(c.look);
+        drawn.Panel().DrawButton(0, 0, c.look);
+        const int textPixels = drawn.CountNot(rect, c.picture);
+        if (c.text) {
+            EXPECT_GT(textPixels, 20);
+            EXPECT_LT(textPixels, 2500);
+        } else {
+            EXPECT_EQ(textPixels, 0);
+        }
+    }
+}
+
+TEST(ButtonDrawing, LookPicturesAreCutToTheOffPictureSize) {
+    auto layout = DrawingLayout();
+    layout->Page(0).BackColor1 = 0xFFFFFF;
+    layout->Page(0).BackColor2 = 0xFFFFFF;
+    ButtonRecord& button = AddButton(*layout, 0, 200, 200, 9);
+    button.Image_File_On = L"bigOn.png";
+    button.Image_File_Press = L"smallPress.png";
+    DrawnPanel drawn(*layout);
+
+    // A larger on picture shows its top-left 100 x 50, nothing beyond the button.
+    GetPanelState().Lamps.Set(9, true);
+    drawn.Redraw();
+    EXPECT_EQ(drawn.CountNot(wxRect(200, 200, 100, 50), kOn), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(300, 200, 20, 60), kWhite), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(200, 250, 120, 10), kWhite), 0);
+
+    // A smaller pressed picture leaves the rest of the button showing the page.
+    drawn.Panel().DrawButton(0, 0, Looks::Pressed);
+    EXPECT_EQ(drawn.CountNot(wxRect(200, 200, 60, 30), kPressed), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(260, 200, 40, 50), kWhite), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(200, 230, 100, 20), kWhite), 0);
+}
+
+TEST(ButtonDrawing, ButtonReachingPastThePageIsMovedBackOntoIt) {
+    auto layout = DrawingLayout();
+    layout->Page(0).BackColor1 = 0xFFFFFF;
+    layout->Page(0).BackColor2 = 0xFFFFFF;
+    AddButton(*layout, 0, 750, 460);
+    AddButton(*layout, 0, 700, 100);  // ends exactly at the edge: stays
+    DrawnPanel drawn(*layout);
+
+    const ButtonRecord& moved = GetLayout().Button(0, 0);
+    EXPECT_EQ(moved.PosX, 700);
+    EXPECT_EQ(moved.PosY, 430);
+    EXPECT_EQ(GetLayout().Button(0, 1).PosX, 700);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(700, 430, 100, 50), kOff), 0);
+    EXPECT_EQ(drawn.Pixel(699, 440), kWhite);
+    EXPECT_EQ(drawn.Pixel(750, 429), kWhite);
+}
+
+TEST(ButtonDrawing, EveryButtonOfAPageIsDrawnWhateverItsNumber) {
+    auto layout = DrawingLayout();
+    layout->Page(0).BackColor1 = 0xFFFFFF;
+    layout->Page(0).BackColor2 = 0xFFFFFF;
+    // 96 buttons: 0 ... 87 in a pile, 88 ... 95 side by side in a row.
+    for (int i = 0; i < 96; ++i) {
+        AddButton(*layout, 0, i < 88 ? 0 : (i - 88) * 100, i < 88 ? 400 : 200);
+    }
+    DrawnPanel drawn(*layout);
+    for (int i = 88; i < 96; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(drawn.CountNot(wxRect((i - 88) * 100, 200, 100, 50), kOff), 0);
+    }
+}
+
+TEST(ButtonDrawing, ButtonsOfTheLastPageAreDrawn) {
+    auto layout = DrawingLayout();
+    layout->Form.Form_PageStart = 10;
+    layout->Page(10).PageName = L"Last";
+    AddButton(*layout, 10, 100, 100);
+    AddButton(*layout, 10, 300, 100, 6);
+    DrawnPanel drawn(*layout);
+    ASSERT_EQ(GetPanelState().CurrentPage, 10);
+    GetPanelState().Lamps.Set(6, true);
+    drawn.Redraw();
+    EXPECT_EQ(drawn.Panel().GetTitle(), "Last");
+    EXPECT_EQ(drawn.CountNot(wxRect(100, 100, 100, 50), kOff), 0);
+    EXPECT_EQ(drawn.CountNot(wxRect(300, 100, 100, 50), kOn), 0);
+}
+
+TEST(ButtonDrawing, TextIsDrawnInItsColourAndAnyFontSize) {
+    auto layout = DrawingLayout();
+    for (int i = 0; i < 3; ++i) {
+        ButtonRecord& button = AddButton(*layout, 0, 100, 60 + 100 * i);
+        button.Image_File_Off = L"white.png";
+        button.Text_Off = L"Wohnzimmer";
+        // Blue, with an alpha value in the top byte.
+        button.Font_Color = 0x80FF0000u;
+    }
+    // Sizes a slot that never had defaults can carry: they draw in the toolkit's size.
+    layout->Button(0, 0).Font_Size = 0;
+    layout->Button(0, 1).Font_Size = -3;
+    layout->Button(0, 2).Font_Size = 16;
+    DrawnPanel drawn(*layout);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const int blue = drawn.Count(wxRect(100, 60 + 100 * i, 160, 60), [](const wxColour& c) {
+            return c.Blue() > 200 && c.Red() < 80 && c.Green() < 80;
+        });
+        EXPECT_GT(blue, 10);
+    }
+}
+
+TEST(ButtonDrawing, LineFeedStartsALineAndCarriageReturnsAreDropped) {
+    auto layout = DrawingLayout();
+    const wchar_t* const texts[] = {L"Licht\nKeller", L"Licht\r\nKeller", L"Licht Keller"};
+    for (int i = 0; i < 3; ++i) {
+        ButtonRecord& button = AddButton(*layout, 0, 100, 60 + 100 * i);
+        button.Image_File_Off = L"white.png";
+        button.Text_Off = texts[i];
+    }
+    DrawnPanel drawn(*layout);
+    const wxImage page = drawn.panel->PageImage();
+    const wxImage lf = page.GetSubImage(wxRect(100, 60, 160, 60));
+    const wxImage crlf = page.GetSubImage(wxRect(100, 160, 160, 60));
+    const wxImage oneLine = page.GetSubImage(wxRect(100, 260, 160, 60));
+    EXPECT_EQ(std::memcmp(lf.GetData(), crlf.GetData(), 160 * 60 * 3), 0);
+    EXPECT_NE(std::memcmp(lf.GetData(), oneLine.GetData(), 160 * 60 * 3), 0);
+
+    // Two lines of text: rows with ink, a gap, rows with ink again.
+    int bands = 0;
+    bool inked = false;
+    for (int y = 0; y < 60; ++y) {
+        bool rowInked = false;
+        for (int x = 0; x < 160; ++x) {
+            rowInked = rowInked || lf.GetRed(x, y) < 128;
+        }
+        bands += rowInked && !inked ? 1 : 0;
+        inked = rowInked;
+    }
+    EXPECT_EQ(bands, 2);
+}
+
+TEST(StatusLine, ShownInRedWhileTheLinkIsDownInLanModeOnly) {
+    for (const int modus : {1, 0, 2}) {
+        SCOPED_TRACE(modus);
+        FakeController controller;
+        controller.Stop();  // nobody listens: every attempt is refused
+        auto layout = DrawingLayout();
+        layout->Page(0).BackColor1 = 0xFFFFFF;
+        layout->Page(0).BackColor2 = 0xFFFFFF;
+        layout->Form.Form_ConnectModus = modus;
+        layout->Form.Destination_IP = controller.Address();
+        DrawnPanel drawn(*layout);
+        const wxRect line(50, 0, 300, 14);
+        if (modus != 1) {
+            Pump(250);
+            EXPECT_TRUE(GetPanelState().StatusText.empty());
+            EXPECT_EQ(drawn.Count(line, Reddish), 0);
+            continue;
+        }
+        ASSERT_TRUE(
+            WaitFor([] { return GetPanelState().StatusText == L"Keine Verbindung zum Server"; }));
+        Pump(150);
+        EXPECT_GT(drawn.Count(line, Reddish), 20);
+        EXPECT_EQ(drawn.Count(wxRect(0, 20, 800, 460), Reddish), 0) << "only the line is red";
+
+        // The controller appears: the line goes on the next tick.
+        ASSERT_TRUE(controller.Listen());
+        ASSERT_TRUE(WaitFor(
+            [&controller] {
+                controller.Poll();
+                return GetPanelState().StatusText.empty();
+            },
+            5000));
+        EXPECT_EQ(drawn.Count(line, Reddish), 0);
+    }
+}
+
+}  // namespace

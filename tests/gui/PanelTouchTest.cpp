@@ -1,0 +1,627 @@
+// Touches, keys and the controller link of the live panel, against a controller that listens on
+// the loopback network.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <wx/uiaction.h>
+
+#include "GuiTestSupport.h"
+#include "ModalScript.h"
+#include "link/LinkMessages.h"
+#include "model/PanelState.h"
+#include "panel/PageArea.h"
+
+namespace {
+
+using Bytes = FakeController::Bytes;
+
+const wxColour kOff(200, 0, 0);
+const wxColour kPressed(0, 0, 200);
+const wxColour kOn(0, 200, 0);
+const wxColour kWhite(255, 255, 255);
+const std::wstring kNoConnection = L"Keine Verbindung zum Server";
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+Bytes Press(int taster) {
+    const ButtonMessage message = PressMessage(taster);
+    return Bytes(message.begin(), message.end());
+}
+
+Bytes Release(int taster) {
+    const ButtonMessage message = ReleaseMessage(taster);
+    return Bytes(message.begin(), message.end());
+}
+
+const Bytes kStateRequest{0x78, 0x31, 0x33};
+
+/// A lamp-state message from the controller with the given lamps lit.
+Bytes LampState(std::initializer_list<int> lampsOn) {
+    Bytes message(kLampStateSize, 0);
+    message[0] = 0xA5;
+    for (const int lamp : lampsOn) {
+        message[1 + static_cast<std::size_t>(lamp / 8)] |=
+            static_cast<std::uint8_t>(1u << (lamp % 8));
+    }
+    return message;
+}
+
+/// An 800 x 480 layout with white pages; page n is named "Page n".
+std::unique_ptr<Layout> TouchLayout(int connectModus) {
+    auto layout = std::make_unique<Layout>();
+    layout->Form.SizeX = 800;
+    layout->Form.SizeY = 480;
+    layout->Form.Form_ConnectModus = connectModus;
+    for (int page = 0; page <= layout->LastPage; ++page) {
+        layout->Page(page).PageName = L"Page " + std::to_wstring(page);
+    }
+    return layout;
+}
+
+/// Adds a 100 x 50 button to a page (red off, blue pressed, green on) and returns its number.
+int AddButton(Layout& layout, int page, int x, int y, int taster, int led = 0) {
+    const int button = layout.Page(page).Button_Last++;
+    ButtonRecord& record = layout.Button(page, button);
+    record.PosX = x;
+    record.PosY = y;
+    record.Taster = taster;
+    record.Led = led;
+    record.Image_File_Off = L"off.png";
+    record.Image_File_Press = L"press.png";
+    record.Image_File_On = L"on.png";
+    return button;
+}
+
+/// A panel started on a layout and pointed at its own fake controller.
+class Rig {
+  public:
+    explicit Rig(Layout& layout) {
+        folder.WritePicture("off.png", 100, 50, kOff);
+        folder.WritePicture("press.png", 100, 50, kPressed);
+        folder.WritePicture("on.png", 100, 50, kOn);
+        folder.WritePicture("wide.png", 130, 40, kOn);
+        layout.Form.Destination_IP = controller.Address();
+        folder.Write(layout);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+    }
+
+    MainDialog& Panel() { return *panel->Get(); }
+    wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
+
+    /// Waits until the panel has connected and asked for the lamp states, then forgets the
+    /// request so that a test sees only what follows.
+    bool Linked(int timeoutMs = 3000) {
+        const bool linked = WaitFor(
+            [this] {
+                controller.Poll();
+                return controller.Received().size() >= kStateRequest.size() &&
+                       GetPanelState().StatusText.empty();
+            },
+            timeoutMs);
+        EXPECT_EQ(controller.Received(), kStateRequest);
+        controller.ClearReceived();
+        return linked;
+    }
+
+    /// Waits until the controller has `size` bytes (or the time is up) and returns them.
+    const Bytes& ReceivedAtLeast(std::size_t size) {
+        WaitFor([this, size] {
+            controller.Poll();
+            return controller.Received().size() >= size;
+        });
+        return controller.Received();
+    }
+
+    /// What arrives within a while, for checks that nothing is sent.
+    const Bytes& ReceivedWithin(int milliseconds) {
+        Pump(milliseconds);
+        controller.Poll();
+        return controller.Received();
+    }
+
+    /// Puts the panel back on a page without a touch.
+    void ShowPage(int page) {
+        GetPanelState().CurrentPage = page;
+        Panel().LoadPage(page);
+        Panel().DrawPage(page);
+    }
+
+    FakeController controller;
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+TEST(Link, PressAndReleaseCarryTheValueHighByteFirst) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 300);
+    AddButton(*layout, 0, 300, 100, 0);
+    AddButton(*layout, 0, 500, 100, 1);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    // The layout file carries three digits; a larger value can only come from the dialogs.
+    GetLayout().Button(0, 2).Taster = 65535;
+
+    struct Case {
+        int x;
+        Bytes press;
+        Bytes release;
+    };
+    for (const Case& c :
+         {Case{150, {0x78, 0x31, 0x31, 0x01, 0x2C}, {0x78, 0x31, 0x32, 0x01, 0x2C}},
+          Case{350, {0x78, 0x31, 0x31, 0x00, 0x00}, {0x78, 0x31, 0x32, 0x00, 0x00}},
+          Case{550, {0x78, 0x31, 0x31, 0xFF, 0xFF}, {0x78, 0x31, 0x32, 0xFF, 0xFF}}}) {
+        SCOPED_TRACE(c.x);
+        rig.controller.ClearReceived();
+        ASSERT_TRUE(PointAt(rig.Panel(), c.x, 125));
+        ASSERT_TRUE(FingerDown());
+        EXPECT_EQ(rig.ReceivedAtLeast(5), c.press);
+        // The pressed look stays while the finger is down, through the link timer's ticks.
+        Pump(150);
+        EXPECT_EQ(rig.Pixel(c.x - 45, 103), kPressed);
+        ASSERT_TRUE(FingerUp());
+        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({c.press, c.release}));
+        EXPECT_EQ(rig.Pixel(c.x - 45, 103), kOff);
+        EXPECT_EQ(GetPanelState().SelectedButton, -1);
+    }
+}
+
+TEST(Link, AsksForTheLampStatesOncePerConnectionAndReconnects) {
+    auto layout = TouchLayout(1);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    EXPECT_TRUE(rig.ReceivedWithin(350).empty()) << "a second state request on one connection";
+    EXPECT_EQ(rig.controller.Connections(), 1);
+
+    // The controller drops the connection and takes the next one at once.
+    rig.controller.DropClient();
+    ASSERT_TRUE(rig.Linked());
+    EXPECT_EQ(rig.controller.Connections(), 2);
+    EXPECT_TRUE(rig.ReceivedWithin(250).empty());
+
+    // The controller goes away for a while and comes back.
+    rig.controller.Stop();
+    EXPECT_TRUE(WaitFor([] { return GetPanelState().StatusText == kNoConnection; }));
+    Pump(300);
+    EXPECT_EQ(GetPanelState().StatusText, kNoConnection);
+    ASSERT_TRUE(rig.controller.Listen());
+    ASSERT_TRUE(rig.Linked(5000));
+    EXPECT_EQ(rig.controller.Connections(), 3);
+    EXPECT_TRUE(rig.ReceivedWithin(250).empty());
+}
+
+TEST(Link, LampStateSplitAcrossSegmentsIsAppliedOnceComplete) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 1, 2);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    const Bytes message = LampState({2});
+
+    ASSERT_TRUE(rig.controller.Send(Bytes(message.begin(), message.end() - 1)));
+    Pump(300);
+    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_EQ(rig.Pixel(103, 103), kOff);
+
+    ASSERT_TRUE(rig.controller.Send(Bytes(message.end() - 1, message.end())));
+    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(2); }));
+    EXPECT_EQ(rig.Pixel(103, 103), kOn);
+}
+
+TEST(Link, TwoMessagesAtOnceAreAppliedInTurnTheLastWinning) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 1, 2);
+    AddButton(*layout, 0, 300, 100, 2, 7);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    ASSERT_TRUE(rig.controller.Send(Join({LampState({2, 5}), LampState({7})})));
+    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
+    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_FALSE(GetPanelState().Lamps.IsOn(5));
+    EXPECT_EQ(rig.Pixel(103, 103), kOff);
+    EXPECT_EQ(rig.Pixel(303, 103), kOn);
+}
+
+TEST(Link, BrokenLengthIsDroppedAndTheNextMessageIsInStep) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 1, 2);
+    AddButton(*layout, 0, 300, 100, 2, 7);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    ASSERT_TRUE(rig.controller.Send(LampState({2})));
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(2); }));
+
+    // 200 bytes: a whole message that would light lamp 7, and 73 bytes more.
+    Bytes broken = LampState({7});
+    broken.resize(200, 0xFF);
+    ASSERT_TRUE(rig.controller.Send(broken));
+    Pump(300);
+    EXPECT_TRUE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_FALSE(GetPanelState().Lamps.IsOn(7));
+    EXPECT_EQ(rig.Pixel(103, 103), kOn);
+    EXPECT_EQ(rig.Pixel(303, 103), kOff);
+
+    ASSERT_TRUE(rig.controller.Send(LampState({7})));
+    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
+    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_EQ(rig.Pixel(303, 103), kOn);
+}
+
+TEST(Touch, InactiveButtonIsOnlyALabel) {
+    auto layout = TouchLayout(1);
+    // Over the menu area (the 40 x 40 picture at the page origin), with a page flip.
+    const int button = AddButton(*layout, 0, 10, 10, 77);
+    layout->Button(0, button).Inaktiv = 1;
+    layout->Button(0, button).Pageflip = 2;
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    ModalScript noMenu;  // any dialog that opens fails the test
+    ASSERT_TRUE(PointAt(rig.Panel(), 20, 20));
+    ASSERT_TRUE(FingerDown());
+    Pump(150);
+    EXPECT_EQ(rig.Pixel(100, 50), kOff) << "an inactive button shows no pressed look";
+    ASSERT_TRUE(FingerUp());
+    EXPECT_TRUE(rig.ReceivedWithin(250).empty());
+    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(rig.Panel().GetTitle(), "Page 0");
+    EXPECT_EQ(rig.Pixel(100, 50), kOff);
+}
+
+TEST(Touch, ReleaseInTheMenuAreaOpensTheMenuAfterTheButtonActed) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 10, 10, 77);  // over the menu picture
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    struct Case {
+        const char* name;
+        int downX;
+        int downY;
+        Bytes sent;
+    };
+    for (const Case& c : {Case{"button over the menu", 20, 20, Join({Press(77), Release(77)})},
+                          Case{"down beside every button", 400, 300, {}}}) {
+        SCOPED_TRACE(c.name);
+        rig.controller.ClearReceived();
+        ModalScript script;
+        script.Then([](wxDialog& menu) {
+            EXPECT_EQ(menu.GetTitle(), wxString::FromUTF8("Main Menü"));
+            menu.Close();
+        });
+        ASSERT_TRUE(PointAt(rig.Panel(), c.downX, c.downY));
+        ASSERT_TRUE(FingerDown());
+        EXPECT_FALSE(script.Done()) << "the menu opens on the release only";
+        ASSERT_TRUE(PointAt(rig.Panel(), 20, 20));
+        ASSERT_TRUE(FingerUp());
+        EXPECT_TRUE(WaitFor([&script] { return script.Done(); }));
+        EXPECT_EQ(rig.ReceivedWithin(150), c.sent);
+    }
+}
+
+TEST(Touch, ReleaseFlipsThePageWhereverTheFingerIsLifted) {
+    auto layout = TouchLayout(1);
+    const int button = AddButton(*layout, 0, 100, 100, 42);
+    layout->Button(0, button).Pageflip = 2;
+    layout->Page(2).BackColor1 = 0x00FF00;
+    layout->Page(2).BackColor2 = 0x00FF00;
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    struct Case {
+        const char* name;
+        int liftX;
+        int liftY;
+    };
+    for (const Case& c :
+         {Case{"lifted on the button", 150, 125}, Case{"slid off the button", 600, 400}}) {
+        SCOPED_TRACE(c.name);
+        rig.ShowPage(0);
+        rig.controller.ClearReceived();
+        ASSERT_TRUE(PointAt(rig.Panel(), 150, 125));
+        ASSERT_TRUE(FingerDown());
+        EXPECT_EQ(rig.ReceivedAtLeast(5), Press(42));
+        EXPECT_EQ(GetPanelState().CurrentPage, 0) << "the page flips on the release only";
+        ASSERT_TRUE(PointAt(rig.Panel(), c.liftX, c.liftY));
+        ASSERT_TRUE(FingerUp());
+        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(42), Release(42)}));
+        EXPECT_EQ(GetPanelState().CurrentPage, 2);
+        EXPECT_EQ(rig.Panel().GetTitle(), "Page 2");
+        EXPECT_EQ(rig.Pixel(700, 400), wxColour(0, 255, 0));
+    }
+}
+
+TEST(Touch, PageflipThatNamesNoPageFlipsNowhere) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 5);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    for (const int pageflip : {150, -3, 102, 1000}) {
+        SCOPED_TRACE(pageflip);
+        GetLayout().Button(0, 0).Pageflip = pageflip;
+        rig.controller.ClearReceived();
+        ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
+        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(5), Release(5)}));
+        EXPECT_EQ(GetPanelState().CurrentPage, 0);
+        EXPECT_EQ(rig.Panel().GetTitle(), "Page 0");
+    }
+}
+
+TEST(Touch, HitTestTakesEdgesAndTheTopmostButton) {
+    auto layout = TouchLayout(1);
+    // Buttons 0 ... 6 in a row 10 pixels apart, taster 100 + number; button 7 overlaps 3.
+    for (int i = 0; i < 7; ++i) {
+        AddButton(*layout, 0, 20 + 110 * i, 300, 100 + i);
+    }
+    AddButton(*layout, 0, 400, 325, 107);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    struct Case {
+        int x;
+        int y;
+        int taster;  ///< -1: no button
+    };
+    for (const Case& c : {Case{425, 340, 107},  // overlap of 3 and 7
+                          Case{360, 310, 103},  // 3 alone
+                          Case{120, 320, 100},  // right edge of 0
+                          Case{50, 350, 100},   // bottom edge of 0
+                          Case{120, 350, 100},  // bottom-right corner of 0
+                          Case{20, 300, 100},   // top-left corner of 0
+                          Case{125, 320, -1},   // between 0 and 1
+                          Case{50, 351, -1},    // just below 0
+                          Case{600, 100, -1}}) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        rig.controller.ClearReceived();
+        ASSERT_TRUE(TouchAt(rig.Panel(), c.x, c.y));
+        if (c.taster < 0) {
+            EXPECT_TRUE(rig.ReceivedWithin(200).empty());
+        } else {
+            EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(c.taster), Release(c.taster)}));
+        }
+    }
+}
+
+TEST(Touch, ScrolledPageIsHitWhereItIsShown) {
+    auto layout = TouchLayout(1);
+    layout->Form.SizeX = 2000;
+    layout->Form.SizeY = 1500;
+    AddButton(*layout, 0, 1400, 1000, 21);
+    // Where the finger lies in window coordinates: a hit test that forgot the scroll offset
+    // would find this one.
+    AddButton(*layout, 0, 900, 700, 22);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    PageArea* area = rig.Panel().GetPageArea();
+    ASSERT_LT(area->GetClientSize().x, 2000);
+    ASSERT_LT(area->GetClientSize().y, 1500);
+    area->Scroll(500, 300);
+    Pump(50);
+    ASSERT_EQ(area->GetViewStart(), wxPoint(500, 300));
+    ASSERT_EQ(area->CalcScrolledPosition(wxPoint(1420, 1020)), wxPoint(920, 720));
+
+    ASSERT_TRUE(TouchAt(rig.Panel(), 1420, 1020));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(21), Release(21)}));
+}
+
+TEST(Touch, WithoutLanModeNothingIsSentAndPagesStillFlip) {
+    for (const int modus : {0, 2}) {
+        SCOPED_TRACE(modus);
+        auto layout = TouchLayout(modus);
+        const int button = AddButton(*layout, 0, 100, 100, 42);
+        layout->Button(0, button).Pageflip = 2;
+        Rig rig(*layout);
+        Pump(350);
+        EXPECT_TRUE(GetPanelState().StatusText.empty());
+
+        ASSERT_TRUE(PointAt(rig.Panel(), 150, 125));
+        ASSERT_TRUE(FingerDown());
+        Pump(50);
+        EXPECT_EQ(rig.Pixel(103, 103), kPressed);
+        ASSERT_TRUE(FingerUp());
+        EXPECT_EQ(GetPanelState().CurrentPage, 2);
+        EXPECT_EQ(rig.Panel().GetTitle(), "Page 2");
+        EXPECT_TRUE(rig.ReceivedWithin(200).empty());
+        EXPECT_EQ(rig.controller.Connections(), 0) << "no connection attempt outside LAN mode";
+    }
+}
+
+TEST(Keys, DigitsShowPagesAndLettersChooseEditModes) {
+    auto layout = TouchLayout(0);
+    AddButton(*layout, 0, 100, 100, 1);
+    AddButton(*layout, 0, 300, 100, 2);
+    Rig rig(*layout);
+    MainDialog& panel = rig.Panel();
+
+    struct PageCase {
+        int key;
+        int page;
+    };
+    // The keypad gives digits only with Num Lock on (else it is a cursor block).
+    ASSERT_TRUE(TypeKey(panel, WXK_NUMLOCK));
+    EXPECT_TRUE(wxGetKeyState(WXK_NUMLOCK));
+    for (const PageCase& c :
+         {PageCase{'5', 4}, PageCase{'0', 9}, PageCase{'9', 8}, PageCase{WXK_NUMPAD3, 2},
+          PageCase{WXK_NUMPAD0, 9}, PageCase{WXK_NUMPAD1, 0}}) {
+        SCOPED_TRACE(c.key);
+        ASSERT_TRUE(TypeKey(panel, c.key));
+        EXPECT_EQ(GetPanelState().CurrentPage, c.page);
+        EXPECT_EQ(panel.GetTitle(), wxString("Page ") << c.page);
+    }
+    ASSERT_TRUE(TypeKey(panel, WXK_NUMLOCK));
+
+    struct ModeCase {
+        int key;
+        int mode;
+        const char* title;
+    };
+    for (const ModeCase& c :
+         {ModeCase{'M', 2, "--- Button Move ---"}, ModeCase{'S', 4, "--- Button Settings ---"},
+          ModeCase{'G', 6, "--- Button Get Style ---"},
+          ModeCase{'C', 7, "--- Button Change Style ---"}}) {
+        SCOPED_TRACE(c.title);
+        ASSERT_TRUE(TypeKey(panel, c.key));
+        EXPECT_EQ(GetPanelState().EditMode, c.mode);
+        EXPECT_EQ(panel.GetTitle(), c.title);
+        // A page key keeps the mode.
+        ASSERT_TRUE(TypeKey(panel, '3'));
+        EXPECT_EQ(GetPanelState().EditMode, c.mode);
+        ASSERT_TRUE(TypeKey(panel, 'Q'));
+        EXPECT_EQ(GetPanelState().EditMode, 0);
+        EXPECT_EQ(panel.GetTitle(), "Page 2");
+        ASSERT_TRUE(TypeKey(panel, '1'));
+    }
+
+    ASSERT_TRUE(TypeKey(panel, 'M'));
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    ASSERT_TRUE(TypeKey(panel, 'I'));
+    const Layout& live = GetLayout();
+    EXPECT_EQ(live.Page(0).Button_Last, 3);
+    EXPECT_EQ(live.Button(0, 2).PosX, 50);
+    EXPECT_EQ(live.Button(0, 2).PosY, 0);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(GetPanelState().EditMode, 2);
+    EXPECT_EQ(panel.GetTitle(), "--- Button Insert ---");
+    // The new button is drawn (the default picture, grey) on top of the menu picture's row.
+    EXPECT_EQ(rig.Pixel(53, 3), wxColour(128, 128, 128));
+    EXPECT_TRUE(panel.IsShown());
+}
+
+/// Every field of a button, for comparisons that name what differs.
+std::wstring Describe(const ButtonRecord& b) {
+    std::wostringstream out;
+    out << L"pos " << b.PosX << L"," << b.PosY << L" led " << b.Led << L" taster " << b.Taster
+        << L" on '" << b.Text_On << L"' off '" << b.Text_Off << L"' images " << b.Image_File_Off
+        << L"/" << b.Image_File_Press << L"/" << b.Image_File_On << L" flip " << b.Pageflip
+        << L" colour " << b.Font_Color << L" align " << b.Font_HorizAlign << L" size "
+        << b.Font_Size << L" style " << b.Font_Style << L" family '" << b.Font_Family
+        << L"' inaktiv " << b.Inaktiv;
+    return out.str();
+}
+
+/// Five buttons whose every field differs; button 3 has a wider picture (130 x 40).
+std::unique_ptr<Layout> FiveButtons() {
+    auto layout = TouchLayout(0);
+    for (int i = 0; i < 5; ++i) {
+        AddButton(*layout, 0, 60 + 140 * i, 200 + 10 * i, 10 + i, 20 + i);
+        ButtonRecord& b = layout->Button(0, i);
+        b.Text_On = L"on " + std::to_wstring(i);
+        b.Text_Off = L"off " + std::to_wstring(i);
+        b.Pageflip = i == 4 ? 999 : i;
+        b.Font_Color = 0x010203u * static_cast<unsigned>(i + 1);
+        b.Font_HorizAlign = i % 3;
+        b.Font_Size = 9 + i;
+        b.Font_Style = i;
+        b.Font_Family = L"Face " + std::to_wstring(i);
+        b.Inaktiv = i == 1 ? 1 : 0;
+    }
+    layout->Button(0, 3).Image_File_Off = L"wide.png";
+    return layout;
+}
+
+TEST(Editing, MoveSnapsTheButtonCentreToTheGrid) {
+    auto layout = TouchLayout(0);
+    layout->Form.GridX = 30;
+    layout->Form.GridY = 20;
+    AddButton(*layout, 0, 200, 200, 1);
+    AddButton(*layout, 0, 600, 350, 2);
+    Rig rig(*layout);
+    GetPanelState().EditMode = 2;
+
+    ASSERT_TRUE(PointAt(rig.Panel(), 250, 225));
+    ASSERT_TRUE(FingerDown());
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(GetPanelState().GrabOffset, (PagePoint{50, 25}));
+    // The centre goes to x 423: it snaps to the grid line at 430 (lines at 10 + 30 k).
+    ASSERT_TRUE(PointAt(rig.Panel(), 423, 225));
+    EXPECT_TRUE(WaitFor([] { return GetLayout().Button(0, 0).PosX == 380; }));
+    ASSERT_TRUE(FingerUp());
+
+    const ButtonRecord& moved = GetLayout().Button(0, 0);
+    EXPECT_EQ(moved.PosX, 380);
+    EXPECT_EQ(moved.PosY, 195);
+    const Rect rect = rig.Panel().Renderer().ButtonRects()[0];
+    EXPECT_EQ(rect.x, 380);
+    EXPECT_EQ(rect.y, 195);
+    EXPECT_EQ(rig.Pixel(383, 198), kOff);
+    EXPECT_EQ(rig.Pixel(203, 203), kWhite) << "the old place shows the page again";
+    EXPECT_EQ(rig.Pixel(603, 353), kOff) << "the other button is still drawn";
+
+    // The move ends with the release.
+    ASSERT_TRUE(PointAt(rig.Panel(), 650, 100));
+    Pump(250);
+    EXPECT_EQ(GetLayout().Button(0, 0).PosX, 380);
+    EXPECT_EQ(GetLayout().Button(0, 0).PosY, 195);
+}
+
+TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
+    auto layout = FiveButtons();
+    Rig rig(*layout);
+    const auto before = std::make_unique<Layout>(GetLayout());
+    GetPanelState().EditMode = 8;
+
+    ASSERT_TRUE(TouchAt(rig.Panel(), 350, 240));  // button 2
+    const Layout& after = GetLayout();
+    EXPECT_EQ(after.Page(0).Button_Last, 4);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    const std::pair<int, int> kept[] = {{0, 0}, {1, 1}, {2, 3}, {3, 4}, {4, 5}};
+    for (const auto& [now, was] : kept) {
+        SCOPED_TRACE(now);
+        EXPECT_EQ(Describe(after.Button(0, now)), Describe(before->Button(0, was)));
+    }
+    // The pictures moved with their buttons: former button 3 keeps its wide picture.
+    const Rect rect = rig.Panel().Renderer().ButtonRects()[2];
+    EXPECT_EQ(rect.x, before->Button(0, 3).PosX);
+    EXPECT_EQ(rect.width, 130);
+    EXPECT_EQ(rig.Pixel(343, 223), kWhite) << "the deleted button is gone from the page";
+    EXPECT_EQ(rig.Pixel(483, 233), kOn);
+    EXPECT_EQ(GetPanelState().EditMode, 8);
+}
+
+TEST(Editing, ThreeTouchesInDeleteModeDeleteThreeButtons) {
+    auto layout = FiveButtons();
+    Rig rig(*layout);
+    const auto before = std::make_unique<Layout>(GetLayout());
+    GetPanelState().EditMode = 8;
+
+    // Former buttons 4, 0 and 2, found where they are drawn.
+    for (const int former : {4, 0, 2}) {
+        const ButtonRecord& b = before->Button(0, former);
+        ASSERT_TRUE(TouchAt(rig.Panel(), b.PosX + 10, b.PosY + 10));
+    }
+    const Layout& after = GetLayout();
+    EXPECT_EQ(after.Page(0).Button_Last, 2);
+    EXPECT_EQ(Describe(after.Button(0, 0)), Describe(before->Button(0, 1)));
+    EXPECT_EQ(Describe(after.Button(0, 1)), Describe(before->Button(0, 3)));
+}
+
+TEST(Editing, GetStyleTakesTheTouchedButtonOfTheCurrentPage) {
+    auto layout = TouchLayout(0);
+    layout->Form.Form_PageStart = 2;
+    AddButton(*layout, 2, 100, 100, 1);
+    AddButton(*layout, 2, 300, 100, 2);
+    Rig rig(*layout);
+    GetPanelState().EditMode = 6;
+
+    ASSERT_TRUE(TouchAt(rig.Panel(), 350, 125));
+    EXPECT_EQ(GetPanelState().StyleSource.button, 1);
+    EXPECT_EQ(GetPanelState().StyleSource.page, 2);
+    // A touch beside every button takes nothing.
+    ASSERT_TRUE(TouchAt(rig.Panel(), 600, 400));
+    EXPECT_EQ(GetPanelState().StyleSource.button, 1);
+    EXPECT_EQ(GetPanelState().EditMode, 6);
+    EXPECT_EQ(GetLayout().Page(2).Button_Last, 2);
+}
+
+}  // namespace

@@ -1,0 +1,319 @@
+// The style copy dialog of the real panel: which groups it copies and the ticks it remembers.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include <wx/checkbox.h>
+
+#include "GuiTestSupport.h"
+#include "ModalScript.h"
+#include "dialogs/ChangeStyleDlg.h"
+#include "model/PanelState.h"
+#include "model/StyleCopy.h"
+
+namespace {
+
+/// The check boxes by group, as the dialog places them.
+constexpr const char* kBoxNames[StyleGroups::Count] = {
+    "ID_CHECKBOX1", "ID_CHECKBOX2", "ID_CHECKBOX3", "ID_CHECKBOX4", "ID_CHECKBOX5", "ID_CHECKBOX6"};
+
+using Boxes = std::array<wxCheckBox*, StyleGroups::Count>;
+
+Boxes FindBoxes(wxWindow& dialog) {
+    Boxes boxes{};
+    for (int group = 0; group < StyleGroups::Count; ++group) {
+        boxes[group] = dynamic_cast<wxCheckBox*>(dialog.FindWindow(kBoxNames[group]));
+    }
+    return boxes;
+}
+
+bool AllFound(const Boxes& boxes) {
+    for (const wxCheckBox* box : boxes) {
+        if (box == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Tick(const Boxes& boxes, const StyleChoices& ticks) {
+    for (int group = 0; group < StyleGroups::Count; ++group) {
+        boxes[group]->SetValue(ticks[group] != 0);
+    }
+}
+
+StyleChoices Ticked(const Boxes& boxes) {
+    StyleChoices ticks{};
+    for (int group = 0; group < StyleGroups::Count; ++group) {
+        ticks[group] = boxes[group]->GetValue() ? 1 : 0;
+    }
+    return ticks;
+}
+
+/// The values of each group of a button in one text, to see which groups a copy changed.
+std::array<std::wstring, StyleGroups::Count> GroupsOf(const ButtonRecord& b) {
+    auto n = [](long long v) { return std::to_wstring(v) + L"|"; };
+    std::array<std::wstring, StyleGroups::Count> groups;
+    groups[StyleGroups::Text] = b.Text_Off + L"|" + b.Text_On;
+    groups[StyleGroups::Image] =
+        b.Image_File_Off + L"|" + b.Image_File_Press + L"|" + b.Image_File_On;
+    groups[StyleGroups::Font] = b.Font_Family + L"|" + n(b.Font_Color) + n(b.Font_Size) +
+                                n(b.Font_Style) + n(b.Font_HorizAlign);
+    groups[StyleGroups::Position] = n(b.PosX) + n(b.PosY);
+    groups[StyleGroups::TasterLed] = n(b.Led) + n(b.Taster);
+    groups[StyleGroups::Pageflip] = n(b.Pageflip);
+    return groups;
+}
+
+/// A panel with two buttons on page 0 and a style source on page 1, all different.
+class CopyRig {
+  public:
+    CopyRig() {
+        auto layout = SmallLayout();
+        layout->Page(0).Button_Last = 2;
+        layout->Page(1).Button_Last = 1;
+        ButtonRecord& source = layout->Button(1, 0);
+        source.PosX = 200;
+        source.PosY = 200;
+        source.Text_Off = L"Quelle aus";
+        source.Text_On = L"Quelle an";
+        source.Image_File_Off = L"q_off.png";
+        source.Image_File_Press = L"q_press.png";
+        source.Image_File_On = L"q_on.png";
+        source.Font_Family = L"DejaVu Serif";
+        source.Font_Color = 0xFF0000FFu;
+        source.Font_Size = 18;
+        source.Font_Style = 6;
+        source.Font_HorizAlign = 2;
+        source.Led = 44;
+        source.Taster = 303;
+        source.Pageflip = 0;
+        source.Inaktiv = 1;
+        layout->Button(0, 0).PosX = 60;
+        layout->Button(0, 0).PosY = 60;
+        layout->Button(0, 1).PosX = 170;
+        layout->Button(0, 1).PosY = 100;
+        folder.Write(*layout);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+    }
+
+    ChangeStyleDlg& Dialog() { return (*panel)->ChangeStyle(); }
+
+    /// Shows the dialog for a target as the panel does in change-style mode.
+    void Open(ButtonRef source, int page, int button) {
+        PanelState& state = GetPanelState();
+        state.StyleSource = source;
+        state.CurrentPage = page;
+        state.SelectedButton = button;
+        Dialog().ShowModal();
+    }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+const ButtonRef kSource{0, 1};
+
+TEST(StyleCopy, ShowsEveryControlAtItsPlace) {
+    CopyRig rig;
+    ChangeStyleDlg& dialog = rig.Dialog();
+    EXPECT_EQ(dialog.GetTitle(), "");
+    // 300 wide unless a label needs more room in this theme.
+    EXPECT_GE(dialog.GetClientSize().x, 300);
+    EXPECT_EQ(dialog.GetClientSize().y, 229);
+    EXPECT_EQ(dialog.GetParent(), rig.panel->Get());
+    EXPECT_TRUE(dialog.HasFlag(wxSTAY_ON_TOP));
+    struct Place {
+        const char* name;
+        const char* label;
+        wxPoint position;
+    };
+    for (const Place& place :
+         {Place{"ID_CHECKBOX1", "Change Text", {16, 16}},
+          Place{"ID_CHECKBOX2", "Change Image", {16, 64}},
+          Place{"ID_CHECKBOX3", "Change Font", {16, 112}},
+          Place{"ID_CHECKBOX4", "Change Position", {160, 16}},
+          Place{"ID_CHECKBOX5", "Change Taster/Led", {160, 64}},
+          Place{"ID_CHECKBOX6", "Change Pageflip", {160, 112}},
+          Place{"ID_BUTTON1", "Cancel", {120, 168}}, Place{"ID_BUTTON2", "OK", {208, 168}}}) {
+        SCOPED_TRACE(place.name);
+        wxWindow* control = dialog.FindWindow(place.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->GetPosition(), place.position);
+        EXPECT_EQ(control->GetLabel(), place.label);
+    }
+    const Boxes boxes = FindBoxes(dialog);
+    ASSERT_TRUE(AllFound(boxes));
+    EXPECT_EQ(Ticked(boxes), StyleChoices{});
+    const wxRect client(wxPoint(0, 0), dialog.GetClientSize());
+    for (const wxCheckBox* box : boxes) {
+        EXPECT_TRUE(client.Contains(box->GetRect())) << box->GetLabel();
+        EXPECT_GE(box->GetSize().x, box->GetBestSize().x) << box->GetLabel();
+    }
+}
+
+TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
+    for (int group = 0; group < StyleGroups::Count; ++group) {
+        SCOPED_TRACE(kBoxNames[group]);
+        CopyRig rig;
+        const Boxes boxes = FindBoxes(rig.Dialog());
+        ASSERT_TRUE(AllFound(boxes));
+        const auto source = GroupsOf(GetLayout().Button(1, 0));
+        const auto before = GroupsOf(GetLayout().Button(0, 1));
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            StyleChoices only{};
+            only[group] = 1;
+            Tick(boxes, only);
+            ClickButton(d, "OK");
+        });
+        rig.Open(kSource, 0, 1);
+        const auto after = GroupsOf(GetLayout().Button(0, 1));
+        for (int g = 0; g < StyleGroups::Count; ++g) {
+            EXPECT_EQ(after[g], g == group ? source[g] : before[g]) << "group " << g;
+        }
+        EXPECT_EQ(GetLayout().Button(0, 1).Inaktiv, 0);
+        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        StyleChoices remembered{};
+        remembered[group] = 1;
+        EXPECT_EQ(GetPanelState().CopyChoices, remembered);
+        // The source is not changed, and the other button of the page neither.
+        EXPECT_EQ(GroupsOf(GetLayout().Button(1, 0)), source);
+        EXPECT_EQ(GetLayout().Button(0, 0).Text_Off, L"Text_000");
+    }
+}
+
+TEST(StyleCopy, EverythingTickedStillLeavesInaktiv) {
+    CopyRig rig;
+    const Boxes boxes = FindBoxes(rig.Dialog());
+    ASSERT_TRUE(AllFound(boxes));
+    GetLayout().Button(0, 0).Inaktiv = 1;
+    GetLayout().Button(1, 0).Inaktiv = 0;
+    StyleChoices all;
+    all.fill(1);
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        Tick(boxes, all);
+        ClickButton(d, "OK");
+    });
+    rig.Open(kSource, 0, 0);
+    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 0)), GroupsOf(GetLayout().Button(1, 0)));
+    EXPECT_EQ(GetLayout().Button(0, 0).Inaktiv, 1);
+}
+
+TEST(StyleCopy, TicksConfirmedWithOkArePresetAndCancelKeepsThem) {
+    CopyRig rig;
+    const Boxes boxes = FindBoxes(rig.Dialog());
+    ASSERT_TRUE(AllFound(boxes));
+    const StyleChoices chosen{1, 0, 1, 0, 0, 1};
+    const StyleChoices other{0, 1, 0, 1, 1, 0};
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(Ticked(boxes), StyleChoices{});
+        Tick(boxes, chosen);
+        ClickButton(d, "OK");
+    });
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(Ticked(boxes), chosen);
+        Tick(boxes, other);
+        ClickButton(d, "Cancel");
+    });
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(Ticked(boxes), chosen);
+        Tick(boxes, other);
+        d.Close();
+    });
+    script.Then([&](wxDialog& d) {
+        EXPECT_EQ(Ticked(boxes), chosen);
+        ClickButton(d, "Cancel");
+    });
+    rig.Open(kSource, 0, 1);
+    EXPECT_EQ(GetPanelState().CopyChoices, chosen);
+    const ButtonRecord afterOk = GetLayout().Button(0, 0);
+    for (int show = 0; show < 3; ++show) {
+        rig.Open(kSource, 0, 0);
+    }
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(GetPanelState().CopyChoices, chosen);
+    // Cancel and the close box copied nothing to button 0.
+    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 0)), GroupsOf(afterOk));
+}
+
+TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
+    struct Case {
+        ButtonRef source;
+        int target;
+    };
+    for (const Case c :
+         {Case{ButtonRef{-1, -1}, 1}, Case{kSource, -1}, Case{ButtonRef{-1, 1}, 1}}) {
+        SCOPED_TRACE(testing::Message()
+                     << c.source.button << "/" << c.source.page << " -> " << c.target);
+        CopyRig rig;
+        const Boxes boxes = FindBoxes(rig.Dialog());
+        ASSERT_TRUE(AllFound(boxes));
+        const auto before = GroupsOf(GetLayout().Button(0, 1));
+        ModalScript script;
+        script.Then([&](wxDialog& d) {
+            StyleChoices all;
+            all.fill(1);
+            Tick(boxes, all);
+            ClickButton(d, "OK");
+        });
+        rig.Open(c.source, 0, c.target);
+        EXPECT_FALSE(rig.Dialog().IsShown());
+        EXPECT_EQ(GroupsOf(GetLayout().Button(0, 1)), before);
+        EXPECT_EQ(GetPanelState().CopyChoices, StyleChoices{});
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    }
+}
+
+TEST(StyleCopy, NothingTickedStillMarksTheLayoutChanged) {
+    CopyRig rig;
+    const auto before = GroupsOf(GetLayout().Button(0, 1));
+    ModalScript script;
+    script.Then([](wxDialog& d) { ClickButton(d, "OK"); });
+    rig.Open(kSource, 0, 1);
+    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 1)), before);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+}
+
+TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
+    CopyRig rig;
+    MainDialog& panel = *rig.panel->Get();
+    const Boxes boxes = FindBoxes(rig.Dialog());
+    ASSERT_TRUE(AllFound(boxes));
+    PanelState& state = GetPanelState();
+
+    // Take the style on page 1 ...
+    state.CurrentPage = 1;
+    panel.LoadPage(1);
+    panel.DrawPage(1);
+    state.EditMode = EditModes::GetStyle;
+    ASSERT_TRUE(TouchAt(panel, 250, 225));
+    EXPECT_EQ(state.StyleSource.button, 0);
+    EXPECT_EQ(state.StyleSource.page, 1);
+
+    // ... and give it to a button of page 0.
+    state.CurrentPage = 0;
+    panel.LoadPage(0);
+    panel.DrawPage(0);
+    state.EditMode = EditModes::ChangeStyle;
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        Tick(boxes, StyleChoices{0, 0, 0, 1, 0, 0});
+        ClickButton(d, "OK");
+    });
+    ASSERT_TRUE(TouchAt(panel, 200, 120));
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(GetLayout().Button(0, 1).PosX, 200);
+    EXPECT_EQ(GetLayout().Button(0, 1).PosY, 200);
+    EXPECT_EQ(GetLayout().Button(0, 1).Text_Off, L"Text_001");
+    EXPECT_EQ(state.LayoutChanged, 1);
+    // The source stays the source for the next copy.
+    EXPECT_EQ(state.StyleSource.button, 0);
+    EXPECT_EQ(state.StyleSource.page, 1);
+}
+
+}  // namespace

@@ -1,0 +1,610 @@
+// The transmit dialog sending the layout and its pictures to a receiving panel on the loopback
+// network, and breaking off while it waits.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include "GuiTestSupport.h"
+#include "ModalScript.h"
+#include "dialogs/TransmitDlg.h"
+#include "model/PanelState.h"
+
+namespace {
+
+const wxString kSendLayout = "Store && Transmit Layout";
+const wxString kSendPictures = "Store && Transmit Picture";
+
+/// An address of the loopback network for this process, apart from the fake controllers'.
+std::array<int, 4> ReceiverAddress(int instance) {
+    const unsigned pid = static_cast<unsigned>(::getpid());
+    return {127, 220 + instance % 30, static_cast<int>((pid >> 8) & 0xFF),
+            1 + static_cast<int>(pid % 250)};
+}
+
+int g_receiverInstance = 0;
+
+/// A receiving panel: a real TCP server on port 4001 that speaks the receiving side of the
+/// transfer ('>' after the greeting, the name, the length and each full block) and keeps every
+/// file it got completely. It runs on a thread of its own, because the dialog's wait holds the
+/// test's thread until the transfer is over. It can be told to stop answering after a number
+/// of acknowledgements, or to answer slowly.
+class FakeReceiver {
+  public:
+    struct File {
+        std::string name;
+        std::string bytes;
+    };
+
+    explicit FakeReceiver(int answers = -1, int slowMs = 0) : m_answers(answers), m_slowMs(slowMs) {
+        for (int attempt = 0; attempt < 30 && m_listener < 0; ++attempt) {
+            m_address = ReceiverAddress(g_receiverInstance++);
+            m_listener = Listen(m_address);
+        }
+        if (m_listener < 0) {
+            ADD_FAILURE() << "the fake receiver found no address to listen on";
+            return;
+        }
+        m_thread = std::thread([this] { Serve(); });
+    }
+
+    ~FakeReceiver() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        if (m_listener >= 0) {
+            ::close(m_listener);
+        }
+    }
+
+    std::array<int, 4> Address() const { return m_address; }
+    std::vector<File> Files() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_files;
+    }
+    int Connections() const { return m_connections; }
+    /// It got something it no longer answers, and the sender is still connected.
+    bool Stalled() const { return m_stalled; }
+    /// The sender closed a connection that had stalled.
+    bool SenderLeft() const { return m_senderLeft; }
+
+    static int Listen(const std::array<int, 4>& address) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int one = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(4001);
+        where.sin_addr.s_addr = htonl(static_cast<std::uint32_t>(address[0]) << 24 |
+                                      static_cast<std::uint32_t>(address[1]) << 16 |
+                                      static_cast<std::uint32_t>(address[2]) << 8 |
+                                      static_cast<std::uint32_t>(address[3]));
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
+            ::listen(fd, 8) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
+  private:
+    /// Waits until `fd` can be read, checking now and then whether the test is over.
+    bool Readable(int fd) const {
+        while (!m_stop) {
+            pollfd waiting{fd, POLLIN, 0};
+            if (::poll(&waiting, 1, 20) > 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool ReadExactly(int fd, std::size_t count, std::string& out) const {
+        while (count > 0) {
+            char buffer[4096];
+            if (!Readable(fd)) {
+                return false;
+            }
+            const ssize_t got = ::recv(fd, buffer, std::min(count, sizeof buffer), 0);
+            if (got <= 0) {
+                return false;
+            }
+            out.append(buffer, static_cast<std::size_t>(got));
+            count -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    /// The name has no length on the wire; the sender waits for its answer before it goes on,
+    /// so whatever the first read brings is the name.
+    bool ReadName(int fd, std::string& name) const {
+        char buffer[4096];
+        if (!Readable(fd)) {
+            return false;
+        }
+        const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) {
+            return false;
+        }
+        name.assign(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    bool Answer(int fd) {
+        if (m_answers >= 0 && m_answered >= m_answers) {
+            m_stalled = true;
+            // Silent from now on: wait for the sender to give up.
+            std::string rest;
+            while (ReadExactly(fd, 1, rest)) {
+            }
+            m_senderLeft = !m_stop;
+            return false;
+        }
+        if (m_slowMs > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_slowMs));
+        }
+        ++m_answered;
+        return ::send(fd, ">", 1, MSG_NOSIGNAL) == 1;
+    }
+
+    void Receive(int fd) {
+        std::string greeting;
+        std::string name;
+        std::string length;
+        if (!ReadExactly(fd, 3, greeting) || greeting != "TVX" || !Answer(fd) ||
+            !ReadName(fd, name) || !Answer(fd) || !ReadExactly(fd, 3, length) || !Answer(fd)) {
+            return;
+        }
+        std::size_t left = static_cast<unsigned char>(length[0]) << 16 |
+                           static_cast<unsigned char>(length[1]) << 8 |
+                           static_cast<unsigned char>(length[2]);
+        File file{name, {}};
+        while (left >= 1000) {
+            if (!ReadExactly(fd, 1000, file.bytes) || !Answer(fd)) {
+                return;
+            }
+            left -= 1000;
+        }
+        if (!ReadExactly(fd, left, file.bytes)) {
+            return;
+        }
+        // After the last block the sender closes; anything more is not part of the file.
+        char extra = 0;
+        if (!Readable(fd) || ::recv(fd, &extra, 1, 0) != 0) {
+            return;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_files.push_back(std::move(file));
+    }
+
+    void Serve() {
+        while (Readable(m_listener)) {
+            const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                continue;
+            }
+            ++m_connections;
+            Receive(fd);
+            ::close(fd);
+        }
+    }
+
+    const int m_answers;
+    const int m_slowMs;
+    std::array<int, 4> m_address{};
+    int m_listener = -1;
+    int m_answered = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    std::atomic<bool> m_stalled{false};
+    std::atomic<bool> m_senderLeft{false};
+    mutable std::mutex m_mutex;
+    std::vector<File> m_files;
+};
+
+/// Runs an action once, from the event loop, as soon as a condition holds. The dialog's wait
+/// runs the event loop inside the test's own call, so this is how a test acts during a wait.
+/// When the condition does not come in time, the test fails and the action runs all the same,
+/// so that no wait is left to hang the run.
+class WhenThen : public wxTimer {
+  public:
+    WhenThen(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000)
+        : m_condition(std::move(condition)),
+          m_action(std::move(action)),
+          m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
+        Start(10);
+    }
+
+    void Notify() override {
+        if (m_done) {
+            return;
+        }
+        const bool late = std::chrono::steady_clock::now() > m_deadline;
+        if (!m_condition() && !late) {
+            return;
+        }
+        EXPECT_FALSE(late) << "the condition never came";
+        m_done = true;
+        Stop();
+        m_action();
+    }
+
+    bool Done() const { return m_done; }
+
+  private:
+    std::function<bool()> m_condition;
+    std::function<void()> m_action;
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_done = false;
+};
+
+wxString FieldText(int value) {
+    return wxString::Format("%d", value);
+}
+
+class TransmitTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        folder.Write(*SmallLayout());
+        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        ASSERT_TRUE(panel->Get()->StartedUp());
+        ASSERT_NE(panel->Get()->Transfer(), nullptr);
+    }
+
+    TransmitDlg& Dialog() const { return panel->Get()->Transmit(); }
+    /// Octet 1 ... 4 of the address.
+    wxTextCtrl& Octet(int index) const {
+        const int ids[] = {TransmitDlg::ID_TEXTCTRL5, TransmitDlg::ID_TEXTCTRL1,
+                           TransmitDlg::ID_TEXTCTRL3, TransmitDlg::ID_TEXTCTRL4};
+        return *wxStaticCast(Dialog().FindWindow(ids[index]), wxTextCtrl);
+    }
+    wxTextCtrl& Status() const {
+        return *wxStaticCast(Dialog().FindWindow(TransmitDlg::ID_TEXTCTRL6), wxTextCtrl);
+    }
+    void TypeAddress(const std::array<int, 4>& address) const {
+        for (int i = 0; i < 4; ++i) {
+            Octet(i).ChangeValue(FieldText(address[static_cast<std::size_t>(i)]));
+        }
+    }
+
+    /// Shows the dialog modally and runs `step` in it. A step that leaves the dialog open is
+    /// followed by "Cancel". The dialog must be gone afterwards.
+    void Run(const std::function<void(TransmitDlg&)>& step) {
+        ModalScript script;
+        script.Then([&](wxDialog& dialog) {
+            auto& transmit = static_cast<TransmitDlg&>(dialog);
+            EXPECT_TRUE(transmit.IsShown());
+            step(transmit);
+            EXPECT_FALSE(transmit.IsWaiting());
+            if (transmit.IsModal()) {
+                ClickButton(transmit, "Cancel");
+            }
+        });
+        Dialog().ShowModal();
+        EXPECT_TRUE(script.Done());
+        EXPECT_FALSE(Dialog().IsShown());
+    }
+
+    /// A picture of the given size in the layout folder, bytes that tell their place.
+    std::string WriteFile(const std::string& name, std::size_t size) const {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<char>((i * 7 + name.size()) % 251);
+        }
+        folder.WriteBytes(name, bytes);
+        return bytes;
+    }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+};
+
+TEST_F(TransmitTest, ControlsSitInTheirPlaces) {
+    TransmitDlg& dialog = Dialog();
+    EXPECT_EQ(dialog.GetTitle(), "Transmit");
+    EXPECT_EQ(dialog.GetClientSize(), wxSize(446, 264));
+    EXPECT_EQ(dialog.GetParent(), panel->Get());
+    for (const long flag : {wxCAPTION, wxSYSTEM_MENU, wxCLOSE_BOX, wxSTAY_ON_TOP}) {
+        EXPECT_TRUE(dialog.HasFlag(flag)) << flag;
+    }
+    const struct {
+        int id;
+        const char* label;
+        wxRect rect;
+    } controls[] = {
+        {TransmitDlg::ID_STATICTEXT1, "IP-Transmit Address", {8, 16, 160, 16}},
+        {TransmitDlg::ID_TEXTCTRL5, "", {8, 40, 40, 24}},
+        {TransmitDlg::ID_TEXTCTRL1, "", {56, 40, 40, 24}},
+        {TransmitDlg::ID_TEXTCTRL3, "", {104, 40, 40, 24}},
+        {TransmitDlg::ID_TEXTCTRL4, "", {152, 40, 40, 24}},
+        {TransmitDlg::ID_BUTTON1, "Store && Transmit Layout", {8, 80, 184, 40}},
+        {TransmitDlg::ID_BUTTON4, "Store && Transmit Picture", {8, 136, 184, 40}},
+        {TransmitDlg::ID_BUTTON2, "Cancel", {16, 200, 75, 40}},
+        {TransmitDlg::ID_BUTTON3, "OK", {104, 200, 75, 40}},
+        {TransmitDlg::ID_TEXTCTRL6, "", {216, 8, 208, 232}},
+    };
+    EXPECT_EQ(dialog.GetChildren().size(), std::size(controls));
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.label);
+        wxWindow* control = dialog.FindWindow(c.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->GetRect(), c.rect);
+        if (!control->IsKindOf(wxCLASSINFO(wxTextCtrl))) {
+            EXPECT_EQ(control->GetLabel(), c.label);
+        }
+    }
+    EXPECT_TRUE(Status().IsMultiLine());
+    // The toolkit shows a doubled ampersand as one.
+    EXPECT_EQ(wxStaticCast(dialog.FindWindow(TransmitDlg::ID_BUTTON1), wxButton)->GetLabelText(),
+              "Store & Transmit Layout");
+}
+
+TEST_F(TransmitTest, AddressFieldsTakeThreeCharacters) {
+    Run([&](TransmitDlg&) {
+        for (int i = 0; i < 4; ++i) {
+            Octet(i).ChangeValue("");
+            // Key by key, as typed: the fourth is refused.
+            for (const char* key : {"1", "2", "3", "4"}) {
+                Octet(i).AppendText(key);
+            }
+            EXPECT_EQ(Octet(i).GetValue(), "123") << i;
+        }
+    });
+}
+
+TEST_F(TransmitTest, OkTakesTheAddressAsTypedAndCancelDropsIt) {
+    const std::array<int, 4> held{10, 0, 300, -5};
+    const struct {
+        const char* button;
+        std::array<const char*, 4> typed;
+        std::array<int, 4> stored;
+    } cases[] = {
+        {"OK", {"192", "168", "1", "20"}, {192, 168, 1, 20}},
+        {"OK", {" 12", "-7x", "", "999"}, {12, -7, 0, 999}},
+        {"OK", {"+3", "abc", "0", "255"}, {3, 0, 0, 255}},
+        {"Cancel", {"1", "2", "3", "4"}, held},
+    };
+    for (const int changed : {0, 1}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.button) + " " + c.typed[0]);
+            GetLayout().Form.Transmit_IP = held;
+            GetPanelState().LayoutChanged = changed;
+            Run([&](TransmitDlg& dialog) {
+                for (int i = 0; i < 4; ++i) {
+                    EXPECT_EQ(Octet(i).GetValue(), FieldText(held[static_cast<std::size_t>(i)]));
+                    Octet(i).ChangeValue(c.typed[static_cast<std::size_t>(i)]);
+                }
+                ClickButton(dialog, c.button);
+                EXPECT_FALSE(dialog.IsModal());
+            });
+            EXPECT_EQ(GetLayout().Form.Transmit_IP, c.stored);
+            EXPECT_EQ(GetPanelState().LayoutChanged, changed);
+            EXPECT_TRUE(prompter.messages.empty());
+        }
+    }
+}
+
+TEST_F(TransmitTest, SendsTheStoredLayoutFile) {
+    FakeReceiver receiver;
+    GetLayout().Form.Transmit_IP = {0, 0, 0, 0};
+    GetLayout().Page(0).PageName = L"Sent along";
+    GetPanelState().LayoutChanged = 1;
+    Run([&](TransmitDlg& dialog) {
+        TypeAddress(receiver.Address());
+        ClickButton(dialog, kSendLayout);
+        EXPECT_EQ(Status().GetValue(), "tvxdef.ini\n");
+        EXPECT_TRUE(dialog.IsModal()) << "the dialog stays open after sending";
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(GetLayout().Form.Transmit_IP, receiver.Address());
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    const std::string stored = folder.Read("tvxdef.ini");
+    EXPECT_NE(stored.find("Sent along"), std::string::npos) << "stored before sending";
+    const auto files = receiver.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "tvxdef.ini");
+    EXPECT_EQ(files[0].bytes.size(), stored.size());
+    EXPECT_TRUE(files[0].bytes == stored);
+}
+
+TEST_F(TransmitTest, SendsEveryPictureInOrder) {
+    FakeReceiver receiver;
+    ::Layout& layout = GetLayout();
+    layout.Page(0).PageImage = L"back.png";
+    layout.Page(3).PageImage = L"back.png";
+    layout.Page(5).PageImage = L"page5.png";
+    layout.Page(0).Button_Last = 22;
+    for (int button = 0; button < 20; ++button) {
+        layout.Button(0, button).Image_File_On = L"lamp.png";
+    }
+    layout.Button(0, 20).Image_File_Off = L"a.bm";
+    layout.Button(0, 20).Image_File_Press = L"Case.png";
+    layout.Button(0, 21).Image_File_On = L"case.png";
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"back.png", WriteFile("back.png", 2500)}, {"back.png", folder.Read("back.png")},
+        {"page5.png", WriteFile("page5.png", 0)},  {"lamp.png", WriteFile("lamp.png", 1000)},
+        {"Case.png", WriteFile("Case.png", 999)},  {"case.png", WriteFile("case.png", 3001)},
+    };
+    layout.Form.Transmit_IP = receiver.Address();
+    Run([&](TransmitDlg& dialog) {
+        Status().ChangeValue("left from before\n");
+        ClickButton(dialog, kSendPictures);
+        EXPECT_EQ(Status().GetValue(),
+                  "back.png\nback.png\npage5.png\nlamp.png\nCase.png\ncase.png\n");
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
+    const auto files = receiver.Files();
+    ASSERT_EQ(files.size(), expected.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(files[i].name, expected[i].first) << i;
+        EXPECT_TRUE(files[i].bytes == expected[i].second) << files[i].name;
+    }
+    EXPECT_NE(folder.Read("tvxdef.ini").find("case.png"), std::string::npos);
+}
+
+TEST_F(TransmitTest, WithoutPicturesOnlyStoresAndSaysOk) {
+    FakeReceiver receiver;
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    GetPanelState().LayoutChanged = 1;
+    Run([&](TransmitDlg& dialog) {
+        ClickButton(dialog, kSendPictures);
+        EXPECT_EQ(Status().GetValue(), "");
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    Pump(50);
+    EXPECT_EQ(receiver.Connections(), 0);
+}
+
+TEST_F(TransmitTest, AFailedStoreSendsNothing) {
+    FakeReceiver receiver;
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    GetLayout().Page(0).PageImage = L"back.png";
+    GetPanelState().LayoutChanged = 1;
+    ::unlink((folder.Path() + "/tvxdef.ini").c_str());
+    for (const wxString& action : {kSendLayout, kSendPictures}) {
+        prompter.messages.clear();
+        Run([&](TransmitDlg& dialog) {
+            ClickButton(dialog, action);
+            EXPECT_TRUE(dialog.IsModal());
+        });
+        EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"tvxdef.ini nicht vorhanden !"});
+        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    }
+    Pump(50);
+    EXPECT_EQ(receiver.Connections(), 0);
+}
+
+TEST_F(TransmitTest, ATooLargePictureIsSkipped) {
+    FakeReceiver receiver;
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    GetLayout().Page(0).PageImage = L"huge.png";
+    GetLayout().Page(1).PageImage = L"small.png";
+    const std::string small = WriteFile("small.png", 1500);
+    folder.WriteBytes("huge.png", "");
+    ASSERT_EQ(::truncate((folder.Path() + "/huge.png").c_str(), 16 * 1024 * 1024), 0);
+    Run([&](TransmitDlg& dialog) {
+        ClickButton(dialog, kSendPictures);
+        EXPECT_EQ(Status().GetValue(), "huge.png\nsmall.png\n");
+    });
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_NE(prompter.messages[0].find(L"huge.png"), std::wstring::npos);
+    EXPECT_EQ(prompter.messages[1], L"OK");
+    const auto files = receiver.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "small.png");
+    EXPECT_TRUE(files[0].bytes == small);
+}
+
+/// The ways out of a wait: they all end the action at once and close the dialog.
+const struct {
+    const char* name;
+    std::function<void(TransmitDlg&)> breakOff;
+} kBreakOffs[] = {
+    {"Cancel", [](TransmitDlg& dialog) { ClickButton(dialog, "Cancel"); }},
+    {"OK", [](TransmitDlg& dialog) { ClickButton(dialog, "OK"); }},
+    {"close box", [](TransmitDlg& dialog) { dialog.Close(); }},
+};
+
+TEST_F(TransmitTest, BreakingOffAWaitClosesAtOnceAndTheNextShowingStartsClean) {
+    for (const wxString& action : {kSendLayout, kSendPictures}) {
+        for (const auto& way : kBreakOffs) {
+            SCOPED_TRACE(action + " / " + way.name);
+            // Answers the greeting and the name, then falls silent.
+            FakeReceiver receiver(2);
+            GetLayout().Form.Transmit_IP = receiver.Address();
+            GetLayout().Page(0).PageImage = L"one.png";
+            GetLayout().Page(1).PageImage = L"two.png";
+            WriteFile("one.png", 10);
+            WriteFile("two.png", 10);
+            prompter.messages.clear();
+            Run([&](TransmitDlg& dialog) {
+                WhenThen breakOff([&] { return receiver.Stalled() && dialog.IsWaiting(); },
+                                  [&] { way.breakOff(dialog); });
+                ClickButton(dialog, action);
+                EXPECT_TRUE(breakOff.Done());
+                EXPECT_FALSE(dialog.IsModal());
+                EXPECT_EQ(dialog.IsCancelled(), 1);
+                EXPECT_EQ(Status().GetValue(),
+                          action == kSendLayout ? "tvxdef.ini\n" : "one.png\n");
+            });
+            EXPECT_TRUE(prompter.messages.empty()) << "no message after breaking off";
+            EXPECT_TRUE(WaitFor([&] { return receiver.SenderLeft(); }));
+            Pump(100);
+            EXPECT_EQ(receiver.Connections(), 1) << "no further file after breaking off";
+            Run([&](TransmitDlg& dialog) {
+                EXPECT_EQ(Status().GetValue(), "");
+                EXPECT_EQ(dialog.IsCancelled(), 0);
+            });
+        }
+    }
+}
+
+TEST_F(TransmitTest, UnreachableReceiverIsReportedAndTheWaitGoesOnUntilCancel) {
+    // Nobody listens there: the connection is refused at once.
+    std::array<int, 4> nobody = ReceiverAddress(g_receiverInstance++);
+    nobody[1] = 251;
+    GetLayout().Form.Transmit_IP = nobody;
+    Run([&](TransmitDlg& dialog) {
+        bool stillWaiting = false;
+        WhenThen cancel([&] { return !prompter.messages.empty(); },
+                        [&] {
+                            // Later, the wait still runs: no timeout ends it.
+                            Pump(300);
+                            stillWaiting = dialog.IsWaiting();
+                            ClickButton(dialog, "Cancel");
+                        });
+        ClickButton(dialog, kSendLayout);
+        EXPECT_TRUE(stillWaiting);
+        EXPECT_FALSE(dialog.IsModal());
+        EXPECT_EQ(Status().GetValue(), "tvxdef.ini\n");
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"Error Client Open"});
+}
+
+TEST_F(TransmitTest, WaitingForASlowReceiverLeavesTheProcessorIdle) {
+    // Five answers for 2500 bytes, each a quarter of a second late.
+    FakeReceiver receiver(-1, 250);
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    GetLayout().Page(0).PageImage = L"slow.png";
+    WriteFile("slow.png", 2500);
+    double cpuSeconds = 0;
+    double wallSeconds = 0;
+    Run([&](TransmitDlg& dialog) {
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        const auto start = std::chrono::steady_clock::now();
+        ClickButton(dialog, kSendPictures);
+        wallSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        rusage after{};
+        ::getrusage(RUSAGE_SELF, &after);
+        const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        cpuSeconds = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+                     seconds(before.ru_stime);
+    });
+    ASSERT_EQ(receiver.Files().size(), 1u);
+    EXPECT_GE(wallSeconds, 1.2);
+    EXPECT_LT(cpuSeconds, 0.2 * wallSeconds)
+        << cpuSeconds << " s of processor in " << wallSeconds << " s";
+    std::printf("waiting %.2f s took %.3f s of processor time\n", wallSeconds, cpuSeconds);
+}
+
+}  // namespace
