@@ -14,7 +14,7 @@
 
 namespace {
 
-/// Every number field has this size.
+/// The size every number field is given; FitDigits may widen it.
 const wxSize kNumberField(40, 24);
 /// A number field may grow to this width: the next control begins 48 pixels to its right.
 constexpr int kWidestNumberField = 46;
@@ -58,8 +58,11 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
     reboot->SetFont(wxFont(wxFontInfo(8).FaceName("Arial")));
     m_lanModus = new wxCheckBox(this, ID_CHECKBOX1, "LAN Modus", wxPoint(88, 104));
     m_fullscreen = new wxCheckBox(this, ID_CHECKBOX2, "Fullscreen", wxPoint(192, 104));
-    // 96 wide; the theme's check box needs more than 15 pixels of height, so it takes its own.
-    m_busModus = new wxCheckBox(this, ID_CHECKBOX3, "BUS Modus", wxPoint(88, 128), wxSize(96, -1));
+    m_busModus = new wxCheckBox(this, ID_CHECKBOX3, "BUS Modus", wxPoint(88, 128), wxSize(96, 15));
+    // The theme's check box needs more than 96 x 15 pixels; squeezed, it is cut and complains.
+    wxSize busSize = m_busModus->GetBestSize();
+    busSize.IncTo(wxSize(96, 15));
+    m_busModus->SetSize(busSize);
 
     NewLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
     for (int i = 0; i < 4; ++i) {

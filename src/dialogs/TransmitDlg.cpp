@@ -1,7 +1,6 @@
 #include "dialogs/TransmitDlg.h"
 
 #include <wx/button.h>
-#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 
@@ -102,6 +101,14 @@ bool TransmitDlg::BeginAction() {
 }
 
 void TransmitDlg::OnTransmitLayout(wxCommandEvent&) {
+    SendFiles({L"tvxdef.ini"});
+}
+
+void TransmitDlg::OnTransmitPicture(wxCommandEvent&) {
+    SendFiles(PictureList(GetLayout()));
+}
+
+void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
     // The buttons stay usable during a wait; a second action must not start inside the first.
     if (m_sending) {
         return;
@@ -109,32 +116,9 @@ void TransmitDlg::OnTransmitLayout(wxCommandEvent&) {
     m_sending = true;
     SetSendingEnabled(false);
     const std::shared_ptr<bool> alive = m_alive;
-    const bool done = BeginAction() && SendFile(L"tvxdef.ini");
-    if (!*alive) {
-        return;
-    }
-    m_sending = false;
-    SetSendingEnabled(true);
-    if (done) {
-        GetPrompter().ShowMessage(L"OK");
-    }
-}
-
-void TransmitDlg::OnTransmitPicture(wxCommandEvent&) {
-    if (m_sending) {
-        return;
-    }
-    m_sending = true;
-    SetSendingEnabled(false);
-    const std::shared_ptr<bool> alive = m_alive;
     bool done = BeginAction();
-    if (done) {
-        for (const std::wstring& name : PictureList(GetLayout())) {
-            if (!SendFile(name)) {
-                done = false;
-                break;
-            }
-        }
+    for (auto name = names.begin(); done && name != names.end(); ++name) {
+        done = SendFile(*name);
     }
     if (!*alive) {
         return;
@@ -162,7 +146,8 @@ bool TransmitDlg::SendFile(const std::wstring& name) {
         }
     });
     const std::shared_ptr<bool> alive = m_alive;
-    // Connecting may take a while and lets events through: "Cancel" may come before the wait.
+    // A message box shown while starting runs the event loop: the file may be over, or the
+    // action broken off, before the wait begins.
     transfer->StartTransfer(GetLayout(), name);
     if (*alive && TransmitCancelled == 0 && !m_fileOver &&
         !FileIsOver(*transfer, transfer->TransferState())) {
@@ -178,7 +163,8 @@ bool TransmitDlg::SendFile(const std::wstring& name) {
 void TransmitDlg::Wait() {
     const std::shared_ptr<bool> alive = m_alive;
     wxGUIEventLoop loop;
-    while (!m_fileOver && TransmitCancelled == 0) { wxEventLoopBase* a = wxEventLoopBase::GetActive(); while (a->Pending()) a->Dispatch(); wxTheApp->ProcessPendingEvents(); }
+    m_waitLoop = &loop;
+    loop.Run();
     if (!*alive) {
         return;
     }

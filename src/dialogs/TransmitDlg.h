@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
@@ -57,6 +58,9 @@ class TransmitDlg : public wxDialog {
     /// The common start of both actions: the address, the store and an empty status list.
     /// False when the layout could not be stored (the user has been told).
     bool BeginAction();
+    /// One whole action: the store, then the files one after the other, then "OK" when all
+    /// went out and nobody broke off.
+    void SendFiles(const std::vector<std::wstring>& names);
     /// Sends one file and waits until it is over. False when the action was broken off.
     bool SendFile(const std::wstring& name);
     /// Blocks on events until the file is over or the action is broken off.

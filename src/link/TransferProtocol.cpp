@@ -41,14 +41,17 @@ std::string TransferProtocol::WireName(const std::wstring& name) {
     return bytes;
 }
 
-TransferProtocol::Step TransferProtocol::Start(const std::wstring& name, TransferSource& source) {
+void TransferProtocol::Begin(const std::wstring& name) {
     m_state = kGreetingSent;
     m_refused = false;
     m_remaining = 0;
     m_name = name;
+}
+
+TransferProtocol::Step TransferProtocol::Greeting(TransferSource& source) {
     // Checked before connecting, so that nothing at all goes out for a file that cannot be
     // described; the length taken after opening is checked again in case the file grew.
-    if (const auto size = source.SizeOf(name); size && *size >= kLengthLimit) {
+    if (const auto size = source.SizeOf(m_name); size && *size >= kLengthLimit) {
         return Fail(Problem::TooLarge);
     }
     return Step{{'T', 'V', 'X'}, false, Problem::None};

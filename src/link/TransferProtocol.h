@@ -76,10 +76,11 @@ class TransferProtocol {
         Problem problem = Problem::None;
     };
 
-    /// Begins the transfer of `name`: state 1 and the greeting to send once connected. A file
-    /// too large for the 3-byte length is refused here instead, before anything is sent: state
-    /// 999, Refused() true, nothing to send.
-    Step Start(const std::wstring& name, TransferSource& source);
+    /// Begins the transfer of `name`: state 1, nothing refused, nothing sent yet.
+    void Begin(const std::wstring& name);
+    /// The greeting to send once connected. A file too large for the 3-byte length is refused
+    /// here instead, before anything is sent: state 999, Refused() true, nothing to send.
+    Step Greeting(TransferSource& source);
 
     /// One byte from the receiver, as its acknowledgement of the last step.
     Step OnAck(std::uint8_t byte, TransferSource& source);

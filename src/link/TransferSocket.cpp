@@ -26,9 +26,7 @@ bool ValidOctets(const std::array<int, 4>& ip) {
 TransferSocket::TransferSocket(wxEvtHandler& handler, int socketId)
     : m_socket(new wxSocketClient(wxSOCKET_NONE)) {
     m_socket->SetEventHandler(handler, socketId);
-    // Output notifications bring the rest of a block the socket did not take at once.
-    m_socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_OUTPUT_FLAG | wxSOCKET_CONNECTION_FLAG |
-                        wxSOCKET_LOST_FLAG);
+    WantOutputNotifications(false);
     // No-wait alone: reads and writes never block the panel. (Together with wait-all, the
     // toolkit refuses the combination.)
     m_socket->SetFlags(wxSOCKET_NOWAIT);
@@ -64,9 +62,10 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
     m_layout = &layout;
     m_fileName = fileName;
 
-    LayoutFolderSource source(layout);
-    const TransferProtocol::Step greeting = m_protocol.Start(fileName, source);
+    m_protocol.Begin(fileName);
     NotifyState(TransferProtocol::kGreetingSent);
+    LayoutFolderSource source(layout);
+    const TransferProtocol::Step greeting = m_protocol.Greeting(source);
     if (greeting.problem != TransferProtocol::Problem::None) {
         Report(greeting.problem);
         NotifyState(TransferState());
@@ -166,7 +165,8 @@ void TransferSocket::Flush() {
             continue;
         }
         if (m_socket->LastError() == wxSOCKET_WOULDBLOCK) {
-            return;  // the output notification brings the rest
+            WantOutputNotifications(true);  // they bring the rest
+            return;
         }
         // A broken connection: what waits can never arrive, and the lost notification follows.
         Disconnect();
@@ -174,11 +174,19 @@ void TransferSocket::Flush() {
     }
     m_outgoing.clear();
     m_outgoingHead = 0;
+    WantOutputNotifications(false);
     if (m_closeWhenSent) {
         m_closeWhenSent = false;
         m_socket->Close();
         NotifyState(TransferState());
     }
+}
+
+void TransferSocket::WantOutputNotifications(bool wanted) {
+    // Only while a block waits: the socket can take more after nearly every write, and a
+    // notification each time would double the turns of the event loop per block.
+    m_socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_LOST_FLAG |
+                        (wanted ? wxSOCKET_OUTPUT_FLAG : 0));
 }
 
 void TransferSocket::Close() {

@@ -53,6 +53,7 @@ class TransferSocket {
     /// Writes what waits in m_outgoing as far as the socket takes it without waiting; the rest
     /// goes out on the next output notification. Closes the connection after the last block.
     void Flush();
+    void WantOutputNotifications(bool wanted);
     void Disconnect();
     /// Tells the listener about `state`. The start of a transfer is always told, so that a
     /// second refusal in a row is heard as 1 then 999.

@@ -217,19 +217,46 @@ TEST(Link, LampStateSplitAcrossSegmentsIsAppliedOnceComplete) {
     EXPECT_EQ(rig.Pixel(103, 103), kOn);
 }
 
-TEST(Link, TwoMessagesAtOnceAreAppliedInTurnTheLastWinning) {
+TEST(Link, MessagesArrivingTogetherAreAppliedInTurnTheLastWinning) {
     auto layout = TouchLayout(1);
     AddButton(*layout, 0, 100, 100, 1, 2);
     AddButton(*layout, 0, 300, 100, 2, 7);
     Rig rig(*layout);
     ASSERT_TRUE(rig.Linked());
 
-    ASSERT_TRUE(rig.controller.Send(Join({LampState({2, 5}), LampState({7})})));
+    // Two messages (254 bytes), and a burst of 16 (2032 bytes) that must not be taken for a
+    // stream out of step.
+    for (const int messages : {2, 16}) {
+        SCOPED_TRACE(messages);
+        GetPanelState().Lamps.Clear();
+        rig.Panel().DrawButtons(0);
+        Bytes burst;
+        for (int i = 1; i < messages; ++i) {
+            burst = Join({burst, LampState({2, 5})});
+        }
+        ASSERT_TRUE(rig.controller.Send(Join({burst, LampState({7})})));
+        EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
+        EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+        EXPECT_FALSE(GetPanelState().Lamps.IsOn(5));
+        EXPECT_EQ(rig.Pixel(103, 103), kOff);
+        EXPECT_EQ(rig.Pixel(303, 103), kOn);
+    }
+}
+
+TEST(Link, PartOfAMessageIsNotGluedToTheNextConnection) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 1, 7);
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    const Bytes cut = LampState({2});
+    ASSERT_TRUE(rig.controller.Send(Bytes(cut.begin(), cut.begin() + 100)));
+    Pump(200);  // read by the panel, waiting for the rest
+    rig.controller.DropClient();
+    ASSERT_TRUE(rig.Linked());
+    ASSERT_TRUE(rig.controller.Send(LampState({7})));
     EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
-    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
-    EXPECT_FALSE(GetPanelState().Lamps.IsOn(5));
-    EXPECT_EQ(rig.Pixel(103, 103), kOff);
-    EXPECT_EQ(rig.Pixel(303, 103), kOn);
+    EXPECT_EQ(rig.Pixel(103, 103), kOn);
 }
 
 TEST(Link, BrokenLengthIsDroppedAndTheNextMessageIsInStep) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <wx/app.h>
+
 #include "GuiTestSupport.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
@@ -46,12 +48,16 @@ std::array<int, 4> FreshAddress() {
 /// no thread: Poll() accepts, reads and answers, so it is called from WaitFor conditions.
 class FakeReceiver {
   public:
-    explicit FakeReceiver(int backlog = 4) {
+    /// `receiveBuffer` above 0 limits what the connection takes in while nobody reads it.
+    explicit FakeReceiver(int backlog = 4, int receiveBuffer = 0) {
         for (int attempt = 0; attempt < 30 && m_listener < 0; ++attempt) {
             m_address = FreshAddress();
             const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             const int one = 1;
             ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+            if (receiveBuffer > 0) {
+                ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+            }
             sockaddr_in address{};
             address.sin_family = AF_INET;
             address.sin_port = htons(4001);
@@ -132,6 +138,20 @@ class FakeReceiver {
             timeoutMs);
     }
 
+    /// As WaitUntil, without resting between turns of the loop: for transfers of many blocks,
+    /// where each turn takes one answer.
+    bool SpinUntil(const std::function<bool()>& condition, int timeoutMs) {
+        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Clock::now() < end) {
+            wxTheApp->Yield(true);
+            Poll();
+            if (condition()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     const Bytes& Received() const { return m_received; }
     int Answers() const { return m_answers; }
     int Connections() const { return m_connections; }
@@ -195,12 +215,10 @@ Bytes Pattern(std::size_t size, unsigned seed = 1) {
 }
 
 Bytes Wire(const std::string& name, const Bytes& contents) {
-    Bytes wire{'T', 'V', 'X'};
-    wire.insert(wire.end(), name.begin(), name.end());
     const std::size_t n = contents.size();
-    wire.push_back(static_cast<std::uint8_t>(n >> 16));
-    wire.push_back(static_cast<std::uint8_t>(n >> 8));
-    wire.push_back(static_cast<std::uint8_t>(n));
+    const std::string header = "TVX" + name + static_cast<char>(n >> 16) +
+                               static_cast<char>(n >> 8) + static_cast<char>(n);
+    Bytes wire(header.begin(), header.end());
     wire.insert(wire.end(), contents.begin(), contents.end());
     return wire;
 }
@@ -419,21 +437,21 @@ TEST_F(Transfer, NothingToReadEndsWithErrorAndSendsNoFileBytes) {
 
 TEST_F(Transfer, AReceiverThatAnswersAheadAndReadsLateStillGetsEveryByteInOrder) {
     // The answers for every step arrive at once while the receiver does not read: the panel
-    // queues what the socket does not take and sends it as the receiver catches up, without
-    // ever waiting for it.
-    const std::size_t size = 2 * 1024 * 1024 + 345;
+    // queues what the socket does not take (the system buffers some megabytes) and sends it
+    // as the receiver catches up, without ever waiting for it.
+    const std::size_t size = 5 * 1024 * 1024 + 345;
     Put("large.png", Pattern(size, 3));
-    FakeReceiver receiver;
+    FakeReceiver receiver(4, 4096);
     receiver.answerAhead = Bytes(3 + size / 1000, '>');
     receiver.readPaused = true;
     Send(receiver, L"large.png");
     const auto start = Clock::now();
-    receiver.WaitUntil([] { return false; }, 300);
-    // The event loop kept turning: 300 ms of waiting took about 300 ms.
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+    receiver.SpinUntil([] { return false; }, 1500);
+    // The event loop kept turning all the while.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
     EXPECT_NE(m_host.transfer.TransferState(), 888);
     receiver.readPaused = false;
-    ASSERT_TRUE(receiver.WaitUntil([&] { return receiver.PeerClosed(); }, 20000));
+    ASSERT_TRUE(receiver.SpinUntil([&] { return receiver.PeerClosed(); }, 20000));
     EXPECT_TRUE(receiver.Received() == Wire("large.png", Pattern(size, 3)));
     EXPECT_TRUE(WaitFor([&] { return m_host.transfer.TransferState() == 888; }));
 }

@@ -54,10 +54,4 @@ TEST(PageColours, HugeComponentsWrapWithoutOverflow) {
     EXPECT_EQ(ColourOfFields(fields), static_cast<Colour>(static_cast<unsigned long long>(sum)));
 }
 
-TEST(PageColours, FieldsOfAColourReadBackAsThatColour) {
-    for (const Colour colour : {0u, 0xFFu, 0x123456u, 0xFFFFFFu, 0x00FF00u}) {
-        EXPECT_EQ(ColourOfFields(ColourFieldsOf(colour)), colour) << std::hex << colour;
-    }
-}
-
 }  // namespace

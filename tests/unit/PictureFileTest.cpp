@@ -172,7 +172,8 @@ TEST_F(PictureLookup, AFourCharacterNameSendsTheDefaultPictureUnderThatName) {
     LayoutFolderSource source(*m_layout);
     TransferProtocol protocol;
     std::string wire;
-    auto step = protocol.Start(L"a.jp", source);
+    protocol.Begin(L"a.jp");
+    auto step = protocol.Greeting(source);
     for (int i = 0; i < 10 && !step.close; ++i) {
         wire.append(step.send.begin(), step.send.end());
         step = protocol.OnAck('>', source);

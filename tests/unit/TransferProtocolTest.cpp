@@ -74,6 +74,12 @@ Bytes FromText(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
 
+TransferProtocol::Step Start(TransferProtocol& protocol, const std::wstring& name,
+                             TransferSource& source) {
+    protocol.Begin(name);
+    return protocol.Greeting(source);
+}
+
 /// A receiver that answers every step with '>' until the sender closes or fails.
 struct Exchange {
     Bytes wire;
@@ -84,7 +90,7 @@ struct Exchange {
 
 Exchange RunAcked(TransferProtocol& protocol, TransferSource& source, const std::wstring& name) {
     Exchange result;
-    TransferProtocol::Step step = protocol.Start(name, source);
+    TransferProtocol::Step step = Start(protocol, name, source);
     for (int guard = 0; guard < 100000; ++guard) {
         result.wire.insert(result.wire.end(), step.send.begin(), step.send.end());
         result.problem = step.problem;
@@ -133,7 +139,7 @@ TEST(TransferProtocol, WalksTheStatesOfA2500ByteFile) {
     EXPECT_EQ(protocol.State(), 0);
     std::vector<int> states;
     std::vector<std::size_t> sizes;
-    protocol.Start(L"tvxdef.ini", source);
+    Start(protocol, L"tvxdef.ini", source);
     states.push_back(protocol.State());
     while (protocol.State() != TransferProtocol::kDone && states.size() < 10) {
         sizes.push_back(protocol.OnAck('>', source).send.size());
@@ -148,7 +154,7 @@ TEST(TransferProtocol, AWrongAckFailsInEveryStateAndFurtherInputRepeatsTheError)
         SCOPED_TRACE(goodAcks);
         MemorySource source(Pattern(2500));
         TransferProtocol protocol;
-        protocol.Start(L"tvxdef.ini", source);
+        Start(protocol, L"tvxdef.ini", source);
         for (int i = 0; i < goodAcks; ++i) {
             protocol.OnAck('>', source);
         }
@@ -168,7 +174,7 @@ TEST(TransferProtocol, AWrongAckFailsInEveryStateAndFurtherInputRepeatsTheError)
 TEST(TransferProtocol, AQuestionMarkToTheGreetingOpensNothing) {
     MemorySource source(Pattern(10));
     TransferProtocol protocol;
-    protocol.Start(L"tvxdef.ini", source);
+    Start(protocol, L"tvxdef.ini", source);
     EXPECT_EQ(protocol.OnAck('?', source).problem, Problem::WrongAck);
     EXPECT_TRUE(source.opened.empty());
 }
@@ -216,7 +222,7 @@ TEST(TransferProtocol, RefusesA16MiBFileBeforeSendingAnything) {
     MemorySource source(Bytes{});
     source.sizeBeforeOpen = TransferProtocol::kLengthLimit;
     TransferProtocol protocol;
-    const auto step = protocol.Start(L"huge.png", source);
+    const auto step = Start(protocol, L"huge.png", source);
     EXPECT_EQ(step.problem, Problem::TooLarge);
     EXPECT_TRUE(step.send.empty());
     EXPECT_EQ(protocol.State(), TransferProtocol::kFailed);
