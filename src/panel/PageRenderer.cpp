@@ -225,7 +225,11 @@ wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, 
     record.PosX = KeepInsidePage(record.PosX, width, layout.Form.SizeX);
     record.PosY = KeepInsidePage(record.PosY, height, layout.Form.SizeY);
 
-    const Rect& rect = m_buttonRect[slot];
+    // The touch area follows the button to where it is drawn, so that a button moved back
+    // onto the page answers where it is seen and nowhere else.
+    Rect& rect = m_buttonRect[slot];
+    rect.x = record.PosX;
+    rect.y = record.PosY;
     if (rect.width <= 0 || rect.height <= 0) {
         return wxRect();
     }

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "GuiTestSupport.h"
+#include "model/PanelRules.h"
 #include "model/PanelState.h"
+#include "panel/PageRenderer.h"
 
 namespace {
 
@@ -248,6 +250,12 @@ TEST(ButtonDrawing, ButtonReachingPastThePageIsMovedBackOntoIt) {
     EXPECT_EQ(drawn.CountNot(wxRect(700, 430, 100, 50), kOff), 0);
     EXPECT_EQ(drawn.Pixel(699, 440), kWhite);
     EXPECT_EQ(drawn.Pixel(750, 429), kWhite);
+    // It answers touches where it is seen, not where the file put it.
+    const Rect& area = drawn.Panel().Renderer().ButtonRect(0);
+    EXPECT_EQ(area.x, 700);
+    EXPECT_EQ(area.y, 430);
+    EXPECT_EQ(HitTest(drawn.Panel().Renderer().ButtonRects(), 1, PagePoint{720, 440}), 0);
+    EXPECT_EQ(HitTest(drawn.Panel().Renderer().ButtonRects(), 1, PagePoint{810, 470}), -1);
 }
 
 TEST(ButtonDrawing, EveryButtonOfAPageIsDrawnWhateverItsNumber) {

@@ -328,11 +328,12 @@ class ReceiverProcess {
 /// so that no wait is left to hang the run.
 class WhenThen : public wxTimer {
   public:
-    WhenThen(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000)
+    WhenThen(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000,
+             int everyMs = 10)
         : m_condition(std::move(condition)),
           m_action(std::move(action)),
           m_deadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs)) {
-        Start(10);
+        Start(everyMs);
     }
 
     void Notify() override {
@@ -419,7 +420,7 @@ class TransmitTest : public testing::Test {
                 ADD_FAILURE() << "the modal run went on after the dialog closed";
                 wxEventLoopBase::GetActive()->Exit();
             },
-            120000);
+            120000, 100);
         Dialog().ShowModal();
         EXPECT_TRUE(script.Done());
         EXPECT_FALSE(Dialog().IsShown());
