@@ -183,8 +183,8 @@ void TransferSocket::Flush() {
 }
 
 void TransferSocket::WantOutputNotifications(bool wanted) {
-    // Only while a block waits: the socket can take more after nearly every write, and a
-    // notification each time would double the turns of the event loop per block.
+    // Only while bytes wait: the socket can take more after nearly every write, and a
+    // notification for that would be one more event per block for nothing.
     m_socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_LOST_FLAG |
                         (wanted ? wxSOCKET_OUTPUT_FLAG : 0));
 }

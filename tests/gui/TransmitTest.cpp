@@ -668,6 +668,8 @@ const struct {
     {"Cancel", [](TransmitDlg& dialog) { ClickButton(dialog, "Cancel"); }},
     {"OK", [](TransmitDlg& dialog) { ClickButton(dialog, "OK"); }},
     {"close box", [](TransmitDlg& dialog) { dialog.Close(); }},
+    // However else the dialog goes away (as the menu hides its dialogs).
+    {"hidden", [](TransmitDlg& dialog) { dialog.Hide(); }},
 };
 
 TEST_F(TransmitTest, BreakingOffAWaitClosesAtOnceAndTheNextShowingStartsClean) {

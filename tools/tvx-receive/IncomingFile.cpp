@@ -1,0 +1,159 @@
+#include "IncomingFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+/// The longest name a Linux file system takes, in bytes.
+constexpr std::size_t kMaxNameBytes = 255;
+
+bool IsControl(unsigned char c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
+
+std::string Describe(const char* what, int error) {
+    return std::string(what) + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+NameCheck CheckWireName(const std::string& bytes) {
+    NameCheck check;
+    if (bytes.empty()) {
+        check.problem = "empty name";
+        return check;
+    }
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (IsControl(c)) {
+            check.problem = "control character in the name";
+            return check;
+        }
+        if (c == '/' || c == '\\') {
+            check.problem = "path separator in the name";
+            return check;
+        }
+    }
+    if (bytes.find("..") != std::string::npos) {
+        check.problem = "\"..\" in the name";
+        return check;
+    }
+    if (bytes.front() == '.') {
+        check.problem = "name starts with a dot";
+        return check;
+    }
+    std::string name;
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c < 0x80) {
+            name += static_cast<char>(c);
+        } else {
+            name += static_cast<char>(0xC0 | (c >> 6));
+            name += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    if (name.size() > kMaxNameBytes) {
+        check.problem = "name too long";
+        return check;
+    }
+    check.name = name;
+    return check;
+}
+
+std::string Printable(const std::string& bytes) {
+    std::string text;
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            text += static_cast<char>(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
+IncomingFile::~IncomingFile() {
+    Discard();
+}
+
+bool IncomingFile::Create(const std::string& folder, std::string& error) {
+    Discard();
+    std::string pattern = folder + "/" + kTemporaryPrefix + "XXXXXX";
+    std::vector<char> path(pattern.begin(), pattern.end());
+    path.push_back('\0');
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = Describe("cannot create a file in the folder", errno);
+        return false;
+    }
+    m_fd = fd;
+    m_folder = folder;
+    m_temporary = path.data();
+    return true;
+}
+
+bool IncomingFile::Write(const std::uint8_t* data, std::size_t size, std::string& error) {
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = Describe("cannot write the file", written < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool IncomingFile::Commit(const std::string& name, std::string& error) {
+    // mkstemp makes the file private; a received file gets the permissions of any new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(m_fd, 0666 & ~mask) != 0 || ::fsync(m_fd) != 0) {
+        error = Describe("cannot write the file", errno);
+        return false;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        error = Describe("cannot write the file", errno);
+        return false;
+    }
+    const std::string target = m_folder + "/" + name;
+    if (::rename(m_temporary.c_str(), target.c_str()) != 0) {
+        error = Describe("cannot store the file", errno);
+        return false;
+    }
+    m_temporary.clear();
+    // The new name must survive a power loss as well as the contents.
+    const int folder = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+void IncomingFile::Discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}

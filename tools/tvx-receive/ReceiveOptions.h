@@ -1,0 +1,32 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// The command line of tvx-receive.
+struct ReceiveOptions {
+    std::string address = "127.0.0.1";
+    std::uint16_t port = 4001;
+    std::string into = ".";
+    /// A client that sends nothing for this long while the receiver waits for it is dropped.
+    std::chrono::milliseconds timeout{10000};
+    /// Misbehaviour on purpose, for trying the panel's side: the answer to the greeting, a
+    /// connection cut after so many received bytes, a delay before every acknowledgement.
+    char answerGreeting = '>';
+    std::optional<std::uint64_t> closeAfter;
+    std::chrono::milliseconds slow{0};
+    bool help = false;
+};
+
+/// The result of reading the command line: the options, or why they could not be read.
+struct ReceiveOptionsResult {
+    ReceiveOptions options;
+    std::string error;  ///< empty when the command line was good
+};
+
+ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args);
+
+const char* ReceiveUsage();

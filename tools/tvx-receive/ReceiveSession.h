@@ -1,0 +1,80 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "IncomingFile.h"
+#include "ReceiveOptions.h"
+
+/// One sending panel, one file: answers the greeting, the name, the length and every full
+/// 1000-byte block with '>', writes the contents to a temporary file and puts it in place when
+/// the last byte is in. The connection is non-blocking; the server's poll loop tells the
+/// session when its socket is ready and when its deadline has come.
+class ReceiveSession {
+  public:
+    using Clock = std::chrono::steady_clock;
+    using Print = std::function<void(const std::string&)>;
+
+    /// How long the name may pause before it is taken as complete. The name has no length of
+    /// its own on the wire; the sender waits for the answer before it sends anything else, so
+    /// a pause means the name is over. Sent in one piece, it normally arrives in one.
+    static constexpr std::chrono::milliseconds kNameGap{25};
+
+    ReceiveSession(int fd, const ReceiveOptions& options, Print print, Clock::time_point now);
+    ~ReceiveSession();
+    ReceiveSession(const ReceiveSession&) = delete;
+    ReceiveSession& operator=(const ReceiveSession&) = delete;
+
+    int Fd() const { return m_fd; }
+    bool Finished() const { return m_phase == Phase::Done; }
+    /// Whether an answer is due and waits for the socket to take it.
+    bool WantsOutput(Clock::time_point now) const;
+    /// When the session next has something to do without any input.
+    std::optional<Clock::time_point> Deadline(Clock::time_point now) const;
+
+    void OnInput(Clock::time_point now);
+    void OnOutput(Clock::time_point now);
+    void OnTime(Clock::time_point now);
+
+  private:
+    enum class Phase { Greeting, Name, Length, Data, Finishing, Done };
+
+    struct Answer {
+        char byte;
+        Clock::time_point due;
+    };
+
+    void Take(const std::uint8_t* data, std::size_t size, Clock::time_point now);
+    void TakeName(Clock::time_point now);
+    void Complete(Clock::time_point now);
+    void QueueAnswer(char byte, Clock::time_point now);
+    /// Stores nothing. With `answer` the sender is told with a byte other than '>' and the
+    /// connection closes once the sender has seen it; without, it closes at once.
+    void Refuse(const std::string& reason, std::optional<char> answer, Clock::time_point now);
+    void Finish(Clock::time_point now);
+    void CloseNow();
+    bool WaitingForClient() const;
+    std::string ShownName() const;
+
+    int m_fd;
+    const ReceiveOptions& m_options;
+    Print m_print;
+    Phase m_phase = Phase::Greeting;
+    std::string m_header;     ///< greeting or length bytes gathered so far
+    std::string m_nameBytes;  ///< the name as it came over the wire
+    std::string m_name;       ///< the checked name for the file system
+    std::uint64_t m_length = 0;
+    std::uint64_t m_received = 0;       ///< bytes of the contents
+    std::uint64_t m_totalReceived = 0;  ///< every byte of the connection
+    IncomingFile m_file;
+    std::deque<Answer> m_answers;
+    Clock::time_point m_lastActivity;
+    Clock::time_point m_lastNameByte;
+    Clock::time_point m_finishBy;
+    bool m_outputShut = false;
+};
