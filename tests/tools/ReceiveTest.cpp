@@ -1,9 +1,6 @@
 // Tests of build/tvx-receive as a sending panel meets it: a child process on a free loopback
 // port, a real TCP client that speaks the transfer, and the folder the files go to.
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,83 +11,23 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ToolTestSupport.h"
+
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
-constexpr auto kTimeout = 5s;
 const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
-
-/// Lines of the child's standard output, collected by a thread so that the child never blocks
-/// on a full pipe.
-class Lines {
-  public:
-    explicit Lines(int fd) : m_fd(fd), m_thread([this] { Collect(); }) {}
-    ~Lines() {
-        m_thread.join();
-        close(m_fd);
-    }
-
-    std::optional<std::string> Next(std::chrono::milliseconds timeout = kTimeout) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait_for(lock, timeout, [this] { return !m_lines.empty() || m_ended; });
-        if (m_lines.empty()) {
-            return std::nullopt;
-        }
-        std::string line = m_lines.front();
-        m_lines.pop_front();
-        return line;
-    }
-
-  private:
-    void Collect() {
-        std::string partial;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = read(m_fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (ssize_t i = 0; i < got; ++i) {
-                if (buffer[i] == '\n') {
-                    m_lines.push_back(partial);
-                    partial.clear();
-                } else {
-                    partial.push_back(buffer[i]);
-                }
-            }
-            m_changed.notify_all();
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_ended = true;
-        m_changed.notify_all();
-    }
-
-    int m_fd;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::string> m_lines;
-    bool m_ended = false;
-    std::thread m_thread;
-};
 
 /// build/tvx-receive as a child process, listening on a port the system chooses, storing into
 /// a fresh folder of its own.
@@ -104,47 +41,22 @@ class Receiver {
         }
         m_into = m_folder + "/into";
         std::filesystem::create_directory(m_into);
-        args.insert(args.begin(), {kReceivePath, "--listen", "127.0.0.1:0", "--into", m_into});
-        Start(args);
-        const auto line = m_out->Next();
-        const std::string prefix = "listening on 127.0.0.1:";
-        if (!line || line->rfind(prefix, 0) != 0) {
-            ADD_FAILURE() << "no listening line, got: " << line.value_or("(nothing)");
-            return;
-        }
-        m_port = static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+        args.insert(args.begin(), {"--listen", "127.0.0.1:0", "--into", m_into});
+        m_process = std::make_unique<ChildProcess>(kReceivePath, args);
+        m_process->ReadListeningPort();
     }
 
     ~Receiver() {
-        if (m_pid > 0 && !m_status) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        m_out.reset();
+        m_process.reset();
         std::filesystem::remove_all(m_folder);
     }
 
-    std::uint16_t Port() const { return m_port; }
+    std::uint16_t Port() const { return m_process->Port(); }
     std::optional<std::string> Line(std::chrono::milliseconds timeout = kTimeout) {
-        return m_out->Next(timeout);
+        return m_process->Out().Next(timeout);
     }
-    void Signal(int signal) { kill(m_pid, signal); }
-
-    std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (!m_status) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_status = status;
-                break;
-            }
-            if (Clock::now() >= deadline) {
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return m_status;
-    }
+    void Signal(int signal) { m_process->Signal(signal); }
+    std::optional<int> WaitExit() { return m_process->WaitExit(); }
 
     /// Names in the target folder, temporaries included, and everything beside it.
     std::vector<std::string> Stored() const { return Names(m_into); }
@@ -164,56 +76,15 @@ class Receiver {
         return names;
     }
 
-    void Start(std::vector<std::string>& args) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe";
-            return;
-        }
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        m_out = std::make_unique<Lines>(out[0]);
-    }
-
     std::string m_folder;
     std::string m_into;
-    pid_t m_pid = -1;
-    std::uint16_t m_port = 0;
-    std::optional<int> m_status;
-    std::unique_ptr<Lines> m_out;
+    std::unique_ptr<ChildProcess> m_process;
 };
 
 /// The sending panel: a TCP client that sends a step and waits for the one-byte answer.
-class Sender {
+class Sender : public LoopbackClient {
   public:
-    explicit Sender(std::uint16_t port) {
-        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ADD_FAILURE() << "cannot connect to port " << port;
-        }
-    }
-    ~Sender() { Close(); }
-
-    void Close() {
-        if (m_fd >= 0) {
-            close(m_fd);
-            m_fd = -1;
-        }
-    }
+    using LoopbackClient::LoopbackClient;
 
     bool Send(const std::string& bytes) {
         return send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
@@ -256,9 +127,6 @@ class Sender {
         Close();
         return answers;
     }
-
-  private:
-    int m_fd = -1;
 };
 
 std::string Pattern(std::size_t size, unsigned seed = 1) {
@@ -469,25 +337,11 @@ TEST(Receive, RejectsABadCommandLine) {
         {{"--into", "/nonexistent/folder"}, 1},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.begin(), kReceivePath);
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), c.exitCode) << c.args[0];
+        ChildProcess receiver(kReceivePath, c.args);
+        const auto status = receiver.WaitExit();
+        ASSERT_TRUE(status) << c.args[0];
+        EXPECT_TRUE(WIFEXITED(*status));
+        EXPECT_EQ(WEXITSTATUS(*status), c.exitCode) << c.args[0];
     }
 }
 

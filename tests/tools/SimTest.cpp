@@ -1,9 +1,7 @@
 // Tests of build/tvx-sim as a user or a script meets it: a child process on a free loopback port,
 // driven through its standard input and real TCP clients, watched through its output lines.
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,226 +12,45 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ToolTestSupport.h"
+
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr auto kTimeout = 5s;
 const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
 
-int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-/// Lines of one output pipe of the child, collected by a thread so that the child never blocks
-/// on a full pipe while a test is busy elsewhere.
-class LineReader {
+/// build/tvx-sim as a child process.
+class SimProcess : public ChildProcess {
   public:
-    explicit LineReader(int fd) : m_fd(fd), m_thread([this] { Collect(); }) {}
-    ~LineReader() {
-        m_thread.join();
-        close(m_fd);
-    }
-
-    /// The next line, or nothing when none comes in time or the pipe has ended.
-    std::optional<std::string> Next(std::chrono::milliseconds timeout = kTimeout) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait_for(lock, timeout, [this] { return !m_lines.empty() || m_ended; });
-        if (m_lines.empty()) {
-            return std::nullopt;
-        }
-        std::string line = m_lines.front();
-        m_lines.pop_front();
-        return line;
-    }
-
-    /// Skips lines up to and including `wanted`; false when it does not come in time.
-    bool SkipTo(const std::string& wanted, std::chrono::milliseconds timeout = kTimeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (const auto line = Next(std::chrono::milliseconds(RemainingMs(deadline)))) {
-            if (*line == wanted) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-  private:
-    void Collect() {
-        std::string partial;
-        char buffer[4096];
-        for (;;) {
-            const ssize_t got = read(m_fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (ssize_t i = 0; i < got; ++i) {
-                if (buffer[i] == '\n') {
-                    m_lines.push_back(partial);
-                    partial.clear();
-                } else {
-                    partial.push_back(buffer[i]);
-                }
-            }
-            m_changed.notify_all();
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_ended = true;
-        m_changed.notify_all();
-    }
-
-    int m_fd;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<std::string> m_lines;
-    bool m_ended = false;
-    std::thread m_thread;
-};
-
-/// build/tvx-sim as a child process with pipes on its standard input, output and error.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int in[2], out[2], err[2];
-        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-            ADD_FAILURE() << "pipe";
-            return;
-        }
-        args.insert(args.begin(), kSimPath);
-        // Built before the fork: the child of a process with threads may only exec.
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(in[0], STDIN_FILENO);
-            dup2(out[1], STDOUT_FILENO);
-            dup2(err[1], STDERR_FILENO);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(in[0]);
-        close(out[1]);
-        close(err[1]);
-        m_input = in[1];
-        m_out = std::make_unique<LineReader>(out[0]);
-        m_err = std::make_unique<LineReader>(err[0]);
-    }
-
-    ~SimProcess() {
-        CloseInput();
-        if (m_pid > 0 && !m_status) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        // The readers end once the child is gone and its pipes are closed.
-        m_out.reset();
-        m_err.reset();
-    }
+    explicit SimProcess(std::vector<std::string> args) : ChildProcess(kSimPath, std::move(args)) {}
 
     /// Starts a simulator on a port the system chooses and learns that port.
     static std::unique_ptr<SimProcess> Listening(std::vector<std::string> args = {}) {
         args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
         auto sim = std::make_unique<SimProcess>(args);
-        const auto line = sim->Out().Next();
-        const std::string prefix = "listening on 127.0.0.1:";
-        if (!line || line->rfind(prefix, 0) != 0) {
-            ADD_FAILURE() << "no listening line, got: " << line.value_or("(nothing)");
-            return sim;
-        }
-        sim->m_port = static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+        sim->ReadListeningPort();
         return sim;
     }
 
-    std::uint16_t Port() const { return m_port; }
-    LineReader& Out() { return *m_out; }
-    LineReader& Err() { return *m_err; }
-
-    void Command(const std::string& line) {
-        const std::string text = line + "\n";
-        ASSERT_EQ(write(m_input, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    void CloseInput() {
-        if (m_input >= 0) {
-            close(m_input);
-            m_input = -1;
-        }
-    }
-
-    /// The exit status once the child has ended, or nothing if it is still running in time.
-    std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (!m_status) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_status = status;
-                break;
-            }
-            if (Clock::now() >= deadline) {
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return m_status;
-    }
-
-    void Signal(int signal) { kill(m_pid, signal); }
-
-  private:
-    pid_t m_pid = -1;
-    int m_input = -1;
-    std::uint16_t m_port = 0;
-    std::optional<int> m_status;
-    std::unique_ptr<LineReader> m_out;
-    std::unique_ptr<LineReader> m_err;
+    void Command(const std::string& line) { ASSERT_TRUE(Write(line + "\n")); }
 };
 
 /// A panel as the simulator sees it: a TCP client on the loopback address.
-class Client {
+class Client : public LoopbackClient {
   public:
-    explicit Client(std::uint16_t port, int receiveBuffer = 0) {
-        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (receiveBuffer > 0) {
-            setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        }
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ADD_FAILURE() << "cannot connect to port " << port;
-        }
+    explicit Client(std::uint16_t port, int receiveBuffer = 0)
+        : LoopbackClient(port, receiveBuffer) {
         fcntl(m_fd, F_SETFL, fcntl(m_fd, F_GETFL, 0) | O_NONBLOCK);
-    }
-    ~Client() { Close(); }
-
-    void Close() {
-        if (m_fd >= 0) {
-            close(m_fd);
-            m_fd = -1;
-        }
     }
 
     /// Sends all bytes; false when the peer is gone or does not take them in time.
@@ -299,9 +116,6 @@ class Client {
             }
         }
     }
-
-  private:
-    int m_fd = -1;
 };
 
 const Bytes kStateRequest = {'x', '1', '3'};

@@ -1,40 +1,13 @@
 #include "ReceiveOptions.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+#include "CommandLine.h"
 
-/// "ADDR:PORT" with an IPv4 address and a port 0 ... 65535 (0 lets the system choose).
-bool ParseListen(const std::string& text, std::string& address, std::uint16_t& port) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
-        return false;
-    }
-    const std::string host = text.substr(0, colon);
-    in_addr parsed{};
-    if (inet_pton(AF_INET, host.c_str(), &parsed) != 1) {
-        return false;
-    }
-    unsigned long value = 0;
-    for (std::size_t i = colon + 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned long>(c - '0');
-        if (value > 65535) {
-            return false;
-        }
-    }
-    address = host;
-    port = static_cast<std::uint16_t>(value);
-    return true;
-}
+namespace {
 
 /// A whole decimal number without sign, at most `limit`.
 bool ParseCount(const std::string& text, std::uint64_t limit, std::uint64_t& value) {
@@ -74,37 +47,11 @@ bool ParseSeconds(const std::string& text, std::chrono::milliseconds& value) {
 ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
     ReceiveOptionsResult result;
     ReceiveOptions& options = result.options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-            continue;
-        }
-        if (name != "--listen" && name != "--into" && name != "--timeout" &&
-            name != "--answer-greeting" && name != "--close-after" && name != "--slow") {
-            result.error = "unknown option: " + arg;
-            return result;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                result.error = "missing value for " + name;
-                return result;
-            }
-            value = args[++i];
-        }
+    const auto take = [&options](const std::string& name, const std::string& value) {
         std::uint64_t count = 0;
         bool good = true;
         if (name == "--listen") {
-            good = ParseListen(value, options.address, options.port);
+            good = ParseListenAddress(value, options.address, options.port);
         } else if (name == "--into") {
             good = !value.empty();
             options.into = value;
@@ -120,11 +67,11 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
             good = ParseCount(value, 3600 * 1000, count);
             options.slow = std::chrono::milliseconds(count);
         }
-        if (!good) {
-            result.error = "bad " + name + " value: " + value;
-            return result;
-        }
-    }
+        return good ? std::string() : "bad " + name + " value: " + value;
+    };
+    result.error = ReadCommandLine(
+        args, {"--listen", "--into", "--timeout", "--answer-greeting", "--close-after", "--slow"},
+        options.help, take);
     return result;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
+
 /// The command line of tvx-receive.
 struct ReceiveOptions {
     std::string address = "127.0.0.1";
@@ -21,11 +23,7 @@ struct ReceiveOptions {
     bool help = false;
 };
 
-/// The result of reading the command line: the options, or why they could not be read.
-struct ReceiveOptionsResult {
-    ReceiveOptions options;
-    std::string error;  ///< empty when the command line was good
-};
+using ReceiveOptionsResult = ParsedOptions<ReceiveOptions>;
 
 ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args);
 

@@ -140,12 +140,8 @@ void ReceiveSession::OnInput(Clock::time_point now) {
 void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::time_point now) {
     while (size > 0) {
         switch (m_phase) {
-            case Phase::Greeting: {
-                const std::size_t take = std::min(size, 3 - m_header.size());
-                m_header.append(reinterpret_cast<const char*>(data), take);
-                data += take;
-                size -= take;
-                if (m_header.size() < 3) {
+            case Phase::Greeting:
+                if (!TakeHeader(data, size)) {
                     return;
                 }
                 if (m_header != "TVX") {
@@ -164,7 +160,6 @@ void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::tim
                 QueueAnswer(kAck, now);
                 m_phase = Phase::Name;
                 break;
-            }
             case Phase::Name:
                 if (m_nameBytes.size() + size > kMaxNameBytes) {
                     m_nameBytes.append(reinterpret_cast<const char*>(data),
@@ -176,11 +171,7 @@ void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::tim
                 m_lastNameByte = now;
                 return;
             case Phase::Length: {
-                const std::size_t take = std::min(size, 3 - m_header.size());
-                m_header.append(reinterpret_cast<const char*>(data), take);
-                data += take;
-                size -= take;
-                if (m_header.size() < 3) {
+                if (!TakeHeader(data, size)) {
                     return;
                 }
                 const auto byte = [this](std::size_t i) {
@@ -226,6 +217,14 @@ void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::tim
                 return;
         }
     }
+}
+
+bool ReceiveSession::TakeHeader(const std::uint8_t*& data, std::size_t& size) {
+    const std::size_t take = std::min(size, 3 - m_header.size());
+    m_header.append(reinterpret_cast<const char*>(data), take);
+    data += take;
+    size -= take;
+    return m_header.size() == 3;
 }
 
 void ReceiveSession::TakeName(Clock::time_point now) {

@@ -50,6 +50,9 @@ class ReceiveSession {
     };
 
     void Take(const std::uint8_t* data, std::size_t size, Clock::time_point now);
+    /// Gathers the three bytes of the greeting or the length in `m_header`, consuming them from
+    /// `data`; true once all three are in.
+    bool TakeHeader(const std::uint8_t*& data, std::size_t& size);
     void TakeName(Clock::time_point now);
     void Complete(Clock::time_point now);
     void QueueAnswer(char byte, Clock::time_point now);

@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include <arpa/inet.h>
+#include "CommandLine.h"
 
 namespace {
 
@@ -19,70 +19,21 @@ bool ParseMode(const std::string& text, SimMode& mode) {
 
 }  // namespace
 
-bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
-        return false;
-    }
-    const std::string host = text.substr(0, colon);
-    in_addr parsed{};
-    if (inet_pton(AF_INET, host.c_str(), &parsed) != 1) {
-        return false;
-    }
-    unsigned long value = 0;
-    for (std::size_t i = colon + 1; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + static_cast<unsigned long>(c - '0');
-        if (value > 65535) {
-            return false;
-        }
-    }
-    address = host;
-    port = static_cast<std::uint16_t>(value);
-    return true;
-}
-
 SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
     SimOptionsResult result;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
-        if (name == "--help" || name == "-h") {
-            result.options.help = true;
-            continue;
-        }
-        if (name != "--listen" && name != "--mode") {
-            result.error = "unknown option: " + arg;
-            return result;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                result.error = "missing value for " + name;
-                return result;
+    SimOptions& options = result.options;
+    result.error = ReadCommandLine(
+        args, {"--listen", "--mode"}, options.help,
+        [&options](const std::string& name, const std::string& value) -> std::string {
+            if (name == "--listen") {
+                return ParseListenAddress(value, options.address, options.port)
+                           ? ""
+                           : "bad --listen value (want IPv4ADDR:PORT): " + value;
             }
-            value = args[++i];
-        }
-        if (name == "--listen" &&
-            !ParseListenAddress(value, result.options.address, result.options.port)) {
-            result.error = "bad --listen value (want IPv4ADDR:PORT): " + value;
-            return result;
-        }
-        if (name == "--mode" && !ParseMode(value, result.options.mode)) {
-            result.error = "bad --mode value (want toggle, follow or none): " + value;
-            return result;
-        }
-    }
+            return ParseMode(value, options.mode)
+                       ? ""
+                       : "bad --mode value (want toggle, follow or none): " + value;
+        });
     return result;
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
+
 /// What the simulator does with the presses and releases it receives.
 enum class SimMode {
     Toggle,  ///< press v toggles lamp v and sends the new state
@@ -19,15 +21,8 @@ struct SimOptions {
     bool help = false;
 };
 
-/// The result of reading the command line: the options, or why they could not be read.
-struct SimOptionsResult {
-    SimOptions options;
-    std::string error;  ///< empty when the command line was good
-};
+using SimOptionsResult = ParsedOptions<SimOptions>;
 
 SimOptionsResult ParseSimOptions(const std::vector<std::string>& args);
-
-/// Reads "ADDR:PORT" with an IPv4 address and a port 0 ... 65535 (0 lets the system choose).
-bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port);
 
 const char* SimUsage();

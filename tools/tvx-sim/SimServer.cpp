@@ -1,9 +1,5 @@
 #include "SimServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -12,27 +8,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Listener.h"
+#include "ToolProcess.h"
+
 namespace {
 
 constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 
-/// One line on standard output, flushed at once: scripts and tests read it as it happens.
-void Print(const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 void Complain(const std::string& line) {
     std::fputs(("tvx-sim: " + line + "\n").c_str(), stderr);
     std::fflush(stderr);
-}
-
-bool MakeNonBlocking(int fd) {
-    const int flags = fcntl(fd, F_GETFL, 0);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0 &&
-           fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
 }
 
 std::string Describe(const SimEvent& event) {
@@ -64,33 +50,8 @@ SimServer::~SimServer() {
 }
 
 bool SimServer::Listen(std::string& error) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(m_port);
-    if (inet_pton(AF_INET, m_address.c_str(), &address.sin_addr) != 1) {
-        error = "bad address " + m_address;
-        return false;
-    }
-    m_listenFd = socket(AF_INET, SOCK_STREAM, 0);
-    if (m_listenFd < 0) {
-        error = std::string("socket: ") + std::strerror(errno);
-        return false;
-    }
-    // A simulator restarted at once must get its port back while the old one is in TIME_WAIT.
-    const int yes = 1;
-    setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(m_listenFd, 4) != 0 || !MakeNonBlocking(m_listenFd)) {
-        error = "cannot listen on " + m_address + ":" + std::to_string(m_port) + ": " +
-                std::strerror(errno);
-        return false;
-    }
-    socklen_t length = sizeof address;
-    if (getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        m_port = ntohs(address.sin_port);
-    }
-    Print("listening on " + m_address + ":" + std::to_string(m_port));
-    return true;
+    m_listenFd = OpenListener(m_address, m_port, 4, error);
+    return m_listenFd >= 0;
 }
 
 void SimServer::Run(int stopFd) {
@@ -135,29 +96,23 @@ void SimServer::Run(int stopFd) {
             }
         }
         if (fds[1].revents != 0 && !m_quit) {
-            AcceptClient();
+            Accept();
         }
     }
 }
 
-void SimServer::AcceptClient() {
-    const int fd = accept(m_listenFd, nullptr, nullptr);
+void SimServer::Accept() {
+    const int fd = AcceptClient(m_listenFd);
     if (fd < 0) {
-        return;  // the peer gave up before we got to it, or no descriptor is free just now
-    }
-    if (!MakeNonBlocking(fd)) {
-        close(fd);
         return;
     }
-    const int yes = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     // The newer connection wins: a panel that restarts reconnects before its old connection has
     // timed out, and must not be locked out by it.
     if (HasClient()) {
         CloseClient();
     }
     m_clientFd = fd;
-    Print("client connected");
+    PrintLine("client connected");
 }
 
 void SimServer::ReadClient() {
@@ -171,7 +126,7 @@ void SimServer::ReadClient() {
         return;
     }
     for (const SimEvent& event : m_decoder.Feed(buffer, static_cast<std::size_t>(got))) {
-        Print(Describe(event));
+        PrintLine(Describe(event));
         if (m_controller.OnEvent(event)) {
             SendState();
         }
@@ -209,9 +164,9 @@ void SimServer::CloseClient() {
     m_outgoing.clear();
     m_outgoingHead = 0;
     for (const SimEvent& event : m_decoder.Finish()) {
-        Print(Describe(event));
+        PrintLine(Describe(event));
     }
-    Print("client disconnected");
+    PrintLine("client disconnected");
 }
 
 void SimServer::SendState() {

@@ -31,7 +31,7 @@ class SimServer {
     static constexpr std::size_t kOutgoingLimit = 256 * 1024;
 
   private:
-    void AcceptClient();
+    void Accept();
     void ReadClient();
     void WriteClient();
     void CloseClient();

@@ -1,0 +1,178 @@
+#include "ToolTestSupport.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using namespace std::chrono_literals;
+
+int RemainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+LineReader::LineReader(int fd) : m_fd(fd), m_thread([this] { Collect(); }) {}
+
+LineReader::~LineReader() {
+    m_thread.join();
+    close(m_fd);
+}
+
+std::optional<std::string> LineReader::Next(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_for(lock, timeout, [this] { return !m_lines.empty() || m_ended; });
+    if (m_lines.empty()) {
+        return std::nullopt;
+    }
+    std::string line = m_lines.front();
+    m_lines.pop_front();
+    return line;
+}
+
+bool LineReader::SkipTo(const std::string& wanted, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (const auto line = Next(std::chrono::milliseconds(RemainingMs(deadline)))) {
+        if (*line == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void LineReader::Collect() {
+    std::string partial;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(m_fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (ssize_t i = 0; i < got; ++i) {
+            if (buffer[i] == '\n') {
+                m_lines.push_back(partial);
+                partial.clear();
+            } else {
+                partial.push_back(buffer[i]);
+            }
+        }
+        m_changed.notify_all();
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_ended = true;
+    m_changed.notify_all();
+}
+
+ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> args) {
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        ADD_FAILURE() << "pipe";
+        return;
+    }
+    args.insert(args.begin(), path);
+    // Built before the fork: the child of a process with threads may only exec.
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    m_pid = fork();
+    if (m_pid == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    m_input = in[1];
+    m_out = std::make_unique<LineReader>(out[0]);
+    m_err = std::make_unique<LineReader>(err[0]);
+}
+
+ChildProcess::~ChildProcess() {
+    CloseInput();
+    if (m_pid > 0 && !m_status) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    // The readers end once the child is gone and its pipes are closed.
+    m_out.reset();
+    m_err.reset();
+}
+
+void ChildProcess::ReadListeningPort() {
+    const auto line = Out().Next();
+    const std::string prefix = "listening on 127.0.0.1:";
+    if (!line || line->rfind(prefix, 0) != 0) {
+        ADD_FAILURE() << "no listening line, got: " << line.value_or("(nothing)");
+        return;
+    }
+    m_port = static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+}
+
+bool ChildProcess::Write(const std::string& text) {
+    return write(m_input, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+}
+
+void ChildProcess::CloseInput() {
+    if (m_input >= 0) {
+        close(m_input);
+        m_input = -1;
+    }
+}
+
+std::optional<int> ChildProcess::WaitExit(std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!m_status) {
+        int status = 0;
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            m_status = status;
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return m_status;
+}
+
+void ChildProcess::Signal(int signal) {
+    kill(m_pid, signal);
+}
+
+LoopbackClient::LoopbackClient(std::uint16_t port, int receiveBuffer) {
+    m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (receiveBuffer > 0) {
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ADD_FAILURE() << "cannot connect to port " << port;
+    }
+}
+
+void LoopbackClient::Close() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+/// How long a test waits for anything a tool should do at once.
+constexpr std::chrono::milliseconds kTimeout{5000};
+
+/// Milliseconds left until `deadline`, 0 once it has passed: a timeout for poll().
+int RemainingMs(Clock::time_point deadline);
+
+/// Lines of one output pipe of a child, collected by a thread so that the child never blocks on a
+/// full pipe while a test is busy elsewhere.
+class LineReader {
+  public:
+    explicit LineReader(int fd);
+    ~LineReader();
+
+    /// The next line, or nothing when none comes in time or the pipe has ended.
+    std::optional<std::string> Next(std::chrono::milliseconds timeout = kTimeout);
+    /// Skips lines up to and including `wanted`; false when it does not come in time.
+    bool SkipTo(const std::string& wanted, std::chrono::milliseconds timeout = kTimeout);
+
+  private:
+    void Collect();
+
+    int m_fd;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::string> m_lines;
+    bool m_ended = false;
+    std::thread m_thread;
+};
+
+/// A tool from the build folder as a child process with pipes on its standard input, output and
+/// error; killed when it goes unless it has ended.
+class ChildProcess {
+  public:
+    ChildProcess(const std::string& path, std::vector<std::string> args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    LineReader& Out() { return *m_out; }
+    LineReader& Err() { return *m_err; }
+    /// Learns the port from the first line, "listening on 127.0.0.1:PORT"; a failure when that
+    /// line does not come.
+    void ReadListeningPort();
+    std::uint16_t Port() const { return m_port; }
+
+    /// Writes `text` to the standard input of the child.
+    bool Write(const std::string& text);
+    void CloseInput();
+    /// The exit status once the child has ended, or nothing if it is still running in time.
+    std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout);
+    void Signal(int signal);
+
+  private:
+    pid_t m_pid = -1;
+    int m_input = -1;
+    std::uint16_t m_port = 0;
+    std::optional<int> m_status;
+    std::unique_ptr<LineReader> m_out;
+    std::unique_ptr<LineReader> m_err;
+};
+
+/// A TCP client connected to a tool on the loopback address; closed when it goes.
+class LoopbackClient {
+  public:
+    /// `receiveBuffer` > 0 sets a small receive buffer, for a client that does not keep up.
+    explicit LoopbackClient(std::uint16_t port, int receiveBuffer = 0);
+    ~LoopbackClient() { Close(); }
+    LoopbackClient(const LoopbackClient&) = delete;
+    LoopbackClient& operator=(const LoopbackClient&) = delete;
+
+    void Close();
+
+  protected:
+    int m_fd = -1;
+};

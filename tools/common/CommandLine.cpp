@@ -1,0 +1,66 @@
+#include "CommandLine.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+
+std::string ReadCommandLine(const std::vector<std::string>& args,
+                            const std::vector<std::string>& names, bool& help,
+                            const OptionTaker& take) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        const auto equals = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (name == "--help" || name == "-h") {
+            help = true;
+            continue;
+        }
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            return "unknown option: " + arg;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                return "missing value for " + name;
+            }
+            value = args[++i];
+        }
+        std::string error = take(name, value);
+        if (!error.empty()) {
+            return error;
+        }
+    }
+    return std::string();
+}
+
+bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
+        return false;
+    }
+    const std::string host = text.substr(0, colon);
+    in_addr parsed{};
+    if (inet_pton(AF_INET, host.c_str(), &parsed) != 1) {
+        return false;
+    }
+    unsigned long value = 0;
+    for (std::size_t i = colon + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<unsigned long>(c - '0');
+        if (value > 65535) {
+            return false;
+        }
+    }
+    address = host;
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+/// A tool's command line as read: the options, or why they could not be read.
+template <typename Options>
+struct ParsedOptions {
+    Options options;
+    std::string error;  ///< empty when the command line was good
+};
+
+/// Takes the value of one option; returns why it is bad, or an empty string when it is good.
+using OptionTaker = std::function<std::string(const std::string& name, const std::string& value)>;
+
+/// Reads a tool's command line: "--help" or "-h", and the options named in `names`, each with a
+/// value given as "--name value" or "--name=value". Returns the first error, empty when the
+/// whole command line was good.
+std::string ReadCommandLine(const std::vector<std::string>& args,
+                            const std::vector<std::string>& names, bool& help,
+                            const OptionTaker& take);
+
+/// Reads "ADDR:PORT" with an IPv4 address and a port 0 ... 65535 (0 lets the system choose).
+bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port);
