@@ -94,8 +94,8 @@ void MenuDlg::OnInit(wxInitDialogEvent& event) {
 }
 
 void MenuDlg::ShowInstead(wxDialog& dialog, bool showAgain) {
-    // Hiding a dialog that runs modally ends its modal run, so the menu request that showed
-    // the menu returns once the other dialog is done.
+    // Hiding a dialog that runs modally ends its modal run: once the other dialog is done, the
+    // menu request that showed the menu returns, unless the menu has been shown again.
     Hide();
     dialog.ShowModal();
     if (showAgain) {

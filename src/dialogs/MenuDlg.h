@@ -7,7 +7,7 @@ class MainDialog;
 
 /// The main menu: the entry to the button menu, the page and main settings, the page selection,
 /// the transfer, storing the layout and ending the program. It hides itself while a sub-dialog
-/// runs (which ends its own modal run) and is shown again without a modal run afterwards.
+/// runs, which ends its own modal run, and comes back on top of the panel afterwards.
 class MenuDlg : public wxDialog {
   public:
     explicit MenuDlg(wxWindow* parent);

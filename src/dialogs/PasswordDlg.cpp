@@ -9,7 +9,6 @@ PasswordDlg::PasswordDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Password"), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
     SetClientSize(197, 109);
-    // Shown in clear: the panel hangs on a wall and is typed on with a finger.
     m_entry = new wxTextCtrl(this, ID_TEXTCTRL1, "Text", wxPoint(8, 16), wxSize(184, 23));
     new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(16, 48), wxSize(75, 40));
     new wxButton(this, ID_BUTTON2, "OK", wxPoint(112, 48), wxSize(75, 40));

@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 
 #include <wx/button.h>
 #include <wx/display.h>
+#include <wx/eventfilter.h>
 #include <wx/settings.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -47,9 +49,42 @@ std::unique_ptr<::Layout> MenuLayout(const std::wstring& password = L"") {
     return layout;
 }
 
-/// A step that first checks which dialog it was given.
+/// Remembers which windows the window system has put on the screen. GTK maps a window a while
+/// after Show(), and the toolkit takes a window hidden before its map arrives for shown again.
+class MapTracker : public wxEventFilter {
+  public:
+    MapTracker() { wxEvtHandler::AddFilter(this); }
+    ~MapTracker() override { wxEvtHandler::RemoveFilter(this); }
+
+    int FilterEvent(wxEvent& event) override {
+        if (event.GetEventType() == wxEVT_SHOW) {
+            m_mapped[event.GetEventObject()] = static_cast<wxShowEvent&>(event).IsShown();
+        }
+        return Event_Skip;
+    }
+
+    bool Mapped(const wxObject* window) const {
+        const auto found = m_mapped.find(window);
+        return found != m_mapped.end() && found->second;
+    }
+
+  private:
+    std::map<const wxObject*, bool> m_mapped;
+};
+
+MapTracker* g_maps = nullptr;
+
+/// Waits, as a user would, until the window is on the screen and has settled there.
+void WaitUntilMapped(wxWindow& window) {
+    EXPECT_TRUE(WaitFor([&] { return g_maps == nullptr || g_maps->Mapped(&window); }))
+        << window.GetLabel();
+    Pump(100);
+}
+
+/// A step that waits for its dialog to be on the screen and checks which dialog it was given.
 std::function<void(wxDialog&)> In(const wxString& title, std::function<void(wxDialog&)> action) {
     return [title, action](wxDialog& dialog) {
+        WaitUntilMapped(dialog);
         EXPECT_EQ(dialog.GetTitle(), title);
         action(dialog);
     };
@@ -109,6 +144,9 @@ wxColour WxColourOf(Colour colour) {
 /// A panel on a small layout of ten named pages, with every dialog it owns.
 class MenuFixture : public testing::Test {
   protected:
+    MenuFixture() { g_maps = &m_maps; }
+    ~MenuFixture() override { g_maps = nullptr; }
+
     void Start(const ::Layout& layout) {
         folder.Write(layout);
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
@@ -149,6 +187,7 @@ class MenuFixture : public testing::Test {
         EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }));
     }
 
+    MapTracker m_maps;
     FakePrompter prompter;
     LayoutFolder folder;
     std::unique_ptr<PanelUnderTest> panel;
@@ -438,7 +477,7 @@ TEST_F(MenuTest, RealClicksReachTheMenuShownAgainOverTheModalPanel) {
     ModalScript script;
     script
         .Then([&](wxDialog& panelRun) {
-            Pump(100);
+            WaitUntilMapped(panelRun);
             sim.MouseMove(Panel().GetPageArea()->ClientToScreen(wxPoint(20, 20)));
             sim.MouseClick();
             EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }, 5000));
