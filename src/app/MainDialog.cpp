@@ -381,6 +381,13 @@ void MainDialog::OnLinkSocket(wxSocketEvent& event) {
     }
 }
 
+void MainDialog::BackToMainMenu() {
+    PanelState& panel = GetPanelState();
+    panel.EditMode = EditModes::Normal;
+    m_menuDlg->ShowAgain();
+    SetTitle(GetLayout().Page(panel.CurrentPage).PageName);
+}
+
 void MainDialog::MenuRequest() {
     const PanelState& panel = GetPanelState();
     if (panel.MenuUnlocked <= 0 && !GetLayout().Form.Form_Password.empty()) {

@@ -73,6 +73,10 @@ class MainDialog : public wxDialog {
     /// Adds a button to the current page, as the I key does (the button menu's insert).
     void InsertButton();
 
+    /// "Back" of the button menu and of the page selection: normal operation again, the main
+    /// menu shown again, the page's name in the title.
+    void BackToMainMenu();
+
     /// The configuration dialogs, created once with the panel as parent.
     MenuDlg& Menu() const { return *m_menuDlg; }
     PasswordDlg& Password() const { return *m_passwordDlg; }

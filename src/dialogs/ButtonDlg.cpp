@@ -73,11 +73,8 @@ void ButtonDlg::OnInsert(wxCommandEvent&) {
 }
 
 void ButtonDlg::OnBack(wxCommandEvent&) {
-    PanelState& state = GetPanelState();
-    state.EditMode = EditModes::Normal;
     Close();
     if (MainDialog* panel = Panel()) {
-        panel->Menu().ShowAgain();
-        panel->SetTitle(GetLayout().Page(state.CurrentPage).PageName);
+        panel->BackToMainMenu();
     }
 }

@@ -48,11 +48,8 @@ void PageSelectDlg::OnPageButton(wxCommandEvent& event) {
 }
 
 void PageSelectDlg::OnBack(wxCommandEvent&) {
-    PanelState& state = GetPanelState();
-    state.EditMode = EditModes::Normal;
     Close();
     if (MainDialog* panel = Panel()) {
-        panel->Menu().ShowAgain();
-        panel->SetTitle(GetLayout().Page(state.CurrentPage).PageName);
+        panel->BackToMainMenu();
     }
 }
