@@ -69,3 +69,111 @@ tvx_has_target() {
     cmake --build "$TVX_BUILD" --target help 2>/dev/null |
         grep -E "^(\.\.\. )?$1(:| |\$)" >/dev/null
 }
+
+# Configures a build folder of its own with clang-14 and the given cache options, and points
+# tvx_build at it: the sanitizer build and the fuzz build, which must never share build/.
+tvx_configure_clang() {
+    TVX_BUILD="$1"
+    shift
+    CC=clang-14 CXX=clang++-14 cmake -S "$TVX_ROOT" -B "$TVX_BUILD" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    TVX_CONFIGURED=1
+}
+
+# --- The panel on a virtual display of its own (scripts/screenshot, scripts/soak) -------------
+# These set DISPLAY and the TVX_*_PID variables of what they start; the caller stops those.
+
+# Polls a command until it succeeds; gives up after about `tenths` tenths of a second.
+tvx_wait_until() {
+    local tenths="$1"
+    shift
+    local i
+    for ((i = 0; i < tenths; i++)); do
+        if "$@"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts Xvfb on a display number it picks itself (it writes the number to the descriptor it is
+# given) and points DISPLAY at it. $1: a work folder for its files. Sets TVX_XVFB_PID.
+tvx_start_xvfb() {
+    local work="$1"
+    Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    # shellcheck disable=SC2034 # for the caller to stop
+    TVX_XVFB_PID=$!
+    tvx_wait_until 100 test -s "$work/display" || return 1
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    # No desktop settings service and no accessibility bus on this display.
+    export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+}
+
+# Starts the controller simulator listening on $2 (ADDR:PORT), its output in $1/sim.log. It
+# reads its commands from a FIFO that stays open for writing on descriptor 3 (echo "on 2" >&3).
+# Sets TVX_SIM_PID. Fails, with the simulator ended, when it does not listen (address taken).
+tvx_start_sim() {
+    local work="$1" address="$2"
+    rm -f "$work/sim-commands"
+    mkfifo "$work/sim-commands"
+    "$TVX_BUILD/tvx-sim" --listen "$address" <"$work/sim-commands" >"$work/sim.log" 2>&1 &
+    TVX_SIM_PID=$!
+    exec 3>"$work/sim-commands"
+    tvx_wait_until 50 tvx__sim_settled "$work/sim.log"
+    if ! grep -q "^listening on" "$work/sim.log"; then
+        exec 3>&-
+        kill "$TVX_SIM_PID" 2>/dev/null || true
+        wait "$TVX_SIM_PID" 2>/dev/null || true
+        TVX_SIM_PID=
+        return 1
+    fi
+}
+
+tvx__sim_settled() {
+    grep -q "^listening on" "$1" || ! kill -0 "$TVX_SIM_PID" 2>/dev/null
+}
+
+# Prints the id of the first visible window whose name matches the regular expression $1.
+tvx_find_window() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# Succeeds when a visible window's name matches $1, and sets TVX_WINDOW to its id.
+tvx_window_shown() {
+    TVX_WINDOW="$(tvx_find_window "$1")"
+    [ -n "$TVX_WINDOW" ]
+}
+
+# Starts the panel in folder $2 (its output in $1/panel.log) and answers its folder question
+# with that folder. The file chooser opens on its "Recent" list, where a typed path is ignored:
+# alt+Home leaves it for the home folder, ctrl+L opens the location field, and Return on the
+# typed folder selects it. Sets TVX_PANEL_PID.
+tvx_start_panel() {
+    local work="$1" folder="$2" keys
+    (cd "$folder" && exec "$TVX_BUILD/tolvamix") >"$work/panel.log" 2>&1 &
+    # shellcheck disable=SC2034 # for the caller to stop
+    TVX_PANEL_PID=$!
+    tvx_wait_until 200 tvx_window_shown "^Select directory\$" || return 1
+    xdotool windowfocus --sync "$TVX_WINDOW"
+    for keys in alt+Home ctrl+l; do
+        xdotool key --clearmodifiers "$keys"
+        sleep 0.5
+    done
+    xdotool type --delay 5 "$folder/"
+    sleep 0.5
+    xdotool key --clearmodifiers Return
+}
+
+# Ends the given processes (ours, by id) and waits for them; empty arguments are skipped.
+tvx_stop_processes() {
+    local pid
+    for pid in "$@"; do
+        if [ -n "$pid" ]; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+        fi
+    done
+}

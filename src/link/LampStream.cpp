@@ -22,6 +22,27 @@ int LampStream::Feed(const std::uint8_t* data, std::size_t size, LampBitmap& lam
     return applied;
 }
 
+int LampStream::Take(const std::uint8_t* data, std::size_t size, LampBitmap& lamps) {
+    if (data == nullptr) {
+        size = 0;
+    }
+    int applied = 0;
+    while (size > 0) {
+        const std::size_t take = std::min(size, m_buffer.size() - m_pending);
+        std::memcpy(m_buffer.data() + m_pending, data, take);
+        m_pending += take;
+        data += take;
+        size -= take;
+        if (m_pending == m_buffer.size()) {
+            applied += ApplyPending(lamps);
+        }
+    }
+    if (m_pending >= kLampStateSize && m_pending % kLampStateSize == 0) {
+        applied += ApplyPending(lamps);
+    }
+    return applied;
+}
+
 int LampStream::ProcessRounds(LampBitmap& lamps) {
     // The buffer holds at most one round, so what is pending is what this round looks at.
     if (m_pending < kLampStateSize) {
@@ -31,6 +52,10 @@ int LampStream::ProcessRounds(LampBitmap& lamps) {
         m_pending = 0;
         return 0;
     }
+    return ApplyPending(lamps);
+}
+
+int LampStream::ApplyPending(LampBitmap& lamps) {
     const std::size_t messages = m_pending / kLampStateSize;
     for (std::size_t i = 0; i < messages; ++i) {
         lamps.Apply(m_buffer.data() + i * kLampStateSize + 1);

@@ -18,18 +18,28 @@ class LampStream {
 
     /// Takes bytes as the socket delivered them and applies every complete message to `lamps`,
     /// the last one winning. Returns the number of messages applied; the caller redraws when it
-    /// is above 0.
+    /// is above 0. The bytes end what was received so far: a tail that is no whole number of
+    /// messages is judged at once. Feed(nullptr, 0, lamps) judges what Take left waiting.
     int Feed(const std::uint8_t* data, std::size_t size, LampBitmap& lamps);
+
+    /// As Feed, for bytes that more bytes may follow at once: whole rounds and a whole number of
+    /// messages are applied, but a broken tail waits (at most one round) instead of being
+    /// dropped. A controller pouring out messages faster than the panel reads them is read at
+    /// arbitrary points; judging each of those tails would drop whole messages and take the
+    /// rest of the stream out of step.
+    int Take(const std::uint8_t* data, std::size_t size, LampBitmap& lamps);
 
     /// Forgets a partial message, so that it is never glued to the first bytes of the next
     /// connection.
     void Reset() { m_pending = 0; }
 
-    /// Bytes received but not yet applied or dropped: always below 127 between calls to Feed.
+    /// Bytes received but not yet applied or dropped: below 127 after Feed, below one round
+    /// after Take.
     std::size_t Pending() const { return m_pending; }
 
   private:
     int ProcessRounds(LampBitmap& lamps);
+    int ApplyPending(LampBitmap& lamps);
 
     // Never more than one round is held: once a round is full it is applied and emptied, so a
     // flood of bytes costs time, not memory.

@@ -25,6 +25,12 @@ bool LinkSocket::CheckLink(const Layout& layout, PanelState& panel) {
     }
     if (m_state == State::Connected) {
         if (panel.StatusText.empty()) {
+            // A broken tail is judged only when the controller has paused: while it keeps
+            // sending, the tail is the start of its next message.
+            if (!m_heard) {
+                m_stream.Feed(nullptr, 0, panel.Lamps);
+            }
+            m_heard = false;
             return false;
         }
         panel.StatusText.clear();
@@ -89,7 +95,8 @@ int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
                 if (m_socket->Error() || count == 0) {
                     break;
                 }
-                applied += m_stream.Feed(buffer, count, lamps);
+                m_heard = true;
+                applied += m_stream.Take(buffer, count, lamps);
                 if (count < sizeof buffer) {
                     break;
                 }

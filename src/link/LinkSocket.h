@@ -27,7 +27,9 @@ class LinkSocket {
 
     /// The link timer's check in LAN mode: clears the status line and asks for the lamp states
     /// once after each connection; while the link is down, shows the status line and keeps an
-    /// attempt under way. Returns true when the page has to be drawn again.
+    /// attempt under way. Once the controller has sent nothing for a whole tick, received bytes
+    /// that make no whole number of messages are dropped. Returns true when the page has to be
+    /// drawn again.
     bool CheckLink(const Layout& layout, PanelState& panel);
 
     /// Sends x11 / x12 with a button's value; dropped while the link is down.
@@ -52,5 +54,7 @@ class LinkSocket {
     wxSocketClient* m_socket;
     LampStream m_stream;
     State m_state = State::Idle;
+    /// Bytes arrived since the last tick: the controller may still be sending.
+    bool m_heard = false;
     std::chrono::steady_clock::time_point m_attemptStart;
 };

@@ -266,7 +266,7 @@ int g_controllerInstance = 0;
 
 }  // namespace
 
-FakeController::FakeController() {
+FakeController::FakeController(int receiveBuffer) : m_receiveBuffer(receiveBuffer) {
     // An address from the process id and a count: other test runs use other addresses.
     const unsigned pid = static_cast<unsigned>(::getpid());
     for (int attempt = 0; attempt < 64 && m_listener < 0; ++attempt) {
@@ -294,6 +294,10 @@ bool FakeController::Listen() {
     }
     const int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // Set before listening, so that the connections accepted inherit it from the start.
+    if (m_receiveBuffer > 0) {
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(4001);
@@ -334,7 +338,7 @@ void FakeController::Poll() {
             ++m_connections;
         }
     }
-    while (m_client >= 0) {
+    while (m_client >= 0 && m_reading) {
         std::uint8_t buffer[4096];
         const ssize_t count = ::recv(m_client, buffer, sizeof buffer, 0);
         if (count > 0) {

@@ -103,8 +103,9 @@ class FakeController {
   public:
     using Bytes = std::vector<std::uint8_t>;
 
-    /// Listens at once.
-    FakeController();
+    /// Listens at once. `receiveBuffer` > 0 gives the connections it accepts a receive buffer of
+    /// about that size, for a controller that falls behind.
+    explicit FakeController(int receiveBuffer = 0);
     ~FakeController();
     FakeController(const FakeController&) = delete;
     FakeController& operator=(const FakeController&) = delete;
@@ -121,6 +122,12 @@ class FakeController {
 
     /// Accepts a waiting connection and reads everything the panel has sent.
     void Poll();
+    /// false: Poll() still accepts connections but leaves what arrives unread, as a controller
+    /// that hangs does.
+    void SetReading(bool reading) { m_reading = reading; }
+    /// The connected socket (non-blocking), for a test that writes to the panel from a thread
+    /// of its own; -1 when there is none.
+    int ClientSocket() const { return m_client; }
     bool HasClient() const { return m_client >= 0; }
     /// Connections accepted since construction.
     int Connections() const { return m_connections; }
@@ -135,5 +142,7 @@ class FakeController {
     int m_listener = -1;
     int m_client = -1;
     int m_connections = 0;
+    int m_receiveBuffer = 0;
+    bool m_reading = true;
     Bytes m_received;
 };

@@ -204,4 +204,59 @@ TEST(LampStreamTest, AFloodNeverHoldsMoreThanAPartialMessage) {
     EXPECT_EQ(stream.Feed(nullptr, 0, lamps), 0);
 }
 
+// A controller that keeps sending is read at arbitrary points: Take keeps a broken tail for the
+// bytes that follow, so every message of the stream is applied in step, however it is cut; only
+// a tail still broken when the controller pauses is dropped.
+TEST(LampStreamTest, TakeKeepsABrokenTailForTheBytesThatFollow) {
+    Bytes stream;
+    for (int i = 0; i < 100; ++i) {
+        stream = Join({stream, State({i})});
+    }
+    std::mt19937 random(99);
+    for (const std::size_t largest : {1u, 100u, 127u, 200u, 4096u, 20000u}) {
+        SCOPED_TRACE(largest);
+        std::uniform_int_distribution<std::size_t> size(1, largest);
+        LampStream lamps;
+        LampBitmap bitmap;
+        int applied = 0;
+        for (std::size_t at = 0; at < stream.size();) {
+            const std::size_t piece = std::min(size(random), stream.size() - at);
+            applied += lamps.Take(stream.data() + at, piece, bitmap);
+            at += piece;
+            ASSERT_LT(lamps.Pending(), LampStream::kRoundSize);
+        }
+        EXPECT_EQ(applied, 100);
+        EXPECT_EQ(LampsOn(bitmap), std::vector<int>{99});
+        EXPECT_EQ(lamps.Pending(), 0u);
+    }
+
+    struct Case {
+        const char* name;
+        Bytes taken;
+        int applied;             ///< by Take
+        std::size_t pending;     ///< after Take
+        std::vector<int> lamps;  ///< after the pause
+    };
+    Bytes broken = Join({State({10}), State({20})});
+    broken.resize(200);
+    const Bytes ten = State({10});
+    const Case cases[] = {
+        {"a whole number of messages at once", Join({State({10}), State({20})}), 2, 0, {20}},
+        {"a broken length waits, then goes", broken, 0, 200, {5}},
+        {"part of a message waits on", Bytes(ten.begin(), ten.begin() + 50), 0, 50, {5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LampStream lamps;
+        LampBitmap bitmap;
+        bitmap.Set(5, true);
+        EXPECT_EQ(lamps.Take(c.taken.data(), c.taken.size(), bitmap), c.applied);
+        EXPECT_EQ(lamps.Pending(), c.pending);
+        // The controller pauses: the tail is judged as Feed judges it.
+        EXPECT_EQ(lamps.Feed(nullptr, 0, bitmap), 0);
+        EXPECT_EQ(LampsOn(bitmap), c.lamps);
+        EXPECT_LT(lamps.Pending(), kLampStateSize);
+    }
+}
+
 }  // namespace

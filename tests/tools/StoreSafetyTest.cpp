@@ -1,0 +1,130 @@
+// A store killed at any moment leaves the layout file as it was or as the store meant it to be:
+// build/tvx-store-writer stores two layouts by turns and is killed again and again.
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ToolTestSupport.h"
+#include "model/File.h"
+#include "model/Paths.h"
+#include "store-writer/StoreLayouts.h"
+
+namespace {
+
+const std::string kWriterPath = std::string(TVX_BINARY_DIR) + "/tvx-store-writer";
+constexpr int kKills = 200;
+/// A kill comes this long at most after the writer's first store: several stores' worth.
+constexpr int kLongestDelayUs = 30000;
+
+/// A folder of its own for the writer, removed with what is in it.
+class Folder {
+  public:
+    Folder() {
+        std::string pattern = "/tmp/tvx-store-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        m_path = pattern;
+    }
+    ~Folder() {
+        for (const std::string& name : Names()) {
+            ::unlink((m_path + "/" + name).c_str());
+        }
+        ::rmdir(m_path.c_str());
+    }
+
+    const std::string& Path() const { return m_path; }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(m_path + "/" + name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(m_path + "/" + name, std::ios::binary) << bytes;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(m_path.c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != "..") {
+                    names.push_back(name);
+                }
+            }
+            ::closedir(dir);
+        }
+        return names;
+    }
+
+  private:
+    std::string m_path;
+};
+
+TEST(StoreSafety, AKilledStoreLeavesTheOldOrTheNewFile) {
+    Folder folder;
+    const std::wstring wide = TextFromNative(folder.Path());
+    const std::string a = File::FormatLayout(*StoreSafetyLayout(0, wide));
+    const std::string b = File::FormatLayout(*StoreSafetyLayout(1, wide));
+    ASSERT_LT(a.size(), b.size());
+    ASSERT_NE(a, b.substr(0, a.size())) << "B must not begin with A";
+    folder.Write("tvxdef.ini", a);
+
+    std::mt19937 random(20240607);
+    std::uniform_int_distribution<int> delayUs(0, kLongestDelayUs);
+    int foundA = 0;
+    int foundB = 0;
+    int leftTemporary = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE(testing::Message() << "kill " << kill);
+        {
+            ChildProcess writer(kWriterPath, {folder.Path()});
+            ASSERT_EQ(writer.Out().Next(), std::optional<std::string>("ready"))
+                << writer.Err().Next(std::chrono::milliseconds(0)).value_or("");
+            std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+            writer.Signal(SIGKILL);
+            const std::optional<int> status = writer.WaitExit();
+            ASSERT_TRUE(status.has_value());
+            ASSERT_TRUE(WIFSIGNALED(*status)) << "the writer ended before it was killed";
+        }
+
+        const std::string found = folder.Read("tvxdef.ini");
+        ASSERT_TRUE(found == a || found == b)
+            << "the layout file is neither A nor B: " << found.size() << " bytes";
+        ++(found == a ? foundA : foundB);
+
+        // Anything besides the layout file is a temporary a store left half-way; the start-up
+        // clean-up takes it away and nothing else.
+        const std::vector<std::string> names = folder.Names();
+        for (const std::string& name : names) {
+            EXPECT_TRUE(name == "tvxdef.ini" || name.rfind(".tvxdef.ini.", 0) == 0) << name;
+        }
+        leftTemporary += names.size() > 1 ? 1 : 0;
+        File::RemoveStaleTemporaries(wide);
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"tvxdef.ini"});
+        ASSERT_EQ(folder.Read("tvxdef.ini"), found);
+    }
+    std::printf("[          ] %d kills: %d left A, %d left B, %d left a temporary file behind\n",
+                kKills, foundA, foundB, leftTemporary);
+    testing::Test::RecordProperty("kills_leaving_a_temporary", std::to_string(leftTemporary));
+    // Kills that never fell inside a store, or only ever in one phase, would prove nothing.
+    EXPECT_GT(foundA, 0);
+    EXPECT_GT(foundB, 0);
+    EXPECT_GT(leftTemporary, 0);
+}
+
+}  // namespace
