@@ -38,12 +38,10 @@ using Bytes = FakeController::Bytes;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
-/// How long the controller refuses connections. The reconnection does not depend on how long
-/// the link was down: a refused attempt ends with the toolkit's lost notification, and the next
-/// tick starts a new one; nothing counts attempts or waits longer after many. 10 s (100 ticks,
-/// 100 refused attempts) therefore shows what a minute would, in a sixth of the time; the short
-/// refusal beside it checks that the delay to the reconnection is the same after both.
-constexpr auto kRefusedFor = std::chrono::seconds(10);
+/// How long the controller refuses connections: a minute, some 600 refused attempts, with the
+/// status line up all the while; the short refusal beside it checks that the delay to the
+/// reconnection does not grow with the number of attempts before it.
+constexpr auto kRefusedFor = std::chrono::seconds(60);
 constexpr auto kShortRefusal = std::chrono::milliseconds(500);
 /// The link timer's period, and what "on the next tick" may take on a busy machine.
 constexpr int kTickMs = 100;
