@@ -12,11 +12,9 @@ int LampStream::Feed(const std::uint8_t* data, std::size_t size, LampBitmap& lam
     // front; the length rules matter only for the tail. Filling and emptying one round at a time
     // therefore gives the same result as holding everything, with a fixed buffer.
     while (size > 0) {
-        const std::size_t take = std::min(size, m_buffer.size() - m_pending);
-        std::memcpy(m_buffer.data() + m_pending, data, take);
-        m_pending += take;
-        data += take;
-        size -= take;
+        const std::size_t taken = Fill(data, size);
+        data += taken;
+        size -= taken;
         applied += ProcessRounds(lamps);
     }
     return applied;
@@ -28,11 +26,9 @@ int LampStream::Take(const std::uint8_t* data, std::size_t size, LampBitmap& lam
     }
     int applied = 0;
     while (size > 0) {
-        const std::size_t take = std::min(size, m_buffer.size() - m_pending);
-        std::memcpy(m_buffer.data() + m_pending, data, take);
-        m_pending += take;
-        data += take;
-        size -= take;
+        const std::size_t taken = Fill(data, size);
+        data += taken;
+        size -= taken;
         if (m_pending == m_buffer.size()) {
             applied += ApplyPending(lamps);
         }
@@ -41,6 +37,13 @@ int LampStream::Take(const std::uint8_t* data, std::size_t size, LampBitmap& lam
         applied += ApplyPending(lamps);
     }
     return applied;
+}
+
+std::size_t LampStream::Fill(const std::uint8_t* data, std::size_t size) {
+    const std::size_t taken = std::min(size, m_buffer.size() - m_pending);
+    std::memcpy(m_buffer.data() + m_pending, data, taken);
+    m_pending += taken;
+    return taken;
 }
 
 int LampStream::ProcessRounds(LampBitmap& lamps) {

@@ -38,6 +38,8 @@ class LampStream {
     std::size_t Pending() const { return m_pending; }
 
   private:
+    /// Copies as much of `data` as the buffer still holds; returns how many bytes it took.
+    std::size_t Fill(const std::uint8_t* data, std::size_t size);
     int ProcessRounds(LampBitmap& lamps);
     int ApplyPending(LampBitmap& lamps);
 

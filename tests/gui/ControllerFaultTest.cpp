@@ -67,7 +67,6 @@ const wxColour kOff(200, 0, 0);
 const wxColour kPressed(0, 0, 200);
 const wxColour kOn(0, 200, 0);
 const std::wstring kNoConnection = L"Keine Verbindung zum Server";
-const Bytes kStateRequest{0x78, 0x31, 0x33};
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -182,20 +181,7 @@ class Rig {
         return panel->PagePixel(corner.x + 3, corner.y + 3);
     }
 
-    /// Waits until the panel is connected and has asked for the lamp states, checks that it
-    /// asked exactly once, and forgets the request.
-    bool Linked(int timeoutMs = 3000) {
-        const bool linked = WaitFor(
-            [this] {
-                controller.Poll();
-                return controller.Received().size() >= kStateRequest.size() &&
-                       GetPanelState().StatusText.empty();
-            },
-            timeoutMs);
-        EXPECT_EQ(controller.Received(), kStateRequest);
-        controller.ClearReceived();
-        return linked;
-    }
+    bool Linked(int timeoutMs = 3000) { return PanelLinked(controller, timeoutMs); }
 
     /// Sends a lamp state and waits until the panel shows it.
     bool Shows(const Bytes& message) {

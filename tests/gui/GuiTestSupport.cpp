@@ -372,3 +372,19 @@ bool FakeController::Send(const Bytes& bytes) {
     }
     return m_client >= 0 && sent == bytes.size();
 }
+
+bool PanelLinked(FakeController& controller, int timeoutMs) {
+    // "x13": the request for every lamp state that starts each connection.
+    static const FakeController::Bytes stateRequest{0x78, 0x31, 0x33};
+    const bool linked = WaitFor(
+        [&controller] {
+            controller.Poll();
+            return controller.HasClient() &&
+                   controller.Received().size() >= stateRequest.size() &&
+                   GetPanelState().StatusText.empty();
+        },
+        timeoutMs);
+    EXPECT_EQ(controller.Received(), stateRequest);
+    controller.ClearReceived();
+    return linked;
+}

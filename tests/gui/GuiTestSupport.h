@@ -146,3 +146,8 @@ class FakeController {
     bool m_reading = true;
     Bytes m_received;
 };
+
+/// Waits until the panel is connected to `controller` and has asked it for the lamp states,
+/// checks that it asked exactly once, and forgets the request so that a test sees only what
+/// follows.
+bool PanelLinked(FakeController& controller, int timeoutMs = 3000);

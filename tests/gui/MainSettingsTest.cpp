@@ -25,7 +25,6 @@ namespace {
 
 using Bytes = FakeController::Bytes;
 
-const Bytes kStateRequest{0x78, 0x31, 0x33};
 const std::wstring kNoConnection = L"Keine Verbindung zum Server";
 
 wxTextCtrl& Field(wxDialog& dialog, int id) {
@@ -94,20 +93,6 @@ class SettingsRig {
         });
         Panel().MainSettings().ShowModal();
         EXPECT_TRUE(script.Done());
-    }
-
-    /// Waits until `at` has a connection from the panel and had the state request on it.
-    static bool LinkedTo(FakeController& at, int timeoutMs = 3000) {
-        const bool linked = WaitFor(
-            [&at] {
-                at.Poll();
-                return at.HasClient() && at.Received().size() >= kStateRequest.size() &&
-                       GetPanelState().StatusText.empty();
-            },
-            timeoutMs);
-        EXPECT_EQ(at.Received(), kStateRequest);
-        at.ClearReceived();
-        return linked;
     }
 
     FakeController controller;
@@ -251,7 +236,7 @@ TEST(MainSettings, ModeCheckBoxesExcludeEachOther) {
 
 TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
     SettingsRig rig(1);
-    ASSERT_TRUE(SettingsRig::LinkedTo(rig.controller));
+    ASSERT_TRUE(PanelLinked(rig.controller));
     FakeController other;
     const std::string before = File::FormatLayout(GetLayout());
     const wxSize windowBefore = rig.Panel().GetClientSize();
@@ -293,7 +278,7 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
 
 TEST(MainSettings, OkReconnectsAtOnceToTheNewAddress) {
     SettingsRig rig(1);
-    ASSERT_TRUE(SettingsRig::LinkedTo(rig.controller));
+    ASSERT_TRUE(PanelLinked(rig.controller));
     FakeController other;
     rig.Open([&other](wxDialog& d) {
         for (int i = 0; i < 4; ++i) {
@@ -304,7 +289,7 @@ TEST(MainSettings, OkReconnectsAtOnceToTheNewAddress) {
         EXPECT_EQ(GetPanelState().StatusText, kNoConnection);
     });
     EXPECT_EQ(rig.Form().Destination_IP, other.Address());
-    ASSERT_TRUE(SettingsRig::LinkedTo(other));
+    ASSERT_TRUE(PanelLinked(other));
     EXPECT_EQ(other.Connections(), 1);
     EXPECT_TRUE(WaitFor([&rig] {
         rig.controller.Poll();
@@ -315,7 +300,7 @@ TEST(MainSettings, OkReconnectsAtOnceToTheNewAddress) {
 
 TEST(MainSettings, OkOutsideLanModeClosesTheLinkAndStaysSilent) {
     SettingsRig rig(1);
-    ASSERT_TRUE(SettingsRig::LinkedTo(rig.controller));
+    ASSERT_TRUE(PanelLinked(rig.controller));
     rig.Open([](wxDialog& d) {
         Toggle(d, SettingsDlg::ID_CHECKBOX3);
         ClickButton(d, "OK");
@@ -336,11 +321,11 @@ TEST(MainSettings, OkOutsideLanModeClosesTheLinkAndStaysSilent) {
 
 TEST(MainSettings, ATouchAfterOkSendsOnePressAndOneRelease) {
     SettingsRig rig(1);
-    ASSERT_TRUE(SettingsRig::LinkedTo(rig.controller));
+    ASSERT_TRUE(PanelLinked(rig.controller));
     // Each "OK" fits the window again.
     for (int round = 0; round < 2; ++round) {
         rig.Open([](wxDialog& d) { ClickButton(d, "OK"); });
-        ASSERT_TRUE(SettingsRig::LinkedTo(rig.controller));
+        ASSERT_TRUE(PanelLinked(rig.controller));
     }
     Pump(200);
     ASSERT_TRUE(TouchAt(rig.Panel(), 250, 175));

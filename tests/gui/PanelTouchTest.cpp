@@ -43,7 +43,6 @@ Bytes Release(int taster) {
     return Bytes(message.begin(), message.end());
 }
 
-const Bytes kStateRequest{0x78, 0x31, 0x33};
 
 /// A lamp-state message from the controller with the given lamps lit.
 Bytes LampState(std::initializer_list<int> lampsOn) {
@@ -98,20 +97,7 @@ class Rig {
     MainDialog& Panel() { return *panel->Get(); }
     wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
 
-    /// Waits until the panel has connected and asked for the lamp states, then forgets the
-    /// request so that a test sees only what follows.
-    bool Linked(int timeoutMs = 3000) {
-        const bool linked = WaitFor(
-            [this] {
-                controller.Poll();
-                return controller.Received().size() >= kStateRequest.size() &&
-                       GetPanelState().StatusText.empty();
-            },
-            timeoutMs);
-        EXPECT_EQ(controller.Received(), kStateRequest);
-        controller.ClearReceived();
-        return linked;
-    }
+    bool Linked(int timeoutMs = 3000) { return PanelLinked(controller, timeoutMs); }
 
     /// Waits until the controller has `size` bytes (or the time is up) and returns them.
     const Bytes& ReceivedAtLeast(std::size_t size) {
