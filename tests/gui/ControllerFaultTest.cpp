@@ -63,34 +63,10 @@ constexpr int kUnreadPresses = 20000;
 /// for the controller would take the socket's timeout (minutes).
 constexpr double kHandlerBoundMs = 250;
 
-const wxColour kOff(200, 0, 0);
-const wxColour kPressed(0, 0, 200);
-const wxColour kOn(0, 200, 0);
 const std::wstring kNoConnection = L"Keine Verbindung zum Server";
 
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
 Bytes PressAndRelease(int taster) {
-    const ButtonMessage press = PressMessage(taster);
-    const ButtonMessage release = ReleaseMessage(taster);
-    return Join({Bytes(press.begin(), press.end()), Bytes(release.begin(), release.end())});
-}
-
-/// A lamp-state message with the given lamps lit.
-Bytes LampState(std::initializer_list<int> lampsOn) {
-    Bytes message(kLampStateSize, 0);
-    message[0] = 0x5A;
-    for (const int lamp : lampsOn) {
-        message[1 + static_cast<std::size_t>(lamp / 8)] |=
-            static_cast<std::uint8_t>(1u << (lamp % 8));
-    }
-    return message;
+    return Join({PressBytes(taster), ReleaseBytes(taster)});
 }
 
 /// Whether the panel's lamp bitmap is exactly the one a message carries.
@@ -166,9 +142,7 @@ class Rig {
         if (!listening) {
             controller.Stop();
         }
-        folder.WritePicture("off.png", 100, 50, kOff);
-        folder.WritePicture("press.png", 100, 50, kPressed);
-        folder.WritePicture("on.png", 100, 50, kOn);
+        folder.WriteButtonLooks();
         folder.Write(*GridLayout(controller.Address()));
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
     }

@@ -26,6 +26,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include "link/LinkMessages.h"
 #include "model/File.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
@@ -115,6 +116,12 @@ void LayoutFolder::Write(const Layout& layout) const {
 void LayoutFolder::WriteBytes(const std::string& name, const std::string& bytes) const {
     std::ofstream out(m_path + "/" + name, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+void LayoutFolder::WriteButtonLooks() const {
+    WritePicture("off.png", 100, 50, kOff);
+    WritePicture("press.png", 100, 50, kPressed);
+    WritePicture("on.png", 100, 50, kOn);
 }
 
 void LayoutFolder::WritePicture(const std::string& name, int width, int height,
@@ -379,12 +386,40 @@ bool PanelLinked(FakeController& controller, int timeoutMs) {
     const bool linked = WaitFor(
         [&controller] {
             controller.Poll();
-            return controller.HasClient() &&
-                   controller.Received().size() >= stateRequest.size() &&
+            return controller.HasClient() && controller.Received().size() >= stateRequest.size() &&
                    GetPanelState().StatusText.empty();
         },
         timeoutMs);
     EXPECT_EQ(controller.Received(), stateRequest);
     controller.ClearReceived();
     return linked;
+}
+
+FakeController::Bytes Join(std::initializer_list<FakeController::Bytes> parts) {
+    FakeController::Bytes all;
+    for (const FakeController::Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+FakeController::Bytes PressBytes(int taster) {
+    const ButtonMessage message = PressMessage(taster);
+    return FakeController::Bytes(message.begin(), message.end());
+}
+
+FakeController::Bytes ReleaseBytes(int taster) {
+    const ButtonMessage message = ReleaseMessage(taster);
+    return FakeController::Bytes(message.begin(), message.end());
+}
+
+FakeController::Bytes LampState(std::initializer_list<int> lampsOn) {
+    // The header byte is never examined; any value will do.
+    FakeController::Bytes message(kLampStateSize, 0);
+    message[0] = 0xA5;
+    for (const int lamp : lampsOn) {
+        message[1 + static_cast<std::size_t>(lamp / 8)] |=
+            static_cast<std::uint8_t>(1u << (lamp % 8));
+    }
+    return message;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ inline void PrintTo(const wxColour& colour, std::ostream* out) {
     *out << colour.Red() << "," << colour.Green() << "," << colour.Blue();
 }
 
+/// The colours of the test buttons' looks, far enough apart to tell on the page.
+inline const wxColour kOff(200, 0, 0);
+inline const wxColour kPressed(0, 0, 200);
+inline const wxColour kOn(0, 200, 0);
+
 /// Keeps the toolkit's event loop running until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
 /// Runs the event loop for a while.
@@ -57,6 +63,9 @@ class LayoutFolder {
     void WriteBytes(const std::string& name, const std::string& bytes) const;
     /// A solid picture of one colour (optionally with an alpha value).
     void WritePicture(const std::string& name, int width, int height, const wxColour& colour) const;
+    /// The three looks of the test buttons: 100 x 50 pictures "off.png", "press.png" and
+    /// "on.png" in kOff, kPressed and kOn.
+    void WriteButtonLooks() const;
     std::string Read(const std::string& name) const;
 
   private:
@@ -146,6 +155,13 @@ class FakeController {
     bool m_reading = true;
     Bytes m_received;
 };
+
+/// Bytes for and from the controller: pieces joined, a press and a release as the panel sends
+/// them, a lamp-state message with the given lamps lit.
+FakeController::Bytes Join(std::initializer_list<FakeController::Bytes> parts);
+FakeController::Bytes PressBytes(int taster);
+FakeController::Bytes ReleaseBytes(int taster);
+FakeController::Bytes LampState(std::initializer_list<int> lampsOn);
 
 /// Waits until the panel is connected to `controller` and has asked it for the lamp states,
 /// checks that it asked exactly once, and forgets the request so that a test sees only what

@@ -45,16 +45,6 @@ void Toggle(wxDialog& dialog, int id) {
     box.GetEventHandler()->ProcessEvent(click);
 }
 
-Bytes Join(const Bytes& a, const Bytes& b) {
-    Bytes all = a;
-    all.insert(all.end(), b.begin(), b.end());
-    return all;
-}
-
-Bytes Message(const ButtonMessage& message) {
-    return Bytes(message.begin(), message.end());
-}
-
 /// A panel on a layout of 400 x 300 with one 100 x 50 button on page 0 (value 300), in the
 /// given connection mode, pointed at its own fake controller.
 class SettingsRig {
@@ -335,8 +325,7 @@ TEST(MainSettings, ATouchAfterOkSendsOnePressAndOneRelease) {
     }));
     Pump(300);
     rig.controller.Poll();
-    EXPECT_EQ(rig.controller.Received(),
-              Join(Message(PressMessage(300)), Message(ReleaseMessage(300))));
+    EXPECT_EQ(rig.controller.Received(), Join({PressBytes(300), ReleaseBytes(300)}));
 }
 
 TEST(MainSettings, TypingStopsAtTheFieldsLimits) {

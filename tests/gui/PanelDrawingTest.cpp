@@ -14,9 +14,6 @@
 
 namespace {
 
-const wxColour kOff(200, 0, 0);
-const wxColour kPressed(0, 0, 200);
-const wxColour kOn(0, 200, 0);
 const wxColour kWhite(255, 255, 255);
 const wxColour kGreen(0, 255, 0);
 
@@ -47,9 +44,7 @@ ButtonRecord& AddButton(Layout& layout, int page, int x, int y, int led = 0) {
 class DrawnPanel {
   public:
     explicit DrawnPanel(const Layout& layout) {
-        folder.WritePicture("off.png", 100, 50, kOff);
-        folder.WritePicture("press.png", 100, 50, kPressed);
-        folder.WritePicture("on.png", 100, 50, kOn);
+        folder.WriteButtonLooks();
         folder.WritePicture("white.png", 160, 60, kWhite);
         folder.WritePicture("bigOn.png", 120, 60, kOn);
         folder.WritePicture("smallPress.png", 60, 30, kPressed);

@@ -19,41 +19,8 @@ namespace {
 
 using Bytes = FakeController::Bytes;
 
-const wxColour kOff(200, 0, 0);
-const wxColour kPressed(0, 0, 200);
-const wxColour kOn(0, 200, 0);
 const wxColour kWhite(255, 255, 255);
 const std::wstring kNoConnection = L"Keine Verbindung zum Server";
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-Bytes Press(int taster) {
-    const ButtonMessage message = PressMessage(taster);
-    return Bytes(message.begin(), message.end());
-}
-
-Bytes Release(int taster) {
-    const ButtonMessage message = ReleaseMessage(taster);
-    return Bytes(message.begin(), message.end());
-}
-
-
-/// A lamp-state message from the controller with the given lamps lit.
-Bytes LampState(std::initializer_list<int> lampsOn) {
-    Bytes message(kLampStateSize, 0);
-    message[0] = 0xA5;
-    for (const int lamp : lampsOn) {
-        message[1 + static_cast<std::size_t>(lamp / 8)] |=
-            static_cast<std::uint8_t>(1u << (lamp % 8));
-    }
-    return message;
-}
 
 /// An 800 x 480 layout with white pages; page n is named "Page n".
 std::unique_ptr<Layout> TouchLayout(int connectModus) {
@@ -85,9 +52,7 @@ int AddButton(Layout& layout, int page, int x, int y, int taster, int led = 0) {
 class Rig {
   public:
     explicit Rig(Layout& layout) {
-        folder.WritePicture("off.png", 100, 50, kOff);
-        folder.WritePicture("press.png", 100, 50, kPressed);
-        folder.WritePicture("on.png", 100, 50, kOn);
+        folder.WriteButtonLooks();
         folder.WritePicture("wide.png", 130, 40, kOn);
         layout.Form.Destination_IP = controller.Address();
         folder.Write(layout);
@@ -303,8 +268,9 @@ TEST(Touch, ReleaseInTheMenuAreaOpensTheMenuAfterTheButtonActed) {
         int downY;
         Bytes sent;
     };
-    for (const Case& c : {Case{"button over the menu", 20, 20, Join({Press(77), Release(77)})},
-                          Case{"down beside every button", 400, 300, {}}}) {
+    for (const Case& c :
+         {Case{"button over the menu", 20, 20, Join({PressBytes(77), ReleaseBytes(77)})},
+          Case{"down beside every button", 400, 300, {}}}) {
         SCOPED_TRACE(c.name);
         rig.controller.ClearReceived();
         ModalScript script;
@@ -343,11 +309,11 @@ TEST(Touch, ReleaseFlipsThePageWhereverTheFingerIsLifted) {
         rig.controller.ClearReceived();
         ASSERT_TRUE(PointAt(rig.Panel(), 150, 125));
         ASSERT_TRUE(FingerDown());
-        EXPECT_EQ(rig.ReceivedAtLeast(5), Press(42));
+        EXPECT_EQ(rig.ReceivedAtLeast(5), PressBytes(42));
         EXPECT_EQ(GetPanelState().CurrentPage, 0) << "the page flips on the release only";
         ASSERT_TRUE(PointAt(rig.Panel(), c.liftX, c.liftY));
         ASSERT_TRUE(FingerUp());
-        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(42), Release(42)}));
+        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(42), ReleaseBytes(42)}));
         EXPECT_EQ(GetPanelState().CurrentPage, 2);
         EXPECT_EQ(rig.Panel().GetTitle(), "Page 2");
         EXPECT_EQ(rig.Pixel(700, 400), wxColour(0, 255, 0));
@@ -364,7 +330,7 @@ TEST(Touch, PageflipThatNamesNoPageFlipsNowhere) {
         GetLayout().Button(0, 0).Pageflip = pageflip;
         rig.controller.ClearReceived();
         ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
-        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(5), Release(5)}));
+        EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(5), ReleaseBytes(5)}));
         EXPECT_EQ(GetPanelState().CurrentPage, 0);
         EXPECT_EQ(rig.Panel().GetTitle(), "Page 0");
     }
@@ -400,7 +366,8 @@ TEST(Touch, HitTestTakesEdgesAndTheTopmostButton) {
         if (c.taster < 0) {
             EXPECT_TRUE(rig.ReceivedWithin(200).empty());
         } else {
-            EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(c.taster), Release(c.taster)}));
+            EXPECT_EQ(rig.ReceivedAtLeast(10),
+                      Join({PressBytes(c.taster), ReleaseBytes(c.taster)}));
         }
     }
 }
@@ -425,7 +392,7 @@ TEST(Touch, ScrolledPageIsHitWhereItIsShown) {
     ASSERT_EQ(area->CalcScrolledPosition(wxPoint(1420, 1020)), wxPoint(920, 720));
 
     ASSERT_TRUE(TouchAt(rig.Panel(), 1420, 1020));
-    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({Press(21), Release(21)}));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(21), ReleaseBytes(21)}));
 }
 
 TEST(Touch, WithoutLanModeNothingIsSentAndPagesStillFlip) {
