@@ -4,16 +4,8 @@
 
 #include <cstdio>
 
-#include <wx/app.h>
 #include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
-
-namespace {
-/// Message boxes belong to the panel window, so that they stay above a panel kept on top.
-wxWindow* Owner() {
-    return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
-}
-}  // namespace
 
 bool WxPrompter::ChooseDirectory(const std::wstring& message, std::wstring& folder) {
     wxDirDialog chooser(nullptr, message, wxEmptyString, wxDD_DEFAULT_STYLE);
@@ -25,11 +17,11 @@ bool WxPrompter::ChooseDirectory(const std::wstring& message, std::wstring& fold
 }
 
 void WxPrompter::ShowMessage(const std::wstring& text) {
-    wxMessageBox(text, wxMessageBoxCaptionStr, wxOK | wxCENTRE, Owner());
+    wxMessageBox(text, wxMessageBoxCaptionStr, wxOK | wxCENTRE, m_dialogs.Innermost());
 }
 
 Prompter::Answer WxPrompter::AskYesNoCancel(const std::wstring& text, const std::wstring& caption) {
-    switch (wxMessageBox(text, caption, wxYES_NO | wxCANCEL | wxCENTRE, Owner())) {
+    switch (wxMessageBox(text, caption, wxYES_NO | wxCANCEL | wxCENTRE, m_dialogs.Innermost())) {
         case wxYES:
             return Answer::Yes;
         case wxNO:

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "app/ModalDialogStack.h"
 #include "model/Prompter.h"
 
 /// The running program's prompter: the toolkit's directory chooser and message boxes, and a
-/// process exit without any orderly shutdown.
+/// process exit without any orderly shutdown. A message box belongs to the window it is shown
+/// over: the innermost modal dialog, or the panel when none is open.
 class WxPrompter : public Prompter {
   public:
     bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
+
+  private:
+    ModalDialogStack m_dialogs;
 };

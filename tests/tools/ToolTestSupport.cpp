@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 using namespace std::chrono_literals;
@@ -75,7 +76,41 @@ void LineReader::Collect() {
     m_changed.notify_all();
 }
 
-ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> args) {
+namespace {
+
+/// The test's environment with the setting's changes, as "NAME=VALUE" strings.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        result.emplace_back(*entry);
+    }
+    for (const std::string& change : changes) {
+        const std::string name = change.substr(0, change.find('='));
+        result.erase(std::remove_if(result.begin(), result.end(),
+                                    [&name](const std::string& entry) {
+                                        return entry.compare(0, name.size() + 1, name + "=") == 0;
+                                    }),
+                     result.end());
+        if (change.find('=') != std::string::npos) {
+            result.push_back(change);
+        }
+    }
+    return result;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& text : strings) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> args,
+                           const ChildSetting& setting) {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
         ADD_FAILURE() << "pipe";
@@ -83,17 +118,18 @@ ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> arg
     }
     args.insert(args.begin(), path);
     // Built before the fork: the child of a process with threads may only exec.
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = Pointers(args);
+    std::vector<std::string> environment = EnvironmentWith(setting.environment);
+    const std::vector<char*> envp = Pointers(environment);
     m_pid = fork();
     if (m_pid == 0) {
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
-        execv(argv[0], argv.data());
+        if (!setting.folder.empty() && chdir(setting.folder.c_str()) != 0) {
+            _exit(126);
+        }
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(in[0]);

@@ -44,11 +44,18 @@ class LineReader {
     std::thread m_thread;
 };
 
+/// Where a child runs and what it finds in its environment besides the test's own.
+struct ChildSetting {
+    std::string folder;                    ///< working folder; empty: the test's own
+    std::vector<std::string> environment;  ///< "NAME=VALUE" to set, "NAME" to remove
+};
+
 /// A tool from the build folder as a child process with pipes on its standard input, output and
 /// error; killed when it goes unless it has ended.
 class ChildProcess {
   public:
-    ChildProcess(const std::string& path, std::vector<std::string> args);
+    ChildProcess(const std::string& path, std::vector<std::string> args,
+                 const ChildSetting& setting = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -66,6 +73,7 @@ class ChildProcess {
     /// The exit status once the child has ended, or nothing if it is still running in time.
     std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout);
     void Signal(int signal);
+    pid_t Pid() const { return m_pid; }
 
   private:
     pid_t m_pid = -1;

@@ -1,0 +1,44 @@
+#include "app/ModalDialogStack.h"
+
+#include <algorithm>
+
+#include <wx/app.h>
+
+ModalDialogStack::ModalDialogStack() {
+    Register();
+}
+
+ModalDialogStack::~ModalDialogStack() {
+    Unregister();
+}
+
+int ModalDialogStack::Enter(wxDialog* dialog) {
+    m_open.emplace_back(dialog);
+    return wxID_NONE;
+}
+
+void ModalDialogStack::Exit(wxDialog* dialog) {
+    // Runs end innermost first; a dialog gone meanwhile left an empty reference behind.
+    const auto last =
+        std::find_if(m_open.rbegin(), m_open.rend(),
+                     [dialog](const wxWeakRef<wxDialog>& open) { return open == dialog; });
+    if (last != m_open.rend()) {
+        m_open.erase(std::next(last).base());
+    }
+    m_open.erase(
+        std::remove_if(m_open.begin(), m_open.end(),
+                       [](const wxWeakRef<wxDialog>& open) { return open.get() == nullptr; }),
+        m_open.end());
+}
+
+wxWindow* ModalDialogStack::Innermost() const {
+    // A dialog whose modal run was ended by hiding it (the main menu while a sub-dialog runs)
+    // stays on the stack until its run returns, but it is not what the user looks at.
+    for (auto open = m_open.rbegin(); open != m_open.rend(); ++open) {
+        wxDialog* dialog = open->get();
+        if (dialog != nullptr && dialog->IsShown() && !dialog->IsBeingDeleted()) {
+            return dialog;
+        }
+    }
+    return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+}

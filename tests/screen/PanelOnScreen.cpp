@@ -1,0 +1,211 @@
+#include "PanelOnScreen.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "model/File.h"
+#include "model/Paths.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
+const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
+const std::string kDemoFolder = std::string(TVX_SOURCE_DIR) + "/demo";
+
+/// A program's windows take their time on a loaded machine.
+constexpr auto kScreenTimeout = 20s;
+
+std::string NewFolder(const std::string& prefix) {
+    std::string pattern = testing::TempDir() + prefix + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "mkdtemp " << pattern;
+        return std::string();
+    }
+    return pattern;
+}
+
+int g_addresses = 0;
+
+}  // namespace
+
+std::array<int, 4> LoopbackAddress(bool listening) {
+    // Other test runs on this machine use other addresses: the process id is in it.
+    const int pid = static_cast<int>(::getpid());
+    const int count = g_addresses++;
+    return {127, (listening ? 100 : 200) + count % 50, (pid >> 8) & 0xFF, 1 + pid % 250};
+}
+
+std::string AddressText(const std::array<int, 4>& address) {
+    return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
+           std::to_string(address[2]) + "." + std::to_string(address[3]);
+}
+
+PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change)
+    : m_folder(NewFolder("tvx-screen")), m_layout(std::make_unique<Layout>()) {
+    for (const auto& entry : std::filesystem::directory_iterator(kDemoFolder)) {
+        std::filesystem::copy_file(entry.path(),
+                                   std::filesystem::path(m_folder) / entry.path().filename());
+    }
+    m_layout->ResetLayout();
+    m_layout->Form.LayoutDirectory = TextFromNative(m_folder);
+    if (File().LoadLayout(*m_layout) != FileStatus::Ok) {
+        ADD_FAILURE() << "the demo layout does not load";
+        return;
+    }
+    m_layout->Form.Form_ConnectModus = 0;
+    if (change) {
+        change(*m_layout);
+    }
+    std::ofstream(m_folder + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
+        << File::FormatLayout(*m_layout);
+
+    m_process = std::make_unique<ChildProcess>(kPanelPath, std::vector<std::string>{},
+                                               ChildSetting{m_folder, TheScreen().Environment()});
+    ScreenWindow chooser;
+    if (!WaitUntil([&chooser] { return TheScreen().Find("Select directory", chooser); },
+                   kScreenTimeout)) {
+        ADD_FAILURE() << "the folder chooser did not open; " << TheScreen().Describe();
+        return;
+    }
+    // The chooser opens on its "Recent" list, where a typed path is ignored: alt+Home leaves it
+    // for the home folder, ctrl+L opens the location field, Return takes the typed folder.
+    TheScreen().PointAt(chooser, chooser.width / 2, chooser.height / 2);
+    TheScreen().Focus(chooser);
+    std::this_thread::sleep_for(300ms);
+    for (const char* keys : {"alt+Home", "ctrl+l"}) {
+        TheScreen().Key(keys);
+        std::this_thread::sleep_for(500ms);
+    }
+    TheScreen().Type(m_folder + "/");
+    std::this_thread::sleep_for(500ms);
+    TheScreen().Key("Return");
+
+    const std::string startPage = NativeName(m_layout->Page(0).PageName);
+    if (!WaitUntil([this, &startPage] { return TheScreen().Find(startPage, m_window); },
+                   kScreenTimeout)) {
+        ADD_FAILURE() << "the start page did not show; " << TheScreen().Describe();
+        m_window = ScreenWindow();
+    }
+}
+
+PanelOnScreen::~PanelOnScreen() {
+    m_process.reset();
+    // The panel's windows go with it; the next test starts on an empty screen.
+    WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
+    std::filesystem::remove_all(m_folder);
+}
+
+bool PanelOnScreen::Running() {
+    return m_process != nullptr && !m_process->WaitExit(0ms);
+}
+
+ScreenWindow PanelOnScreen::Window() const {
+    for (const ScreenWindow& window : TheScreen().Stacking()) {
+        if (window.id == m_window.id) {
+            return window;
+        }
+    }
+    return m_window;
+}
+
+ScreenWindow PanelOnScreen::Top() {
+    const std::vector<ScreenWindow> windows = TheScreen().Stacking();
+    return windows.empty() ? ScreenWindow() : windows.front();
+}
+
+bool PanelOnScreen::PanelOnTop() const {
+    return Top().id == m_window.id;
+}
+
+ScreenWindow PanelOnScreen::WaitOnTop(const std::string& title) const {
+    ScreenWindow top;
+    if (!WaitUntil(
+            [&top, &title] {
+                top = Top();
+                return top.title == title;
+            },
+            kScreenTimeout)) {
+        ADD_FAILURE() << "\"" << title << "\" is not on top; " << TheScreen().Describe();
+        return ScreenWindow();
+    }
+    // Let the window settle where it is put before it is touched.
+    std::this_thread::sleep_for(200ms);
+    return Top();
+}
+
+bool PanelOnScreen::WaitPanelOnTop() const {
+    if (!WaitUntil([this] { return PanelOnTop(); }, kScreenTimeout)) {
+        ADD_FAILURE() << "the panel is not on top; " << TheScreen().Describe();
+        return false;
+    }
+    std::this_thread::sleep_for(200ms);
+    return true;
+}
+
+ScreenWindow PanelOnScreen::WaitMessageBoxOnTop() const {
+    ScreenWindow top;
+    if (!WaitUntil(
+            [this, &top] {
+                top = Top();
+                return top.id != 0 && top.id != m_window.id && top.title.empty();
+            },
+            kScreenTimeout)) {
+        ADD_FAILURE() << "no message box on top; " << TheScreen().Describe();
+        return ScreenWindow();
+    }
+    std::this_thread::sleep_for(300ms);
+    return Top();
+}
+
+void PanelOnScreen::Touch(int x, int y) const {
+    TheScreen().Click(Window(), x, y);
+}
+
+ScreenWindow PanelOnScreen::OpenMenu() const {
+    Touch(20, 20);
+    return WaitOnTop("Main Menü");
+}
+
+void ClickMessageButton(const ScreenWindow& box, int index, int count) {
+    // The buttons share the width of the box in one row along its bottom edge.
+    TheScreen().Click(box, box.width * (2 * index + 1) / (2 * count), box.height - 16);
+}
+
+ReceiverOnLoopback::ReceiverOnLoopback()
+    : m_address(LoopbackAddress(true)), m_folder(NewFolder("tvx-screen-receive")) {
+    m_process = std::make_unique<ChildProcess>(
+        kReceivePath,
+        std::vector<std::string>{"--listen", AddressText(m_address) + ":4001", "--into", m_folder});
+    const auto line = m_process->Out().Next();
+    m_listening = line && line->rfind("listening on ", 0) == 0;
+    EXPECT_TRUE(m_listening) << "the receiver said: " << line.value_or("(nothing)");
+}
+
+ReceiverOnLoopback::~ReceiverOnLoopback() {
+    m_process.reset();
+    std::filesystem::remove_all(m_folder);
+}
+
+bool ReceiverOnLoopback::Received(const std::string& name, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (m_names.count(name) == 0) {
+        const auto line = m_process->Out().Next(std::chrono::milliseconds(RemainingMs(deadline)));
+        if (!line) {
+            return false;
+        }
+        const std::string prefix = "received ";
+        if (line->rfind(prefix, 0) == 0) {
+            m_names.insert(
+                line->substr(prefix.size(), line->find(' ', prefix.size()) - prefix.size()));
+        }
+    }
+    return true;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "TestScreen.h"
+#include "ToolTestSupport.h"
+#include "model/Layout.h"
+
+/// A copy of the demo layout folder, changed by the test, and the real panel program started on
+/// it on the test screen: its folder question answered as a user answers it, the start page on
+/// screen. The panel is killed when the test ends.
+class PanelOnScreen {
+  public:
+    /// `change` edits the layout before the panel starts; the controller link is off unless the
+    /// change turns it on.
+    explicit PanelOnScreen(const std::function<void(Layout&)>& change = {});
+    ~PanelOnScreen();
+    PanelOnScreen(const PanelOnScreen&) = delete;
+    PanelOnScreen& operator=(const PanelOnScreen&) = delete;
+
+    /// True once the start page is on screen.
+    bool Started() const { return m_window.id != 0; }
+    const std::string& Folder() const { return m_folder; }
+    const Layout& StartLayout() const { return *m_layout; }
+    /// The panel window where it is now (its title follows the page and the edit mode).
+    ScreenWindow Window() const;
+    /// True while the panel process runs.
+    bool Running();
+
+    /// The window on top of the screen, and whether it is the panel.
+    static ScreenWindow Top();
+    bool PanelOnTop() const;
+
+    /// Waits until a window of that title is on top of all others, and returns it.
+    ScreenWindow WaitOnTop(const std::string& title) const;
+    /// Waits until the panel is on top again.
+    bool WaitPanelOnTop() const;
+    /// Waits until a message box (an untitled window that is none of the panel's) is on top.
+    ScreenWindow WaitMessageBoxOnTop() const;
+
+    /// A touch on a page point of the panel (the page is not scrolled in these tests).
+    void Touch(int x, int y) const;
+    /// A touch in the menu area, then the main menu on top.
+    ScreenWindow OpenMenu() const;
+
+  private:
+    std::string m_folder;
+    std::unique_ptr<Layout> m_layout;
+    std::unique_ptr<ChildProcess> m_process;
+    ScreenWindow m_window;
+};
+
+/// The button of a message box: `index` of `count` in the row of buttons along its bottom edge.
+void ClickMessageButton(const ScreenWindow& box, int index = 0, int count = 1);
+
+/// A loopback address of this test run's own, for a receiver (`listening`) or for nobody.
+std::array<int, 4> LoopbackAddress(bool listening);
+std::string AddressText(const std::array<int, 4>& address);
+
+/// The real transfer receiver (build/tvx-receive) on port 4001 of a loopback address of its own,
+/// storing into a folder of its own.
+class ReceiverOnLoopback {
+  public:
+    ReceiverOnLoopback();
+    ~ReceiverOnLoopback();
+    const std::array<int, 4>& Address() const { return m_address; }
+    bool Listening() const { return m_listening; }
+    /// Waits until the receiver has stored a file of that name.
+    bool Received(const std::string& name, std::chrono::milliseconds timeout = kTimeout);
+    /// Every name received so far.
+    const std::set<std::string>& Names() const { return m_names; }
+
+  private:
+    std::array<int, 4> m_address{};
+    std::string m_folder;
+    std::unique_ptr<ChildProcess> m_process;
+    bool m_listening = false;
+    std::set<std::string> m_names;
+};

@@ -1,0 +1,302 @@
+#include "TestScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+// Last: the X headers define macros (None, Bool, Status) that other headers use as names.
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+using namespace std::chrono_literals;
+
+struct TestScreen::Connection {
+    Display* display = nullptr;
+    ~Connection() {
+        if (display != nullptr) {
+            XCloseDisplay(display);
+        }
+    }
+};
+
+namespace {
+
+/// A window of the window manager's own (a frame) has no class; a program's window has one.
+bool HasClass(Display* display, Window window) {
+    XClassHint hint{};
+    if (XGetClassHint(display, window, &hint) == 0) {
+        return false;
+    }
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return true;
+}
+
+/// The program's window inside a frame, or the window itself when it is not framed.
+Window ClientOf(Display* display, Window window) {
+    if (HasClass(display, window)) {
+        return window;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+        return 0;
+    }
+    Window client = 0;
+    for (unsigned i = 0; i < count && client == 0; ++i) {
+        client = ClientOf(display, children[i]);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return client;
+}
+
+std::string TitleOf(Display* display, Window window) {
+    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count,
+                           &after, &data) == Success &&
+        data != nullptr) {
+        std::string title(reinterpret_cast<const char*>(data), count);
+        XFree(data);
+        return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) != 0 && name != nullptr) {
+        std::string title(name);
+        XFree(name);
+        return title;
+    }
+    return std::string();
+}
+
+/// Windows come and go while the stacking is read: a window gone meanwhile is no failure.
+int IgnoreError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+bool Viewable(Display* display, Window window, XWindowAttributes& attributes) {
+    return XGetWindowAttributes(display, window, &attributes) != 0 &&
+           attributes.map_state == IsViewable && attributes.c_class == InputOutput;
+}
+
+}  // namespace
+
+TestScreen& TheScreen() {
+    static TestScreen screen;
+    return screen;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+bool TestScreen::Start(bool withWindowManager) {
+    // The server writes the number of the display it found free to its standard output.
+    m_server = std::make_unique<ChildProcess>(
+        "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                                  "-nolisten", "tcp"});
+    const auto number = m_server->Out().Next(10s);
+    if (!number) {
+        return false;
+    }
+    m_display = ":" + *number;
+    XSetErrorHandler(IgnoreError);
+    m_connection = std::make_unique<Connection>();
+    m_connection->display = XOpenDisplay(m_display.c_str());
+    if (m_connection->display == nullptr) {
+        return false;
+    }
+    if (!withWindowManager) {
+        return true;
+    }
+    m_windowManager =
+        std::make_unique<ChildProcess>("/usr/bin/openbox", std::vector<std::string>{"--sm-disable"},
+                                       ChildSetting{"", Environment()});
+    Display* display = m_connection->display;
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    return WaitUntil(
+        [display, check] {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0;
+            unsigned long after = 0;
+            unsigned char* data = nullptr;
+            const bool present =
+                XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                   XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+                count == 1;
+            if (data != nullptr) {
+                XFree(data);
+            }
+            return present;
+        },
+        10s);
+}
+
+TestScreen::~TestScreen() {
+    m_connection.reset();
+    m_windowManager.reset();
+    m_server.reset();
+}
+
+std::vector<std::string> TestScreen::Environment() const {
+    // No desktop settings service and no accessibility bus on this screen.
+    return {"DISPLAY=" + m_display, "GSETTINGS_BACKEND=memory", "NO_AT_BRIDGE=1", "WAYLAND_DISPLAY",
+            "GDK_BACKEND"};
+}
+
+std::vector<ScreenWindow> TestScreen::Stacking() const {
+    Display* display = m_connection->display;
+    XSync(display, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<ScreenWindow> windows;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return windows;
+    }
+    // The server lists the children bottom first.
+    for (unsigned i = count; i-- > 0;) {
+        XWindowAttributes attributes{};
+        if (!Viewable(display, children[i], attributes)) {
+            continue;
+        }
+        const Window client = ClientOf(display, children[i]);
+        if (client == 0 || !Viewable(display, client, attributes)) {
+            continue;
+        }
+        ScreenWindow window;
+        window.id = client;
+        window.title = TitleOf(display, client);
+        Window child = 0;
+        XTranslateCoordinates(display, client, root, 0, 0, &window.x, &window.y, &child);
+        window.width = attributes.width;
+        window.height = attributes.height;
+        // What lies wholly off the screen (the window manager's own helper window) nobody sees.
+        if (window.x + window.width > 0 && window.y + window.height > 0) {
+            windows.push_back(window);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return windows;
+}
+
+std::string TestScreen::Describe() const {
+    std::ostringstream text;
+    text << "on screen, top first:";
+    for (const ScreenWindow& window : Stacking()) {
+        text << " \"" << window.title << "\" (" << window.id << ", " << window.width << "x"
+             << window.height << "+" << window.x << "+" << window.y << ");";
+    }
+    return text.str();
+}
+
+bool TestScreen::Find(const std::string& title, ScreenWindow& found) const {
+    for (const ScreenWindow& window : Stacking()) {
+        if (window.title == title) {
+            found = window;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TestScreen::PointAt(const ScreenWindow& window, int x, int y) {
+    Display* display = m_connection->display;
+    XTestFakeMotionEvent(display, DefaultScreen(display), window.x + x, window.y + y, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(30ms);
+}
+
+void TestScreen::Click(const ScreenWindow& window, int x, int y) {
+    Display* display = m_connection->display;
+    PointAt(window, x, y);
+    XTestFakeButtonEvent(display, 1, True, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(60ms);
+    XTestFakeButtonEvent(display, 1, False, 0);
+    XSync(display, False);
+    std::this_thread::sleep_for(30ms);
+}
+
+void TestScreen::Focus(const ScreenWindow& window) {
+    Display* display = m_connection->display;
+    XSetInputFocus(display, window.id, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+}
+
+void TestScreen::KeyOfSymbol(unsigned long symbol, bool withShift) {
+    Display* display = m_connection->display;
+    const KeyCode code = XKeysymToKeycode(display, symbol);
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    if (withShift) {
+        XTestFakeKeyEvent(display, shift, True, 0);
+    }
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    if (withShift) {
+        XTestFakeKeyEvent(display, shift, False, 0);
+    }
+    XSync(display, False);
+    std::this_thread::sleep_for(10ms);
+}
+
+void TestScreen::Key(const std::string& combination) {
+    Display* display = m_connection->display;
+    std::vector<KeyCode> modifiers;
+    std::string rest = combination;
+    for (std::size_t plus; (plus = rest.find('+')) != std::string::npos;) {
+        const std::string name = rest.substr(0, plus);
+        rest = rest.substr(plus + 1);
+        const KeySym modifier = name == "ctrl"    ? XK_Control_L
+                                : name == "alt"   ? XK_Alt_L
+                                : name == "shift" ? XK_Shift_L
+                                                  : NoSymbol;
+        modifiers.push_back(XKeysymToKeycode(display, modifier));
+    }
+    for (const KeyCode modifier : modifiers) {
+        XTestFakeKeyEvent(display, modifier, True, 0);
+    }
+    const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(rest.c_str()));
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    for (auto modifier = modifiers.rbegin(); modifier != modifiers.rend(); ++modifier) {
+        XTestFakeKeyEvent(display, *modifier, False, 0);
+    }
+    XSync(display, False);
+    std::this_thread::sleep_for(30ms);
+}
+
+void TestScreen::Type(const std::string& text) {
+    Display* display = m_connection->display;
+    for (const char c : text) {
+        // Latin-1 characters are their own key symbols; the shifted ones sit on level 1.
+        const KeySym symbol = static_cast<unsigned char>(c);
+        const KeyCode code = XKeysymToKeycode(display, symbol);
+        const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != symbol;
+        KeyOfSymbol(symbol, shifted);
+    }
+}

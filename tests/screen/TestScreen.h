@@ -1,0 +1,68 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ToolTestSupport.h"
+
+/// One top-level window as the user sees it: the client window (inside the window manager's
+/// frame, if there is one), its title and its client area on the screen.
+struct ScreenWindow {
+    unsigned long id = 0;
+    std::string title;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+/// An X server of the tests' own (Xvfb, 1280 x 1024), bare or with openbox, and what a user does
+/// and sees there: the real stacking order of the windows on screen, clicks and keys through the
+/// server's test extension. One for the whole run of the test program.
+class TestScreen {
+  public:
+    /// Starts the server, and the window manager when asked; false when either does not come up.
+    bool Start(bool withWindowManager);
+    ~TestScreen();
+
+    bool HasWindowManager() const { return m_windowManager != nullptr; }
+    /// The environment a program on this screen needs ("DISPLAY=:N" and the rest).
+    std::vector<std::string> Environment() const;
+
+    /// The windows on screen (mapped and viewable), top first.
+    std::vector<ScreenWindow> Stacking() const;
+    /// The stacking as text for failure messages: one "title (id)" per window, top first.
+    std::string Describe() const;
+    /// The topmost window on screen whose title is `title`.
+    bool Find(const std::string& title, ScreenWindow& found) const;
+
+    /// A touch: the pointer to a point of the window's client area, pressed and released.
+    void Click(const ScreenWindow& window, int x, int y);
+    /// Moves the pointer without pressing.
+    void PointAt(const ScreenWindow& window, int x, int y);
+    /// Keys as xdotool names them ("Return", "Escape", "ctrl+l", "alt+Home").
+    void Key(const std::string& combination);
+    /// Types plain text (letters, digits and the punctuation of a path).
+    void Type(const std::string& text);
+    /// Gives the keyboard to a window (without a window manager nobody else does).
+    void Focus(const ScreenWindow& window);
+
+  private:
+    struct Connection;
+    void KeyOfSymbol(unsigned long symbol, bool withShift);
+
+    std::unique_ptr<ChildProcess> m_server;
+    std::unique_ptr<ChildProcess> m_windowManager;
+    std::unique_ptr<Connection> m_connection;
+    std::string m_display;
+};
+
+/// The screen of this run, started by the test program's main.
+TestScreen& TheScreen();
+
+/// Polls `condition` every 20 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
