@@ -126,14 +126,14 @@ bool PanelOnScreen::PanelOnTop() const {
 }
 
 ScreenWindow PanelOnScreen::WaitOnTop(const std::string& title) const {
-    ScreenWindow top;
-    if (!WaitUntil(
-            [&top, &title] {
-                top = Top();
-                return top.title == title;
-            },
-            kScreenTimeout)) {
-        ADD_FAILURE() << "\"" << title << "\" is not on top; " << TheScreen().Describe();
+    return WaitOnTop([&title](const ScreenWindow& top) { return top.title == title; },
+                     "\"" + title + "\"");
+}
+
+ScreenWindow PanelOnScreen::WaitOnTop(const std::function<bool(const ScreenWindow&)>& wanted,
+                                      const std::string& what) const {
+    if (!WaitUntil([&wanted] { return wanted(Top()); }, kScreenTimeout)) {
+        ADD_FAILURE() << what << " is not on top; " << TheScreen().Describe();
         return ScreenWindow();
     }
     // Let the window settle where it is put before it is touched.
@@ -151,18 +151,12 @@ bool PanelOnScreen::WaitPanelOnTop() const {
 }
 
 ScreenWindow PanelOnScreen::WaitMessageBoxOnTop() const {
-    ScreenWindow top;
-    if (!WaitUntil(
-            [this, &top] {
-                top = Top();
-                return top.id != 0 && top.id != m_window.id && top.title.empty();
-            },
-            kScreenTimeout)) {
-        ADD_FAILURE() << "no message box on top; " << TheScreen().Describe();
-        return ScreenWindow();
-    }
-    std::this_thread::sleep_for(300ms);
-    return Top();
+    const unsigned long panel = m_window.id;
+    return WaitOnTop(
+        [panel](const ScreenWindow& top) {
+            return top.id != 0 && top.id != panel && top.title.empty();
+        },
+        "a message box");
 }
 
 void PanelOnScreen::Touch(int x, int y) const {

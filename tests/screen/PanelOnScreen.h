@@ -37,6 +37,9 @@ class PanelOnScreen {
 
     /// Waits until a window of that title is on top of all others, and returns it.
     ScreenWindow WaitOnTop(const std::string& title) const;
+    /// Waits until the window on top is one that `wanted` accepts; `what` names it for a failure.
+    ScreenWindow WaitOnTop(const std::function<bool(const ScreenWindow&)>& wanted,
+                           const std::string& what) const;
     /// Waits until the panel is on top again.
     bool WaitPanelOnTop() const;
     /// Waits until a message box (an untitled window that is none of the panel's) is on top.

@@ -84,3 +84,279 @@ TEST(Stacking, TransmitLayoutThenPicturesByTouch) {
     EXPECT_NE(panel.OpenMenu().id, 0u);
     EXPECT_TRUE(panel.Running());
 }
+
+namespace {
+
+/// Waits until a window that is none of `known` is on top, with `below` right under it: a
+/// dialog of the toolkit's own (a chooser, a message box) opened from `below`.
+ScreenWindow WaitNewWindowOver(const PanelOnScreen& panel, const ScreenWindow& below,
+                               const std::string& what) {
+    const ScreenWindow opened = panel.WaitOnTop(
+        [&below, &panel](const ScreenWindow& top) {
+            return top.id != 0 && top.id != below.id && top.id != panel.Window().id;
+        },
+        what);
+    EXPECT_EQ(Second().id, below.id)
+        << what << " belongs over \"" << below.title << "\"; " << TheScreen().Describe();
+    return opened;
+}
+
+/// Closes a chooser of the toolkit's own as a user without a mouse target would: Escape.
+void Dismiss(const ScreenWindow& chooser) {
+    TheScreen().PointAt(chooser, chooser.width / 2, 8);
+    TheScreen().Focus(chooser);
+    TheScreen().Key("Escape");
+}
+
+}  // namespace
+
+// A transfer that cannot reach the other panel: its message over the transmit dialog, and the
+// dialog answering once the message is gone.
+TEST(Stacking, ConnectionErrorOverTransmit) {
+    const std::array<int, 4> nobody = LoopbackAddress(false);
+    PanelOnScreen panel([&nobody](Layout& layout) { layout.Form.Transmit_IP = nobody; });
+    ASSERT_TRUE(panel.Started());
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuTransmitY);
+    const ScreenWindow transmit = panel.WaitOnTop("Transmit");
+    ASSERT_NE(transmit.id, 0u);
+
+    TheScreen().Click(transmit, kTransmitActionX, kTransmitLayoutY);
+    const ScreenWindow box = panel.WaitMessageBoxOnTop();
+    ASSERT_NE(box.id, 0u);
+    EXPECT_EQ(Second().id, transmit.id) << TheScreen().Describe();
+    ClickMessageButton(box);
+    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+
+    TheScreen().Click(transmit, kTransmitCancelX, kTransmitBottomY);
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
+
+// Every dialog the menu opens goes over the panel, and the menu comes back on top and working
+// after each of them.
+TEST(Stacking, MenuComesBackAfterEachDialog) {
+    PanelOnScreen panel;
+    ASSERT_TRUE(panel.Started());
+    struct Round {
+        int menuY;
+        const char* title;
+        int closeX;  ///< the dialog's way back to the menu
+        int closeY;
+    };
+    const Round rounds[] = {
+        {kMenuPageSettingsY, "Page Settings", 157, 284},
+        {kMenuMainSettingsY, "Main Settings", 157, 444},
+        {kMenuPageSelectY, "Page Select", 88, 356},
+        {kMenuButtonMenuY, "Button Menu", 88, 332},
+        {kMenuTransmitY, "Transmit", kTransmitCancelX, kTransmitBottomY},
+    };
+    ScreenWindow menu = panel.OpenMenu();
+    ASSERT_NE(menu.id, 0u);
+    for (const Round& round : rounds) {
+        SCOPED_TRACE(round.title);
+        TheScreen().Click(menu, kMenuX, round.menuY);
+        const ScreenWindow dialog = panel.WaitOnTop(round.title);
+        ASSERT_NE(dialog.id, 0u);
+        TheScreen().Click(dialog, round.closeX, round.closeY);
+        menu = panel.WaitOnTop("Main Menü");
+        ASSERT_NE(menu.id, 0u);
+    }
+    TheScreen().Click(menu, kMenuX, kMenuCloseY);
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
+
+// The page settings preview the page behind them; the choosers they open go over them, and the
+// settings answer again once a chooser is closed.
+TEST(Stacking, ChoosersOverThePageSettings) {
+    PanelOnScreen panel;
+    ASSERT_TRUE(panel.Started());
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuPageSettingsY);
+    const ScreenWindow settings = panel.WaitOnTop("Page Settings");
+    ASSERT_NE(settings.id, 0u);
+
+    const struct {
+        const char* name;
+        int x;
+        int y;
+    } choosers[] = {{"the picture chooser", 260, 67}, {"the colour chooser", 248, 163}};
+    for (const auto& chooser : choosers) {
+        SCOPED_TRACE(chooser.name);
+        TheScreen().Click(settings, chooser.x, chooser.y);
+        const ScreenWindow opened = WaitNewWindowOver(panel, settings, chooser.name);
+        ASSERT_NE(opened.id, 0u);
+        Dismiss(opened);
+        ASSERT_EQ(panel.WaitOnTop("Page Settings").id, settings.id);
+    }
+    TheScreen().Click(settings, 157, 284);  // "Cancel"
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
+
+namespace {
+
+/// Points of the button menu's buttons.
+constexpr int kButtonMenuX = 88;
+constexpr int kButtonMenuSettingsY = 36;
+constexpr int kButtonMenuGetStyleY = 132;
+constexpr int kButtonMenuChangeStyleY = 180;
+constexpr int kButtonMenuInsertY = 228;
+constexpr int kButtonMenuBackY = 332;
+
+/// A point inside a button of the start page.
+struct PagePoint {
+    int x;
+    int y;
+};
+PagePoint InsideButton(const Layout& layout, int button) {
+    const ButtonRecord& record = layout.Button(0, button);
+    return {record.PosX + 20, record.PosY + 20};
+}
+
+/// The style copy dialog has no title; it is told apart from a message box by its size.
+bool IsStyleCopy(const ScreenWindow& window) {
+    return window.title.empty() && window.height == 229;
+}
+
+}  // namespace
+
+// The button menu, the panel in an edit mode, the style copy dialog over the panel and the
+// button menu again from the menu area: each on top in turn, and the panel taking its touches
+// between them.
+TEST(Stacking, ButtonMenuAndStyleCopy) {
+    PanelOnScreen panel;
+    ASSERT_TRUE(panel.Started());
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuButtonMenuY);
+    ScreenWindow buttonMenu = panel.WaitOnTop("Button Menu");
+    ASSERT_NE(buttonMenu.id, 0u);
+
+    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuGetStyleY);
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+    const PagePoint source = InsideButton(panel.StartLayout(), 1);
+    panel.Touch(source.x, source.y);
+    // The menu area in an edit mode opens the button menu, not the main menu.
+    panel.Touch(20, 20);
+    buttonMenu = panel.WaitOnTop("Button Menu");
+    ASSERT_NE(buttonMenu.id, 0u);
+    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuChangeStyleY);
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+
+    const PagePoint target = InsideButton(panel.StartLayout(), 3);
+    panel.Touch(target.x, target.y);
+    const ScreenWindow styleCopy = panel.WaitOnTop(IsStyleCopy, "the style copy dialog");
+    ASSERT_NE(styleCopy.id, 0u);
+    TheScreen().Click(styleCopy, 120 + 37, 168 + 20);  // "Cancel"
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+
+    panel.Touch(20, 20);
+    buttonMenu = panel.WaitOnTop("Button Menu");
+    ASSERT_NE(buttonMenu.id, 0u);
+    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
+
+// "Insert Btn (i)" on a full page: the message goes over the button menu, which answers again
+// once it is gone.
+TEST(Stacking, FullPageMessageOverTheButtonMenu) {
+    PanelOnScreen panel([](Layout& layout) {
+        // The buttons beyond the demo's lie on top of each other away from the menu area.
+        for (int button = layout.Page(0).Button_Last; button < kButtonSlots; ++button) {
+            layout.Button(0, button).PosX = 320;
+            layout.Button(0, button).PosY = 380;
+        }
+        layout.Page(0).Button_Last = kButtonSlots;
+    });
+    ASSERT_TRUE(panel.Started());
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuButtonMenuY);
+    const ScreenWindow buttonMenu = panel.WaitOnTop("Button Menu");
+    ASSERT_NE(buttonMenu.id, 0u);
+
+    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuInsertY);
+    const ScreenWindow box = panel.WaitMessageBoxOnTop();
+    ASSERT_NE(box.id, 0u);
+    EXPECT_EQ(Second().id, buttonMenu.id) << TheScreen().Describe();
+    ClickMessageButton(box);
+    ASSERT_EQ(panel.WaitOnTop("Button Menu").id, buttonMenu.id);
+    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
+    EXPECT_NE(panel.WaitOnTop("Main Menü").id, 0u);
+}
+
+// A required picture gone while the main settings apply: the message and the question that
+// follows it go over the settings; "Cancel" keeps the panel running with the menu back on top.
+TEST(Stacking, MissingPictureAndQuestionOverTheMainSettings) {
+    PanelOnScreen panel;
+    ASSERT_TRUE(panel.Started());
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuMainSettingsY);
+    const ScreenWindow settings = panel.WaitOnTop("Main Settings");
+    ASSERT_NE(settings.id, 0u);
+    ASSERT_EQ(std::remove((panel.Folder() + "/TvxMenu.png").c_str()), 0);
+
+    TheScreen().Click(settings, 208 + 37, 424 + 20);  // "OK"
+    ScreenWindow box = panel.WaitMessageBoxOnTop();
+    ASSERT_NE(box.id, 0u);
+    EXPECT_EQ(Second().id, settings.id) << TheScreen().Describe();
+    ClickMessageButton(box);
+    // "SAVE CHANGES ?": the settings' "OK" changed the layout.
+    box = panel.WaitOnTop(
+        [&panel](const ScreenWindow& top) {
+            return top.title == "Store" && top.id != panel.Window().id;
+        },
+        "the question \"SAVE CHANGES ?\"");
+    ASSERT_NE(box.id, 0u);
+    EXPECT_EQ(Second().id, settings.id) << TheScreen().Describe();
+    ClickMessageButton(box, 1, 3);  // "No", "Cancel", "Yes"
+    EXPECT_NE(panel.WaitOnTop("Main Menü").id, 0u);
+    EXPECT_TRUE(panel.Running());
+}
+
+// A frameless panel kept on top of everything, as panels are installed: the dialogs, their
+// choosers and the messages still go over it and over each other, and the panel is on top again
+// once they are closed.
+TEST(Stacking, FullScreenPanel) {
+    ReceiverOnLoopback receiver;
+    ASSERT_TRUE(receiver.Listening());
+    PanelOnScreen panel([&receiver](Layout& layout) {
+        layout.Form.Form_FullScreen = 1;
+        layout.Form.Transmit_IP = receiver.Address();
+    });
+    ASSERT_TRUE(panel.Started());
+
+    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuTransmitY);
+    const ScreenWindow transmit = panel.WaitOnTop("Transmit");
+    ASSERT_NE(transmit.id, 0u);
+    TheScreen().Click(transmit, kTransmitActionX, kTransmitLayoutY);
+    EXPECT_TRUE(receiver.Received("tvxdef.ini"));
+    const ScreenWindow box = panel.WaitMessageBoxOnTop();
+    ASSERT_NE(box.id, 0u);
+    EXPECT_EQ(Second().id, transmit.id) << TheScreen().Describe();
+    ClickMessageButton(box);
+    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+    TheScreen().Click(transmit, kTransmitCancelX, kTransmitBottomY);
+
+    // The button settings, opened by a touch in the settings mode, and the toolkit's choosers
+    // they open: picture, font and colour.
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuButtonMenuY);
+    TheScreen().Click(panel.WaitOnTop("Button Menu"), kButtonMenuX, kButtonMenuSettingsY);
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+    const PagePoint inside = InsideButton(panel.StartLayout(), 1);
+    panel.Touch(inside.x, inside.y);
+    const ScreenWindow settings = panel.WaitOnTop("Button Settings");
+    ASSERT_NE(settings.id, 0u);
+    const struct {
+        const char* name;
+        int x;
+        int y;
+    } choosers[] = {{"the picture chooser", 236, 227},
+                    {"the font chooser", 204, 99},
+                    {"the colour chooser", 260, 99}};
+    for (const auto& chooser : choosers) {
+        SCOPED_TRACE(chooser.name);
+        TheScreen().Click(settings, chooser.x, chooser.y);
+        const ScreenWindow opened = WaitNewWindowOver(panel, settings, chooser.name);
+        ASSERT_NE(opened.id, 0u);
+        Dismiss(opened);
+        ASSERT_EQ(panel.WaitOnTop("Button Settings").id, settings.id);
+    }
+    TheScreen().Click(settings, 120 + 37, 368 + 20);  // "Cancel"
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
