@@ -5,10 +5,12 @@
 TVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TVX_BUILD="$TVX_ROOT/build"
 
-# Debian packages of the build, the tests (Xvfb, screenshots) and the sanitizer/fuzz builds.
+# Debian packages of the build, the tests (Xvfb, a window manager, the X test extension and the
+# toolkit's GTK headers for the window tests, screenshots) and the sanitizer/fuzz builds.
 TVX_PACKAGES=(
-    cmake g++ make pkg-config libwxgtk3.2-dev libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool imagemagick python3 clang-14 libclang-rt-14-dev
+    cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool openbox libx11-dev libxtst-dev imagemagick python3 clang-14
+    libclang-rt-14-dev
 )
 
 # Installs the packages that are missing, as root or through sudo.

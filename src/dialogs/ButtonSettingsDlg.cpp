@@ -6,8 +6,6 @@
 #include <wx/checkbox.h>
 #include <wx/colordlg.h>
 #include <wx/combobox.h>
-#include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/fontdlg.h>
 #include <wx/radiobox.h>
 #include <wx/settings.h>
@@ -15,6 +13,7 @@
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
 
 namespace {
@@ -128,8 +127,7 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
         NewButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 368), wxSize(75, 40), "ID_BUTTON6");
     wxButton* ok = NewButton(this, wxID_OK, "OK", wxPoint(208, 368), wxSize(75, 40), "ID_BUTTON7");
 
-    m_fileDialog = new wxFileDialog(this, "Select file", wxEmptyString, wxEmptyString,
-                                    "*bmp; *png; *jpg", wxFD_OPEN);
+    m_fileDialog = new PictureChooser(this, wxFD_OPEN);
     m_fontDialog = new wxFontDialog(this);
 
     SetClientSize(300, 422);
@@ -222,7 +220,7 @@ void ButtonSettingsDlg::OnFont(wxCommandEvent&) {
         }
     }
     // From the font in hand either way: a cancelled choice leaves the bits as they were.
-    m_font.style = StyleBitsOf(inHand.GetWeight() == wxFONTWEIGHT_BOLD,
+    m_font.style = StyleBitsOf(IsBoldWeight(inHand.GetNumericWeight()),
                                inHand.GetStyle() == wxFONTSTYLE_ITALIC, inHand.GetUnderlined());
 }
 
@@ -251,16 +249,9 @@ void ButtonSettingsDlg::OnPicBtnOn(wxCommandEvent&) {
 }
 
 void ButtonSettingsDlg::ChoosePicture(wxTextCtrl& field) {
-    const wxString folder =
-        wxString(GetLayout().Form.LayoutDirectory) + wxFileName::GetPathSeparator();
-    m_fileDialog->SetPath(folder);
-    m_fileDialog->SetDirectory(folder);
-    if (m_fileDialog->ShowModal() != wxID_OK) {
-        return;
+    if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
+        field.ChangeValue(*name);
     }
-    // The layout keeps bare names, resolved against the layout folder when drawn; a picture
-    // chosen elsewhere is neither copied nor checked.
-    field.ChangeValue(wxFileName(m_fileDialog->GetFilename()).GetFullName());
 }
 
 void ButtonSettingsDlg::OnPageflip(wxCommandEvent&) {

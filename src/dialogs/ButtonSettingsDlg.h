@@ -7,7 +7,7 @@
 class wxCheckBox;
 class wxColour;
 class wxComboBox;
-class wxFileDialog;
+class PictureChooser;
 class wxFont;
 class wxFontDialog;
 class wxRadioBox;
@@ -53,7 +53,7 @@ class ButtonSettingsDlg : public wxDialog {
     wxRadioBox* m_align = nullptr;
     wxCheckBox* m_inactive = nullptr;
     wxComboBox* m_pageflip = nullptr;
-    wxFileDialog* m_fileDialog = nullptr;
+    PictureChooser* m_fileDialog = nullptr;
     wxFontDialog* m_fontDialog = nullptr;
 
     WorkingFont m_font;

@@ -4,12 +4,12 @@
 
 #include <wx/button.h>
 #include <wx/colordlg.h>
-#include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/LimitedField.h"
+#include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
 #include "model/PanelState.h"
 
@@ -65,9 +65,9 @@ PageDlg::PageDlg(wxWindow* parent)
     const int colorDlgButton[2] = {ID_BUTTON3, ID_BUTTON5};
     for (int row = 0; row < 2; ++row) {
         for (int i = 0; i < 3; ++i) {
-            wxTextCtrl* field = new wxTextCtrl(this, firstField[row] + i, wxEmptyString,
-                                               wxPoint(8 + 48 * i, rowY[row]), wxSize(40, 24));
-            field->SetMaxLength(kComponentDigits);
+            wxTextCtrl* field =
+                new LimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
+                                 wxSize(40, 24), kComponentDigits);
             FitThreeDigits(field);
             m_colours[row][i] = field;
         }
@@ -79,8 +79,7 @@ PageDlg::PageDlg(wxWindow* parent)
     new wxButton(this, ID_BUTTON6, "Cancel", wxPoint(120, 264), wxSize(75, 40));
     new wxButton(this, ID_BUTTON7, "OK", wxPoint(208, 264), wxSize(75, 40));
 
-    m_fileDialog = new wxFileDialog(this, "Select file", wxEmptyString, wxEmptyString,
-                                    "*.bmp;*.jpg;*.png", wxFD_OPEN | wxFD_CHANGE_DIR);
+    m_fileDialog = new PictureChooser(this, wxFD_OPEN | wxFD_CHANGE_DIR);
 
     // The close box must not stand in for "Cancel" or "OK": it only ends the dialog.
     SetEscapeId(wxID_NONE);
@@ -174,14 +173,8 @@ void PageDlg::OnSel(wxCommandEvent&) {
     if (!EditsAPage()) {
         return;
     }
-    const wxString folder =
-        wxString(GetLayout().Form.LayoutDirectory) + wxFileName::GetPathSeparator();
-    m_fileDialog->SetPath(folder);
-    m_fileDialog->SetDirectory(folder);
-    if (m_fileDialog->ShowModal() == wxID_OK) {
-        // The layout keeps bare names, resolved against the layout folder when drawn; a picture
-        // chosen elsewhere is neither copied nor checked.
-        m_image->ChangeValue(wxFileName(m_fileDialog->GetFilename()).GetFullName());
+    if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
+        m_image->ChangeValue(*name);
     }
     // Chosen or not: a name typed into the field is applied too.
     GetLayout().Page(m_page).PageImage = m_image->GetValue().ToStdWstring();

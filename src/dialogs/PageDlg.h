@@ -8,7 +8,7 @@
 #include "model/Layout.h"
 
 class MainDialog;
-class wxFileDialog;
+class PictureChooser;
 class wxTextCtrl;
 
 /// Edits the page shown on the panel: its name, its background picture and its two background
@@ -67,7 +67,7 @@ class PageDlg : public wxDialog {
     wxTextCtrl* m_name = nullptr;
     wxTextCtrl* m_image = nullptr;
     std::array<ColourRow, 2> m_colours{};
-    wxFileDialog* m_fileDialog = nullptr;
+    PictureChooser* m_fileDialog = nullptr;
 
     int m_page = -1;  ///< CurrentPage when the dialog was shown
     std::wstring m_savedImage;

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/LimitedField.h"
 #include "link/LinkSocket.h"
 #include "model/PanelState.h"
 
@@ -98,9 +99,6 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
     Bind(wxEVT_INIT_DIALOG, &SettingsDlg::OnInitDialog, this);
     Bind(wxEVT_CHECKBOX, &SettingsDlg::OnLanModus, this, ID_CHECKBOX1);
     Bind(wxEVT_CHECKBOX, &SettingsDlg::OnBusModus, this, ID_CHECKBOX3);
-    for (const LimitedField& limited : m_limited) {
-        limited.field->Bind(wxEVT_TEXT, &SettingsDlg::OnLimitedText, this);
-    }
     Bind(wxEVT_BUTTON, &SettingsDlg::OnCancel, this, ID_BUTTON1);
     Bind(wxEVT_BUTTON, &SettingsDlg::OnOk, this, ID_BUTTON2);
 }
@@ -109,12 +107,10 @@ SettingsDlg::~SettingsDlg() = default;
 
 wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize& size,
                                   std::size_t limit) {
-    auto* field = new wxTextCtrl(this, id, wxEmptyString, position, size);
+    wxTextCtrl* field = limit > 0 ? new LimitedField(this, id, position, size, limit)
+                                  : new wxTextCtrl(this, id, wxEmptyString, position, size);
     if (size == kNumberField) {
         FitDigits(field);
-    }
-    if (limit > 0) {
-        m_limited.push_back(LimitedField{field, limit, wxEmptyString});
     }
     return field;
 }
@@ -123,34 +119,25 @@ MainDialog* SettingsDlg::Panel() const {
     return dynamic_cast<MainDialog*>(GetParent());
 }
 
-void SettingsDlg::Fill(wxTextCtrl* field, const wxString& text) {
-    field->ChangeValue(text);
-    for (LimitedField& limited : m_limited) {
-        if (limited.field == field) {
-            limited.accepted = text;
-        }
-    }
-}
-
 void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
     const SettingsFields fields = SettingsFieldsOf(GetLayout().Form);
-    Fill(m_sizeX, fields.sizeX);
-    Fill(m_sizeY, fields.sizeY);
-    Fill(m_gridX, fields.gridX);
-    Fill(m_gridY, fields.gridY);
+    m_sizeX->ChangeValue(fields.sizeX);
+    m_sizeY->ChangeValue(fields.sizeY);
+    m_gridX->ChangeValue(fields.gridX);
+    m_gridY->ChangeValue(fields.gridY);
     m_lanModus->SetValue(fields.lanModus);
     m_busModus->SetValue(fields.busModus);
     m_fullscreen->SetValue(fields.fullscreen);
-    Fill(m_startPage, fields.startPage);
-    Fill(m_path, fields.path);
+    m_startPage->ChangeValue(fields.startPage);
+    m_path->ChangeValue(fields.path);
     for (std::size_t i = 0; i < m_ip.size(); ++i) {
-        Fill(m_ip[i], fields.destinationIp[i]);
+        m_ip[i]->ChangeValue(fields.destinationIp[i]);
     }
-    Fill(m_password, fields.password);
-    Fill(m_off, fields.displayOff);
-    Fill(m_offDim, fields.displayOffDim);
-    Fill(m_bright, fields.displayBright);
-    Fill(m_brightDim, fields.displayBrightDim);
+    m_password->ChangeValue(fields.password);
+    m_off->ChangeValue(fields.displayOff);
+    m_offDim->ChangeValue(fields.displayOffDim);
+    m_bright->ChangeValue(fields.displayBright);
+    m_brightDim->ChangeValue(fields.displayBrightDim);
 }
 
 void SettingsDlg::OnLanModus(wxCommandEvent&) {
@@ -160,26 +147,6 @@ void SettingsDlg::OnLanModus(wxCommandEvent&) {
 
 void SettingsDlg::OnBusModus(wxCommandEvent&) {
     m_lanModus->SetValue(false);
-}
-
-void SettingsDlg::OnLimitedText(wxCommandEvent& event) {
-    const auto found = std::find_if(m_limited.begin(), m_limited.end(), [&event](const auto& f) {
-        return f.field->GetId() == event.GetId();
-    });
-    if (found == m_limited.end()) {
-        return;
-    }
-    const wxString text = found->field->GetValue();
-    // A change that makes the text longer than the limit is taken back; shortening an over-long
-    // text shown from the layout is allowed.
-    if (text.length() > found->limit && text.length() > found->accepted.length()) {
-        const long added = static_cast<long>(text.length() - found->accepted.length());
-        const long cursor = std::max(0L, found->field->GetInsertionPoint() - added);
-        found->field->ChangeValue(found->accepted);
-        found->field->SetInsertionPoint(cursor);
-        return;
-    }
-    found->accepted = text;
 }
 
 SettingsFields SettingsDlg::FieldsInWindow() const {

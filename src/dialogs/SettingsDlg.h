@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstddef>
-#include <vector>
 
 #include <wx/dialog.h>
 
@@ -45,26 +44,14 @@ class SettingsDlg : public wxDialog {
     };
 
   private:
-    /// A field whose typing is limited to a number of characters. The toolkit's own limit would
-    /// also cut (or refuse) a longer value put in when the dialog is filled, which must be shown
-    /// whole; this limit only keeps the user from making the text longer than it may be.
-    struct LimitedField {
-        wxTextCtrl* field;
-        std::size_t limit;
-        wxString accepted;  ///< the text before the last change
-    };
-
     void OnInitDialog(wxInitDialogEvent& event);
     void OnLanModus(wxCommandEvent& event);
     void OnBusModus(wxCommandEvent& event);
-    void OnLimitedText(wxCommandEvent& event);
     void OnOk(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
 
     wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size,
                          std::size_t limit = 0);
-    /// Puts a text into a field without an event, and takes it as the field's accepted text.
-    void Fill(wxTextCtrl* field, const wxString& text);
     SettingsFields FieldsInWindow() const;
     MainDialog* Panel() const;
 
@@ -83,5 +70,4 @@ class SettingsDlg : public wxDialog {
     wxTextCtrl* m_off = nullptr;
     wxTextCtrl* m_password = nullptr;
     wxTextCtrl* m_path = nullptr;
-    std::vector<LimitedField> m_limited;
 };

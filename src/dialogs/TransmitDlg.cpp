@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/LimitedField.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
@@ -30,10 +31,11 @@ TransmitDlg::TransmitDlg(wxWindow* parent)
     new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
     const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
+        // Three characters can be typed; a longer octet from the layout is shown whole, so
+        // that what is sent to is what the user sees.
         m_address[octet] =
-            new wxTextCtrl(this, addressIds[octet], wxEmptyString,
-                           wxPoint(8 + 48 * static_cast<int>(octet), 40), wxSize(40, 24));
-        m_address[octet]->SetMaxLength(3);
+            new LimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
+                             wxSize(40, 24), 3);
     }
     new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
     new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));

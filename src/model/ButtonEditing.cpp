@@ -26,6 +26,10 @@ int StyleBitsOf(bool bold, bool italic, bool underlined) {
            (underlined ? FontStyleBits::Underlined : 0);
 }
 
+bool IsBoldWeight(int weight) {
+    return weight >= 600;
+}
+
 Colour PackColour(int red, int green, int blue, int alpha) {
     auto byte = [](int value) { return static_cast<Colour>(value) & 0xFFu; };
     return byte(red) | byte(green) << 8 | byte(blue) << 16 | byte(alpha) << 24;

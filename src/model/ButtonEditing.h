@@ -20,6 +20,10 @@ constexpr int Underlined = 4;
 /// The `Font_Style` bits of a font with these properties.
 int StyleBitsOf(bool bold, bool italic, bool underlined);
 
+/// Whether a font of this weight (100 thin ... 400 normal ... 900 heaviest) counts as bold: a
+/// semibold face (600) and every heavier one does.
+bool IsBoldWeight(int weight);
+
 /// A colour as the colour dialog gives it: red, green and blue in the low three bytes and the
 /// alpha value in the top byte (only the drawing masks it off).
 Colour PackColour(int red, int green, int blue, int alpha);

@@ -19,9 +19,15 @@
 #include <fstream>
 #include <sstream>
 
+#include <algorithm>
+#include <filesystem>
+
+#include <gtk/gtk.h>
+
 #include <wx/app.h>
 #include <wx/dcmemory.h>
 #include <wx/eventfilter.h>
+#include <wx/filedlg.h>
 #include <wx/image.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -62,6 +68,29 @@ Prompter::Answer FakePrompter::AskYesNoCancel(const std::wstring& text, const st
 
 void FakePrompter::ExitProcess(int code) {
     exitCode = code;
+}
+
+std::vector<std::string> NamesTheChooserLists(wxFileDialog& chooser, const std::string& folder) {
+    std::vector<std::string> listed;
+    GtkFileFilter* filter = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(chooser.GetHandle()));
+    if (filter == nullptr) {
+        ADD_FAILURE() << "the chooser has no filter";
+        return listed;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        const std::string path = entry.path().string();
+        GtkFileFilterInfo info{};
+        info.contains = static_cast<GtkFileFilterFlags>(GTK_FILE_FILTER_FILENAME |
+                                                        GTK_FILE_FILTER_DISPLAY_NAME);
+        info.filename = path.c_str();
+        info.display_name = name.c_str();
+        if (gtk_file_filter_filter(filter, &info)) {
+            listed.push_back(name);
+        }
+    }
+    std::sort(listed.begin(), listed.end());
+    return listed;
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -45,6 +45,12 @@ inline const wxColour kOff(200, 0, 0);
 inline const wxColour kPressed(0, 0, 200);
 inline const wxColour kOn(0, 200, 0);
 
+class wxFileDialog;
+
+/// The names of the files in `folder` that the real chooser lists: each one put through the
+/// toolkit's own filter of the chooser, sorted.
+std::vector<std::string> NamesTheChooserLists(wxFileDialog& chooser, const std::string& folder);
+
 /// Keeps the toolkit's event loop running until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
 /// Runs the event loop for a while.

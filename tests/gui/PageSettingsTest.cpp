@@ -227,6 +227,10 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     Choosers choosers;
     const wxString folder = rig.folder.WidePath() + wxFileName::GetPathSeparator();
     wxFileDialog* firstChooser = nullptr;
+    LayoutFolder samples;
+    for (const char* name : {"a.png", "b.JPG", "c.bmp", "d.txt", "e.JPEG", "f.gif"}) {
+        samples.WriteBytes(name, "");
+    }
     choosers.push_back([&](wxDialog& d) {
         auto* chooser = dynamic_cast<wxFileDialog*>(&d);
         EXPECT_NE(chooser, nullptr);
@@ -235,7 +239,10 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
         }
         firstChooser = chooser;
         EXPECT_EQ(chooser->GetMessage(), "Select file");
-        EXPECT_EQ(chooser->GetWildcard(), "*.bmp;*.jpg;*.png");
+        // Through the toolkit's own filter: every picture type, in any letter case.
+        EXPECT_EQ(NamesTheChooserLists(*chooser, samples.Path()),
+                  (std::vector<std::string>{"TvxMenu.png", "a.png", "b.JPG", "c.bmp",
+                                            "defaultButton.png", "e.JPEG"}));
         EXPECT_TRUE(chooser->HasFlag(wxFD_OPEN));
         EXPECT_TRUE(chooser->HasFlag(wxFD_CHANGE_DIR));
         EXPECT_EQ(chooser->GetDirectory(), folder);

@@ -494,6 +494,50 @@ TEST_F(TransmitTest, AddressFieldsTakeThreeCharacters) {
     });
 }
 
+// An octet wider than what can be typed, from a layout written elsewhere: shown whole, taken
+// back whole, and never cut into the address of another host.
+TEST_F(TransmitTest, AWideStoredOctetIsShownAndUsedWhole) {
+    FakeReceiver receiver;
+    std::array<int, 4> wide = receiver.Address();
+    // Cut to three characters, this would be the receiver's address.
+    wide[1] = wide[1] * 10 + 7;
+    const struct {
+        std::array<int, 4> stored;
+        std::array<const char*, 4> shown;
+    } cases[] = {
+        {{127, 1000, -100, 1}, {"127", "1000", "-100", "1"}},
+        {wide, {"127", "", "", ""}},
+    };
+    for (const auto& c : cases) {
+        GetLayout().Form.Transmit_IP = c.stored;
+        Run([&](TransmitDlg& dialog) {
+            for (int i = 0; i < 4; ++i) {
+                const auto octet = static_cast<std::size_t>(i);
+                EXPECT_EQ(Octet(i).GetValue(), FieldText(c.stored[octet])) << i;
+                if (*c.shown[octet] != '\0') {
+                    EXPECT_EQ(Octet(i).GetValue(), c.shown[octet]) << i;
+                }
+            }
+            // Typing cannot make it longer still.
+            Octet(1).SetInsertionPointEnd();
+            Octet(1).AppendText("5");
+            EXPECT_EQ(Octet(1).GetValue(), FieldText(c.stored[1]));
+            ClickButton(dialog, "OK");
+        });
+        EXPECT_EQ(GetLayout().Form.Transmit_IP, c.stored);
+    }
+
+    // Sending to it: no such host, and nothing reaches the receiver at the cut address.
+    Run([&](TransmitDlg& dialog) {
+        WhenThen cancel([&] { return !prompter.messages.empty(); },
+                        [&] { ClickButton(dialog, "Cancel"); });
+        ClickButton(dialog, kSendLayout);
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"Error Client Open"});
+    EXPECT_EQ(GetLayout().Form.Transmit_IP, wide);
+    EXPECT_EQ(receiver.Connections(), 0);
+}
+
 TEST_F(TransmitTest, OkTakesTheAddressAsTypedAndCancelDropsIt) {
     const std::array<int, 4> held{10, 0, 300, -5};
     const struct {

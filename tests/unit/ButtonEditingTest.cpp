@@ -15,6 +15,15 @@ TEST(ButtonEditing, StyleBitsOfEveryCombination) {
     }
 }
 
+TEST(ButtonEditing, SemiboldAndHeavierCountAsBold) {
+    for (const int weight : {100, 400, 500, 599}) {
+        EXPECT_FALSE(IsBoldWeight(weight)) << weight;
+    }
+    for (const int weight : {600, 700, 800, 900, 1000}) {
+        EXPECT_TRUE(IsBoldWeight(weight)) << weight;
+    }
+}
+
 TEST(ButtonEditing, PackColourKeepsAlphaInTheTopByte) {
     struct Case {
         int red, green, blue, alpha;
