@@ -165,6 +165,27 @@ TEST(Stacking, MenuComesBackAfterEachDialog) {
     EXPECT_TRUE(panel.WaitPanelOnTop());
 }
 
+// The password prompt goes over the panel and takes what is typed; the menu follows it.
+TEST(Stacking, PasswordPromptThenMenu) {
+    PanelOnScreen panel([](Layout& layout) { layout.Form.Form_Password = L"47"; });
+    ASSERT_TRUE(panel.Started());
+    panel.Touch(20, 20);
+    ScreenWindow prompt = panel.WaitOnTop("Password");
+    ASSERT_NE(prompt.id, 0u);
+    TheScreen().Click(prompt, 16 + 37, 48 + 20);  // "Cancel"
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+
+    panel.Touch(20, 20);
+    prompt = panel.WaitOnTop("Password");
+    ASSERT_NE(prompt.id, 0u);
+    TheScreen().Click(prompt, 8 + 92, 16 + 11);  // the entry field
+    TheScreen().Focus(prompt);
+    TheScreen().Type("47");
+    TheScreen().Click(prompt, 112 + 37, 48 + 20);  // "OK"
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
+    EXPECT_TRUE(panel.WaitPanelOnTop());
+}
+
 // The page settings preview the page behind them; the choosers they open go over them, and the
 // settings answer again once a chooser is closed.
 TEST(Stacking, ChoosersOverThePageSettings) {
