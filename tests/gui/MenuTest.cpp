@@ -17,6 +17,7 @@
 
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
+#include "app/ModalDialogStack.h"
 #include "dialogs/ButtonDlg.h"
 #include "dialogs/MenuDlg.h"
 #include "dialogs/PageDlg.h"
@@ -463,6 +464,41 @@ TEST_F(MenuTest, SettingsDialogsComeBackToAMenuAboveThePanelThatStillWorks) {
         RequestUntilDone(script);
         EXPECT_TRUE(ScreenShows(false));
     }
+}
+
+// A message box belongs to the window it is shown over: the innermost dialog on screen, the
+// panel when none is open. A menu hidden for a sub-dialog is not what the user looks at.
+TEST_F(MenuTest, MessagesBelongToTheDialogTheyAreShownOver) {
+    Start();
+    const ModalDialogStack dialogs;
+    EXPECT_EQ(dialogs.Innermost(), &Panel());
+    ModalScript script;
+    script
+        .Then(In(kMenu,
+                 [&](wxDialog& menu) {
+                     EXPECT_EQ(dialogs.Innermost(), &menu);
+                     // Each sub-dialog runs inside the click and is over when it returns.
+                     ClickButton(menu, "Transmit");
+                     EXPECT_EQ(dialogs.Innermost(), &menu);
+                     ClickButton(menu, "Page Settings");
+                 }))
+        .Then(In("Transmit",
+                 [&](wxDialog& transmit) {
+                     EXPECT_EQ(dialogs.Innermost(), &transmit);
+                     ClickButton(transmit, "Cancel");
+                 }))
+        .Then(In("Page Settings",
+                 [&](wxDialog& settings) {
+                     EXPECT_FALSE(Menu().IsShown());
+                     EXPECT_EQ(dialogs.Innermost(), &settings);
+                     CloseBox(settings);
+                 }))
+        .Then(Again([&](wxDialog& menu) {
+            EXPECT_EQ(dialogs.Innermost(), &menu);
+            ClickButton(menu, "Close");
+        }));
+    RequestUntilDone(script);
+    EXPECT_EQ(dialogs.Innermost(), &Panel());
 }
 
 TEST_F(MenuTest, RealClicksReachTheMenuShownAgainOverTheModalPanel) {
