@@ -31,6 +31,32 @@ ScreenWindow Second() {
     return windows.size() > 1 ? windows[1] : ScreenWindow();
 }
 
+/// The main menu opened from the panel and one of its entries touched: the dialog it opens, on
+/// top.
+ScreenWindow OpenFromMenu(const PanelOnScreen& panel, int menuY, const std::string& title) {
+    TheScreen().Click(panel.OpenMenu(), kMenuX, menuY);
+    return panel.WaitOnTop(title);
+}
+
+/// The main menu back on top, then closed: the panel on top again.
+bool CloseMenu(const PanelOnScreen& panel) {
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
+    return panel.WaitPanelOnTop();
+}
+
+/// A message box has come up over `dialog`: it must be right above it; once its button is
+/// touched, the dialog must be on top again. True when all of that held.
+bool AnswerMessageOver(const PanelOnScreen& panel, const ScreenWindow& dialog) {
+    const ScreenWindow box = panel.WaitMessageBoxOnTop();
+    if (box.id == 0) {
+        return false;
+    }
+    EXPECT_EQ(Second().id, dialog.id)
+        << "the box belongs over \"" << dialog.title << "\"; " << TheScreen().Describe();
+    ClickMessageButton(box);
+    return panel.WaitOnTop(dialog.title).id == dialog.id;
+}
+
 /// The names "Store && Transmit Picture" sends for the demo layout: page pictures, then the
 /// buttons' pictures, each once.
 const char* const kDemoPictures[] = {"floorplan.png",      "garden.png",         "labelBar.png",
@@ -51,35 +77,22 @@ TEST(Stacking, TransmitLayoutThenPicturesByTouch) {
         [&receiver](Layout& layout) { layout.Form.Transmit_IP = receiver.Address(); });
     ASSERT_TRUE(panel.Started());
 
-    const ScreenWindow menu = panel.OpenMenu();
-    TheScreen().Click(menu, kMenuX, kMenuTransmitY);
-    const ScreenWindow transmit = panel.WaitOnTop("Transmit");
+    const ScreenWindow transmit = OpenFromMenu(panel, kMenuTransmitY, "Transmit");
     ASSERT_NE(transmit.id, 0u);
     EXPECT_EQ(Second().title, "Main Menü") << TheScreen().Describe();
 
     TheScreen().Click(transmit, kTransmitActionX, kTransmitLayoutY);
     EXPECT_TRUE(receiver.Received("tvxdef.ini"));
-    ScreenWindow box = panel.WaitMessageBoxOnTop();
-    ASSERT_NE(box.id, 0u);
-    EXPECT_EQ(Second().id, transmit.id)
-        << "the box belongs over the dialog; " << TheScreen().Describe();
-    ClickMessageButton(box);
-    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+    ASSERT_TRUE(AnswerMessageOver(panel, transmit));
 
     TheScreen().Click(transmit, kTransmitActionX, kTransmitPictureY);
     for (const char* picture : kDemoPictures) {
         EXPECT_TRUE(receiver.Received(picture)) << picture;
     }
-    box = panel.WaitMessageBoxOnTop();
-    ASSERT_NE(box.id, 0u);
-    EXPECT_EQ(Second().id, transmit.id) << TheScreen().Describe();
-    ClickMessageButton(box);
-    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+    ASSERT_TRUE(AnswerMessageOver(panel, transmit));
 
     TheScreen().Click(transmit, kTransmitOkX, kTransmitBottomY);
-    const ScreenWindow menuAgain = panel.WaitOnTop("Main Menü");
-    TheScreen().Click(menuAgain, kMenuX, kMenuCloseY);
-    ASSERT_TRUE(panel.WaitPanelOnTop());
+    ASSERT_TRUE(CloseMenu(panel));
     // The panel answers touches again: the menu area opens the menu.
     EXPECT_NE(panel.OpenMenu().id, 0u);
     EXPECT_TRUE(panel.Running());
@@ -116,20 +129,14 @@ TEST(Stacking, ConnectionErrorOverTransmit) {
     const std::array<int, 4> nobody = LoopbackAddress(false);
     PanelOnScreen panel([&nobody](Layout& layout) { layout.Form.Transmit_IP = nobody; });
     ASSERT_TRUE(panel.Started());
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuTransmitY);
-    const ScreenWindow transmit = panel.WaitOnTop("Transmit");
+    const ScreenWindow transmit = OpenFromMenu(panel, kMenuTransmitY, "Transmit");
     ASSERT_NE(transmit.id, 0u);
 
     TheScreen().Click(transmit, kTransmitActionX, kTransmitLayoutY);
-    const ScreenWindow box = panel.WaitMessageBoxOnTop();
-    ASSERT_NE(box.id, 0u);
-    EXPECT_EQ(Second().id, transmit.id) << TheScreen().Describe();
-    ClickMessageButton(box);
-    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+    ASSERT_TRUE(AnswerMessageOver(panel, transmit));
 
     TheScreen().Click(transmit, kTransmitCancelX, kTransmitBottomY);
-    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
-    EXPECT_TRUE(panel.WaitPanelOnTop());
+    EXPECT_TRUE(CloseMenu(panel));
 }
 
 // Every dialog the menu opens goes over the panel, and the menu comes back on top and working
@@ -182,8 +189,7 @@ TEST(Stacking, PasswordPromptThenMenu) {
     TheScreen().Focus(prompt);
     TheScreen().Type("47");
     TheScreen().Click(prompt, 112 + 37, 48 + 20);  // "OK"
-    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
-    EXPECT_TRUE(panel.WaitPanelOnTop());
+    EXPECT_TRUE(CloseMenu(panel));
 }
 
 // The page settings preview the page behind them; the choosers they open go over them, and the
@@ -191,8 +197,7 @@ TEST(Stacking, PasswordPromptThenMenu) {
 TEST(Stacking, ChoosersOverThePageSettings) {
     PanelOnScreen panel;
     ASSERT_TRUE(panel.Started());
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuPageSettingsY);
-    const ScreenWindow settings = panel.WaitOnTop("Page Settings");
+    const ScreenWindow settings = OpenFromMenu(panel, kMenuPageSettingsY, "Page Settings");
     ASSERT_NE(settings.id, 0u);
 
     const struct {
@@ -209,8 +214,7 @@ TEST(Stacking, ChoosersOverThePageSettings) {
         ASSERT_EQ(panel.WaitOnTop("Page Settings").id, settings.id);
     }
     TheScreen().Click(settings, 157, 284);  // "Cancel"
-    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
-    EXPECT_TRUE(panel.WaitPanelOnTop());
+    EXPECT_TRUE(CloseMenu(panel));
 }
 
 namespace {
@@ -246,8 +250,7 @@ bool IsStyleCopy(const ScreenWindow& window) {
 TEST(Stacking, ButtonMenuAndStyleCopy) {
     PanelOnScreen panel;
     ASSERT_TRUE(panel.Started());
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuButtonMenuY);
-    ScreenWindow buttonMenu = panel.WaitOnTop("Button Menu");
+    ScreenWindow buttonMenu = OpenFromMenu(panel, kMenuButtonMenuY, "Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
 
     TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuGetStyleY);
@@ -272,8 +275,7 @@ TEST(Stacking, ButtonMenuAndStyleCopy) {
     buttonMenu = panel.WaitOnTop("Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
     TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
-    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuCloseY);
-    EXPECT_TRUE(panel.WaitPanelOnTop());
+    EXPECT_TRUE(CloseMenu(panel));
 }
 
 // "Insert Btn (i)" on a full page: the message goes over the button menu, which answers again
@@ -288,16 +290,11 @@ TEST(Stacking, FullPageMessageOverTheButtonMenu) {
         layout.Page(0).Button_Last = kButtonSlots;
     });
     ASSERT_TRUE(panel.Started());
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuButtonMenuY);
-    const ScreenWindow buttonMenu = panel.WaitOnTop("Button Menu");
+    const ScreenWindow buttonMenu = OpenFromMenu(panel, kMenuButtonMenuY, "Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
 
     TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuInsertY);
-    const ScreenWindow box = panel.WaitMessageBoxOnTop();
-    ASSERT_NE(box.id, 0u);
-    EXPECT_EQ(Second().id, buttonMenu.id) << TheScreen().Describe();
-    ClickMessageButton(box);
-    ASSERT_EQ(panel.WaitOnTop("Button Menu").id, buttonMenu.id);
+    ASSERT_TRUE(AnswerMessageOver(panel, buttonMenu));
     TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
     EXPECT_NE(panel.WaitOnTop("Main Menü").id, 0u);
 }
@@ -307,8 +304,7 @@ TEST(Stacking, FullPageMessageOverTheButtonMenu) {
 TEST(Stacking, MissingPictureAndQuestionOverTheMainSettings) {
     PanelOnScreen panel;
     ASSERT_TRUE(panel.Started());
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuMainSettingsY);
-    const ScreenWindow settings = panel.WaitOnTop("Main Settings");
+    const ScreenWindow settings = OpenFromMenu(panel, kMenuMainSettingsY, "Main Settings");
     ASSERT_NE(settings.id, 0u);
     ASSERT_EQ(std::remove((panel.Folder() + "/TvxMenu.png").c_str()), 0);
 
@@ -342,16 +338,11 @@ TEST(Stacking, FullScreenPanel) {
     });
     ASSERT_TRUE(panel.Started());
 
-    TheScreen().Click(panel.OpenMenu(), kMenuX, kMenuTransmitY);
-    const ScreenWindow transmit = panel.WaitOnTop("Transmit");
+    const ScreenWindow transmit = OpenFromMenu(panel, kMenuTransmitY, "Transmit");
     ASSERT_NE(transmit.id, 0u);
     TheScreen().Click(transmit, kTransmitActionX, kTransmitLayoutY);
     EXPECT_TRUE(receiver.Received("tvxdef.ini"));
-    const ScreenWindow box = panel.WaitMessageBoxOnTop();
-    ASSERT_NE(box.id, 0u);
-    EXPECT_EQ(Second().id, transmit.id) << TheScreen().Describe();
-    ClickMessageButton(box);
-    ASSERT_EQ(panel.WaitOnTop("Transmit").id, transmit.id);
+    ASSERT_TRUE(AnswerMessageOver(panel, transmit));
     TheScreen().Click(transmit, kTransmitCancelX, kTransmitBottomY);
 
     // The button settings, opened by a touch in the settings mode, and the toolkit's choosers
