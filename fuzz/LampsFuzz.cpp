@@ -1,12 +1,11 @@
-// The controller's byte stream cut into any segments: the first bytes of the input say where
-// to cut, whether a segment comes through Take (more may follow at once, as the socket driver
-// hands over what it reads) or Feed (the bytes end what was received), where the controller
-// pauses and where the connection drops; the rest is the stream. After every step the lamp-state
-// stream must hold fewer than 127 bytes after Feed and less than a round after Take, report the
-// messages it applied and leave the same lamps and the same waiting bytes as a plain model of
-// the rule that holds the whole stream in one queue: 15 whole messages at a time from the front
-// while that many are there, and a whole number of messages at once; Feed first judges what
-// waits, then what it brought: fewer than 127 bytes wait, anything else is dropped.
+// The controller's byte stream cut into any reads: the first bytes of the input say where to cut,
+// whether a read filled the reader's buffer (more follows at once) or ended where the controller
+// paused, and where the connection drops; the rest is the stream. After every read the lamp-state
+// stream must hold fewer than 127 bytes, report the messages it applied and leave the same lamps
+// and the same waiting bytes as a plain model of the rule that keeps everything not yet judged in
+// one queue: a read cut short applies every whole message from the front and keeps the rest; a
+// read that ends on a pause applies the queue when it is a whole number of messages, keeps it
+// while it is shorter than one, and drops it otherwise.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -22,14 +21,13 @@
 
 namespace {
 
-/// Cut values with a meaning of their own: the connection drops (what waits is forgotten), the
-/// controller pauses (the socket driver judges what waits with an empty Feed).
+/// A cut value with a meaning of its own: the connection drops (what waits is forgotten).
 constexpr std::uint16_t kDrop = 0xFFFF;
-constexpr std::uint16_t kPause = 0xFFFE;
-/// Other cuts with this bit set go through Take, the rest through Feed.
-constexpr std::uint16_t kTakeBit = 0x8000;
-/// The socket driver hands over at most 4096 bytes at once; larger cuts still test the rule.
-constexpr std::size_t kLargestCut = 8192;
+/// Other cuts with this bit set are reads that filled the reader's buffer, the rest end on a
+/// pause.
+constexpr std::uint16_t kCutShortBit = 0x8000;
+/// The socket driver reads at most 4096 bytes at once; larger reads still test the rule.
+constexpr std::size_t kLargestRead = 8192;
 
 [[noreturn]] void Fault(const char* what) {
     std::fprintf(stderr, "fuzz-lamps: %s\n", what);
@@ -38,59 +36,31 @@ constexpr std::size_t kLargestCut = 8192;
 
 class Model {
   public:
-    /// Bytes that end what was received: returns the number of messages applied.
-    int Feed(const std::uint8_t* data, std::size_t size) {
-        int applied = Judge();
-        applied += Take(data, size);
-        return applied + Judge();
-    }
-
-    /// Bytes that more may follow: whole rounds and a whole number of messages are applied, a
-    /// broken tail waits.
-    int Take(const std::uint8_t* data, std::size_t size) {
+    /// One read: returns the number of messages applied.
+    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort) {
         m_queue.insert(m_queue.end(), data, data + size);
-        int applied = 0;
-        while (Pending() >= kRound) {
-            applied += Apply(kMaxMessagesPerRound);
+        if (m_queue.size() < kLampStateSize) {
+            return 0;
         }
-        if (Pending() >= kLampStateSize && Pending() % kLampStateSize == 0) {
-            applied += Apply(Pending() / kLampStateSize);
-        }
-        if (m_head == m_queue.size()) {
+        if (!cutShort && m_queue.size() % kLampStateSize != 0) {
             Reset();
+            return 0;
+        }
+        int applied = 0;
+        while (m_queue.size() >= kLampStateSize) {
+            // The header is never examined.
+            std::copy_n(m_queue.begin() + 1, m_lamps.size(), m_lamps.begin());
+            m_queue.erase(m_queue.begin(), m_queue.begin() + kLampStateSize);
+            ++applied;
         }
         return applied;
     }
-    void Reset() {
-        m_queue.clear();
-        m_head = 0;
-    }
-    std::size_t Pending() const { return m_queue.size() - m_head; }
+    void Reset() { m_queue.clear(); }
+    std::size_t Pending() const { return m_queue.size(); }
     const std::array<std::uint8_t, LampBitmap::kBytes>& Lamps() const { return m_lamps; }
 
   private:
-    static constexpr std::size_t kRound = kLampStateSize * kMaxMessagesPerRound;
-
-    /// A whole message or more that is no whole number of messages is out of step.
-    int Judge() {
-        if (Pending() >= kLampStateSize && Pending() % kLampStateSize != 0) {
-            Reset();
-        }
-        return Take(nullptr, 0);
-    }
-
-    int Apply(std::size_t messages) {
-        for (std::size_t m = 0; m < messages; ++m) {
-            // The header is never examined.
-            std::copy_n(m_queue.begin() + static_cast<std::ptrdiff_t>(m_head + 1), m_lamps.size(),
-                        m_lamps.begin());
-            m_head += kLampStateSize;
-        }
-        return static_cast<int>(messages);
-    }
-
     std::vector<std::uint8_t> m_queue;
-    std::size_t m_head = 0;  ///< bytes at the front of the queue already taken
     std::array<std::uint8_t, LampBitmap::kBytes> m_lamps{};
 };
 
@@ -115,12 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LampStream lamps;
     LampBitmap bitmap;
     Model model;
-    auto check = [&](int applied, int expected, std::size_t most) {
-        if (applied != expected) {
+    auto receive = [&](std::size_t piece, bool cutShort) {
+        const int applied = lamps.Receive(piece == 0 ? nullptr : stream, piece, cutShort, bitmap);
+        if (applied != model.Receive(stream, piece, cutShort)) {
             Fault("applied another number of messages than the model");
         }
-        if (lamps.Pending() >= most) {
-            Fault("more bytes left waiting than the rule allows");
+        if (lamps.Pending() >= kLampStateSize) {
+            Fault("more than a partial message left waiting");
         }
         if (lamps.Pending() != model.Pending()) {
             Fault("other bytes left waiting than the model");
@@ -128,22 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::memcmp(bitmap.Bytes(), model.Lamps().data(), LampBitmap::kBytes) != 0) {
             Fault("other lamps than the model");
         }
-    };
-    // An empty segment comes without data, as the socket driver's pause does.
-    auto feed = [&](std::size_t piece) {
-        const int applied = lamps.Feed(piece == 0 ? nullptr : stream, piece, bitmap);
-        check(applied, model.Feed(stream, piece), kLampStateSize);
         stream += piece;
         left -= piece;
     };
-    auto take = [&](std::size_t piece) {
-        const int applied = lamps.Take(piece == 0 ? nullptr : stream, piece, bitmap);
-        check(applied, model.Take(stream, piece), LampStream::kRoundSize);
-        stream += piece;
-        left -= piece;
-    };
-    // Segments in the order of the cuts, over and over; once a whole turn of the cuts has
-    // taken nothing, the rest goes in one segment.
+    // Reads in the order of the cuts, over and over; once a whole turn of the cuts has taken
+    // nothing, the rest goes in one read that ends on a pause.
     while (left > 0) {
         const std::size_t before = left;
         for (const std::uint16_t cut : cuts) {
@@ -153,20 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (cut == kDrop) {
                 lamps.Reset();
                 model.Reset();
-            } else if (cut == kPause) {
-                feed(0);
-            } else {
-                const std::size_t piece =
-                    std::min<std::size_t>((cut & ~kTakeBit) % (kLargestCut + 1), left);
-                if (cut & kTakeBit) {
-                    take(piece);
-                } else {
-                    feed(piece);
-                }
+                continue;
             }
+            const std::size_t piece =
+                std::min<std::size_t>((cut & ~kCutShortBit) % (kLargestRead + 1), left);
+            receive(piece, (cut & kCutShortBit) != 0);
         }
         if (left == before) {
-            feed(left);
+            receive(left, false);
         }
     }
     return 0;

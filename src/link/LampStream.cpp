@@ -1,67 +1,44 @@
 #include "link/LampStream.h"
 
-#include <algorithm>
 #include <cstring>
 
-int LampStream::Feed(const std::uint8_t* data, std::size_t size, LampBitmap& lamps) {
+int LampStream::Receive(const std::uint8_t* data, std::size_t size, bool cutShort,
+                        LampBitmap& lamps) {
     if (data == nullptr) {
         size = 0;
     }
-    int applied = ProcessRounds(lamps);
-    // While at least one full round is pending, the rounds only ever take 15 messages from the
-    // front; the length rules matter only for the tail. Filling and emptying one round at a time
-    // therefore gives the same result as holding everything, with a fixed buffer.
-    while (size > 0) {
-        const std::size_t taken = Fill(data, size);
-        data += taken;
-        size -= taken;
-        applied += ProcessRounds(lamps);
-    }
-    return applied;
-}
-
-int LampStream::Take(const std::uint8_t* data, std::size_t size, LampBitmap& lamps) {
-    if (data == nullptr) {
-        size = 0;
-    }
-    int applied = 0;
-    while (size > 0) {
-        const std::size_t taken = Fill(data, size);
-        data += taken;
-        size -= taken;
-        if (m_pending == m_buffer.size()) {
-            applied += ApplyPending(lamps);
+    const std::size_t total = m_pending + size;
+    if (total < kLampStateSize) {
+        if (size > 0) {
+            std::memcpy(m_tail.data() + m_pending, data, size);
         }
-    }
-    if (m_pending >= kLampStateSize && m_pending % kLampStateSize == 0) {
-        applied += ApplyPending(lamps);
-    }
-    return applied;
-}
-
-std::size_t LampStream::Fill(const std::uint8_t* data, std::size_t size) {
-    const std::size_t taken = std::min(size, m_buffer.size() - m_pending);
-    std::memcpy(m_buffer.data() + m_pending, data, taken);
-    m_pending += taken;
-    return taken;
-}
-
-int LampStream::ProcessRounds(LampBitmap& lamps) {
-    // The buffer holds at most one round, so what is pending is what this round looks at.
-    if (m_pending < kLampStateSize) {
+        m_pending = total;
         return 0;
     }
-    if (m_pending % kLampStateSize != 0) {
+    const std::size_t tail = total % kLampStateSize;
+    if (!cutShort && tail != 0) {
         m_pending = 0;
         return 0;
     }
-    return ApplyPending(lamps);
+    const int applied = ApplyWhole(data, size - tail, lamps);
+    std::memcpy(m_tail.data(), data + size - tail, tail);
+    m_pending = tail;
+    return applied;
 }
 
-int LampStream::ApplyPending(LampBitmap& lamps) {
-    const std::size_t messages = m_pending / kLampStateSize;
-    for (std::size_t i = 0; i < messages; ++i) {
-        lamps.Apply(m_buffer.data() + i * kLampStateSize + 1);
+int LampStream::ApplyWhole(const std::uint8_t* data, std::size_t size, LampBitmap& lamps) {
+    const std::size_t messages = (m_pending + size) / kLampStateSize;
+    if (messages == 0) {
+        return 0;
+    }
+    // Every message replaces the whole bitmap: only the last one counts.
+    const std::size_t lastStart = (messages - 1) * kLampStateSize;
+    if (lastStart >= m_pending) {
+        lamps.Apply(data + (lastStart - m_pending) + 1);
+    } else {
+        // The waiting bytes begin the only message: complete it in the tail.
+        std::memcpy(m_tail.data() + m_pending, data, kLampStateSize - m_pending);
+        lamps.Apply(m_tail.data() + 1);
     }
     m_pending = 0;
     return static_cast<int>(messages);

@@ -25,12 +25,6 @@ bool LinkSocket::CheckLink(const Layout& layout, PanelState& panel) {
     }
     if (m_state == State::Connected) {
         if (panel.StatusText.empty()) {
-            // A broken tail is judged only when the controller has paused: while it keeps
-            // sending, the tail is the start of its next message.
-            if (!m_heard) {
-                m_stream.Feed(nullptr, 0, panel.Lamps);
-            }
-            m_heard = false;
             return false;
         }
         panel.StatusText.clear();
@@ -52,7 +46,7 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     wxIPV4address address;
     address.Hostname(wxString::Format("%d.%d.%d.%d", ip[0], ip[1], ip[2], ip[3]));
     address.Service(kPort);
-    m_stream.Reset();
+    NextConnection();
     m_attemptStart = std::chrono::steady_clock::now();
     m_state = State::Connecting;
     // Connect without waiting: the outcome arrives as a connection or lost notification.
@@ -74,7 +68,18 @@ void LinkSocket::Send(const std::uint8_t* bytes, std::size_t size) {
     m_socket->Write(bytes, static_cast<wxUint32>(size));
 }
 
+void LinkSocket::NextConnection() {
+    ++m_connection;
+    m_socket->SetClientData(reinterpret_cast<void*>(m_connection));
+    m_stream.Reset();
+}
+
 int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
+    // A late notification of an attempt that was replaced, or of a connection closed since,
+    // says nothing about the one under way.
+    if (reinterpret_cast<std::uintptr_t>(event.GetClientData()) != m_connection) {
+        return 0;
+    }
     switch (event.GetSocketEvent()) {
         case wxSOCKET_CONNECTION:
             m_stream.Reset();
@@ -84,32 +89,36 @@ int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
             m_stream.Reset();
             m_state = State::Idle;
             return 0;
-        case wxSOCKET_INPUT: {
-            int applied = 0;
-            std::uint8_t buffer[4096];
-            // Take everything the socket holds now: the next input notification comes only
-            // after a read.
-            while (true) {
-                m_socket->Read(buffer, sizeof buffer);
-                const wxUint32 count = m_socket->LastReadCount();
-                if (m_socket->Error() || count == 0) {
-                    break;
-                }
-                m_heard = true;
-                applied += m_stream.Take(buffer, count, lamps);
-                if (count < sizeof buffer) {
-                    break;
-                }
-            }
-            return applied;
-        }
+        case wxSOCKET_INPUT:
+            return ReadInput(lamps);
         default:
             return 0;
     }
 }
 
+int LinkSocket::ReadInput(LampBitmap& lamps) {
+    int applied = 0;
+    std::uint8_t buffer[4096];
+    // Take everything the socket holds now: the next input notification comes only after a
+    // read. A read that fills the buffer is cut short by us; the one after it may end where
+    // the controller paused.
+    while (true) {
+        m_socket->Read(buffer, sizeof buffer);
+        const wxUint32 count = m_socket->LastReadCount();
+        if (m_socket->Error() || count == 0) {
+            break;
+        }
+        const bool cutShort = count == sizeof buffer;
+        applied += m_stream.Receive(buffer, count, cutShort, lamps);
+        if (!cutShort) {
+            break;
+        }
+    }
+    return applied;
+}
+
 void LinkSocket::Close() {
     m_socket->Close();
-    m_stream.Reset();
+    NextConnection();
     m_state = State::Idle;
 }

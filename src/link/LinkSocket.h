@@ -27,17 +27,16 @@ class LinkSocket {
 
     /// The link timer's check in LAN mode: clears the status line and asks for the lamp states
     /// once after each connection; while the link is down, shows the status line and keeps an
-    /// attempt under way. Once the controller has sent nothing for a whole tick, received bytes
-    /// that make no whole number of messages are dropped. Returns true when the page has to be
-    /// drawn again.
+    /// attempt under way. Returns true when the page has to be drawn again.
     bool CheckLink(const Layout& layout, PanelState& panel);
 
     /// Sends x11 / x12 with a button's value; dropped while the link is down.
     void SendPress(int taster) { Send(PressMessage(taster).data(), 5); }
     void SendRelease(int taster) { Send(ReleaseMessage(taster).data(), 5); }
 
-    /// Handles a notification of the socket. Returns the number of lamp-state messages applied
-    /// to `lamps` (the caller redraws the buttons when it is above 0).
+    /// Handles a notification of the socket. One that belongs to a connection or attempt that
+    /// has since been closed or replaced is ignored. Returns the number of lamp-state messages
+    /// applied to `lamps` (the caller redraws the buttons when it is above 0).
     int OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps);
 
     /// Drops the connection (or the attempt under way); the next check starts afresh.
@@ -50,11 +49,15 @@ class LinkSocket {
 
     void Send(const std::uint8_t* bytes, std::size_t size);
     void StartAttempt(const Layout& layout);
+    /// Begins a new connection: notifications still queued for the old one no longer count.
+    void NextConnection();
+    int ReadInput(LampBitmap& lamps);
 
     wxSocketClient* m_socket;
     LampStream m_stream;
     State m_state = State::Idle;
-    /// Bytes arrived since the last tick: the controller may still be sending.
-    bool m_heard = false;
+    /// Tags the notifications of the connection (or attempt) under way; the socket hands it to
+    /// every notification it queues.
+    std::uintptr_t m_connection = 0;
     std::chrono::steady_clock::time_point m_attemptStart;
 };

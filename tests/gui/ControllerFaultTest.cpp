@@ -46,9 +46,17 @@ constexpr auto kShortRefusal = std::chrono::milliseconds(500);
 /// The link timer's period, and what "on the next tick" may take on a busy machine.
 constexpr int kTickMs = 100;
 constexpr int kNextTickMs = 5 * kTickMs;
-/// A pause of the controller long enough for the panel to take bytes that make no whole number
-/// of messages for garbage: it waits for one quiet tick, in case they are the start of more.
+/// A pause of the controller: what it sent before reaches the panel in a read of its own.
 constexpr int kPauseMs = 3 * kTickMs;
+
+/// The controller's steady messages after stray bytes: one every 50 ms for 2 s.
+constexpr int kSteadyEveryMs = 50;
+constexpr int kSteadyMessages = 40;
+/// The reconnect storm: a minute of connections accepted and closed at random.
+constexpr auto kStormFor = std::chrono::seconds(60);
+/// A connection the controller keeps for at least this long has certainly been seen by the
+/// panel's link timer.
+constexpr int kEstablishedMs = 3 * kTickMs;
 
 constexpr int kFloodMessages = 10000;
 constexpr int kWarmUpMessages = 1000;
@@ -323,6 +331,158 @@ TEST(ControllerFaults, GarbageBetweenMessages) {
         return rig.controller.Received() == PressAndRelease(105);
     }));
     EXPECT_EQ(rig.controller.Connections(), 1);
+}
+
+/// The lamps lit on the panel.
+std::vector<int> LitLamps() {
+    std::vector<int> lit;
+    for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
+        if (GetPanelState().Lamps.IsOn(lamp)) {
+            lit.push_back(lamp);
+        }
+    }
+    return lit;
+}
+
+// Stray bytes, then the controller's messages one every 50 ms: not one lamp is ever lit that no
+// message lit, and the message after the first pause is shown. The stray bytes come alone or in
+// one write with a burst of good messages (which then goes with them).
+TEST(ControllerFaults, StrayBytesThenASteadyStream) {
+    Rig rig;
+    ASSERT_TRUE(rig.Linked());
+    std::mt19937 random(11);
+    Bytes noise(200);
+    for (std::uint8_t& b : noise) {
+        b = static_cast<std::uint8_t>(random() | 0x80);
+    }
+    struct Case {
+        const char* name;
+        Bytes stray;
+        int glued;  ///< good messages (lamp 0) that leave in one write with the stray bytes
+    };
+    const Case cases[] = {
+        {"200 stray bytes and 14 messages in one write", Bytes(200, 0xFF), 14},
+        {"200 stray bytes alone", noise, 0},
+        {"3000 stray bytes alone", Bytes(3000, 0xFF), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(rig.Shows(LampState({15})));
+        Bytes first = c.stray;
+        for (int i = 0; i < c.glued; ++i) {
+            first = Join({first, LampState({0})});
+        }
+        // Every lamp lit at any moment must be the lamp of a message sent.
+        std::vector<int> foreign;
+        auto watch = [&foreign](int sent) {
+            for (const int lamp : LitLamps()) {
+                if (lamp != 15 && lamp != 0 && lamp != 16 + sent % 16) {
+                    foreign.push_back(lamp);
+                }
+            }
+        };
+        ASSERT_TRUE(rig.controller.Send(first));
+        WaitFor(
+            [&] {
+                watch(-1);
+                return false;
+            },
+            kSteadyEveryMs);
+        for (int i = 0; i < kSteadyMessages; ++i) {
+            ASSERT_TRUE(rig.controller.Send(LampState({16 + i % 16})));
+            // Each message alone is in step and shown before the next one leaves.
+            EXPECT_TRUE(WaitFor(
+                [&] {
+                    watch(i);
+                    return LitLamps() == std::vector<int>{16 + i % 16};
+                },
+                1000))
+                << "message " << i;
+            WaitFor(
+                [&] {
+                    watch(i);
+                    return false;
+                },
+                kSteadyEveryMs);
+        }
+        EXPECT_TRUE(foreign.empty()) << "lamp " << foreign.front() << " lit by stray bytes";
+    }
+}
+
+// A minute of a controller that accepts connections and closes them at random, and now and then
+// stops listening for a while. Every connection it keeps long enough for the panel to see gets
+// exactly one state request, none gets two or anything else, and the lamps follow the last state
+// it sent.
+TEST(ControllerFaults, ReconnectStorm) {
+    Rig rig;
+    ASSERT_TRUE(rig.Linked());
+    const Bytes stateRequest{0x78, 0x31, 0x33};
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> keepMs(0, 2 * kEstablishedMs);
+    std::uniform_int_distribution<int> lamp(0, 15);
+    int established = 0;
+    int connections = 0;
+    const auto end = Clock::now() + kStormFor;
+    while (Clock::now() < end) {
+        rig.controller.DropClient();
+        if (random() % 5 == 0) {
+            rig.controller.Stop();
+            Pump(static_cast<int>(random() % 500));
+            ASSERT_TRUE(rig.controller.Listen());
+        }
+        const int before = rig.controller.Connections();
+        ASSERT_TRUE(WaitFor(
+            [&rig, before] {
+                rig.controller.Poll();
+                return rig.controller.Connections() > before;
+            },
+            5000))
+            << "the panel stopped reconnecting";
+        ++connections;
+        rig.controller.ClearReceived();
+        const int keep = keepMs(random);
+        const Bytes state = LampState({lamp(random)});
+        const bool sendState = random() % 2 == 0;
+        bool sent = false;
+        auto sentAt = Clock::now();
+        WaitFor(
+            [&] {
+                rig.controller.Poll();
+                if (sendState && !sent && rig.controller.Received() == stateRequest) {
+                    sent = rig.controller.Send(state);
+                    sentAt = Clock::now();
+                }
+                return false;
+            },
+            keep);
+        rig.controller.Poll();
+        EXPECT_EQ(rig.controller.Connections(), before + 1) << "a second connection meanwhile";
+        const Bytes& received = rig.controller.Received();
+        if (keep >= kEstablishedMs) {
+            ++established;
+            EXPECT_EQ(received, stateRequest)
+                << "connection " << connections << ", kept " << keep << " ms";
+        } else {
+            EXPECT_TRUE(received.empty() || received == stateRequest)
+                << "connection " << connections << ", kept " << keep << " ms";
+        }
+        if (sent && Clock::now() - sentAt >= std::chrono::milliseconds(2 * kTickMs)) {
+            EXPECT_TRUE(LampsAre(state)) << "connection " << connections;
+        }
+    }
+    std::printf("[          ] reconnect storm: %d connections, %d of them kept %d ms or more\n",
+                connections, established, kEstablishedMs);
+    EXPECT_GT(established, 20);
+
+    // After the storm, a connection that stays: one request, and the lamps of its state.
+    rig.controller.DropClient();
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(rig.Linked());
+    const Bytes last = LampState({lamp(random), 1000});
+    EXPECT_TRUE(rig.Shows(last));
+    Pump(3 * kTickMs);
+    rig.controller.Poll();
+    EXPECT_TRUE(rig.controller.Received().empty());
 }
 
 /// Times the panel's handler of the link socket's notifications. Bound in front of the panel's
