@@ -1,13 +1,13 @@
 // The controller's byte stream cut into any reads: the first bytes of the input say where to cut,
-// whether a read filled the reader's buffer (more follows at once) or ended where the controller
-// paused, and where the connection drops; the rest is the stream. After every read the lamp-state
-// stream must hold fewer than 127 bytes, report the messages it applied and leave the same lamps
-// and the same waiting bytes as a plain model of the rule that keeps everything not yet judged in
-// one queue: a read cut short applies every whole message from the front and keeps the rest; a
-// read that ends on a pause applies the queue when it is a whole number of messages, keeps it
-// while it is shorter than one, and drops it otherwise.
+// whether a read filled the reader's buffer (more follows at once) or took all there was, how
+// long after the read before it each read comes, where the controller stays silent for a tick and
+// where the connection drops; the rest is the stream. After every step the lamp-state stream
+// must hold no more than it may, report the messages it applied and leave the same lamps and the
+// same waiting bytes as a plain model of the rule: a queue of what is not yet judged, a read held
+// in doubt and when it came.
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,46 +21,73 @@
 
 namespace {
 
-/// A cut value with a meaning of its own: the connection drops (what waits is forgotten).
+using Clock = LampStream::Clock;
+
+/// Cut values with a meaning of their own: the connection drops (what waits is forgotten), the
+/// controller stays silent for a whole tick.
 constexpr std::uint16_t kDrop = 0xFFFF;
-/// Other cuts with this bit set are reads that filled the reader's buffer, the rest end on a
-/// pause.
+constexpr std::uint16_t kSilentTick = 0xFFFE;
+/// Other cuts: bit 15 set, the read filled the reader's buffer and comes at once; else bits 13
+/// and 14 choose how long after the read before it the read comes. The rest is its size.
 constexpr std::uint16_t kCutShortBit = 0x8000;
+constexpr std::chrono::milliseconds kGaps[] = {
+    std::chrono::milliseconds(0), std::chrono::milliseconds(10), std::chrono::milliseconds(20),
+    std::chrono::milliseconds(60)};
 /// The socket driver reads at most 4096 bytes at once; larger reads still test the rule.
-constexpr std::size_t kLargestRead = 8192;
+constexpr std::size_t kLargestRead = 8191;
 
 [[noreturn]] void Fault(const char* what) {
     std::fprintf(stderr, "fuzz-lamps: %s\n", what);
     std::abort();
 }
 
+bool Whole(std::size_t size) {
+    return size != 0 && size % kLampStateSize == 0;
+}
+
 class Model {
   public:
     /// One read: returns the number of messages applied.
-    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort) {
-        m_queue.insert(m_queue.end(), data, data + size);
-        if (m_queue.size() < kLampStateSize) {
-            return 0;
-        }
-        if (!cutShort && m_queue.size() % kLampStateSize != 0) {
+    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at) {
+        const bool paused = m_inDoubt && !cutShort && at - m_heldAt >= LampStream::kPauseGap;
+        if (paused && !Whole(m_queue.size() + size)) {
             Reset();
-            return 0;
         }
-        int applied = 0;
-        while (m_queue.size() >= kLampStateSize) {
-            // The header is never examined.
-            std::copy_n(m_queue.begin() + 1, m_lamps.size(), m_lamps.begin());
-            m_queue.erase(m_queue.begin(), m_queue.begin() + kLampStateSize);
-            ++applied;
+        m_queue.insert(m_queue.end(), data, data + size);
+        if (cutShort || Whole(m_queue.size()) || m_queue.size() > LampStream::kMostHeld) {
+            m_inDoubt = false;
+            int applied = 0;
+            while (m_queue.size() >= kLampStateSize) {
+                // The header is never examined.
+                std::copy_n(m_queue.begin() + 1, m_lamps.size(), m_lamps.begin());
+                m_queue.erase(m_queue.begin(), m_queue.begin() + kLampStateSize);
+                ++applied;
+            }
+            return applied;
         }
-        return applied;
+        if (m_queue.size() >= kLampStateSize) {
+            m_inDoubt = true;
+            m_heldAt = at;
+        }
+        return 0;
     }
-    void Reset() { m_queue.clear(); }
+    void SilentTick() {
+        if (m_inDoubt) {
+            Reset();
+        }
+    }
+    void Reset() {
+        m_queue.clear();
+        m_inDoubt = false;
+    }
     std::size_t Pending() const { return m_queue.size(); }
+    bool InDoubt() const { return m_inDoubt; }
     const std::array<std::uint8_t, LampBitmap::kBytes>& Lamps() const { return m_lamps; }
 
   private:
     std::vector<std::uint8_t> m_queue;
+    bool m_inDoubt = false;
+    Clock::time_point m_heldAt;
     std::array<std::uint8_t, LampBitmap::kBytes> m_lamps{};
 };
 
@@ -85,25 +112,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LampStream lamps;
     LampBitmap bitmap;
     Model model;
-    auto receive = [&](std::size_t piece, bool cutShort) {
-        const int applied = lamps.Receive(piece == 0 ? nullptr : stream, piece, cutShort, bitmap);
-        if (applied != model.Receive(stream, piece, cutShort)) {
+    Clock::time_point now{};
+    auto check = [&](int applied, int expected) {
+        if (applied != expected) {
             Fault("applied another number of messages than the model");
         }
-        if (lamps.Pending() >= kLampStateSize) {
-            Fault("more than a partial message left waiting");
+        if (lamps.Pending() > LampStream::kMostHeld) {
+            Fault("more bytes held than may be");
         }
-        if (lamps.Pending() != model.Pending()) {
+        if (!lamps.InDoubt() && lamps.Pending() >= kLampStateSize) {
+            Fault("a whole message left waiting outside a read in doubt");
+        }
+        if (lamps.Pending() != model.Pending() || lamps.InDoubt() != model.InDoubt()) {
             Fault("other bytes left waiting than the model");
         }
         if (std::memcmp(bitmap.Bytes(), model.Lamps().data(), LampBitmap::kBytes) != 0) {
             Fault("other lamps than the model");
         }
+    };
+    auto receive = [&](std::size_t piece, bool cutShort) {
+        const int applied =
+            lamps.Receive(piece == 0 ? nullptr : stream, piece, cutShort, now, bitmap);
+        check(applied, model.Receive(stream, piece, cutShort, now));
         stream += piece;
         left -= piece;
     };
     // Reads in the order of the cuts, over and over; once a whole turn of the cuts has taken
-    // nothing, the rest goes in one read that ends on a pause.
+    // nothing, the rest goes in one read after a pause, then the controller falls silent.
     while (left > 0) {
         const std::size_t before = left;
         for (const std::uint16_t cut : cuts) {
@@ -115,13 +150,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 model.Reset();
                 continue;
             }
-            const std::size_t piece =
-                std::min<std::size_t>((cut & ~kCutShortBit) % (kLargestRead + 1), left);
-            receive(piece, (cut & kCutShortBit) != 0);
+            if (cut == kSilentTick) {
+                lamps.Pause();
+                model.SilentTick();
+                check(0, 0);
+                continue;
+            }
+            const bool cutShort = (cut & kCutShortBit) != 0;
+            if (!cutShort) {
+                now += kGaps[(cut >> 13) & 3];
+            }
+            receive(std::min<std::size_t>((cut & 0x1FFF) % (kLargestRead + 1), left), cutShort);
         }
         if (left == before) {
+            now += kGaps[3];
             receive(left, false);
         }
     }
+    lamps.Pause();
+    model.SilentTick();
+    check(0, 0);
     return 0;
 }

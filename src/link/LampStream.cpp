@@ -1,45 +1,56 @@
 #include "link/LampStream.h"
 
-#include <cstring>
+namespace {
+
+bool IsWhole(std::size_t size) {
+    return size >= kLampStateSize && size % kLampStateSize == 0;
+}
+
+}  // namespace
 
 int LampStream::Receive(const std::uint8_t* data, std::size_t size, bool cutShort,
-                        LampBitmap& lamps) {
+                        Clock::time_point at, LampBitmap& lamps) {
     if (data == nullptr) {
         size = 0;
     }
-    const std::size_t total = m_pending + size;
-    if (total < kLampStateSize) {
-        if (size > 0) {
-            std::memcpy(m_tail.data() + m_pending, data, size);
-        }
-        m_pending = total;
+    if (m_inDoubt && !cutShort && at - m_heldAt >= kPauseGap && !IsWhole(m_bytes.size() + size)) {
+        // The controller paused after the read that waits: it was out of step.
+        Reset();
+    }
+    m_bytes.insert(m_bytes.end(), data, data + size);
+    // A burst longer than what may be held is a flood read in small pieces: taken as in step,
+    // as one read in full pieces is.
+    if (cutShort || IsWhole(m_bytes.size()) || m_bytes.size() > kMostHeld) {
+        m_inDoubt = false;
+        return ApplyWhole(lamps);
+    }
+    if (m_bytes.size() < kLampStateSize) {
         return 0;
     }
-    const std::size_t tail = total % kLampStateSize;
-    if (!cutShort && tail != 0) {
-        m_pending = 0;
-        return 0;
-    }
-    const int applied = ApplyWhole(data, size - tail, lamps);
-    std::memcpy(m_tail.data(), data + size - tail, tail);
-    m_pending = tail;
-    return applied;
+    m_inDoubt = true;
+    m_heldAt = at;
+    return 0;
 }
 
-int LampStream::ApplyWhole(const std::uint8_t* data, std::size_t size, LampBitmap& lamps) {
-    const std::size_t messages = (m_pending + size) / kLampStateSize;
+void LampStream::Pause() {
+    if (m_inDoubt) {
+        Reset();
+    }
+}
+
+void LampStream::Reset() {
+    m_bytes.clear();
+    m_inDoubt = false;
+}
+
+int LampStream::ApplyWhole(LampBitmap& lamps) {
+    const std::size_t messages = m_bytes.size() / kLampStateSize;
     if (messages == 0) {
         return 0;
     }
     // Every message replaces the whole bitmap: only the last one counts.
-    const std::size_t lastStart = (messages - 1) * kLampStateSize;
-    if (lastStart >= m_pending) {
-        lamps.Apply(data + (lastStart - m_pending) + 1);
-    } else {
-        // The waiting bytes begin the only message: complete it in the tail.
-        std::memcpy(m_tail.data() + m_pending, data, kLampStateSize - m_pending);
-        lamps.Apply(m_tail.data() + 1);
-    }
-    m_pending = 0;
+    lamps.Apply(m_bytes.data() + (messages - 1) * kLampStateSize + 1);
+    m_bytes.erase(m_bytes.begin(),
+                  m_bytes.begin() + static_cast<std::ptrdiff_t>(messages * kLampStateSize));
     return static_cast<int>(messages);
 }

@@ -1,41 +1,64 @@
 #pragma once
 
-#include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "link/LinkMessages.h"
 #include "model/PanelState.h"
 
 /// The receiving side of the controller link: cuts the byte stream into 127-byte lamp-state
-/// messages, one read of the socket at a time. The header byte is never examined.
+/// messages, one read of the socket at a time. The stream has no framing of its own, so a
+/// message is only known by where it starts; the header byte is never examined.
 ///
-/// A read that took everything the socket held ends where the controller paused. Such a read is
-/// judged as a whole, together with what earlier reads left waiting: fewer than 127 bytes wait for
-/// more, a whole number of messages is applied, anything else is out of step and dropped
-/// entirely, so that none of its bytes is taken for a message and the stream is in step again
-/// with the controller's next message. A read that filled the reader's buffer was cut short by
-/// the reader, not by the controller, which is still sending (a flood): its whole messages are
-/// applied and the broken tail waits for the rest of its message.
+/// A read that filled the reader's buffer was cut short by the reader while the controller goes
+/// on sending (a flood): its whole messages are applied and a broken tail waits for the rest of
+/// its message. A read that took everything there was may end where the controller paused:
+/// fewer than 127 bytes wait for more, a whole number of messages is applied at once. Any other
+/// such read is out of step if the controller paused after it, or the middle of a burst that the
+/// system handed over in pieces if it did not; none of it is applied until that is known:
+/// - the controller went on: the next read comes within the pause gap, or makes a whole number of
+///   messages together with what waits; then the two are one burst, and wait on until the burst
+///   ends in a whole number of messages, or a read fills the buffer, or the burst grows beyond
+///   what may be held: then it is taken as in step, as a flood is;
+/// - the controller paused: the next read comes later than the pause gap, or no read comes for a
+///   whole tick (Pause); then the waiting read is dropped whole, and the stream is in step again
+///   with the controller's next message.
 class LampStream {
   public:
-    /// Takes one read. `cutShort`: the read filled the reader's buffer, so more bytes follow at
-    /// once. Applies the complete messages to `lamps`, the last one winning, and returns how many
-    /// there were; the caller redraws the buttons when it is above 0.
-    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, LampBitmap& lamps);
+    using Clock = std::chrono::steady_clock;
 
-    /// Forgets a partial message, so that it is never glued to the first bytes of the next
-    /// connection.
-    void Reset() { m_pending = 0; }
+    /// Bytes of one burst that reach the reader with a longer gap than this came after a pause
+    /// of the controller.
+    static constexpr std::chrono::milliseconds kPauseGap{20};
+    /// Bytes of one burst held in doubt at most; a longer burst is taken as in step.
+    static constexpr std::size_t kMostHeld = 4 * 4096;
 
-    /// Bytes received but not yet applied or dropped: always fewer than one message.
-    std::size_t Pending() const { return m_pending; }
+    /// Takes one read, made at `at`. `cutShort`: the read filled the reader's buffer, so more
+    /// bytes follow at once. Applies the complete messages to `lamps`, the last one winning, and
+    /// returns how many there were; the caller redraws the buttons when it is above 0.
+    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
+                LampBitmap& lamps);
+
+    /// The controller has sent nothing for a whole tick: a read waiting in doubt was out of step.
+    void Pause();
+
+    /// Forgets what waits, so that it is never glued to the first bytes of the next connection.
+    void Reset();
+
+    /// Bytes received but not yet applied or dropped.
+    std::size_t Pending() const { return m_bytes.size(); }
+    /// Whether they are a read held in doubt (else fewer than 127 bytes, the start of a
+    /// message).
+    bool InDoubt() const { return m_inDoubt; }
 
   private:
-    /// Applies the messages that the waiting bytes and the first `size` bytes of `data` make,
-    /// which must be a whole number of them; the last one wins.
-    int ApplyWhole(const std::uint8_t* data, std::size_t size, LampBitmap& lamps);
+    /// Applies the whole messages at the front of the waiting bytes, the last one winning, and
+    /// keeps the rest.
+    int ApplyWhole(LampBitmap& lamps);
 
-    std::array<std::uint8_t, kLampStateSize> m_tail{};
-    std::size_t m_pending = 0;
+    std::vector<std::uint8_t> m_bytes;
+    bool m_inDoubt = false;
+    Clock::time_point m_heldAt;  ///< when the read held in doubt came
 };

@@ -25,6 +25,10 @@ bool LinkSocket::CheckLink(const Layout& layout, PanelState& panel) {
     }
     if (m_state == State::Connected) {
         if (panel.StatusText.empty()) {
+            if (!m_heard) {
+                m_stream.Pause();
+            }
+            m_heard = false;
             return false;
         }
         panel.StatusText.clear();
@@ -108,8 +112,9 @@ int LinkSocket::ReadInput(LampBitmap& lamps) {
         if (m_socket->Error() || count == 0) {
             break;
         }
+        m_heard = true;
         const bool cutShort = count == sizeof buffer;
-        applied += m_stream.Receive(buffer, count, cutShort, lamps);
+        applied += m_stream.Receive(buffer, count, cutShort, LampStream::Clock::now(), lamps);
         if (!cutShort) {
             break;
         }

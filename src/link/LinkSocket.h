@@ -27,7 +27,8 @@ class LinkSocket {
 
     /// The link timer's check in LAN mode: clears the status line and asks for the lamp states
     /// once after each connection; while the link is down, shows the status line and keeps an
-    /// attempt under way. Returns true when the page has to be drawn again.
+    /// attempt under way. Once the controller has sent nothing for a whole tick, a read waiting
+    /// in doubt is dropped. Returns true when the page has to be drawn again.
     bool CheckLink(const Layout& layout, PanelState& panel);
 
     /// Sends x11 / x12 with a button's value; dropped while the link is down.
@@ -59,5 +60,7 @@ class LinkSocket {
     /// Tags the notifications of the connection (or attempt) under way; the socket hands it to
     /// every notification it queues.
     std::uintptr_t m_connection = 0;
+    /// Bytes arrived since the last tick: the controller may still be sending.
+    bool m_heard = false;
     std::chrono::steady_clock::time_point m_attemptStart;
 };

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <initializer_list>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 /// A lamp-state message with the given lamps on.
@@ -29,21 +33,6 @@ Bytes Join(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-std::vector<int> LampsOn(const LampBitmap& lamps) {
-    std::vector<int> on;
-    for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
-        if (lamps.IsOn(lamp)) {
-            on.push_back(lamp);
-        }
-    }
-    return on;
-}
-
-/// One read that took everything the socket held: it ends where the controller paused.
-int Paused(LampStream& stream, const Bytes& bytes, LampBitmap& lamps) {
-    return stream.Receive(bytes.data(), bytes.size(), false, lamps);
-}
-
 /// Messages 0 ... count-1, message i lighting lamp i.
 Bytes Messages(int count) {
     Bytes all;
@@ -53,93 +42,126 @@ Bytes Messages(int count) {
     return all;
 }
 
+/// The lamp stream with a clock of the test's own, and the lamps it sets.
+struct Reader {
+    /// A read that took everything the socket held, `gap` after the one before: by default a
+    /// pause of the controller, as between two of its messages.
+    int Read(const std::uint8_t* data, std::size_t size, std::chrono::milliseconds gap = 50ms) {
+        now += gap;
+        return stream.Receive(data, size, false, now, lamps);
+    }
+    int Read(const Bytes& bytes, std::chrono::milliseconds gap = 50ms) {
+        return Read(bytes.data(), bytes.size(), gap);
+    }
+    /// A read that filled the reader's buffer, at once after the one before.
+    int ReadCutShort(const std::uint8_t* data, std::size_t size) {
+        return stream.Receive(data, size, true, now, lamps);
+    }
+
+    std::vector<int> LampsOn() const {
+        std::vector<int> on;
+        for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
+            if (lamps.IsOn(lamp)) {
+                on.push_back(lamp);
+            }
+        }
+        return on;
+    }
+
+    LampStream stream;
+    LampBitmap lamps;
+    LampStream::Clock::time_point now{};
+};
+
 TEST(LampStreamTest, BitmapBytesFollowTheHeaderLeastSignificantBitFirst) {
     Bytes message(kLampStateSize, 0xA5);  // the header is never looked at
     std::fill(message.begin() + 1, message.end(), 0);
     message[1] = 0x05;    // lamps 0 and 2
     message[2] = 0x80;    // lamp 15
     message[126] = 0x80;  // lamp 1007, the last one
-    LampStream stream;
-    LampBitmap lamps;
-    lamps.Set(1, true);  // a complete message replaces every lamp
-    EXPECT_EQ(Paused(stream, message, lamps), 1);
-    EXPECT_EQ(LampsOn(lamps), (std::vector<int>{0, 2, 15, 1007}));
+    Reader reader;
+    reader.lamps.Set(1, true);  // a complete message replaces every lamp
+    EXPECT_EQ(reader.Read(message), 1);
+    EXPECT_EQ(reader.LampsOn(), (std::vector<int>{0, 2, 15, 1007}));
 }
 
-TEST(LampStreamTest, AMessageWaitsUntilItsLastByte) {
+TEST(LampStreamTest, AMessageWaitsUntilItsLastByteThroughAnyPause) {
     const Bytes message = State({3});
-    LampStream stream;
-    LampBitmap lamps;
-    EXPECT_EQ(stream.Receive(message.data(), 126, false, lamps), 0);
-    EXPECT_EQ(stream.Pending(), 126u);
-    EXPECT_FALSE(lamps.IsOn(3));
-    EXPECT_EQ(stream.Receive(message.data() + 126, 1, false, lamps), 1);
-    EXPECT_EQ(stream.Pending(), 0u);
-    EXPECT_TRUE(lamps.IsOn(3));
+    Reader reader;
+    EXPECT_EQ(reader.Read(message.data(), 126), 0);
+    reader.stream.Pause();
+    EXPECT_EQ(reader.stream.Pending(), 126u);
+    EXPECT_FALSE(reader.stream.InDoubt());
+    EXPECT_FALSE(reader.lamps.IsOn(3));
+    EXPECT_EQ(reader.Read(message.data() + 126, 1, 1000ms), 1);
+    EXPECT_EQ(reader.stream.Pending(), 0u);
+    EXPECT_TRUE(reader.lamps.IsOn(3));
 }
 
 struct Segmentation {
     const char* name;
-    std::vector<std::size_t> cuts;  ///< sizes of the reads before the last, which takes the rest
+    std::vector<std::size_t> reads;  ///< sizes of the reads, in order; the rest is never sent
+    std::chrono::milliseconds gap;   ///< between the reads
     int applied;
     std::vector<int> lampsOn;
-    std::size_t pending;
+    std::size_t pending;  ///< after the controller's pause at the end
 };
 
-// Four messages (lamp 1, then 2, 3, 4) in reads that each end where the controller paused. A
-// read that leaves the waiting bytes at no whole number of messages drops them, so the framing
-// is in step again only where a read ends on a message boundary; what survives depends only on
-// where the reads end.
-TEST(LampStreamTest, AppliesWhatEachPausedReadLeavesWhole) {
+// Four messages (lamp 1, then 2, 3, 4) in reads that each took all there was, then a pause of
+// the controller. A read that leaves no whole number of messages waits in doubt: the next read,
+// soon after it or together with it making a whole number of messages, is the rest of one
+// burst; a later one comes after a pause of the controller, and what waited goes.
+TEST(LampStreamTest, AppliesWhatTheReadsLeaveWhole) {
     const Bytes stream4 = Join({State({1}), State({2}), State({3}), State({4})});
     const Segmentation cases[] = {
-        {"all at once", {}, 4, {4}, 0},
-        {"one by one", {127, 127, 127}, 4, {4}, 0},
-        {"byte by byte", std::vector<std::size_t>(507, 1), 4, {4}, 0},
-        {"small pieces inside the first, then the rest", {1, 60, 65}, 4, {4}, 0},
-        {"a short first read only waits", {100}, 4, {4}, 0},
-        {"two, then one in bits, then one", {254, 100, 26, 1}, 4, {4}, 0},
-        {"cut mid-message, in step at the next boundary", {200, 181}, 1, {4}, 0},
-        {"cut mid-message to the end", {300}, 0, {}, 0},
-        {"the tail after a drop waits", {400}, 0, {}, 108},
+        {"all at once", {508}, 50ms, 4, {4}, 0},
+        {"one by one", {127, 127, 127, 127}, 50ms, 4, {4}, 0},
+        {"byte by byte", std::vector<std::size_t>(508, 1), 50ms, 4, {4}, 0},
+        {"small pieces inside the first, then the rest", {1, 60, 65, 382}, 50ms, 4, {4}, 0},
+        {"a short first read only waits", {100, 408}, 50ms, 4, {4}, 0},
+        {"two, then one in bits, then one", {254, 100, 26, 1, 127}, 50ms, 4, {4}, 0},
+        {"cut mid-message, completed by the next read", {200, 308}, 50ms, 4, {4}, 0},
+        {"cut mid-message twice, in one burst", {200, 100, 208}, 1ms, 4, {4}, 0},
+        {"cut mid-message twice, with pauses", {200, 100, 208}, 50ms, 0, {}, 0},
+        {"cut mid-message, the rest never comes", {300}, 50ms, 0, {}, 0},
+        {"three, and the start of the fourth", {381, 100}, 50ms, 3, {3}, 100},
     };
     for (const Segmentation& c : cases) {
         SCOPED_TRACE(c.name);
-        LampStream stream;
-        LampBitmap lamps;
+        Reader reader;
         int applied = 0;
         std::size_t at = 0;
-        for (const std::size_t cut : c.cuts) {
-            applied += stream.Receive(stream4.data() + at, cut, false, lamps);
-            at += cut;
-            EXPECT_LT(stream.Pending(), kLampStateSize);
+        for (const std::size_t read : c.reads) {
+            applied += reader.Read(stream4.data() + at, read, c.gap);
+            at += read;
         }
-        applied += stream.Receive(stream4.data() + at, stream4.size() - at, false, lamps);
+        reader.stream.Pause();
         EXPECT_EQ(applied, c.applied);
-        EXPECT_EQ(LampsOn(lamps), c.lampsOn);
-        EXPECT_EQ(stream.Pending(), c.pending);
+        EXPECT_EQ(reader.LampsOn(), c.lampsOn);
+        EXPECT_EQ(reader.stream.Pending(), c.pending);
     }
 }
 
 TEST(LampStreamTest, WholeMessagesAtOnceAreAllAppliedLastWins) {
     for (const int count : {2, 15, 16, 31, 32}) {
         SCOPED_TRACE(count);
-        LampStream stream;
-        LampBitmap lamps;
-        EXPECT_EQ(Paused(stream, Messages(count), lamps), count);
-        EXPECT_EQ(LampsOn(lamps), std::vector<int>{count - 1});
-        EXPECT_EQ(stream.Pending(), 0u);
+        Reader reader;
+        EXPECT_EQ(reader.Read(Messages(count)), count);
+        EXPECT_EQ(reader.LampsOn(), std::vector<int>{count - 1});
+        EXPECT_EQ(reader.stream.Pending(), 0u);
     }
 }
 
-// A read that ends where the controller paused and is no whole number of messages is out of
-// step as a whole: none of its bytes is taken for a message, not even those that would make
-// whole messages at its front. The next read starts in step.
-TEST(LampStreamTest, APausedReadOutOfStepIsDroppedWhole) {
+// A read that took all there was and is no whole number of messages is out of step when the
+// controller paused after it: none of its bytes is ever taken for a message, not even those
+// that would make whole messages at its front. The controller's next message, or its silence
+// for a tick, tells; the message is read in step.
+TEST(LampStreamTest, AReadOutOfStepIsNeverApplied) {
     const Bytes stray(200, 0xFF);
-    const Bytes good =
-        Join({State({0}), State({0}), State({0}), State({0}), State({0}), State({0}), State({0}),
-              State({0}), State({0}), State({0}), State({0}), State({0}), State({0}), State({0})});
+    Bytes good;
+    for (int i = 0; i < 14; ++i) {
+        good = Join({good, State({0})});
+    }
     Bytes broken = Join({State({10}), State({20})});
     broken.resize(200);
     struct Case {
@@ -152,41 +174,39 @@ TEST(LampStreamTest, APausedReadOutOfStepIsDroppedWhole) {
         {"16 messages and 10 stray bytes", Join({Messages(16), Bytes(10, 0xEE)})},
         {"an echoed state request and a message", Join({Bytes{'x', '1', '3'}, State({7})})},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LampStream stream;
-        LampBitmap lamps;
-        lamps.Set(5, true);
-        EXPECT_EQ(Paused(stream, c.read, lamps), 0);
-        EXPECT_EQ(stream.Pending(), 0u);
-        EXPECT_EQ(LampsOn(lamps), std::vector<int>{5});
-        EXPECT_EQ(Paused(stream, State({8}), lamps), 1);
-        EXPECT_EQ(LampsOn(lamps), std::vector<int>{8});
+    for (const bool silent : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (silent ? ", then a silent tick" : ""));
+            Reader reader;
+            reader.lamps.Set(5, true);
+            EXPECT_EQ(reader.Read(c.read), 0);
+            EXPECT_TRUE(reader.stream.InDoubt());
+            EXPECT_EQ(reader.LampsOn(), std::vector<int>{5});
+            if (silent) {
+                reader.stream.Pause();
+                EXPECT_EQ(reader.stream.Pending(), 0u);
+            }
+            EXPECT_EQ(reader.Read(State({8})), 1);
+            EXPECT_EQ(reader.LampsOn(), std::vector<int>{8});
+            EXPECT_EQ(reader.stream.Pending(), 0u);
+        }
     }
 }
 
-// Stray bytes, then the controller's messages one read each, as it sends them every 50 ms: the
-// stray read is dropped at its pause, and every message after it is read in step.
+// Stray bytes, then the controller's messages one read each, every 50 ms: no lamp is ever lit
+// by the stray bytes, and every message is read in step from the first one not glued to them.
 TEST(LampStreamTest, StrayBytesThenASteadyStream) {
-    for (const std::size_t strayBytes : {1, 73, 126, 127, 200, 1000, 4000}) {
+    for (const std::size_t strayBytes : {1, 73, 126, 128, 200, 1000, 4000}) {
         SCOPED_TRACE(strayBytes);
-        LampStream stream;
-        LampBitmap lamps;
-        const Bytes stray(strayBytes, 0xFF);
-        const int strayApplied = Paused(stream, stray, lamps);
-        // Stray bytes of one message's length cannot be told from one; shorter ones wait and
-        // take the first message down with them.
-        EXPECT_EQ(strayApplied, strayBytes == 127 ? 1 : 0);
+        Reader reader;
+        EXPECT_EQ(reader.Read(Bytes(strayBytes, 0xFF)), 0);
+        // Stray bytes shorter than a message wait for more and take the first message down.
+        const int firstShown = strayBytes < kLampStateSize ? 1 : 0;
         for (int i = 0; i < 40; ++i) {
-            const int applied = Paused(stream, State({i}), lamps);
-            if (i == 0 && strayBytes < kLampStateSize) {
-                EXPECT_EQ(applied, 0);
-                EXPECT_EQ(stream.Pending(), 0u);
-                continue;
-            }
-            EXPECT_EQ(applied, 1) << i;
-            EXPECT_EQ(LampsOn(lamps), std::vector<int>{i});
+            EXPECT_EQ(reader.Read(State({i})), i < firstShown ? 0 : 1) << i;
+            EXPECT_EQ(reader.LampsOn(), i < firstShown ? std::vector<int>{} : std::vector<int>{i});
         }
+        EXPECT_EQ(reader.stream.Pending(), 0u);
     }
 }
 
@@ -197,85 +217,103 @@ TEST(LampStreamTest, AFloodReadInFullPiecesKeepsEveryMessage) {
     const Bytes flood = Messages(1000);
     for (const std::size_t piece : {1u, 100u, 127u, 200u, 4096u, 20000u}) {
         SCOPED_TRACE(piece);
-        LampStream lamps;
-        LampBitmap bitmap;
+        Reader reader;
         int applied = 0;
         std::size_t at = 0;
         while (flood.size() - at > piece) {
-            applied += lamps.Receive(flood.data() + at, piece, true, bitmap);
+            applied += reader.ReadCutShort(flood.data() + at, piece);
             at += piece;
-            ASSERT_LT(lamps.Pending(), kLampStateSize);
+            ASSERT_LT(reader.stream.Pending(), kLampStateSize);
             // One lamp of the flood's messages at a time: the pieces stay in step.
-            const std::vector<int> on = LampsOn(bitmap);
+            const std::vector<int> on = reader.LampsOn();
             ASSERT_LE(on.size(), 1u);
             ASSERT_TRUE(on.empty() || on.front() < 1000);
         }
-        applied += lamps.Receive(flood.data() + at, flood.size() - at, false, bitmap);
+        applied += reader.Read(flood.data() + at, flood.size() - at, 0ms);
         EXPECT_EQ(applied, 1000);
-        EXPECT_EQ(LampsOn(bitmap), std::vector<int>{999});
-        EXPECT_EQ(lamps.Pending(), 0u);
+        EXPECT_EQ(reader.LampsOn(), std::vector<int>{999});
+        EXPECT_EQ(reader.stream.Pending(), 0u);
     }
+}
 
-    // The tail a full piece leaves is judged with the read that ends the flood.
-    LampStream lamps;
-    LampBitmap bitmap;
-    const Bytes ten = State({10});
-    EXPECT_EQ(lamps.Receive(ten.data(), 50, true, bitmap), 0);
-    EXPECT_EQ(lamps.Pending(), 50u);
-    EXPECT_EQ(lamps.Receive(ten.data() + 50, 60, false, bitmap), 0);
-    EXPECT_EQ(lamps.Pending(), 110u) << "part of a message waits for its rest";
-    EXPECT_EQ(lamps.Receive(ten.data() + 110, 17, false, bitmap), 1);
-    EXPECT_EQ(LampsOn(bitmap), std::vector<int>{10});
-    const Bytes cutBurst = Join({State({11}), State({12}), State({13})});
-    EXPECT_EQ(lamps.Receive(cutBurst.data(), 200, true, bitmap), 1);
-    EXPECT_EQ(lamps.Receive(cutBurst.data() + 200, 100, false, bitmap), 0)
-        << "an end that breaks a message drops what waits with it";
-    EXPECT_EQ(lamps.Pending(), 0u);
-    EXPECT_EQ(LampsOn(bitmap), std::vector<int>{11});
+// The system also hands a flood over in pieces that end mid-message where the socket ran dry
+// for a moment: such a read waits, the next one shows that the flood went on, and nothing is
+// lost or out of step.
+TEST(LampStreamTest, AFloodThatRunsDryMidMessageStaysInStep) {
+    const Bytes flood = Messages(300);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> size(1, 5000);
+    std::uniform_int_distribution<int> gapMs(0, 10);
+    for (int round = 0; round < 200; ++round) {
+        Reader reader;
+        int applied = 0;
+        std::size_t at = 0;
+        while (at < flood.size()) {
+            const std::size_t piece =
+                std::min({size(random), flood.size() - at, std::size_t{4096}});
+            if (piece == 4096) {
+                applied += reader.ReadCutShort(flood.data() + at, piece);
+            } else {
+                applied += reader.Read(flood.data() + at, piece, 1ms * gapMs(random));
+            }
+            at += piece;
+            const std::vector<int> on = reader.LampsOn();
+            ASSERT_LE(on.size(), 1u);
+            ASSERT_TRUE(on.empty() || on.front() < 300);
+        }
+        reader.stream.Pause();
+        EXPECT_EQ(applied, 300);
+        EXPECT_EQ(reader.LampsOn(), std::vector<int>{299});
+        EXPECT_EQ(reader.stream.Pending(), 0u);
+    }
 }
 
 TEST(LampStreamTest, GarbageIsDroppedAndTheNextMessageReadInStep) {
-    LampStream stream;
-    LampBitmap lamps;
-    const Bytes garbage = {'x', '1', '3', 0, 0};
-    EXPECT_EQ(Paused(stream, garbage, lamps), 0);
-    EXPECT_EQ(stream.Pending(), 5u);
-    // The garbage and the message behind it make 132 bytes: both are dropped...
-    EXPECT_EQ(Paused(stream, State({7}), lamps), 0);
-    EXPECT_EQ(stream.Pending(), 0u);
-    EXPECT_TRUE(LampsOn(lamps).empty());
+    Reader reader;
+    EXPECT_EQ(reader.Read(Bytes{'x', '1', '3', 0, 0}), 0);
+    EXPECT_EQ(reader.stream.Pending(), 5u);
+    // The garbage and the message behind it make 132 bytes: both go...
+    EXPECT_EQ(reader.Read(State({7})), 0);
+    reader.stream.Pause();
+    EXPECT_EQ(reader.stream.Pending(), 0u);
+    EXPECT_TRUE(reader.LampsOn().empty());
     // ...and the stream is in step for the next one.
-    EXPECT_EQ(Paused(stream, State({8}), lamps), 1);
-    EXPECT_EQ(LampsOn(lamps), std::vector<int>{8});
+    EXPECT_EQ(reader.Read(State({8})), 1);
+    EXPECT_EQ(reader.LampsOn(), std::vector<int>{8});
 }
 
-TEST(LampStreamTest, ResetForgetsAPartialMessage) {
-    LampStream stream;
-    LampBitmap lamps;
-    const Bytes first = State({1});
-    EXPECT_EQ(stream.Receive(first.data(), 100, true, lamps), 0);
-    stream.Reset();
-    EXPECT_EQ(stream.Pending(), 0u);
-    EXPECT_EQ(Paused(stream, State({2}), lamps), 1);
-    EXPECT_EQ(LampsOn(lamps), std::vector<int>{2});
+TEST(LampStreamTest, ResetForgetsWhatWaits) {
+    for (const std::size_t waiting : {100, 200}) {
+        Reader reader;
+        const Bytes first = Join({State({1}), State({1})});
+        EXPECT_EQ(reader.Read(first.data(), waiting), 0);
+        reader.stream.Reset();
+        EXPECT_EQ(reader.stream.Pending(), 0u);
+        EXPECT_FALSE(reader.stream.InDoubt());
+        EXPECT_EQ(reader.Read(State({2}), 0ms), 1);
+        EXPECT_EQ(reader.LampsOn(), std::vector<int>{2});
+    }
 }
 
-TEST(LampStreamTest, AnyReadsNeverHoldMoreThanAPartialMessage) {
+TEST(LampStreamTest, AnyReadsHoldABoundedNumberOfBytes) {
     std::mt19937 random(1234);
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<std::size_t> size(0, 5000);
     Bytes noise(5000);
-    LampStream stream;
-    LampBitmap lamps;
+    Reader reader;
     for (int i = 0; i < 500; ++i) {
         for (std::uint8_t& b : noise) {
             b = static_cast<std::uint8_t>(byte(random));
         }
-        const int applied = stream.Receive(noise.data(), size(random), i % 3 == 0, lamps);
+        const std::size_t piece = size(random);
+        const int applied = i % 3 == 0 ? reader.ReadCutShort(noise.data(), piece)
+                                       : reader.Read(noise.data(), piece, 1ms * (i % 40));
         EXPECT_GE(applied, 0);
-        ASSERT_LT(stream.Pending(), kLampStateSize);
+        ASSERT_LE(reader.stream.Pending(), LampStream::kMostHeld);
+        ASSERT_TRUE(reader.stream.InDoubt() || reader.stream.Pending() < kLampStateSize);
     }
-    EXPECT_EQ(stream.Receive(nullptr, 0, false, lamps), 0);
+    reader.stream.Pause();
+    EXPECT_LT(reader.stream.Pending(), kLampStateSize);
 }
 
 }  // namespace
