@@ -55,8 +55,9 @@ wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::
     return g_mainDialog;
 }
 
-MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
-    : m_renderer(std::make_unique<PageRenderer>()),
+MainDialog::MainDialog(wxWindow* parent, wxWindowID id, std::unique_ptr<const File> file)
+    : m_file(std::move(file)),
+      m_renderer(std::make_unique<PageRenderer>()),
       m_editor(std::make_unique<PanelEditor>(*this)),
       m_input(std::make_unique<TouchInput>(*this, *m_editor)) {
     PanelState& panel = GetPanelState();
@@ -74,10 +75,16 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id)
     }
     layout.Form.LayoutDirectory = folder;
 
-    const File file;
-    if (file.LoadLayout(layout) != FileStatus::Ok) {
+    std::string error;
+    if (const FileStatus status = m_file->LoadLayout(layout, &error); status != FileStatus::Ok) {
+        // Never run on the reset layout: a later store would write it over the real file.
         wxString text;
-        text.Printf("tvxdef.ini missing ! %s", wxString(layout.Form.LayoutDirectory));
+        if (status == FileStatus::Missing) {
+            text.Printf("tvxdef.ini missing ! %s", wxString(layout.Form.LayoutDirectory));
+        } else {
+            text.Printf("tvxdef.ini cannot be read ! %s\n%s", wxString(layout.Form.LayoutDirectory),
+                        wxString::FromUTF8(error.c_str()));
+        }
         prompter.ShowMessage(text.ToStdWstring());
         prompter.ExitProcess(0);
         return;
@@ -278,9 +285,8 @@ void MainDialog::DrawButton(int page, int button, int look) {
 }
 
 bool MainDialog::StoreLayoutAndReport() {
-    const File file;
     std::string error;
-    const FileStatus status = file.StoreLayout(GetLayout(), &error);
+    const FileStatus status = m_file->StoreLayout(GetLayout(), &error);
     if (status == FileStatus::Missing) {
         GetPrompter().ShowMessage(L"tvxdef.ini nicht vorhanden !");
         return false;
@@ -291,6 +297,14 @@ bool MainDialog::StoreLayoutAndReport() {
                     wxString::FromUTF8(error.c_str()));
         GetPrompter().ShowMessage(text.ToStdWstring());
         return false;
+    }
+    if (status == FileStatus::StoredUnsynced) {
+        wxString text;
+        text.Printf(
+            "The layout was stored, but it may not survive a power cut:\n%s\n\n"
+            "Store it again before switching the panel off.",
+            wxString::FromUTF8(error.c_str()));
+        GetPrompter().ShowMessage(text.ToStdWstring());
     }
     GetPanelState().LayoutChanged = 0;
     return true;

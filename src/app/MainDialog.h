@@ -6,6 +6,7 @@
 #include <wx/socket.h>
 #include <wx/timer.h>
 
+#include "model/File.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
 
@@ -37,9 +38,11 @@ constexpr int kTransferSocketId = 3003;
 class MainDialog : public wxDialog {
   public:
     /// Resets the layout and the panel state, asks for the layout folder, loads the layout and
-    /// builds the window. When the user cancels or the file is missing the process ends here;
-    /// under a test prompter the constructor then returns with StartedUp() false.
-    MainDialog(wxWindow* parent, wxWindowID id);
+    /// builds the window. When the user cancels or the file is missing or unreadable the process
+    /// ends here; under a test prompter the constructor then returns with StartedUp() false.
+    /// `file` loads and stores the layout file for the whole run.
+    MainDialog(wxWindow* parent, wxWindowID id,
+               std::unique_ptr<const File> file = std::make_unique<File>());
     ~MainDialog() override;
 
     bool StartedUp() const { return m_startedUp; }
@@ -89,8 +92,9 @@ class MainDialog : public wxDialog {
     TransmitDlg& Transmit() const { return *m_transmitDlg; }
     KeyboardDlg& Keyboard() const { return *m_keyboardDlg; }
 
-    /// Writes the layout file and tells the user when that did not work. Clears LayoutChanged
-    /// only after a complete store.
+    /// Writes the layout file and tells the user when that did not work, or when the new file
+    /// may not survive a power cut. Clears LayoutChanged, and gives true, once the new file is
+    /// in place.
     bool StoreLayoutAndReport();
 
     PageArea* GetPageArea() const { return m_pageArea; }
@@ -113,6 +117,7 @@ class MainDialog : public wxDialog {
 
     wxTimer MoveTimer;
     wxTimer LinkTimer;
+    std::unique_ptr<const File> m_file;
     PageArea* m_pageArea = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
     std::unique_ptr<PanelEditor> m_editor;

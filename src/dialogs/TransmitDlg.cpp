@@ -22,6 +22,24 @@ bool FileIsOver(const TransferSocket& transfer, int state) {
            (state == TransferSocket::kFailed && transfer.FileRefused());
 }
 
+/// The message at the end of an action: "OK" when every file went, else how many of them did
+/// not and which.
+std::wstring EndMessage(std::size_t files, const std::vector<std::wstring>& notSent) {
+    if (notSent.empty()) {
+        return L"OK";
+    }
+    wxString text;
+    if (notSent.size() == 1) {
+        text.Printf("OK, but 1 of %zu files was not sent:", files);
+    } else {
+        text.Printf("OK, but %zu of %zu files were not sent:", notSent.size(), files);
+    }
+    for (const std::wstring& name : notSent) {
+        text << "\n" << name;
+    }
+    return text.ToStdWstring();
+}
+
 }  // namespace
 
 TransmitDlg::TransmitDlg(wxWindow* parent)
@@ -119,8 +137,13 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
     SetSendingEnabled(false);
     const std::shared_ptr<bool> alive = m_alive;
     bool done = BeginAction();
+    std::vector<std::wstring> notSent;
     for (auto name = names.begin(); done && name != names.end(); ++name) {
-        done = SendFile(*name);
+        const FileOutcome outcome = SendFile(*name);
+        done = outcome != FileOutcome::BrokenOff;
+        if (outcome == FileOutcome::Refused) {
+            notSent.push_back(*name);
+        }
     }
     if (!*alive) {
         return;
@@ -128,14 +151,15 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
     m_sending = false;
     SetSendingEnabled(true);
     if (done) {
-        GetPrompter().ShowMessage(L"OK");
+        GetPrompter().ShowMessage(EndMessage(names.size(), notSent));
     }
 }
 
-bool TransmitDlg::SendFile(const std::wstring& name) {
+TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
     MainDialog* panel = Panel();
     TransferSocket* transfer = panel != nullptr ? panel->Transfer() : nullptr;
-    wxCHECK_MSG(transfer != nullptr, false, "the transfer exists once the panel has been shown");
+    wxCHECK_MSG(transfer != nullptr, FileOutcome::BrokenOff,
+                "the transfer exists once the panel has been shown");
 
     m_status->AppendText(wxString(name) + "\n");
     m_fileOver = false;
@@ -156,10 +180,13 @@ bool TransmitDlg::SendFile(const std::wstring& name) {
         Wait();
     }
     if (!*alive) {
-        return false;
+        return FileOutcome::BrokenOff;
     }
     transfer->SetStateListener(nullptr);
-    return TransmitCancelled == 0;
+    if (TransmitCancelled != 0) {
+        return FileOutcome::BrokenOff;
+    }
+    return transfer->FileRefused() ? FileOutcome::Refused : FileOutcome::Sent;
 }
 
 void TransmitDlg::Wait() {

@@ -58,11 +58,18 @@ class TransmitDlg : public wxDialog {
     /// The common start of both actions: the address, the store and an empty status list.
     /// False when the layout could not be stored (the user has been told).
     bool BeginAction();
+    /// How the sending of one file ended.
+    enum class FileOutcome {
+        Sent,
+        Refused,    ///< too large for the transfer: nothing of it went, the action goes on
+        BrokenOff,  ///< "OK", "Cancel" or the close box ended the whole action
+    };
+
     /// One whole action: the store, then the files one after the other, then "OK" when all
-    /// went out and nobody broke off.
+    /// went out and nobody broke off, or which of them were refused.
     void SendFiles(const std::vector<std::wstring>& names);
-    /// Sends one file and waits until it is over. False when the action was broken off.
-    bool SendFile(const std::wstring& name);
+    /// Sends one file and waits until it is over.
+    FileOutcome SendFile(const std::wstring& name);
     /// Blocks on events until the file is over or the action is broken off.
     void Wait();
     /// What "OK", "Cancel" and a close during a wait have in common.

@@ -297,9 +297,9 @@ KeyPositions FindKeys(std::string_view line) {
 // ---------------------------------------------------------------------------------------------
 // Files
 
-/// Sets the reason of a failed store, "what name: the system's words for error_number", and
-/// gives Failed. Callers pass errno straight in: no argument here allocates before it is read.
-FileStatus Fail(std::string* error, const char* what, const std::string& name, int error_number) {
+/// Sets the reason of a failed load or store, "what name: the system's words for
+/// error_number". Callers pass errno straight in: no argument here allocates before it is read.
+void Explain(std::string* error, const char* what, const std::string& name, int error_number) {
     if (error != nullptr) {
         *error = std::string(what) + " " + name;
         if (error_number != 0) {
@@ -307,33 +307,12 @@ FileStatus Fail(std::string* error, const char* what, const std::string& name, i
             *error += std::strerror(error_number);
         }
     }
-    return FileStatus::Failed;
 }
 
-bool ReadAll(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    char buffer[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(fd);
-    return ok;
+/// Explains, and gives Failed.
+FileStatus Fail(std::string* error, const char* what, const std::string& name, int error_number) {
+    Explain(error, what, name, error_number);
+    return FileStatus::Failed;
 }
 
 /// Writes every byte, going on after short writes and interruptions. Sets errno on failure.
@@ -363,19 +342,76 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-/// Makes a rename inside `folder` durable. Gives errno, or 0 when done or when the file
-/// system cannot sync a folder at all.
-int SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
+/// A chain of symbolic links may be no longer than this, as in the kernel.
+constexpr int kMostLinks = 40;
+
+/// Where a name leads once the symbolic links at its end are followed.
+struct LinkEnd {
+    std::string path;     ///< the last name of the chain (the name itself when it is no link)
+    struct stat info {};  ///< of that name, not following it; valid when error is 0
+    int error = 0;        ///< errno of looking at `path`, or ELOOP for an endless chain
+};
+
+/// Follows the symbolic links at the end of `path` one by one; a relative target counts from
+/// the folder of its link. The result names the file itself, so that a store can replace it
+/// there and leave every link as it is.
+LinkEnd FollowLinks(const std::string& path) {
+    LinkEnd end{path};
+    for (int links = 0;; ++links) {
+        if (::lstat(end.path.c_str(), &end.info) != 0) {
+            end.error = errno;
+            return end;
+        }
+        if (!S_ISLNK(end.info.st_mode)) {
+            return end;
+        }
+        if (links == kMostLinks) {
+            end.error = ELOOP;
+            return end;
+        }
+        // Some file systems give a link no size: room for any path then.
+        std::string target(
+            static_cast<std::size_t>(std::max<off_t>(end.info.st_size, PATH_MAX)) + 1, '\0');
+        const ssize_t length = ::readlink(end.path.c_str(), target.data(), target.size());
+        if (length <= 0) {
+            // An empty target names nothing, as the kernel sees it.
+            end.error = length < 0 ? errno : ENOENT;
+            return end;
+        }
+        if (static_cast<std::size_t>(length) >= target.size()) {
+            continue;  // the link changed while we looked: look again
+        }
+        target.resize(static_cast<std::size_t>(length));
+        end.path = target.front() == '/' ? target : FolderOf(end.path) + "/" + target;
     }
-    int result = 0;
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        result = errno;
+}
+
+/// Whether the load and the store can use the layout file at `path`, whose links end at `end`:
+/// Ok for a regular file, Missing when nothing at all is at `path`, else Failed with the
+/// reason (a link that leads nowhere is Failed: the name is there, and the user put it there).
+FileStatus CheckUsable(const std::string& path, const LinkEnd& end, std::string* error) {
+    const bool nothing = end.error == ENOENT || end.error == ENOTDIR;
+    if (nothing && end.path == path) {
+        return FileStatus::Missing;
     }
-    ::close(fd);
-    return result;
+    std::string why;
+    if (nothing) {
+        why = "the link " + path + " leads to " + end.path + ", which does not exist";
+    } else if (end.error == ELOOP) {
+        return Fail(error, "cannot follow the links of", path, ELOOP);
+    } else if (end.error != 0) {
+        return Fail(error, "cannot examine", end.path, end.error);
+    } else if (S_ISDIR(end.info.st_mode)) {
+        why = end.path + " is a folder";
+    } else if (!S_ISREG(end.info.st_mode)) {
+        why = end.path + " is not a regular file";
+    } else {
+        return FileStatus::Ok;
+    }
+    if (error != nullptr) {
+        *error = why;
+    }
+    return FileStatus::Failed;
 }
 
 /// The temporary file of one store: closed and removed on every way out unless it was
@@ -435,38 +471,64 @@ std::string File::LayoutPath(const Layout& layout) {
     return PathInFolder(layout.Form.LayoutDirectory, kFileName);
 }
 
-FileStatus File::LoadLayout(Layout& layout) const {
+FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
     const std::string path = LayoutPath(layout);
-    if (!FileExists(path)) {
-        return FileStatus::Missing;
+    const LinkEnd end = FollowLinks(path);
+    if (const FileStatus usable = CheckUsable(path, end, error); usable != FileStatus::Ok) {
+        return usable;
     }
     std::string bytes;
-    if (!ReadAll(path, bytes)) {
-        return FileStatus::Failed;
+    errno = 0;
+    if (!ReadWholeFile(end.path, bytes)) {
+        return Fail(error, "cannot read", end.path, errno);
     }
     ParseLayout(bytes, layout);
     return FileStatus::Ok;
 }
 
+bool File::ReadWholeFile(const std::string& path, std::string& bytes) const {
+    // Not blocking: a pipe put in the file's place must not hang the start.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0) {
+            ::close(fd);
+            return true;
+        } else if (errno != EINTR) {
+            const int read_error = errno;
+            ::close(fd);
+            errno = read_error;
+            return false;
+        }
+    }
+}
+
 FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
     const std::string path = LayoutPath(layout);
-    struct stat old {};
-    if (::stat(path.c_str(), &old) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return FileStatus::Missing;
-        }
-        return Fail(error, "cannot examine", path, errno);
+    // Through a link, the file it leads to is replaced: the new file goes beside it.
+    const LinkEnd end = FollowLinks(path);
+    if (const FileStatus usable = CheckUsable(path, end, error); usable != FileStatus::Ok) {
+        return usable;
     }
-    if (!S_ISREG(old.st_mode)) {
-        return FileStatus::Missing;
-    }
+    const std::string& target = end.path;
+    const struct stat& old = end.info;
     // The old store opened the file itself for writing: a write-protected file stays as it is.
-    if (::access(path.c_str(), W_OK) != 0) {
-        return Fail(error, "cannot write", path, errno);
+    if (::access(target.c_str(), W_OK) != 0) {
+        return Fail(error, "cannot write", target, errno);
     }
 
     const std::string bytes = FormatLayout(layout);
-    const std::string folder = FolderOf(path);
+    const std::string folder = FolderOf(target);
     TemporaryFile temporary(folder);
     if (!temporary.Created()) {
         return Fail(error, "cannot create a temporary file in", folder, errno);
@@ -489,19 +551,35 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
         return Fail(error, "cannot close", temporary.Path(), errno);
     }
     errno = 0;
-    if (!ReplaceFile(temporary.Path(), path)) {
-        return Fail(error, "cannot replace", path, errno);
+    if (!ReplaceFile(temporary.Path(), target)) {
+        return Fail(error, "cannot replace", target, errno);
     }
     temporary.MarkPlaced();
-    // Without this a power cut can still bring back the old file, or no file at all.
-    if (const int sync_error = SyncFolder(folder); sync_error != 0) {
-        return Fail(error, "stored, but cannot sync the folder", folder, sync_error);
+    // Without this a power cut can still bring back the old file, or no file at all. The new
+    // file is in place all the same: the store is done, with a warning.
+    errno = 0;
+    if (!SyncFolder(folder)) {
+        Explain(error, "cannot sync the folder", folder, errno);
+        return FileStatus::StoredUnsynced;
     }
     return FileStatus::Ok;
 }
 
 bool File::ReplaceFile(const std::string& temporary, const std::string& target) const {
     return ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+bool File::SyncFolder(const std::string& folder) const {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // A file system that cannot sync a folder says EINVAL: there is nothing more to do.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int sync_error = errno;
+    ::close(fd);
+    errno = sync_error;
+    return synced;
 }
 
 void File::RemoveStaleTemporaries(const std::wstring& directory) {

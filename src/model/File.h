@@ -10,23 +10,31 @@ enum class FileStatus {
     Ok,
     Missing,  ///< no file at the path: the load refuses to run, the store never creates it
     Failed,   ///< the file is there but could not be read or written completely
+    /// Store only: the new file is in place, but its folder could not be synced, so a power
+    /// cut may still bring back the old file.
+    StoredUnsynced,
 };
 
 /// The layout file "tvxdef.ini" in the layout folder: reading, writing and the text escapes.
 /// Holds no data; every call works on the layout it is given.
 class File {
-public:
+  public:
     virtual ~File() = default;
 
     /// Full path of the layout file in the layout's folder (native separator, UTF-8).
     static std::string LayoutPath(const Layout& layout);
 
     /// Reads the file into the layout on top of what it holds (normally the reset values).
-    FileStatus LoadLayout(Layout& layout) const;
+    /// Missing only when there is nothing at the path; a file that is there but cannot be read
+    /// (a folder, a link that leads nowhere, a read error) is Failed, and `error` (when given)
+    /// says why.
+    FileStatus LoadLayout(Layout& layout, std::string* error = nullptr) const;
 
     /// Writes the whole layout. The old file is replaced only by a complete, synced new one
-    /// (temporary file in the same folder, renamed over it), keeping its permissions. On
-    /// Failed the old file is left as it was and `error` (when given) says why.
+    /// (temporary file in the same folder, renamed over it), keeping its permissions. When the
+    /// path is a symbolic link (or a chain of them), the file it leads to is replaced and the
+    /// links stay. On Failed the old file is left as it was; on Failed and StoredUnsynced
+    /// `error` (when given) says why.
     FileStatus StoreLayout(const Layout& layout, std::string* error = nullptr) const;
 
     /// CR becomes "\d", LF becomes "\a".
@@ -55,8 +63,14 @@ public:
     /// a missing file.
     static std::wstring PictureFilePath(const Layout& layout, const std::wstring& name);
 
-protected:
+  protected:
+    /// The bytes of the layout file, for the load. False with errno set when they cannot be
+    /// read. A test double can fail here the ways a disk or the permissions can.
+    virtual bool ReadWholeFile(const std::string& path, std::string& bytes) const;
     /// Last step of a store: puts the finished temporary file in place of the layout file.
     /// A test double can fail here to check that an interrupted store loses nothing.
     virtual bool ReplaceFile(const std::string& temporary, const std::string& target) const;
+    /// Makes the rename of a store durable. False with errno set when the folder cannot be
+    /// synced (a file system that cannot sync a folder at all counts as done).
+    virtual bool SyncFolder(const std::string& folder) const;
 };

@@ -14,12 +14,15 @@ void PanelEditor::StartMove(int button, PagePoint point) {
     panel.LayoutChanged = 1;
     const Rect& rect = m_panel.Renderer().ButtonRect(button);
     panel.GrabOffset = PagePoint{point.x - rect.x, point.y - rect.y};
+    panel.MoveUnderWay = true;
 }
 
 void PanelEditor::OnMoveTimer() {
     PanelState& panel = GetPanelState();
     const int button = panel.SelectedButton;
-    if (panel.EditMode != EditModes::Move || button == -1) {
+    // SelectedButton outlives a touch on an inactive button, and the mode can be changed while a
+    // finger is down: only a move that a finger started follows the pointer.
+    if (panel.EditMode != EditModes::Move || button == -1 || !panel.MoveUnderWay) {
         return;
     }
     ::Layout& layout = GetLayout();

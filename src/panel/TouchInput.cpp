@@ -16,6 +16,7 @@ void TouchInput::OnLeftDown(wxMouseEvent&) {
     const int count = std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots);
     const int button = HitTest(m_panel.Renderer().ButtonRects(), count, point);
     panel.SelectedButton = button;
+    panel.MoveUnderWay = false;
     if (button < 0) {
         return;
     }
@@ -37,6 +38,7 @@ void TouchInput::OnLeftUp(wxMouseEvent&) {
     const PagePoint point = m_panel.GetPageArea()->PointerOnPage();
     const int button = panel.SelectedButton;
     panel.HeldButton = ButtonRef{};
+    panel.MoveUnderWay = false;
     if (button >= 0 &&
         button < std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots)) {
         if (panel.EditMode == EditModes::Normal) {
@@ -61,7 +63,10 @@ void TouchInput::OnLeftUp(wxMouseEvent&) {
 }
 
 void TouchInput::ShowPage(int page) {
-    GetPanelState().CurrentPage = page;
+    PanelState& panel = GetPanelState();
+    panel.CurrentPage = page;
+    // The button under the finger belongs to the page that goes.
+    panel.MoveUnderWay = false;
     m_panel.LoadPage(page);
     m_panel.DrawPage(page);
 }

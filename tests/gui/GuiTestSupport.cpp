@@ -182,10 +182,11 @@ std::unique_ptr<Layout> SmallLayout() {
     return layout;
 }
 
-PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show) {
+PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show,
+                               std::unique_ptr<const File> file) {
     prompter.directory = folder.WidePath();
     SetPrompter(&prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY);
+    m_dialog = new MainDialog(nullptr, wxID_ANY, std::move(file));
     if (show && m_dialog->StartedUp()) {
         m_dialog->Show();
         WaitFor([this] { return m_dialog->IsShownOnScreen(); });

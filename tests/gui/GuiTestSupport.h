@@ -81,10 +81,12 @@ class LayoutFolder {
 /// A fresh layout with the reset values and a small 400 x 300 page.
 std::unique_ptr<Layout> SmallLayout();
 
-/// Builds the real panel window on a folder, under the fake prompter, and shows it.
+/// Builds the real panel window on a folder, under the fake prompter, and shows it. `file`
+/// loads and stores the layout file (a test double can fail there).
 class PanelUnderTest {
   public:
-    PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show = true);
+    PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show = true,
+                   std::unique_ptr<const File> file = std::make_unique<File>());
     ~PanelUnderTest();
     MainDialog* operator->() const { return m_dialog; }
     MainDialog* Get() const { return m_dialog; }

@@ -545,6 +545,78 @@ TEST(Editing, MoveSnapsTheButtonCentreToTheGrid) {
     EXPECT_EQ(GetLayout().Button(0, 0).PosY, 195);
 }
 
+TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown) {
+    // Both buttons lie on the grid (20 x 20, centres on its lines), so a move that the finger
+    // did not start would be the only thing to shift them.
+    auto layout = TouchLayout(0);
+    const int inactive = AddButton(*layout, 0, 210, 215, 1);
+    layout->Button(0, inactive).Inaktiv = 1;
+    const int active = AddButton(*layout, 0, 510, 215, 2);
+    const int onPageOne = AddButton(*layout, 1, 110, 115, 3);
+    Rig rig(*layout);
+    MainDialog& panel = rig.Panel();
+
+    struct Case {
+        const char* name;
+        int button;
+        bool liftBeforeMoveMode;
+        int pointerX;
+    };
+    for (const Case& c : {Case{"an inactive button touched, then M", inactive, true, 330},
+                          Case{"an active button held, then M", active, false, 630}}) {
+        SCOPED_TRACE(c.name);
+        const ButtonRecord& record = GetLayout().Button(0, c.button);
+        const int x = record.PosX;
+        const int y = record.PosY;
+        ASSERT_TRUE(PointAt(panel, x + 50, y + 25));
+        ASSERT_TRUE(FingerDown());
+        if (c.liftBeforeMoveMode) {
+            ASSERT_TRUE(FingerUp());
+        }
+        ASSERT_TRUE(TypeKey(panel, 'M'));
+        ASSERT_TRUE(PointAt(panel, c.pointerX, 400));
+        Pump(350);
+        EXPECT_EQ(record.PosX, x);
+        EXPECT_EQ(record.PosY, y);
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        if (!c.liftBeforeMoveMode) {
+            ASSERT_TRUE(FingerUp());
+        }
+        ASSERT_TRUE(TypeKey(panel, 'Q'));
+    }
+    // Nothing was changed, so closing asks nothing.
+    panel.Close();
+    EXPECT_TRUE(rig.prompter.questions.empty());
+    EXPECT_EQ(rig.prompter.exitCode, 0);
+
+    // After all that, a real move still follows the finger and counts as a change.
+    rig.prompter.exitCode = -1;
+    ASSERT_TRUE(TypeKey(panel, 'M'));
+    ASSERT_TRUE(PointAt(panel, 260, 240));
+    ASSERT_TRUE(FingerDown());
+    ASSERT_TRUE(PointAt(panel, 360, 340));
+    EXPECT_TRUE(WaitFor([&] { return GetLayout().Button(0, inactive).PosX == 310; }));
+    ASSERT_TRUE(FingerUp());
+    EXPECT_EQ(GetLayout().Button(0, inactive).PosX, 310);
+    EXPECT_EQ(GetLayout().Button(0, inactive).PosY, 315);
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    rig.prompter.answers.push_back(Prompter::Answer::Cancel);
+    panel.Close();
+    EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
+
+    // A page key under the finger ends the move: the button of the same number on the new page
+    // stays where it is.
+    ASSERT_TRUE(PointAt(panel, 360, 340));
+    ASSERT_TRUE(FingerDown());
+    ASSERT_TRUE(TypeKey(panel, '2'));
+    ASSERT_TRUE(PointAt(panel, 500, 400));
+    Pump(350);
+    ASSERT_TRUE(FingerUp());
+    EXPECT_EQ(GetLayout().Button(1, onPageOne).PosX, 110);
+    EXPECT_EQ(GetLayout().Button(1, onPageOne).PosY, 115);
+    EXPECT_EQ(GetLayout().Button(0, inactive).PosX, 310);
+}
+
 TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
     auto layout = FiveButtons();
     Rig rig(*layout);

@@ -1,12 +1,20 @@
 // Start-up and closing of the real panel window.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+
 #include <wx/display.h>
 #include <wx/uiaction.h>
 
+#include "FileDoubles.h"
 #include "GuiTestSupport.h"
 #include "model/File.h"
 #include "model/PanelState.h"
+#include "model/Paths.h"
 #include "panel/PageArea.h"
 
 namespace {
@@ -31,6 +39,51 @@ TEST(Startup, MissingLayoutFileEndsWithCodeZeroAndNamesTheFolder) {
     EXPECT_EQ(prompter.exitCode, 0);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0], L"tvxdef.ini missing ! " + folder.WidePath());
+}
+
+TEST(Startup, LayoutFileThatCannotBeReadIsReportedWithItsReasonAndEndsWithCodeZero) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+        int readError;  ///< a read that fails with this, 0 for a real read
+        std::function<std::string(const std::string& path)> reason;
+    };
+    const Case cases[] = {
+        {"a folder of that name", [](const std::string& path) { ::mkdir(path.c_str(), 0700); }, 0,
+         [](const std::string& path) { return path + " is a folder"; }},
+        {"a link that leads nowhere",
+         [](const std::string& path) { ::symlink("gone.ini", path.c_str()); }, 0,
+         [](const std::string& path) {
+             return "the link " + path + " leads to " + path.substr(0, path.rfind('/')) +
+                    "/gone.ini, which does not exist";
+         }},
+        {"a file that cannot be read", [](const std::string&) {}, EACCES,
+         [](const std::string& path) {
+             return "cannot read " + path + ": " + std::strerror(EACCES);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePrompter prompter;
+        LayoutFolder folder;
+        const std::string path = folder.Path() + "/tvxdef.ini";
+        if (c.readError != 0) {
+            folder.Write(*SmallLayout());
+        }
+        c.make(path);
+        {
+            PanelUnderTest panel(folder, prompter, false,
+                                 c.readError != 0 ? std::make_unique<FileFailingToRead>(c.readError)
+                                                  : std::make_unique<File>());
+            EXPECT_FALSE(panel->StartedUp());
+        }
+        EXPECT_EQ(prompter.exitCode, 0);
+        EXPECT_EQ(prompter.messages,
+                  std::vector<std::wstring>{L"tvxdef.ini cannot be read ! " + folder.WidePath() +
+                                            L"\n" + TextFromNative(c.reason(path))});
+        ::rmdir(path.c_str());
+        ::unlink(path.c_str());
+    }
 }
 
 TEST(Startup, WindowTakesTheSizeOfTheLayoutAndRaisesSmallSizes) {
@@ -134,6 +187,41 @@ TEST(Closing, StoreThatFindsTheFileGoneKeepsRunningWithTheChanges) {
     EXPECT_EQ(prompter.messages[0], L"tvxdef.ini nicht vorhanden !");
     EXPECT_EQ(GetPanelState().LayoutChanged, 1);
     EXPECT_TRUE(folder.Read("tvxdef.ini").empty());
+}
+
+TEST(Closing, StoreWhoseFolderCannotBeSyncedCountsAsDoneWithAWarning) {
+    struct Case {
+        const char* name;
+        bool storeFirst;  ///< "Store" in the menu, then "Quit"; else Yes to "SAVE CHANGES ?"
+    };
+    for (const Case c : {Case{"SAVE CHANGES ? Yes", false}, Case{"Store, then Quit", true}}) {
+        SCOPED_TRACE(c.name);
+        FakePrompter prompter;
+        LayoutFolder folder;
+        folder.Write(*SmallLayout());
+        PanelUnderTest panel(folder, prompter, true,
+                             std::make_unique<FileFailingToSyncTheFolder>());
+        GetLayout().Page(0).PageName = L"Changed";
+        GetPanelState().LayoutChanged = 1;
+        if (c.storeFirst) {
+            EXPECT_TRUE(panel->StoreLayoutAndReport());
+            EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        } else {
+            prompter.answers.push_back(Prompter::Answer::Yes);
+        }
+        panel->Close();
+        EXPECT_EQ(prompter.questions.size(), c.storeFirst ? 0u : 1u);
+        EXPECT_EQ(prompter.exitCode, 0);
+        EXPECT_EQ(prompter.messages,
+                  std::vector<std::wstring>{
+                      L"The layout was stored, but it may not survive a power cut:\ncannot sync "
+                      L"the folder " +
+                      folder.WidePath() + L": " + TextFromNative(std::strerror(EIO)) +
+                      L"\n\nStore it again before switching the panel off."});
+        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_NE(folder.Read("tvxdef.ini").find("Page_PageName:000 Changed\r\n"),
+                  std::string::npos);
+    }
 }
 
 TEST(Keys, EscapeDoesNotCloseThePanel) {

@@ -683,25 +683,57 @@ TEST_F(TransmitTest, AFailedStoreSendsNothing) {
     EXPECT_EQ(receiver.Connections(), 0);
 }
 
-TEST_F(TransmitTest, ATooLargePictureIsSkipped) {
-    FakeReceiver receiver;
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    GetLayout().Page(0).PageImage = L"huge.png";
-    GetLayout().Page(1).PageImage = L"small.png";
+TEST_F(TransmitTest, ATooLargePictureIsSkippedAndTheEndSaysWhichWereNotSent) {
     const std::string small = WriteFile("small.png", 1500);
-    folder.WriteBytes("huge.png", "");
-    ASSERT_EQ(::truncate((folder.Path() + "/huge.png").c_str(), 16 * 1024 * 1024), 0);
-    Run([&](TransmitDlg& dialog) {
-        ClickButton(dialog, kSendPictures);
-        EXPECT_EQ(Status().GetValue(), "huge.png\nsmall.png\n");
-    });
-    ASSERT_EQ(prompter.messages.size(), 2u);
-    EXPECT_NE(prompter.messages[0].find(L"huge.png"), std::wstring::npos);
-    EXPECT_EQ(prompter.messages[1], L"OK");
-    const auto files = receiver.Files();
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].name, "small.png");
-    EXPECT_TRUE(files[0].bytes == small);
+    for (const std::string name : {"huge.png", "big.png"}) {
+        folder.WriteBytes(name, "");
+        ASSERT_EQ(::truncate((folder.Path() + "/" + name).c_str(), 16 * 1024 * 1024), 0);
+    }
+    struct Case {
+        std::vector<std::wstring> pages;  ///< the background pictures of pages 0, 1, ...
+        std::string listed;
+        std::wstring end;
+        std::size_t received;  ///< small.png arrives once for each page that uses it
+    };
+    const Case cases[] = {
+        {{L"huge.png", L"small.png"},
+         "huge.png\nsmall.png\n",
+         L"OK, but 1 of 2 files was not sent:\nhuge.png",
+         1},
+        {{L"big.png", L"small.png", L"huge.png", L"small.png"},
+         "big.png\nsmall.png\nhuge.png\nsmall.png\n",
+         L"OK, but 2 of 4 files were not sent:\nbig.png\nhuge.png",
+         2},
+        {{L"small.png"}, "small.png\n", L"OK", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.listed);
+        FakeReceiver receiver;
+        GetLayout().Form.Transmit_IP = receiver.Address();
+        for (int page = 0; page <= GetLayout().LastPage; ++page) {
+            const auto index = static_cast<std::size_t>(page);
+            GetLayout().Page(page).PageImage = index < c.pages.size() ? c.pages[index] : L"";
+        }
+        prompter.messages.clear();
+        Run([&](TransmitDlg& dialog) {
+            ClickButton(dialog, kSendPictures);
+            EXPECT_EQ(Status().GetValue(), c.listed);
+        });
+        ASSERT_FALSE(prompter.messages.empty());
+        // Each refusal is told as it happens, and the end names them all again.
+        const std::size_t refused = c.pages.size() - c.received;
+        EXPECT_EQ(prompter.messages.size(), refused + 1);
+        for (std::size_t i = 0; i + 1 < prompter.messages.size(); ++i) {
+            EXPECT_NE(prompter.messages[i].find(L"Datei zu gro"), std::wstring::npos);
+        }
+        EXPECT_EQ(prompter.messages.back(), c.end);
+        const auto files = receiver.Files();
+        ASSERT_EQ(files.size(), c.received);
+        for (const auto& file : files) {
+            EXPECT_EQ(file.name, "small.png");
+            EXPECT_TRUE(file.bytes == small);
+        }
+    }
 }
 
 /// The ways out of a wait: they all end the action at once and close the dialog.

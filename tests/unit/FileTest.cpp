@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "FileDoubles.h"
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
@@ -593,8 +596,66 @@ class FileOnDisk : public testing::Test {
 
 TEST_F(FileOnDisk, LoadReportsAMissingFile) {
     EXPECT_EQ(m_file.LoadLayout(*m_layout), FileStatus::Missing);
-    std::filesystem::create_directory(m_path);
-    EXPECT_EQ(m_file.LoadLayout(*m_layout), FileStatus::Missing);
+}
+
+/// What lstat says an entry is, without following a link: its type and, for a link, where it
+/// points.
+std::string Kind(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return "nothing";
+    }
+    if (S_ISLNK(info.st_mode)) {
+        return "link to " + std::filesystem::read_symlink(path).string();
+    }
+    return S_ISREG(info.st_mode) ? "file" : S_ISDIR(info.st_mode) ? "folder" : "other";
+}
+
+TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
+    const std::string old = "Tolvamix :-)\r\nForm_PageStart:004\r\n";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        int readError;  ///< a read that fails with this, 0 for a real read
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"a folder", [&] { std::filesystem::create_directory(m_path); }, 0,
+         m_path + " is a folder"},
+        {"a pipe", [&] { ::mkfifo(m_path.c_str(), 0600); }, 0, m_path + " is not a regular file"},
+        {"a link that leads nowhere", [&] { ::symlink("gone.ini", m_path.c_str()); }, 0,
+         "the link " + m_path + " leads to " + m_folder + "/gone.ini, which does not exist"},
+        {"a link to itself", [&] { ::symlink("tvxdef.ini", m_path.c_str()); }, 0,
+         "cannot follow the links of " + m_path + ": " + std::strerror(ELOOP)},
+        {"a file without read permission", [&] { Write(old); }, EACCES,
+         "cannot read " + m_path + ": " + std::strerror(EACCES)},
+        {"a file on a failing disk", [&] { Write(old); }, EIO,
+         "cannot read " + m_path + ": " + std::strerror(EIO)},
+    };
+    const std::string reset = File::FormatLayout(*m_layout);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(m_path);
+        c.make();
+        const std::string kind = Kind(m_path);
+
+        std::string error;
+        const FileStatus status = c.readError != 0
+                                      ? FileFailingToRead(c.readError).LoadLayout(*m_layout, &error)
+                                      : m_file.LoadLayout(*m_layout, &error);
+        EXPECT_EQ(status, FileStatus::Failed);
+        EXPECT_EQ(error, c.reason);
+        EXPECT_EQ(File::FormatLayout(*m_layout), reset) << "nothing was loaded";
+
+        if (c.readError == 0) {
+            // The store refuses it for the same reason and leaves it as it is.
+            error.clear();
+            EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Failed);
+            EXPECT_EQ(error, c.reason);
+            EXPECT_EQ(Kind(m_path), kind);
+            EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+        }
+    }
 }
 
 TEST_F(FileOnDisk, StoreNeverCreatesTheFile) {
@@ -617,6 +678,85 @@ TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
 
     ASSERT_EQ(m_file.LoadLayout(*m_layout), FileStatus::Ok);
     ExpectSameTables(*m_layout, *filled);
+}
+
+TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsTheLinks) {
+    // The panel's folder holds the link; the file may lie beside it or in a shared folder.
+    const std::string panel = m_folder + "/panel";
+    const std::string shared = m_folder + "/shared";
+    m_layout->Form.LayoutDirectory = TextFromNative(panel);
+    const std::string link = panel + "/tvxdef.ini";
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  ///< link, its target text
+        std::string file;                                        ///< where they lead
+    };
+    const Case cases[] = {
+        {"beside it", {{link, "real.ini"}}, panel + "/real.ini"},
+        {"into another folder", {{link, shared + "/real.ini"}}, shared + "/real.ini"},
+        {"relative, into another folder", {{link, "../shared/real.ini"}}, shared + "/real.ini"},
+        {"a chain",
+         {{link, "hop.ini"},
+          {panel + "/hop.ini", shared + "/hop.ini"},
+          {shared + "/hop.ini", "real.ini"}},
+         shared + "/real.ini"},
+    };
+    auto filled = EverythingFilled();
+    filled->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
+    const auto names = [](const std::string& folder) {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            found.push_back(entry.path().filename().string());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const std::string& folder : {panel, shared}) {
+            std::filesystem::remove_all(folder);
+            std::filesystem::create_directory(folder);
+        }
+        std::ofstream(c.file, std::ios::binary) << "Tolvamix :-)\r\n";
+        ::chmod(c.file.c_str(), 0640);
+        for (const auto& [name, target] : c.links) {
+            ASSERT_EQ(::symlink(target.c_str(), name.c_str()), 0);
+        }
+        const std::vector<std::string> before[] = {names(panel), names(shared)};
+
+        std::string error;
+        ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
+        std::ifstream in(c.file, std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) ==
+                    File::FormatLayout(*filled))
+            << "the file the links lead to holds the new layout";
+        struct stat info {};
+        ::stat(c.file.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 07777, 0640u);
+        for (const auto& [name, target] : c.links) {
+            EXPECT_EQ(Kind(name), "link to " + target);
+        }
+        // No temporary file is left on either side.
+        EXPECT_EQ(names(panel), before[0]);
+        EXPECT_EQ(names(shared), before[1]);
+
+        auto loaded = NewLayout();
+        loaded->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
+        ASSERT_EQ(m_file.LoadLayout(*loaded), FileStatus::Ok);
+        ExpectSameTables(*loaded, *filled);
+    }
+}
+
+TEST_F(FileOnDisk, AFolderThatCannotBeSyncedLeavesTheStoreDoneWithAWarning) {
+    Write("Tolvamix :-)\r\n");
+    auto filled = EverythingFilled();
+    filled->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
+    std::string error;
+    EXPECT_EQ(FileFailingToSyncTheFolder().StoreLayout(*filled, &error),
+              FileStatus::StoredUnsynced);
+    EXPECT_EQ(error, "cannot sync the folder " + m_folder + ": " + std::strerror(EIO));
+    EXPECT_EQ(Read(), File::FormatLayout(*filled));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
 }
 
 /// Fails the step that would put the new file in place, as a crash just before it would.
