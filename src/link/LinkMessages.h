@@ -8,11 +8,6 @@
 /// bitmap.
 constexpr std::size_t kLampStateSize = 127;
 
-/// Whole lamp-state messages taken from the stream in one round. 15 messages (1905 bytes) stay
-/// below the 2000 bytes the receiving side looks at, so a burst of many messages is applied
-/// round by round instead of being taken for a broken stream.
-constexpr std::size_t kMaxMessagesPerRound = 15;
-
 using ButtonMessage = std::array<std::uint8_t, 5>;
 
 /// x11: a touch went down on a button with this `Taster`. The value goes high byte first; it is
