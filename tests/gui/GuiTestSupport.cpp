@@ -167,7 +167,9 @@ void LayoutFolder::WritePicture(const std::string& name, int width, int height,
             }
         }
     }
-    image.SaveFile(wxString::FromUTF8((m_path + "/" + name).c_str()), wxBITMAP_TYPE_PNG);
+    const bool bmp = name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0;
+    image.SaveFile(wxString::FromUTF8((m_path + "/" + name).c_str()),
+                   bmp ? wxBITMAP_TYPE_BMP : wxBITMAP_TYPE_PNG);
 }
 
 std::string LayoutFolder::Read(const std::string& name) const {

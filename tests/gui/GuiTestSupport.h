@@ -67,7 +67,8 @@ class LayoutFolder {
     /// Writes tvxdef.ini in the format the program stores.
     void Write(const Layout& layout) const;
     void WriteBytes(const std::string& name, const std::string& bytes) const;
-    /// A solid picture of one colour (optionally with an alpha value).
+    /// A solid picture of one colour (optionally with an alpha value): a BMP file when the name
+    /// ends in ".bmp" (every such picture of one size has the same file size), else PNG.
     void WritePicture(const std::string& name, int width, int height, const wxColour& colour) const;
     /// The three looks of the test buttons: 100 x 50 pictures "off.png", "press.png" and
     /// "on.png" in kOff, kPressed and kOn.
