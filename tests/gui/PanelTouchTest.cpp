@@ -9,6 +9,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtk/gtk.h>
 
@@ -645,6 +647,98 @@ TEST(Touch, DoubleClickIsTwoFullPressesAndReleases) {
             EXPECT_GT(FindColour(after, kOff).pixels, 80 * 40 / 2);
         }
     }
+}
+
+TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsThePanelWorking) {
+    const std::wstring kMissing = L"defaultButton.png is missing, Porgram will be terminated";
+    // Buttons with pictures of their own, and one on each page that falls back to the default
+    // picture; page 0 flips to page 1 and back.
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 10);
+    const int fallback0 = AddButton(*layout, 0, 300, 100, 11);
+    const int flip0 = AddButton(*layout, 0, 500, 100, 12);
+    layout->Button(0, flip0).Pageflip = 1;
+    const int flip1 = AddButton(*layout, 1, 100, 300, 20);
+    layout->Button(1, flip1).Pageflip = 0;
+    const int fallback1 = AddButton(*layout, 1, 300, 300, 21);
+    for (const auto& [page, button] : {std::pair{0, fallback0}, std::pair{1, fallback1}}) {
+        ButtonRecord& b = layout->Button(page, button);
+        b.Image_File_Off.clear();
+        b.Image_File_Press.clear();
+        b.Image_File_On.clear();
+    }
+
+    {
+        SCOPED_TRACE("missing at the start, nothing changed yet: the panel ends");
+        FakePrompter prompter;
+        LayoutFolder folder;
+        folder.WriteButtonLooks();
+        folder.Write(*layout);
+        ::unlink((folder.Path() + "/defaultButton.png").c_str());
+        PanelUnderTest panel(folder, prompter);
+        EXPECT_EQ(prompter.messages, std::vector<std::wstring>{kMissing});
+        EXPECT_TRUE(prompter.questions.empty());
+        EXPECT_EQ(prompter.exitCode, 0);
+    }
+
+    SCOPED_TRACE("gone while the panel runs with changes not stored; the close is cancelled");
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    GetPanelState().LayoutChanged = 1;
+    ::unlink((rig.folder.Path() + "/defaultButton.png").c_str());
+    const auto white = [](const wxImage& image) { return FindColour(image, kWhite).pixels; };
+    const auto pressed = [](const wxImage& image) { return FindColour(image, kPressed).pixels; };
+    const auto off = [](const wxImage& image) { return FindColour(image, kOff).pixels; };
+
+    // The page flip loads page 1: the message, the question, "Cancel".
+    ASSERT_TRUE(TouchAt(rig.Panel(), 550, 125));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(12), ReleaseBytes(12)}));
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>{kMissing});
+    EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
+    EXPECT_EQ(rig.prompter.exitCode, -1);
+    ASSERT_EQ(GetPanelState().CurrentPage, 1);
+    EXPECT_EQ(rig.Panel().GetTitle(), "Page 1");
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_TRUE(rig.Panel().IsShown());
+
+    // Page 1 on the screen: its own button drawn, nothing where the fallback button would be.
+    EXPECT_GT(off(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50))), 2500);
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 300, 100, 50))), 5000);
+    // A touch there finds no button.
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(TouchAt(rig.Panel(), 350, 325));
+    EXPECT_TRUE(rig.ReceivedWithin(200).empty());
+
+    // The lamps light what is drawn and leave the rest of the page alone.
+    ASSERT_TRUE(rig.controller.Send(LampState({0})));
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(0); }));
+    EXPECT_GT(FindColour(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50)), kOn).pixels, 2500);
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 300, 100, 50))), 5000);
+
+    // The button of page 1 works, and flips back to page 0: asked again, cancelled again.
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(PointAt(rig.Panel(), 150, 325));
+    ASSERT_TRUE(FingerDown());
+    EXPECT_EQ(pressed(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50))), 5000);
+    ASSERT_TRUE(FingerUp());
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(20), ReleaseBytes(20)}));
+    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>(2, kMissing));
+    EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>(2, L"SAVE CHANGES ?"));
+    EXPECT_EQ(rig.prompter.exitCode, -1);
+
+    // Page 0 as it was, less the fallback button; its first button still answers.
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 100, 100, 50))), 5000);
+    EXPECT_GT(FindColour(PageOnScreen(rig.Panel(), wxRect(100, 100, 100, 50)), kOn).pixels, 2500);
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(10), ReleaseBytes(10)}));
+    // A redraw of the whole page (as after scrolling) leaves it so.
+    GetPanelState().RedrawPending = 1;
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().RedrawPending == 0; }));
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 100, 100, 50))), 5000);
+    EXPECT_TRUE(rig.Panel().IsShown());
+    EXPECT_EQ(rig.prompter.messages.size(), 2u);
 }
 
 TEST(Touch, WithoutLanModeNothingIsSentAndPagesStillFlip) {
