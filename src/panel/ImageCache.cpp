@@ -53,7 +53,8 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path) {
         return found->second.picture;
     }
 
-    // Taken before the bytes are read: a write after this point may still share the time.
+    // Judged before the bytes are read: when the time lies a whole step back already, any
+    // write after the read gives the file a later time.
     const bool settled = LiesBack(info.st_mtim, kFileClockStepSeconds);
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
