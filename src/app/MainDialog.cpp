@@ -190,6 +190,14 @@ void MainDialog::FitToDisplay() {
     // The minimum first: the one of an earlier, larger fit would keep the window from shrinking.
     SetMinClientSize(wxSize(width, height));
     SetClientSize(width, height);
+
+    // Built at the size of the layout and centred at that size, a window for a layout larger
+    // than the display starts partly off it; fitted, it goes back onto the display.
+    const wxRect window = GetScreenRect();
+    if (!area.Contains(window)) {
+        Move(std::max(area.x, std::min(window.x, area.GetRight() + 1 - window.width)),
+             std::max(area.y, std::min(window.y, area.GetBottom() + 1 - window.height)));
+    }
 }
 
 void MainDialog::LoadPage(int page) {

@@ -110,15 +110,20 @@ PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) 
 void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
     const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
     const std::wstring& folder = layout.Form.LayoutDirectory;
+    // Most buttons of a page name the same few files: each name is looked up once per load.
+    std::map<std::wstring, ImageCache::Picture> loaded;
     const auto picture = [&](int button, std::wstring ButtonRecord::*field) {
         std::wstring name;
         if (button < kButtonSlots) {
             name = layout.Button(page, button).*field;
         }
-        if (!FileExists(PathInFolder(folder, name))) {
-            name = kDefaultButtonPicture;
+        const auto known = loaded.find(name);
+        if (known != loaded.end()) {
+            return known->second;
         }
-        return LoadPicture(layout, name);
+        const std::wstring file =
+            FileExists(PathInFolder(folder, name)) ? name : std::wstring(kDefaultButtonPicture);
+        return loaded.emplace(name, LoadPicture(layout, file)).first->second;
     };
     const auto cut = [](ImageCache::Picture image, int width, int height) {
         image.bitmap = CutTo(image.bitmap, width, height);

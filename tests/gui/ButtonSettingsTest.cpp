@@ -1,12 +1,19 @@
 // The button settings dialog of the real panel, driven as the user drives it.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <string>
 
 #include <wx/checkbox.h>
 #include <wx/colordlg.h>
 #include <wx/combobox.h>
+#include <wx/dcmemory.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/fontdlg.h>
@@ -17,7 +24,9 @@
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
 #include "dialogs/ButtonSettingsDlg.h"
+#include "model/PanelRules.h"
 #include "model/PanelState.h"
+#include "panel/PageRenderer.h"
 
 namespace {
 
@@ -78,11 +87,12 @@ struct ColourChooser : wxColourDialog {
     }
 };
 
-/// A panel on a 400 x 300 page with three buttons on page 0 and one on page 1.
+/// A panel on a 400 x 300 page (or a wider one) with three buttons on page 0 and one on page 1.
 class SettingsRig {
   public:
-    SettingsRig() {
+    explicit SettingsRig(int pageWidth = 400) {
         auto layout = SmallLayout();
+        layout->Form.SizeX = pageWidth;
         layout->Page(0).PageName = L"Wohnen";
         layout->Page(1).PageName = L"Küche";
         layout->Page(0).Button_Last = 3;
@@ -659,6 +669,169 @@ TEST(ButtonSettings, PictureChooserListsEveryPictureType) {
     });
     rig.Open(0, 0);
     EXPECT_TRUE(script.Done());
+}
+
+/// The page as a panel composes it from the layout and the files alone, with no picture or
+/// button kept from an earlier drawing.
+wxImage ComposedAfresh(int page) {
+    const auto layout = std::make_unique<::Layout>(GetLayout());
+    PageRenderer renderer;
+    renderer.BuildPageBackground(*layout, page);
+    renderer.LoadMenuImage(*layout);
+    renderer.LoadButtonImages(*layout, page);
+    wxBitmap bitmap(layout->Form.SizeX, layout->Form.SizeY);
+    {
+        wxMemoryDC dc(bitmap);
+        renderer.DrawPageBase(dc, L"");
+        for (int i = 0; i < layout->Page(page).Button_Last; ++i) {
+            renderer.DrawButton(dc, *layout, page, i,
+                                LampLookOf(*layout, GetPanelState().Lamps, page, i));
+        }
+    }
+    return bitmap.ConvertToImage();
+}
+
+/// A step for the font chooser that picks a font.
+std::function<int(wxDialog&)> ChooseFont(const wxFont& font) {
+    return [font](wxDialog& d) {
+        auto* chooser = dynamic_cast<wxFontDialog*>(&d);
+        EXPECT_NE(chooser, nullptr);
+        if (chooser == nullptr) {
+            return static_cast<int>(wxID_CANCEL);
+        }
+        chooser->GetFontData().SetChosenFont(font);
+        return static_cast<int>(wxID_OK);
+    };
+}
+
+TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
+    // 800 pixels wide: button 1 lies under the dialog while it is open, button 2 goes beside it.
+    SettingsRig rig(800);
+    GetLayout().Button(0, 2).PosX = 640;
+    rig.panel->Get()->LoadButtonImages(0);
+    rig.panel->Get()->DrawPage(0);
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+
+    // The ways the dialog is used: fields changed before "OK", a font or a colour chosen. Each
+    // notes where the dialog was on the screen.
+    wxRect dialogOnScreen;
+    using Script = std::function<void(ModalScript&)>;
+    const auto fields = [&dialogOnScreen](std::function<void()> change) -> Script {
+        return [&dialogOnScreen, change](ModalScript& s) {
+            s.Then([&dialogOnScreen, change](wxDialog& d) {
+                dialogOnScreen = d.GetScreenRect();
+                change();
+                ClickButton(d, "OK");
+            });
+        };
+    };
+    const auto chosen = [&dialogOnScreen](const wxString& button,
+                                          std::function<int(wxDialog&)> chooser) -> Script {
+        return [&dialogOnScreen, button, chooser](ModalScript& s) {
+            s.Then([&dialogOnScreen, button](wxDialog& d) {
+                dialogOnScreen = d.GetScreenRect();
+                ClickButton(d, button);
+                ClickButton(d, "OK");
+            });
+            s.Return(chooser);
+        };
+    };
+    const auto colour = [](const wxColour& colour) {
+        return [colour](wxDialog& d) {
+            auto* chooser = dynamic_cast<wxColourDialog*>(&d);
+            EXPECT_NE(chooser, nullptr);
+            if (chooser == nullptr) {
+                return static_cast<int>(wxID_CANCEL);
+            }
+            ColourChooser::Choose(*chooser, colour);
+            return static_cast<int>(wxID_OK);
+        };
+    };
+    const auto serif = [](int size) { return wxFontInfo(size).FaceName("DejaVu Serif"); };
+
+    struct Pass {
+        int button;
+        bool underTheDialog;  ///< shown again when the dialog goes, else only by the redraw
+        std::string picture;
+    };
+    for (const Pass& pass : {Pass{1, true, "lamp1.bmp"}, Pass{2, false, "lamp2.bmp"}}) {
+        SCOPED_TRACE(pass.button);
+        const ButtonRecord& b = GetLayout().Button(0, pass.button);
+        const wxRect button(b.PosX, b.PosY, 100, 50);
+        const std::string path = rig.folder.Path() + "/" + pass.picture;
+        rig.folder.WritePicture(pass.picture, 100, 50, wxColour(250, 220, 60));
+
+        struct Case {
+            const char* name;
+            std::function<void()> beforehand;
+            Script script;
+        };
+        // Each edit builds on the ones before.
+        const Case cases[] = {
+            {"picture named", nullptr,
+             fields([&] { c.imageOff->SetValue(wxString::FromUTF8(pass.picture.c_str())); })},
+            {"text", nullptr, fields([&] { c.textOff->SetValue("Licht"); })},
+            {"colour", nullptr, chosen("Color", colour(wxColour(0, 0, 255)))},
+            {"alignment", nullptr, fields([&] { c.align->SetSelection(0); })},
+            {"font face", nullptr, chosen("Font", ChooseFont(wxFont(serif(12))))},
+            {"font size", nullptr, chosen("Font", ChooseFont(wxFont(serif(16))))},
+            {"bold", nullptr, chosen("Font", ChooseFont(wxFont(serif(16).Bold())))},
+            {"italic", nullptr, chosen("Font", ChooseFont(wxFont(serif(16).Bold().Italic())))},
+            {"underlined", nullptr,
+             chosen("Font", ChooseFont(wxFont(serif(16).Bold().Italic().Underlined())))},
+            {"picture replaced on disk under the same name",
+             [&] {
+                 struct stat old {};
+                 ASSERT_EQ(::stat(path.c_str(), &old), 0);
+                 rig.folder.WritePicture(pass.picture, 100, 50, wxColour(60, 120, 250));
+                 struct stat now {};
+                 ASSERT_EQ(::stat(path.c_str(), &now), 0);
+                 // Only the time and the pixels tell the two files apart.
+                 ASSERT_EQ(now.st_size, old.st_size);
+             },
+             fields([] {})},
+            {"picture replaced again at once, on a file system with a coarse clock",
+             [&] {
+                 struct stat old {};
+                 ASSERT_EQ(::stat(path.c_str(), &old), 0);
+                 rig.folder.WritePicture(pass.picture, 100, 50, wxColour(40, 200, 90));
+                 // A clock that counts in whole seconds (two on a memory card) gives a file
+                 // written again soon the time it had.
+                 const timespec times[2] = {old.st_atim, old.st_mtim};
+                 ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+                 struct stat now {};
+                 ASSERT_EQ(::stat(path.c_str(), &now), 0);
+                 ASSERT_EQ(now.st_size, old.st_size);
+                 ASSERT_EQ(now.st_mtim.tv_sec, old.st_mtim.tv_sec);
+                 ASSERT_EQ(now.st_mtim.tv_nsec, old.st_mtim.tv_nsec);
+             },
+             fields([] {})},
+        };
+        for (const Case& k : cases) {
+            SCOPED_TRACE(k.name);
+            const wxImage before = PageOnScreen(*rig.panel->Get(), button);
+            ASSERT_TRUE(before.IsOk());
+            if (k.beforehand) {
+                k.beforehand();
+            }
+            ModalScript script;
+            k.script(script);
+            rig.Open(0, pass.button);
+            ASSERT_TRUE(script.Done());
+            EXPECT_EQ(dialogOnScreen.Intersects(PageRectOnScreen(*rig.panel->Get(), button)),
+                      pass.underTheDialog);
+            const wxImage after = PageOnScreen(*rig.panel->Get(), button);
+            EXPECT_GT(DifferingPixels(before, after), 0) << "the edit left the screen as it was";
+            EXPECT_EQ(DifferingPixels(after, ComposedAfresh(0).GetSubImage(button)), 0)
+                << "the screen shows a button the layout no longer describes";
+        }
+        EXPECT_EQ(b.Font_Family, L"DejaVu Serif");
+        EXPECT_EQ(b.Font_Size, 16);
+        EXPECT_EQ(b.Font_Style, 7);
+        EXPECT_EQ(b.Font_Color & 0xFFFFFFu, 0xFF0000u);
+        EXPECT_EQ(b.Font_HorizAlign, 1);
+    }
 }
 
 TEST(ButtonSettings, OpensForTheTouchedButtonInSettingsMode) {

@@ -15,7 +15,9 @@
 #include <cerrno>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -165,7 +167,9 @@ void LayoutFolder::WritePicture(const std::string& name, int width, int height,
             }
         }
     }
-    image.SaveFile(wxString::FromUTF8((m_path + "/" + name).c_str()), wxBITMAP_TYPE_PNG);
+    const bool bmp = name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0;
+    image.SaveFile(wxString::FromUTF8((m_path + "/" + name).c_str()),
+                   bmp ? wxBITMAP_TYPE_BMP : wxBITMAP_TYPE_PNG);
 }
 
 std::string LayoutFolder::Read(const std::string& name) const {
@@ -228,6 +232,7 @@ class InputEventCounter : public wxEventFilter {
         // A second press soon after the first at the same place comes as a double click.
         if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK) {
             ++downs;
+            doubleClicks += type == wxEVT_LEFT_DCLICK ? 1 : 0;
         } else if (type == wxEVT_LEFT_UP) {
             ++ups;
         } else if (type == wxEVT_CHAR_HOOK) {
@@ -237,6 +242,7 @@ class InputEventCounter : public wxEventFilter {
     }
 
     int downs = 0;
+    int doubleClicks = 0;
     int ups = 0;
     int keys = 0;
 };
@@ -249,11 +255,113 @@ InputEventCounter& Counter() {
 
 }  // namespace
 
+wxImage ScreenImage(const wxRect& wanted) {
+    const wxRect rect = wanted.Intersect(wxRect(wxGetDisplaySize()));
+    if (rect.IsEmpty()) {
+        ADD_FAILURE() << "no part of " << wanted.x << "," << wanted.y << " " << wanted.width << "x"
+                      << wanted.height << " is on the screen";
+        return wxImage();
+    }
+    const std::string command = "import -silent -window root -crop " + std::to_string(rect.width) +
+                                "x" + std::to_string(rect.height) + "+" + std::to_string(rect.x) +
+                                "+" + std::to_string(rect.y) + " -depth 8 ppm:- 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run import";
+        return wxImage();
+    }
+    std::string bytes;
+    char chunk[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) {
+        bytes.append(chunk, count);
+    }
+    ::pclose(pipe);
+    // A binary portable pixmap: "P6", width, height, the largest value, one blank, the pixels.
+    std::istringstream header(bytes);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int largest = 0;
+    header >> magic >> width >> height >> largest;
+    const auto start = static_cast<std::size_t>(header.tellg()) + 1;
+    const auto size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+    if (!header || magic != "P6" || largest != 255 || width != rect.width ||
+        height != rect.height || bytes.size() < start + size) {
+        ADD_FAILURE() << "no picture of the screen from import (" << bytes.size() << " bytes)";
+        return wxImage();
+    }
+    wxImage image(width, height, false);
+    std::memcpy(image.GetData(), bytes.data() + start, size);
+    return image;
+}
+
+wxColour ScreenPixel(const wxPoint& point) {
+    const wxImage pixel = ScreenImage(wxRect(point, wxSize(1, 1)));
+    if (!pixel.IsOk()) {
+        return wxColour();
+    }
+    return wxColour(pixel.GetRed(0, 0), pixel.GetGreen(0, 0), pixel.GetBlue(0, 0));
+}
+
+int DifferingPixels(const wxImage& a, const wxImage& b) {
+    if (!a.IsOk() || !b.IsOk() || a.GetSize() != b.GetSize()) {
+        return -1;
+    }
+    const unsigned char* p = a.GetData();
+    const unsigned char* q = b.GetData();
+    const long pixels = static_cast<long>(a.GetWidth()) * a.GetHeight();
+    int differing = 0;
+    for (long i = 0; i < pixels; ++i, p += 3, q += 3) {
+        if (p[0] != q[0] || p[1] != q[1] || p[2] != q[2]) {
+            ++differing;
+        }
+    }
+    return differing;
+}
+
+wxRect VisiblePageRect(MainDialog& panel) {
+    PageArea* area = panel.GetPageArea();
+    const wxRect view(area->CalcUnscrolledPosition(wxPoint(0, 0)), area->GetClientSize());
+    const wxRect page(wxPoint(0, 0), area->GetVirtualSize());
+    const wxRect screen(area->CalcUnscrolledPosition(area->ScreenToClient(wxPoint(0, 0))),
+                        wxGetDisplaySize());
+    return view.Intersect(page).Intersect(screen);
+}
+
+wxRect PageRectOnScreen(MainDialog& panel, const wxRect& pageRect) {
+    PageArea* area = panel.GetPageArea();
+    return wxRect(area->ClientToScreen(area->CalcScrolledPosition(pageRect.GetPosition())),
+                  pageRect.GetSize());
+}
+
+wxImage PageOnScreen(MainDialog& panel, const wxRect& pageRect, int timeoutMs) {
+    const wxRect visible = VisiblePageRect(panel);
+    if (!visible.Contains(pageRect)) {
+        ADD_FAILURE() << "page rectangle " << pageRect.x << "," << pageRect.y << " "
+                      << pageRect.width << "x" << pageRect.height << " is not on the screen";
+        return wxImage();
+    }
+    wxImage shown;
+    WaitFor(
+        [&] {
+            shown = ScreenImage(PageRectOnScreen(panel, pageRect));
+            const wxBitmap& buffer = panel.GetPageArea()->Buffer();
+            return buffer.IsOk() &&
+                   DifferingPixels(shown, buffer.GetSubBitmap(pageRect).ConvertToImage()) == 0;
+        },
+        timeoutMs);
+    return shown;
+}
+
+bool PointAtScreen(const wxPoint& point) {
+    wxUIActionSimulator().MouseMove(point);
+    return WaitFor([point] { return wxGetMousePosition() == point; });
+}
+
 bool PointAt(MainDialog& panel, int x, int y) {
     PageArea* area = panel.GetPageArea();
-    const wxPoint screen = area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y)));
-    wxUIActionSimulator().MouseMove(screen);
-    return WaitFor([screen] { return wxGetMousePosition() == screen; });
+    return PointAtScreen(area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y))));
 }
 
 bool FingerDown() {
@@ -268,6 +376,10 @@ bool FingerUp() {
     wxUIActionSimulator().MouseUp();
     g_fingerIsDown = false;
     return WaitFor([before] { return Counter().ups > before; });
+}
+
+int DoubleClicksSeen() {
+    return Counter().doubleClicks;
 }
 
 bool TouchAt(MainDialog& panel, int x, int y) {

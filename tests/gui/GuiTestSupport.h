@@ -67,7 +67,8 @@ class LayoutFolder {
     /// Writes tvxdef.ini in the format the program stores.
     void Write(const Layout& layout) const;
     void WriteBytes(const std::string& name, const std::string& bytes) const;
-    /// A solid picture of one colour (optionally with an alpha value).
+    /// A solid picture of one colour (optionally with an alpha value): a BMP file when the name
+    /// ends in ".bmp" (every such picture of one size has the same file size), else PNG.
     void WritePicture(const std::string& name, int width, int height, const wxColour& colour) const;
     /// The three looks of the test buttons: 100 x 50 pictures "off.png", "press.png" and
     /// "on.png" in kOff, kPressed and kOn.
@@ -99,6 +100,28 @@ class PanelUnderTest {
     MainDialog* m_dialog = nullptr;
 };
 
+/// A rectangle of the real screen as the X server holds it, cut to the screen. The toolkit
+/// cannot read the screen back on GTK 3, so this asks ImageMagick's import. An invalid image
+/// (and a failed test) when nothing could be read.
+wxImage ScreenImage(const wxRect& rect);
+/// One pixel of the screen.
+wxColour ScreenPixel(const wxPoint& point);
+/// Pixels that differ between two images of the same size; -1 when the sizes differ.
+int DifferingPixels(const wxImage& a, const wxImage& b);
+
+/// The part of the page the page area shows now and the screen holds: the view at the scroll
+/// position, cut to the page and to the screen (page coordinates).
+wxRect VisiblePageRect(MainDialog& panel);
+/// Where a page rectangle lies on the screen now (scroll offset included).
+wxRect PageRectOnScreen(MainDialog& panel, const wxRect& pageRect);
+/// A page rectangle as the screen shows it, once the screen has caught up with the back
+/// buffer: it waits (up to the timeout) until the two agree and returns the last capture, so a
+/// screen that never shows what was drawn is what the caller sees. The rectangle must lie in
+/// VisiblePageRect().
+wxImage PageOnScreen(MainDialog& panel, const wxRect& pageRect, int timeoutMs = 3000);
+
+/// Moves the real pointer to a point of the screen and waits until the pointer is there.
+bool PointAtScreen(const wxPoint& point);
 /// Moves the real pointer over a page point of the panel (scroll offset included) and waits
 /// until the pointer is there.
 bool PointAt(MainDialog& panel, int x, int y);
@@ -106,6 +129,8 @@ bool PointAt(MainDialog& panel, int x, int y);
 /// the event.
 bool FingerDown();
 bool FingerUp();
+/// Presses that came to the windows as double clicks since the program started.
+int DoubleClicksSeen();
 /// A whole touch on a page point: move there, down, up.
 bool TouchAt(MainDialog& panel, int x, int y);
 /// Types one key on the panel window and waits until its key handler had it.

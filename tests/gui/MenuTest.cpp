@@ -113,31 +113,6 @@ void Press(wxDialog& dialog, int id) {
     button->GetEventHandler()->ProcessEvent(click);
 }
 
-/// One pixel of the screen as the X server holds it. The toolkit cannot read the screen back
-/// on GTK 3, so this asks ImageMagick's import.
-wxColour ScreenPixel(const wxPoint& point) {
-    const std::string command = "import -silent -window root -crop 1x1+" + std::to_string(point.x) +
-                                "+" + std::to_string(point.y) + " -depth 8 txt:- 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run import";
-        return wxColour();
-    }
-    std::string text;
-    char chunk[256];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
-        text += chunk;
-    }
-    ::pclose(pipe);
-    // After a header line: "0,0: (20,90,160)  #145AA0  srgb(20,90,160)"
-    const std::size_t hash = text.find('#', text.find("0,0:"));
-    if (hash == std::string::npos || hash + 7 > text.size()) {
-        ADD_FAILURE() << "no pixel from import: " << text;
-        return wxColour();
-    }
-    return wxColour(wxString(text.substr(hash, 7)));
-}
-
 wxColour WxColourOf(Colour colour) {
     return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
 }

@@ -1,11 +1,13 @@
-// What the live panel draws, read back from the page as composed.
+// What the live panel draws, read back from the page as composed or from the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "GuiTestSupport.h"
 #include "model/PanelRules.h"
@@ -46,6 +48,7 @@ class DrawnPanel {
     explicit DrawnPanel(const Layout& layout) {
         folder.WriteButtonLooks();
         folder.WritePicture("white.png", 160, 60, kWhite);
+        folder.WritePicture("wide.png", 240, 70, kWhite);
         folder.WritePicture("bigOn.png", 120, 60, kOn);
         folder.WritePicture("smallPress.png", 60, 30, kPressed);
         folder.WritePicture("plan.png", 400, 300, kGreen);
@@ -334,6 +337,196 @@ TEST(ButtonDrawing, LineFeedStartsALineAndCarriageReturnsAreDropped) {
         inked = rowInked;
     }
     EXPECT_EQ(bands, 2);
+}
+
+/// What the dark text on a light button looks like: where its ink lies, how heavy its strokes
+/// are, whether it leans and whether a line runs under it.
+struct Ink {
+    wxRect box;  ///< around every inked pixel, in the button
+    int pixels = 0;
+    int stem = 0;      ///< the usual width of a stroke: the median run of ink along the letter rows
+    double slant = 0;  ///< how far the top quarter of the letters lies right of the bottom one
+    bool underlined = false;  ///< rows inked along most of the text, below all the letters
+};
+
+Ink InkOf(const wxImage& button) {
+    const auto inked = [&button](int x, int y) {
+        return button.GetRed(x, y) + button.GetGreen(x, y) + button.GetBlue(x, y) < 3 * 128;
+    };
+    Ink ink;
+    for (int y = 0; y < button.GetHeight(); ++y) {
+        for (int x = 0; x < button.GetWidth(); ++x) {
+            if (inked(x, y)) {
+                ink.box = ink.pixels == 0 ? wxRect(x, y, 1, 1) : ink.box.Union(wxRect(x, y, 1, 1));
+                ++ink.pixels;
+            }
+        }
+    }
+    if (ink.pixels == 0) {
+        return ink;
+    }
+    // Rows with ink along most of the text are a line; the others cut through the letters.
+    std::vector<int> letterRows;
+    std::vector<int> lineRows;
+    std::vector<int> runs;
+    std::vector<double> middles;  // mean x of the ink of each letter row
+    for (int y = ink.box.y; y <= ink.box.GetBottom(); ++y) {
+        std::vector<int> rowRuns;
+        int run = 0;
+        long sum = 0;
+        int count = 0;
+        for (int x = 0; x <= button.GetWidth(); ++x) {
+            if (x < button.GetWidth() && inked(x, y)) {
+                ++run;
+                sum += x;
+                ++count;
+            } else if (run > 0) {
+                rowRuns.push_back(run);
+                run = 0;
+            }
+        }
+        if (rowRuns.empty()) {
+            continue;
+        }
+        if (*std::max_element(rowRuns.begin(), rowRuns.end()) * 10 >= ink.box.width * 6) {
+            lineRows.push_back(y);
+        } else {
+            letterRows.push_back(y);
+            runs.insert(runs.end(), rowRuns.begin(), rowRuns.end());
+            middles.push_back(static_cast<double>(sum) / count);
+        }
+    }
+    if (!runs.empty()) {
+        std::nth_element(runs.begin(), runs.begin() + runs.size() / 2, runs.end());
+        ink.stem = runs[runs.size() / 2];
+    }
+    const std::size_t quarter = middles.size() / 4;
+    if (quarter > 0) {
+        double top = 0;
+        double bottom = 0;
+        for (std::size_t i = 0; i < quarter; ++i) {
+            top += middles[i];
+            bottom += middles[middles.size() - 1 - i];
+        }
+        ink.slant = (top - bottom) / static_cast<double>(quarter);
+    }
+    ink.underlined = !lineRows.empty() && !letterRows.empty() &&
+                     std::all_of(lineRows.begin(), lineRows.end(),
+                                 [&letterRows](int y) { return y > letterRows.back(); });
+    return ink;
+}
+
+/// A 240 x 70 white button in a grid of three columns, with black "IIIII" in 24 points: upright
+/// strokes, nothing below the base line.
+ButtonRecord& AddTextButton(Layout& layout, int slot) {
+    ButtonRecord& button = AddButton(layout, 0, 20 + 260 * (slot % 3), 60 + 100 * (slot / 3));
+    button.Image_File_Off = L"wide.png";
+    button.Text_Off = L"IIIII";
+    button.Font_Family = L"DejaVu Sans";
+    button.Font_Size = 24;
+    button.Font_Color = 0;
+    return button;
+}
+
+/// The buttons of page 0 as the screen shows them.
+std::vector<wxImage> ButtonsOnScreen(DrawnPanel& drawn) {
+    const wxImage page = PageOnScreen(drawn.Panel(), wxRect(0, 0, 800, 480));
+    std::vector<wxImage> buttons;
+    if (!page.IsOk()) {
+        return buttons;
+    }
+    for (int i = 0; i < GetLayout().Page(0).Button_Last; ++i) {
+        const ButtonRecord& b = GetLayout().Button(0, i);
+        buttons.push_back(page.GetSubImage(wxRect(b.PosX, b.PosY, 240, 70)));
+    }
+    return buttons;
+}
+
+TEST(ButtonDrawing, FontStyleShowsAsWeightSlantAndUnderline) {
+    struct Case {
+        int style;
+        bool bold;
+        bool italic;
+        bool underlined;
+    };
+    const Case cases[] = {{0, false, false, false}, {1, true, false, false},
+                          {2, false, true, false},  {4, false, false, true},
+                          {5, true, false, true},   {7, true, true, true}};
+    auto layout = DrawingLayout();
+    for (int i = 0; i < 6; ++i) {
+        AddTextButton(*layout, i).Font_Style = cases[i].style;
+    }
+    DrawnPanel drawn(*layout);
+    const std::vector<wxImage> buttons = ButtonsOnScreen(drawn);
+    ASSERT_EQ(buttons.size(), 6u);
+
+    // Bold strokes are wider and carry more ink than the same text without bold, italic leans
+    // to the right, an underline runs below the letters; nothing else changes.
+    const Ink regular = InkOf(buttons[0]);
+    const Ink underlined = InkOf(buttons[3]);
+    ASSERT_GE(regular.stem, 2);
+    for (int i = 0; i < 6; ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.style);
+        const Ink ink = InkOf(buttons[static_cast<std::size_t>(i)]);
+        const Ink& plain = c.underlined ? underlined : regular;
+        if (c.bold) {
+            EXPECT_GE(ink.stem * 2, regular.stem * 3) << "stroke " << ink.stem;
+            EXPECT_GE(ink.pixels * 10, plain.pixels * 14) << "ink " << ink.pixels;
+        } else {
+            EXPECT_LE(ink.stem, regular.stem + 1) << "stroke " << ink.stem;
+            EXPECT_LE(ink.pixels * 10, plain.pixels * 12) << "ink " << ink.pixels;
+        }
+        if (c.italic) {
+            EXPECT_GE(ink.slant, 2.5);
+        } else {
+            EXPECT_LE(std::abs(ink.slant), 1.0);
+        }
+        EXPECT_EQ(ink.underlined, c.underlined);
+        // The text stays where it was: in the middle of the button.
+        const int left = ink.box.x;
+        const int right = 240 - ink.box.GetRight() - 1;
+        EXPECT_LE(std::abs(left - right), 4) << left << " " << right;
+    }
+}
+
+TEST(ButtonDrawing, HorizontalAlignmentPlacesTheInk) {
+    struct Case {
+        int align;
+        int where;  ///< -1 left, 0 centred, 1 right
+    };
+    const Case cases[] = {{0, 0}, {1, -1}, {2, 1}, {7, 0}};
+    auto layout = DrawingLayout();
+    for (int i = 0; i < 4; ++i) {
+        AddTextButton(*layout, i).Font_HorizAlign = cases[i].align;
+    }
+    DrawnPanel drawn(*layout);
+    const std::vector<wxImage> buttons = ButtonsOnScreen(drawn);
+    ASSERT_EQ(buttons.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(cases[i].align);
+        const Ink ink = InkOf(buttons[static_cast<std::size_t>(i)]);
+        ASSERT_GT(ink.pixels, 100);
+        const int left = ink.box.x;
+        const int right = 240 - ink.box.GetRight() - 1;
+        switch (cases[i].where) {
+            case -1:
+                EXPECT_LE(left, 6);
+                EXPECT_GE(right, 150);
+                break;
+            case 1:
+                EXPECT_LE(right, 6);
+                EXPECT_GE(left, 150);
+                break;
+            default:
+                EXPECT_LE(std::abs(left - right), 4) << left << " " << right;
+                break;
+        }
+        // Always in the middle from top to bottom.
+        const int top = ink.box.y;
+        const int bottom = 70 - ink.box.GetBottom() - 1;
+        EXPECT_LE(std::abs(top - bottom), 6) << top << " " << bottom;
+    }
 }
 
 TEST(StatusLine, ShownInRedWhileTheLinkIsDownInLanModeOnly) {

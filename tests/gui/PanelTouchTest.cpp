@@ -2,10 +2,17 @@
 // the loopback network.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <gtk/gtk.h>
 
 #include <wx/uiaction.h>
 
@@ -393,6 +400,345 @@ TEST(Touch, ScrolledPageIsHitWhereItIsShown) {
 
     ASSERT_TRUE(TouchAt(rig.Panel(), 1420, 1020));
     EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(21), ReleaseBytes(21)}));
+}
+
+/// The off picture of button k of the scrolled page: a colour no other button and no part of
+/// the page has (the page runs from white to yellow, the pressed look is kPressed).
+wxColour ScrolledButtonColour(int k) {
+    return wxColour(static_cast<unsigned char>(20 + 3 * k), static_cast<unsigned char>(200 - 2 * k),
+                    90);
+}
+
+/// Where the pixels of one colour lie in an image, and how many there are.
+struct Patch {
+    wxRect box;
+    int pixels = 0;
+};
+
+Patch FindColour(const wxImage& image, const wxColour& colour) {
+    Patch patch;
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            if (image.GetRed(x, y) == colour.Red() && image.GetGreen(x, y) == colour.Green() &&
+                image.GetBlue(x, y) == colour.Blue()) {
+                patch.box =
+                    patch.pixels == 0 ? wxRect(x, y, 1, 1) : patch.box.Union(wxRect(x, y, 1, 1));
+                ++patch.pixels;
+            }
+        }
+    }
+    return patch;
+}
+
+/// Where a scroll bar of a scrolled window lies on the screen (GTK draws it over the content or
+/// beside it, as its settings say); empty when it is not shown.
+wxRect ScrollBarOnScreen(wxWindow& scrolled, wxOrientation orientation) {
+    GtkWidget* widget = static_cast<GtkWidget*>(scrolled.GetHandle());
+    if (!GTK_IS_SCROLLED_WINDOW(widget)) {
+        return wxRect();
+    }
+    GtkScrolledWindow* window = GTK_SCROLLED_WINDOW(widget);
+    GtkWidget* bar = orientation == wxVERTICAL ? gtk_scrolled_window_get_vscrollbar(window)
+                                               : gtk_scrolled_window_get_hscrollbar(window);
+    if (bar == nullptr || !gtk_widget_get_mapped(bar)) {
+        return wxRect();
+    }
+    GtkWidget* top = gtk_widget_get_toplevel(bar);
+    int x = 0;
+    int y = 0;
+    int originX = 0;
+    int originY = 0;
+    if (!gtk_widget_translate_coordinates(bar, top, 0, 0, &x, &y)) {
+        return wxRect();
+    }
+    gdk_window_get_origin(gtk_widget_get_window(top), &originX, &originY);
+    return wxRect(originX + x, originY + y, gtk_widget_get_allocated_width(bar),
+                  gtk_widget_get_allocated_height(bar));
+}
+
+TEST(Touch, ScrolledPageOnTheScreenIsHitWhereItIsSeen) {
+    constexpr int kColumns = 10;
+    constexpr int kRows = 7;
+    // A kiosk panel (no frame) with a layout larger than its display.
+    auto layout = TouchLayout(1);
+    layout->Form.Form_FullScreen = 1;
+    layout->Form.SizeX = 2000;
+    layout->Form.SizeY = 1500;
+    layout->Page(0).BackColor1 = 0xFFFFFF;
+    layout->Page(0).BackColor2 = 0x00FFFF;
+    for (int k = 0; k < kColumns * kRows; ++k) {
+        AddButton(*layout, 0, 60 + 190 * (k % kColumns), 70 + 200 * (k / kColumns), 100 + k);
+        layout->Button(0, k).Image_File_Off = L"b" + std::to_wstring(k) + L".png";
+        layout->Button(0, k).Text_Off.clear();
+    }
+    Rig rig(*layout);
+    for (int k = 0; k < kColumns * kRows; ++k) {
+        rig.folder.WritePicture("b" + std::to_string(k) + ".png", 100, 50, ScrolledButtonColour(k));
+    }
+    rig.ShowPage(0);
+    ASSERT_TRUE(rig.Linked());
+    PageArea* area = rig.Panel().GetPageArea();
+    const wxSize client = area->GetClientSize();
+    ASSERT_LT(client.x, 2000);
+    ASSERT_LT(client.y, 1500);
+    // The whole page area is on the display.
+    EXPECT_EQ(VisiblePageRect(rig.Panel()), wxRect(wxPoint(0, 0), client));
+
+    struct Case {
+        const char* name;
+        std::function<void()> scroll;
+    };
+    const Case cases[] = {
+        {"the program scrolls", [area] { area->Scroll(530, 310); }},
+        {"the user clicks both scroll bars near their far ends",
+         [area] {
+             wxUIActionSimulator user;
+             for (const wxOrientation bar : {wxVERTICAL, wxHORIZONTAL}) {
+                 const wxRect onScreen = ScrollBarOnScreen(*area, bar);
+                 ASSERT_FALSE(onScreen.IsEmpty()) << "no scroll bar";
+                 ASSERT_TRUE(wxRect(wxGetDisplaySize()).Contains(onScreen))
+                     << "a scroll bar is off the screen";
+                 const wxPoint nearTheEnd = bar == wxVERTICAL
+                                                ? wxPoint(onScreen.x + onScreen.width / 2,
+                                                          onScreen.y + onScreen.height * 4 / 5)
+                                                : wxPoint(onScreen.x + onScreen.width * 4 / 5,
+                                                          onScreen.y + onScreen.height / 2);
+                 const wxPoint before = area->GetViewStart();
+                 ASSERT_TRUE(PointAtScreen(nearTheEnd));
+                 user.MouseClick();
+                 EXPECT_TRUE(WaitFor([&] { return area->GetViewStart() != before; }));
+                 // GTK glides to the new position: wait until the page stands still.
+                 wxPoint last = area->GetViewStart();
+                 for (int still = 0; still < 3;) {
+                     Pump(100);
+                     still = area->GetViewStart() == last ? still + 1 : 0;
+                     last = area->GetViewStart();
+                 }
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        area->Scroll(0, 0);
+        Pump(50);
+        c.scroll();
+        Pump(50);
+        const wxPoint start = area->CalcUnscrolledPosition(wxPoint(0, 0));
+        ASSERT_GT(start.x, 150);
+        ASSERT_GT(start.y, 150);
+
+        // The screen shows the page from the scroll position on (the scroll bars, drawn over
+        // the page or beside it, aside).
+        const wxRect visible = VisiblePageRect(rig.Panel());
+        ASSERT_EQ(visible, wxRect(start, client).Intersect(wxRect(0, 0, 2000, 1500)));
+        wxRect shown = visible;
+        const wxPoint clientOnScreen = area->ClientToScreen(wxPoint(0, 0));
+        const wxRect vertical = ScrollBarOnScreen(*area, wxVERTICAL);
+        const wxRect horizontal = ScrollBarOnScreen(*area, wxHORIZONTAL);
+        if (!vertical.IsEmpty()) {
+            shown.width = std::min(shown.width, vertical.x - clientOnScreen.x);
+        }
+        if (!horizontal.IsEmpty()) {
+            shown.height = std::min(shown.height, horizontal.y - clientOnScreen.y);
+        }
+        ASSERT_GT(shown.width, client.x - 30);
+        ASSERT_GT(shown.height, client.y - 30);
+        const wxImage screen = PageOnScreen(rig.Panel(), shown);
+        ASSERT_TRUE(screen.IsOk());
+        EXPECT_EQ(DifferingPixels(screen, rig.panel->PageImage().GetSubImage(shown)), 0);
+        // Every button lies on the screen where the page puts it, less the scroll offset.
+        int whole = 0;
+        int target = -1;
+        wxRect targetBox;
+        const wxPoint middle(shown.width / 2, shown.height / 2);
+        for (int k = 0; k < kColumns * kRows; ++k) {
+            const ButtonRecord& b = GetLayout().Button(0, k);
+            const wxRect expected(b.PosX - start.x, b.PosY - start.y, 100, 50);
+            const Patch seen = FindColour(screen, ScrolledButtonColour(k));
+            if (!wxRect(wxPoint(0, 0), shown.GetSize()).Contains(expected)) {
+                continue;
+            }
+            ++whole;
+            SCOPED_TRACE(k);
+            EXPECT_EQ(seen.pixels, 5000);
+            EXPECT_EQ(seen.box, expected);
+            const auto distance = [&middle](const wxRect& r) {
+                return std::abs(r.x + 50 - middle.x) + std::abs(r.y + 25 - middle.y);
+            };
+            if (target < 0 || distance(expected) < distance(targetBox)) {
+                target = k;
+                targetBox = expected;
+            }
+        }
+        ASSERT_GE(whole, 12);
+
+        // A finger on the button seen nearest the middle of the screen presses that button,
+        // and the screen shows it pressed there.
+        SCOPED_TRACE(target);
+        rig.controller.ClearReceived();
+        const wxPoint onScreen = PageRectOnScreen(rig.Panel(), shown).GetPosition() +
+                                 targetBox.GetPosition() + wxPoint(50, 25);
+        ASSERT_TRUE(PointAtScreen(onScreen));
+        ASSERT_TRUE(FingerDown());
+        EXPECT_EQ(rig.ReceivedAtLeast(5), PressBytes(100 + target));
+        const wxImage pressed = PageOnScreen(
+            rig.Panel(),
+            wxRect(targetBox.GetPosition() + shown.GetPosition(), targetBox.GetSize()));
+        EXPECT_EQ(FindColour(pressed, kPressed).pixels, 5000);
+        ASSERT_TRUE(FingerUp());
+        EXPECT_EQ(rig.ReceivedAtLeast(10),
+                  Join({PressBytes(100 + target), ReleaseBytes(100 + target)}));
+    }
+}
+
+TEST(Touch, DoubleClickIsTwoFullPressesAndReleases) {
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 42, 3);
+    // "Next page" buttons at the same place on pages 1 and 2.
+    AddButton(*layout, 1, 500, 300, 51);
+    layout->Button(1, 0).Pageflip = 2;
+    AddButton(*layout, 2, 500, 300, 52);
+    layout->Button(2, 0).Pageflip = 3;
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+
+    struct Case {
+        const char* name;
+        int page;
+        wxPoint at;
+        Bytes sent;
+        int pageAfter;
+    };
+    for (const Case& c :
+         {Case{"a button",
+               0,
+               {150, 125},
+               Join({PressBytes(42), ReleaseBytes(42), PressBytes(42), ReleaseBytes(42)}),
+               0},
+          Case{"a page flip: the second tap presses what the new page has there",
+               1,
+               {550, 325},
+               Join({PressBytes(51), ReleaseBytes(51), PressBytes(52), ReleaseBytes(52)}),
+               3}}) {
+        SCOPED_TRACE(c.name);
+        rig.ShowPage(c.page);
+        rig.controller.ClearReceived();
+        ASSERT_TRUE(PointAt(rig.Panel(), c.at.x, c.at.y));
+        const int doubleClicks = DoubleClicksSeen();
+        ASSERT_TRUE(FingerDown());
+        ASSERT_TRUE(FingerUp());
+        ASSERT_TRUE(FingerDown());
+        ASSERT_EQ(DoubleClicksSeen(), doubleClicks + 1) << "the second tap came as a plain press";
+        // The second tap shows the pressed look on the screen as the first did.
+        EXPECT_EQ(FindColour(PageOnScreen(rig.Panel(), wxRect(c.at.x - 40, c.at.y - 20, 80, 40)),
+                             kPressed)
+                      .pixels,
+                  80 * 40);
+        ASSERT_TRUE(FingerUp());
+        EXPECT_EQ(rig.ReceivedAtLeast(20), c.sent);
+        EXPECT_EQ(rig.ReceivedWithin(200), c.sent) << "more than two presses and releases";
+        EXPECT_EQ(GetPanelState().CurrentPage, c.pageAfter);
+        EXPECT_EQ(GetPanelState().SelectedButton, -1);
+        if (c.page == c.pageAfter) {
+            // Back to the off look (red, with its text).
+            const wxImage after =
+                PageOnScreen(rig.Panel(), wxRect(c.at.x - 40, c.at.y - 20, 80, 40));
+            EXPECT_EQ(FindColour(after, kPressed).pixels, 0);
+            EXPECT_GT(FindColour(after, kOff).pixels, 80 * 40 / 2);
+        }
+    }
+}
+
+TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsThePanelWorking) {
+    const std::wstring kMissing = L"defaultButton.png is missing, Porgram will be terminated";
+    // Buttons with pictures of their own, and one on each page that falls back to the default
+    // picture; page 0 flips to page 1 and back.
+    auto layout = TouchLayout(1);
+    AddButton(*layout, 0, 100, 100, 10);
+    const int fallback0 = AddButton(*layout, 0, 300, 100, 11);
+    const int flip0 = AddButton(*layout, 0, 500, 100, 12);
+    layout->Button(0, flip0).Pageflip = 1;
+    const int flip1 = AddButton(*layout, 1, 100, 300, 20);
+    layout->Button(1, flip1).Pageflip = 0;
+    const int fallback1 = AddButton(*layout, 1, 300, 300, 21);
+    for (const auto& [page, button] : {std::pair{0, fallback0}, std::pair{1, fallback1}}) {
+        ButtonRecord& b = layout->Button(page, button);
+        b.Image_File_Off.clear();
+        b.Image_File_Press.clear();
+        b.Image_File_On.clear();
+    }
+
+    {
+        SCOPED_TRACE("missing at the start, nothing changed yet: the panel ends");
+        FakePrompter prompter;
+        LayoutFolder folder;
+        folder.WriteButtonLooks();
+        folder.Write(*layout);
+        ::unlink((folder.Path() + "/defaultButton.png").c_str());
+        PanelUnderTest panel(folder, prompter);
+        EXPECT_EQ(prompter.messages, std::vector<std::wstring>{kMissing});
+        EXPECT_TRUE(prompter.questions.empty());
+        EXPECT_EQ(prompter.exitCode, 0);
+    }
+
+    SCOPED_TRACE("gone while the panel runs with changes not stored; the close is cancelled");
+    Rig rig(*layout);
+    ASSERT_TRUE(rig.Linked());
+    GetPanelState().LayoutChanged = 1;
+    ::unlink((rig.folder.Path() + "/defaultButton.png").c_str());
+    const auto white = [](const wxImage& image) { return FindColour(image, kWhite).pixels; };
+    const auto pressed = [](const wxImage& image) { return FindColour(image, kPressed).pixels; };
+    const auto off = [](const wxImage& image) { return FindColour(image, kOff).pixels; };
+
+    // The page flip loads page 1: the message, the question, "Cancel".
+    ASSERT_TRUE(TouchAt(rig.Panel(), 550, 125));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(12), ReleaseBytes(12)}));
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>{kMissing});
+    EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
+    EXPECT_EQ(rig.prompter.exitCode, -1);
+    ASSERT_EQ(GetPanelState().CurrentPage, 1);
+    EXPECT_EQ(rig.Panel().GetTitle(), "Page 1");
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_TRUE(rig.Panel().IsShown());
+
+    // Page 1 on the screen: its own button drawn, nothing where the fallback button would be.
+    EXPECT_GT(off(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50))), 2500);
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 300, 100, 50))), 5000);
+    // A touch there finds no button.
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(TouchAt(rig.Panel(), 350, 325));
+    EXPECT_TRUE(rig.ReceivedWithin(200).empty());
+
+    // The lamps light what is drawn and leave the rest of the page alone.
+    ASSERT_TRUE(rig.controller.Send(LampState({0})));
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(0); }));
+    EXPECT_GT(FindColour(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50)), kOn).pixels, 2500);
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 300, 100, 50))), 5000);
+
+    // The button of page 1 works, and flips back to page 0: asked again, cancelled again.
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(PointAt(rig.Panel(), 150, 325));
+    ASSERT_TRUE(FingerDown());
+    EXPECT_EQ(pressed(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50))), 5000);
+    ASSERT_TRUE(FingerUp());
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(20), ReleaseBytes(20)}));
+    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>(2, kMissing));
+    EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>(2, L"SAVE CHANGES ?"));
+    EXPECT_EQ(rig.prompter.exitCode, -1);
+
+    // Page 0 as it was, less the fallback button; its first button still answers.
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 100, 100, 50))), 5000);
+    EXPECT_GT(FindColour(PageOnScreen(rig.Panel(), wxRect(100, 100, 100, 50)), kOn).pixels, 2500);
+    rig.controller.ClearReceived();
+    ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
+    EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(10), ReleaseBytes(10)}));
+    // A redraw of the whole page (as after scrolling) leaves it so.
+    GetPanelState().RedrawPending = 1;
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().RedrawPending == 0; }));
+    EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 100, 100, 50))), 5000);
+    EXPECT_TRUE(rig.Panel().IsShown());
+    EXPECT_EQ(rig.prompter.messages.size(), 2u);
 }
 
 TEST(Touch, WithoutLanModeNothingIsSentAndPagesStillFlip) {
