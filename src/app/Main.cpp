@@ -1,13 +1,54 @@
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "BuildVersion.h"
 #include "app/MainApp.h"
+#include "model/Paths.h"
+#include "model/StartOptions.h"
 
-wxIMPLEMENT_APP_NO_MAIN(MainApp);
+namespace {
+
+/// A folder given relative to the working folder, made absolute: the settings show it, and the
+/// pictures are found in it whatever the working folder becomes.
+std::wstring AbsoluteFolder(const std::string& folder) {
+    if (folder.empty() || folder.front() == '/') {
+        return TextFromNative(folder);
+    }
+    char working[4096];
+    if (::getcwd(working, sizeof working) == nullptr) {
+        return TextFromNative(folder);
+    }
+    return TextFromNative(std::string(working) + "/" + folder);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const StartOptions options = ParseStartOptions(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+        case StartOptions::Action::Help:
+            std::fputs(StartUsage("tolvamix").c_str(), stdout);
+            return 0;
+        case StartOptions::Action::Version:
+            std::printf("tolvamix %s\n", kBuildVersion);
+            return 0;
+        case StartOptions::Action::Wrong:
+            std::fprintf(stderr, "tolvamix: %s\n%s", options.problem.c_str(),
+                         StartUsage("tolvamix").c_str());
+            return 2;
+        case StartOptions::Action::Run:
+            break;
+    }
     // Touches are placed by the pointer's position on the screen, which a native Wayland session
     // does not give away: there the panel runs through XWayland, unless the backend is chosen
     // for it.
     ::setenv("GDK_BACKEND", "x11", 0);
-    return wxEntry(argc, argv);
+    wxApp::SetInstance(new MainApp(AbsoluteFolder(options.folder)));
+    // The toolkit gets the program's name only: the folder is ours.
+    int toolkitArgc = 1;
+    return wxEntry(toolkitArgc, argv);
 }

@@ -7,7 +7,7 @@
 bool MainApp::OnInit() {
     wxInitAllImageHandlers();
     SetPrompter(&m_prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY);
+    m_dialog = new MainDialog(nullptr, wxID_ANY, m_folder);
     if (m_dialog->StartedUp()) {
         SetTopWindow(m_dialog);
         m_dialog->ShowModal();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <wx/app.h>
 
 #include "app/WxPrompter.h"
@@ -10,11 +12,12 @@ class MainDialog;
 /// program ends inside the panel window's close handler.
 class MainApp : public wxApp {
   public:
+    /// `folder`: the layout folder from the command line; empty: ask for one.
+    explicit MainApp(std::wstring folder) : m_folder(std::move(folder)) {}
     bool OnInit() override;
 
   private:
+    std::wstring m_folder;
     WxPrompter m_prompter;
     MainDialog* m_dialog = nullptr;
 };
-
-wxDECLARE_APP(MainApp);

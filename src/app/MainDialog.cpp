@@ -55,7 +55,8 @@ wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::
     return g_mainDialog;
 }
 
-MainDialog::MainDialog(wxWindow* parent, wxWindowID id, std::unique_ptr<const File> file)
+MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder,
+                       std::unique_ptr<const File> file)
     : m_file(std::move(file)),
       m_renderer(std::make_unique<PageRenderer>()),
       m_editor(std::make_unique<PanelEditor>(*this)),
@@ -68,12 +69,18 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, std::unique_ptr<const Fi
 
     Prompter& prompter = GetPrompter();
     layout.Form.LayoutDirectory = CurrentWorkingFolder();
-    std::wstring folder;
-    if (!prompter.ChooseDirectory(wxGetTranslation("Select directory").ToStdWstring(), folder)) {
-        prompter.ExitProcess(0);
-        return;
+    if (folder.empty()) {
+        // Opening where the panel was started, one touch on "Open" takes that folder.
+        std::wstring chosen;
+        if (!prompter.ChooseDirectory(wxGetTranslation("Select directory").ToStdWstring(),
+                                      layout.Form.LayoutDirectory, chosen)) {
+            prompter.ExitProcess(0);
+            return;
+        }
+        layout.Form.LayoutDirectory = chosen;
+    } else {
+        layout.Form.LayoutDirectory = folder;
     }
-    layout.Form.LayoutDirectory = folder;
 
     std::string error;
     if (const FileStatus status = m_file->LoadLayout(layout, &error); status != FileStatus::Ok) {

@@ -37,11 +37,12 @@ constexpr int kTransferSocketId = 3003;
 /// sockets and the configuration dialogs, and it ends the process when it is asked to close.
 class MainDialog : public wxDialog {
   public:
-    /// Resets the layout and the panel state, asks for the layout folder, loads the layout and
-    /// builds the window. When the user cancels or the file is missing or unreadable the process
-    /// ends here; under a test prompter the constructor then returns with StartedUp() false.
-    /// `file` loads and stores the layout file for the whole run.
-    MainDialog(wxWindow* parent, wxWindowID id,
+    /// Resets the layout and the panel state, takes `folder` as the layout folder or, when it is
+    /// empty, asks for one (the chooser opens in the working folder), loads the layout and builds
+    /// the window. When the user cancels or the file is missing or unreadable the process ends
+    /// here; under a test prompter the constructor then returns with StartedUp() false. `file`
+    /// loads and stores the layout file for the whole run.
+    MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder = std::wstring(),
                std::unique_ptr<const File> file = std::make_unique<File>());
     ~MainDialog() override;
 

@@ -7,8 +7,9 @@
 #include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
 
-bool WxPrompter::ChooseDirectory(const std::wstring& message, std::wstring& folder) {
-    wxDirDialog chooser(nullptr, message, wxEmptyString, wxDD_DEFAULT_STYLE);
+bool WxPrompter::ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                                 std::wstring& folder) {
+    wxDirDialog chooser(nullptr, message, start, wxDD_DEFAULT_STYLE);
     if (chooser.ShowModal() != wxID_OK) {
         return false;
     }

@@ -8,7 +8,8 @@
 /// over: the innermost modal dialog, or the panel when none is open.
 class WxPrompter : public Prompter {
   public:
-    bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
+    bool ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                         std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;

@@ -11,8 +11,10 @@ class Prompter {
 
     virtual ~Prompter() = default;
 
-    /// The directory chooser. Returns false when the user does not confirm a folder.
-    virtual bool ChooseDirectory(const std::wstring& message, std::wstring& folder) = 0;
+    /// The directory chooser, opening in `start`. Returns false when the user does not confirm a
+    /// folder.
+    virtual bool ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                                 std::wstring& folder) = 0;
     /// A message box with an OK button and the toolkit's default caption.
     virtual void ShowMessage(const std::wstring& text) = 0;
     /// A message box with Yes, No and Cancel.

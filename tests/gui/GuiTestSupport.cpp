@@ -45,8 +45,11 @@ namespace {
 bool g_fingerIsDown = false;
 }  // namespace
 
-bool FakePrompter::ChooseDirectory(const std::wstring& message, std::wstring& folder) {
+bool FakePrompter::ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                                   std::wstring& folder) {
     lastChooserMessage = message;
+    lastChooserStart = start;
+    ++choosers;
     if (!chooseOk) {
         return false;
     }
@@ -190,7 +193,7 @@ PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompte
                                std::unique_ptr<const File> file) {
     prompter.directory = folder.WidePath();
     SetPrompter(&prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY, std::move(file));
+    m_dialog = new MainDialog(nullptr, wxID_ANY, std::wstring(), std::move(file));
     if (show && m_dialog->StartedUp()) {
         m_dialog->Show();
         WaitFor([this] { return m_dialog->IsShownOnScreen(); });

@@ -21,7 +21,8 @@
 /// asked to end the process.
 class FakePrompter : public Prompter {
   public:
-    bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
+    bool ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                         std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
@@ -32,6 +33,8 @@ class FakePrompter : public Prompter {
     std::vector<std::wstring> messages;
     std::vector<std::wstring> questions;
     std::wstring lastChooserMessage;
+    std::wstring lastChooserStart;
+    int choosers = 0;   ///< how often the chooser was asked for
     int exitCode = -1;  ///< -1 while nobody asked to end the process
 };
 

@@ -28,7 +28,41 @@ TEST(Startup, CancelledChooserEndsWithCodeZero) {
     EXPECT_FALSE(panel->StartedUp());
     EXPECT_EQ(prompter.exitCode, 0);
     EXPECT_EQ(prompter.lastChooserMessage, L"Select directory");
+    // It opens where the panel was started: one touch on "Open" takes that folder.
+    char working[4096];
+    ASSERT_NE(::getcwd(working, sizeof working), nullptr);
+    EXPECT_EQ(prompter.lastChooserStart, TextFromNative(working));
     EXPECT_TRUE(prompter.messages.empty());
+}
+
+// A folder given on the command line is the layout folder: nobody is asked.
+TEST(Startup, AGivenFolderIsTakenWithoutTheChooser) {
+    FakePrompter prompter;
+    prompter.chooseOk = false;
+    SetPrompter(&prompter);
+    LayoutFolder folder;
+    auto layout = SmallLayout();
+    layout->Page(0).PageName = L"Given";
+    folder.Write(*layout);
+    auto* panel = new MainDialog(nullptr, wxID_ANY, folder.WidePath());
+    EXPECT_TRUE(panel->StartedUp());
+    EXPECT_EQ(prompter.choosers, 0);
+    EXPECT_EQ(prompter.exitCode, -1);
+    EXPECT_EQ(GetLayout().Form.LayoutDirectory, folder.WidePath());
+    EXPECT_EQ(GetLayout().Page(0).PageName, L"Given");
+    panel->Destroy();
+    Pump(20);
+
+    // Without a layout file there, the same message and end as after the chooser.
+    LayoutFolder empty;
+    ::unlink((empty.Path() + "/tvxdef.ini").c_str());
+    auto* none = new MainDialog(nullptr, wxID_ANY, empty.WidePath());
+    EXPECT_FALSE(none->StartedUp());
+    delete none;
+    EXPECT_EQ(prompter.choosers, 0);
+    EXPECT_EQ(prompter.exitCode, 0);
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::wstring>{L"tvxdef.ini missing ! " + empty.WidePath()});
 }
 
 TEST(Startup, MissingLayoutFileEndsWithCodeZeroAndNamesTheFolder) {

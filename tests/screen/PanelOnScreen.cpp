@@ -48,7 +48,7 @@ std::string AddressText(const std::array<int, 4>& address) {
            std::to_string(address[2]) + "." + std::to_string(address[3]);
 }
 
-PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change)
+PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start start)
     : m_folder(NewFolder("tvx-screen")), m_layout(std::make_unique<Layout>()) {
     for (const auto& entry : std::filesystem::directory_iterator(kDemoFolder)) {
         std::filesystem::copy_file(entry.path(),
@@ -67,26 +67,26 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change)
     std::ofstream(m_folder + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
         << File::FormatLayout(*m_layout);
 
-    m_process = std::make_unique<ChildProcess>(kPanelPath, std::vector<std::string>{},
-                                               ChildSetting{m_folder, TheScreen().Environment()});
-    ScreenWindow chooser;
-    if (!WaitUntil([&chooser] { return TheScreen().Find("Select directory", chooser); },
-                   kScreenTimeout)) {
-        ADD_FAILURE() << "the folder chooser did not open; " << TheScreen().Describe();
-        return;
-    }
-    // The chooser opens on its "Recent" list, where a typed path is ignored: alt+Home leaves it
-    // for the home folder, ctrl+L opens the location field, Return takes the typed folder.
-    TheScreen().PointAt(chooser, chooser.width / 2, chooser.height / 2);
-    TheScreen().Focus(chooser);
-    std::this_thread::sleep_for(300ms);
-    for (const char* keys : {"alt+Home", "ctrl+l"}) {
-        TheScreen().Key(keys);
+    if (start == Start::WithTheFolder) {
+        m_process = std::make_unique<ChildProcess>(
+            kPanelPath, std::vector<std::string>{m_folder},
+            ChildSetting{testing::TempDir(), TheScreen().Environment()});
+    } else {
+        // Started in its folder without one: the chooser opens there, and Return takes it.
+        m_process =
+            std::make_unique<ChildProcess>(kPanelPath, std::vector<std::string>{},
+                                           ChildSetting{m_folder, TheScreen().Environment()});
+        ScreenWindow chooser;
+        if (!WaitUntil([&chooser] { return TheScreen().Find("Select directory", chooser); },
+                       kScreenTimeout)) {
+            ADD_FAILURE() << "the folder chooser did not open; " << TheScreen().Describe();
+            return;
+        }
+        TheScreen().PointAt(chooser, chooser.width / 2, chooser.height / 2);
+        TheScreen().Focus(chooser);
         std::this_thread::sleep_for(500ms);
+        TheScreen().Key("Return");
     }
-    TheScreen().Type(m_folder + "/");
-    std::this_thread::sleep_for(500ms);
-    TheScreen().Key("Return");
 
     const std::string startPage = NativeName(m_layout->Page(0).PageName);
     if (!WaitUntil([this, &startPage] { return TheScreen().Find(startPage, m_window); },

@@ -11,13 +11,18 @@
 #include "model/Layout.h"
 
 /// A copy of the demo layout folder, changed by the test, and the real panel program started on
-/// it on the test screen: its folder question answered as a user answers it, the start page on
-/// screen. The panel is killed when the test ends.
+/// it on the test screen, the start page on screen. The panel is killed when the test ends.
 class PanelOnScreen {
   public:
+    enum class Start {
+        WithTheFolder,  ///< `tolvamix FOLDER`, as a panel starts by itself
+        InTheChooser,   ///< `tolvamix` started in the folder, the chooser's "Open" taken
+    };
+
     /// `change` edits the layout before the panel starts; the controller link is off unless the
     /// change turns it on.
-    explicit PanelOnScreen(const std::function<void(Layout&)>& change = {});
+    explicit PanelOnScreen(const std::function<void(Layout&)>& change = {},
+                           Start start = Start::WithTheFolder);
     ~PanelOnScreen();
     PanelOnScreen(const PanelOnScreen&) = delete;
     PanelOnScreen& operator=(const PanelOnScreen&) = delete;

@@ -22,7 +22,9 @@ namespace {
 /// Records the messages the lookup shows.
 class RecordingPrompter : public Prompter {
   public:
-    bool ChooseDirectory(const std::wstring&, std::wstring&) override { return false; }
+    bool ChooseDirectory(const std::wstring&, const std::wstring&, std::wstring&) override {
+        return false;
+    }
     void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
     Answer AskYesNoCancel(const std::wstring&, const std::wstring&) override {
         return Answer::Cancel;

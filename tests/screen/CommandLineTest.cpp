@@ -1,0 +1,119 @@
+// The panel program's command line, on the real binary: a folder starts the panel at once, the
+// options answer without a display, and without a folder the chooser opens in the working folder.
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "PanelOnScreen.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
+
+/// The panel run with `args` and no display at all, to its end.
+struct Finished {
+    int code = -1;
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+};
+Finished RunWithoutDisplay(const std::vector<std::string>& args) {
+    ChildProcess panel(kPanelPath, args, ChildSetting{"", {"DISPLAY", "WAYLAND_DISPLAY"}});
+    Finished finished;
+    const auto status = panel.WaitExit();
+    if (status && WIFEXITED(*status)) {
+        finished.code = WEXITSTATUS(*status);
+    }
+    while (const auto line = panel.Out().Next(100ms)) {
+        finished.out.push_back(*line);
+    }
+    while (const auto line = panel.Err().Next(100ms)) {
+        finished.err.push_back(*line);
+    }
+    return finished;
+}
+
+}  // namespace
+
+TEST(CommandLine, OptionsAnswerWithoutADisplay) {
+    const Finished help = RunWithoutDisplay({"--help"});
+    EXPECT_EQ(help.code, 0);
+    ASSERT_FALSE(help.out.empty());
+    EXPECT_EQ(help.out.front(), "usage: tolvamix [LAYOUT-FOLDER]");
+    EXPECT_TRUE(help.err.empty());
+
+    const Finished version = RunWithoutDisplay({"--version"});
+    EXPECT_EQ(version.code, 0);
+    ASSERT_EQ(version.out.size(), 1u);
+    EXPECT_EQ(version.out.front().rfind("tolvamix 1.", 0), 0u) << version.out.front();
+
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"one", "two"}}) {
+        const Finished refused = RunWithoutDisplay(wrong);
+        EXPECT_EQ(refused.code, 2);
+        EXPECT_TRUE(refused.out.empty());
+        ASSERT_GE(refused.err.size(), 2u);
+        EXPECT_EQ(refused.err[1], "usage: tolvamix [LAYOUT-FOLDER]");
+    }
+}
+
+// A folder without a layout, or no folder at all: the message, and after "OK" the end with code 0,
+// as after the chooser.
+TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
+    const std::string empty = testing::TempDir() + "tvx-empty-folder";
+    std::filesystem::create_directories(empty);
+    for (const std::string& folder : {empty, empty + "/not-there"}) {
+        SCOPED_TRACE(folder);
+        ChildProcess panel(kPanelPath, {folder}, ChildSetting{"", TheScreen().Environment()});
+        ScreenWindow box;
+        ASSERT_TRUE(WaitUntil(
+            [&box] {
+                const std::vector<ScreenWindow> windows = TheScreen().Stacking();
+                if (windows.empty() || !windows.front().title.empty()) {
+                    return false;
+                }
+                box = windows.front();
+                return true;
+            },
+            20s))
+            << TheScreen().Describe();
+        std::this_thread::sleep_for(300ms);
+        ClickMessageButton(box);
+        const auto status = panel.WaitExit(10s);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status));
+        EXPECT_EQ(WEXITSTATUS(*status), 0);
+    }
+    std::filesystem::remove_all(empty);
+}
+
+// Started without a folder in its layout folder, the panel's chooser opens there: taking it as
+// it is starts the panel.
+TEST(CommandLine, TheChooserOpensInTheWorkingFolder) {
+    PanelOnScreen panel({}, PanelOnScreen::Start::InTheChooser);
+    EXPECT_TRUE(panel.Started());
+}
+
+// A folder relative to the working folder.
+TEST(CommandLine, ARelativeFolderIsFound) {
+    const std::string parent = testing::TempDir() + "tvx-relative";
+    std::filesystem::create_directories(parent + "/layout");
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(TVX_SOURCE_DIR) + "/demo")) {
+        std::filesystem::copy_file(entry.path(),
+                                   parent + "/layout/" + entry.path().filename().string(),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    {
+        ChildProcess panel(kPanelPath, {"layout"}, ChildSetting{parent, TheScreen().Environment()});
+        ScreenWindow window;
+        EXPECT_TRUE(WaitUntil([&window] { return TheScreen().Find("Erdgeschoss", window); }, 20s))
+            << TheScreen().Describe();
+    }
+    WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
+    std::filesystem::remove_all(parent);
+}
