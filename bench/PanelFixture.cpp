@@ -153,7 +153,8 @@ BenchLayoutFolder::~BenchLayoutFolder() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-bool BenchPrompter::ChooseDirectory(const std::wstring&, std::wstring& folder) {
+bool BenchPrompter::ChooseDirectory(const std::wstring&, const std::wstring&,
+                                    std::wstring& folder) {
     folder = directory;
     return true;
 }

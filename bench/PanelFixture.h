@@ -33,7 +33,8 @@ class BenchLayoutFolder {
 /// out of a box that would wait for a click.
 class BenchPrompter : public Prompter {
   public:
-    bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
+    bool ChooseDirectory(const std::wstring& message, const std::wstring& start,
+                         std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;

@@ -6,11 +6,12 @@ TVX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TVX_BUILD="$TVX_ROOT/build"
 
 # Debian packages of the build, the tests (Xvfb, a window manager, the X test extension and the
-# toolkit's GTK headers for the window tests, screenshots) and the sanitizer/fuzz builds.
+# toolkit's GTK headers for the window tests, screenshots, the checks of the installed kiosk
+# files), the package (dpkg-shlibdeps, file) and the sanitizer/fuzz builds.
 TVX_PACKAGES=(
-    cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool openbox libx11-dev libxtst-dev imagemagick python3 clang-14
-    libclang-rt-14-dev
+    cmake g++ make pkg-config git libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool openbox libx11-dev libxtst-dev x11-xserver-utils imagemagick python3
+    desktop-file-utils libglib2.0-bin systemd procps dpkg-dev file clang-14 libclang-rt-14-dev
 )
 
 # Installs the packages that are missing, as root or through sudo.
@@ -149,24 +150,12 @@ tvx_window_shown() {
     [ -n "$TVX_WINDOW" ]
 }
 
-# Starts the panel in folder $2 (its output in $1/panel.log) and answers its folder question
-# with that folder. The file chooser opens on its "Recent" list, where a typed path is ignored:
-# alt+Home leaves it for the home folder, ctrl+L opens the location field, and Return on the
-# typed folder selects it. Sets TVX_PANEL_PID.
+# Starts the panel on folder $2 (its output in $1/panel.log). Sets TVX_PANEL_PID.
 tvx_start_panel() {
-    local work="$1" folder="$2" keys
-    (cd "$folder" && exec "$TVX_BUILD/tolvamix") >"$work/panel.log" 2>&1 &
+    local work="$1" folder="$2"
+    "$TVX_BUILD/tolvamix" "$folder" >"$work/panel.log" 2>&1 &
     # shellcheck disable=SC2034 # for the caller to stop
     TVX_PANEL_PID=$!
-    tvx_wait_until 200 tvx_window_shown "^Select directory\$" || return 1
-    xdotool windowfocus --sync "$TVX_WINDOW"
-    for keys in alt+Home ctrl+l; do
-        xdotool key --clearmodifiers "$keys"
-        sleep 0.5
-    done
-    xdotool type --delay 5 "$folder/"
-    sleep 0.5
-    xdotool key --clearmodifiers Return
 }
 
 # Ends the given processes (ours, by id) and waits for them; empty arguments are skipped.
