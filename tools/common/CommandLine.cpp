@@ -9,9 +9,21 @@
 
 std::string ReadCommandLine(const std::vector<std::string>& args,
                             const std::vector<std::string>& names, bool& help,
-                            const OptionTaker& take) {
+                            const OptionTaker& take, const ArgumentTaker& takeArgument) {
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (takeArgument && (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")) {
+            std::string error = takeArgument(arg);
+            if (!error.empty()) {
+                return error;
+            }
+            continue;
+        }
+        if (takeArgument && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::string name = arg;
         std::string value;
         bool hasValue = false;
