@@ -7,6 +7,7 @@
 #include "app/MainDialog.h"
 #include "dialogs/LimitedField.h"
 #include "link/TransferSocket.h"
+#include "model/File.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
 #include "model/PictureList.h"
@@ -121,7 +122,7 @@ bool TransmitDlg::BeginAction() {
 }
 
 void TransmitDlg::OnTransmitLayout(wxCommandEvent&) {
-    SendFiles({L"tvxdef.ini"});
+    SendFiles({File::kLayoutFileName});
 }
 
 void TransmitDlg::OnTransmitPicture(wxCommandEvent&) {

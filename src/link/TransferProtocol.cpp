@@ -1,18 +1,11 @@
 #include "link/TransferProtocol.h"
 
-#include <sys/stat.h>
-
 #include "model/File.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 
 std::optional<std::uint64_t> LayoutFolderSource::SizeOf(const std::wstring& name) {
-    struct stat info {};
-    const std::string path = NativeName(File::PictureFilePath(m_layout, name));
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(info.st_size);
+    return RegularFileSize(NativeName(File::PictureFilePath(m_layout, name)));
 }
 
 bool LayoutFolderSource::Open(const std::wstring& name) {

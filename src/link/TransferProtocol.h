@@ -56,6 +56,10 @@ class TransferProtocol {
     static constexpr int kDone = 888;
     static constexpr int kFailed = 999;
 
+    /// Where a receiving panel listens, and how long a sender waits for the connection.
+    static constexpr std::uint16_t kPort = 4001;
+    static constexpr int kConnectSeconds = 2;
+
     static constexpr std::uint8_t kAck = '>';
     static constexpr std::size_t kBlockSize = 1000;
     /// The 3-byte length holds values below this.

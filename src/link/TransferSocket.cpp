@@ -30,7 +30,7 @@ TransferSocket::TransferSocket(wxEvtHandler& handler, int socketId)
     // No-wait alone: reads and writes never block the panel. (Together with wait-all, the
     // toolkit refuses the combination.)
     m_socket->SetFlags(wxSOCKET_NOWAIT);
-    m_socket->SetTimeout(kConnectSeconds);
+    m_socket->SetTimeout(TransferProtocol::kConnectSeconds);
     m_socket->Notify(true);
 }
 
@@ -78,7 +78,7 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
     const bool addressOk =
         ValidOctets(ip) &&
         address.Hostname(wxString::Format("%d.%d.%d.%d", ip[0], ip[1], ip[2], ip[3])) &&
-        address.Service(kPort);
+        address.Service(TransferProtocol::kPort);
     // Waits in the system (not in the event loop) for up to the socket's timeout.
     if (!addressOk || !m_socket->Connect(address, true)) {
         m_socket->Close();

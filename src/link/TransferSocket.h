@@ -18,9 +18,6 @@ class TransferSocket {
   public:
     static constexpr int kDone = 888;
     static constexpr int kFailed = 999;
-    static constexpr unsigned short kPort = 4001;
-    /// How long StartTransfer waits for the connection.
-    static constexpr long kConnectSeconds = 2;
 
     TransferSocket(wxEvtHandler& handler, int socketId);
     ~TransferSocket();

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr wchar_t kFileName[] = L"tvxdef.ini";
 /// Our temporary files: the prefix, then the six characters mkstemp fills in.
 constexpr std::string_view kTemporaryPrefix = ".tvxdef.ini.";
 constexpr std::size_t kTemporaryRandomChars = 6;
@@ -468,7 +467,7 @@ bool IsOurTemporary(std::string_view name) {
 }  // namespace
 
 std::string File::LayoutPath(const Layout& layout) {
-    return PathInFolder(layout.Form.LayoutDirectory, kFileName);
+    return PathInFolder(layout.Form.LayoutDirectory, kLayoutFileName);
 }
 
 FileStatus File::LoadLayout(Layout& layout, std::string* error) const {

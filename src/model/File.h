@@ -21,6 +21,9 @@ class File {
   public:
     virtual ~File() = default;
 
+    /// The name of the layout file in the layout folder.
+    static constexpr wchar_t kLayoutFileName[] = L"tvxdef.ini";
+
     /// Full path of the layout file in the layout's folder (native separator, UTF-8).
     static std::string LayoutPath(const Layout& layout);
 

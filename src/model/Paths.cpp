@@ -111,6 +111,13 @@ std::string PathInFolder(const std::wstring& directory, const std::wstring& name
 }
 
 bool FileExists(const std::string& path) {
+    return RegularFileSize(path).has_value();
+}
+
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
 }

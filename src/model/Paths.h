@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 /// Text (Unicode) to a native file-system name: UTF-8 on this platform.
@@ -10,3 +12,5 @@ std::wstring TextFromNative(const std::string& name);
 std::string PathInFolder(const std::wstring& directory, const std::wstring& name);
 /// Whether a regular file exists at the path.
 bool FileExists(const std::string& path);
+/// The length of the regular file at the path; nothing when there is none.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);

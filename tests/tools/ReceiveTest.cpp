@@ -21,65 +21,12 @@
 #include <thread>
 #include <vector>
 
+#include "ReceiverProcess.h"
 #include "ToolTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
-
-/// build/tvx-receive as a child process, listening on a port the system chooses, storing into
-/// a fresh folder of its own.
-class Receiver {
-  public:
-    explicit Receiver(std::vector<std::string> args = {}) {
-        m_folder = testing::TempDir() + "tvx-receive-XXXXXX";
-        if (mkdtemp(m_folder.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp";
-            return;
-        }
-        m_into = m_folder + "/into";
-        std::filesystem::create_directory(m_into);
-        args.insert(args.begin(), {"--listen", "127.0.0.1:0", "--into", m_into});
-        m_process = std::make_unique<ChildProcess>(kReceivePath, args);
-        m_process->ReadListeningPort();
-    }
-
-    ~Receiver() {
-        m_process.reset();
-        std::filesystem::remove_all(m_folder);
-    }
-
-    std::uint16_t Port() const { return m_process->Port(); }
-    std::optional<std::string> Line(std::chrono::milliseconds timeout = kTimeout) {
-        return m_process->Out().Next(timeout);
-    }
-    void Signal(int signal) { m_process->Signal(signal); }
-    std::optional<int> WaitExit() { return m_process->WaitExit(); }
-
-    /// Names in the target folder, temporaries included, and everything beside it.
-    std::vector<std::string> Stored() const { return Names(m_into); }
-    std::vector<std::string> BesideTheFolder() const { return Names(m_folder); }
-    std::string Contents(const std::string& name) const {
-        std::ifstream in(m_into + "/" + name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-  private:
-    static std::vector<std::string> Names(const std::string& folder) {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string m_folder;
-    std::string m_into;
-    std::unique_ptr<ChildProcess> m_process;
-};
 
 /// The sending panel: a TCP client that sends a step and waits for the one-byte answer.
 class Sender : public LoopbackClient {
@@ -129,16 +76,6 @@ class Sender : public LoopbackClient {
     }
 };
 
-std::string Pattern(std::size_t size, unsigned seed = 1) {
-    std::string bytes(size, '\0');
-    std::uint32_t x = seed;
-    for (char& byte : bytes) {
-        x = x * 1664525u + 1013904223u;
-        byte = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
-
 std::string Header(const std::string& name, std::size_t length) {
     return std::string("TVX") + name + static_cast<char>(length >> 16) +
            static_cast<char>(length >> 8) + static_cast<char>(length);
@@ -152,10 +89,8 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
         std::string answers;
     };
     const Case cases[] = {
-        {"tvxdef.ini", 2500, ">>>>>"},
-        {"empty.png", 0, ">>>"},
-        {"block.png", 1000, ">>>>"},
-        {"short.png", 999, ">>>"},
+        {"tvxdef.ini", 2500, ">>>>>"}, {"empty.png", 0, ">>>"},  {"block.png", 1000, ">>>>"},
+        {"short.png", 999, ">>>"},     {"photo.JPEG", 1, ">>>"},
     };
     for (const Case& c : cases) {
         Sender sender(receiver.Port());
@@ -163,8 +98,8 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
         EXPECT_EQ(receiver.Line(), "received " + c.name + " " + std::to_string(c.size) + " bytes");
         EXPECT_EQ(receiver.Contents(c.name), Pattern(c.size, 9)) << c.name;
     }
-    EXPECT_EQ(receiver.Stored(),
-              (std::vector<std::string>{"block.png", "empty.png", "short.png", "tvxdef.ini"}));
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"block.png", "empty.png", "photo.JPEG",
+                                                           "short.png", "tvxdef.ini"}));
 
     // A second sending of a name replaces the first; a name from ISO-8859-1 is stored in UTF-8.
     Sender again(receiver.Port());
@@ -184,6 +119,8 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
               "k");
 }
 
+const std::string kNotStored = "neither tvxdef.ini nor a picture (.png, .jpg, .jpeg, .bmp)";
+
 TEST(Receive, RefusesHostileNamesAndStoresNothing) {
     Receiver receiver;
     struct Case {
@@ -200,6 +137,9 @@ TEST(Receive, RefusesHostileNamesAndStoresNothing) {
         {"bad\x01.png", "refused bad\\x01.png: control character in the name"},
         {"bad\x7F.png", "refused bad\\x7F.png: control character in the name"},
         {"bad\x85.png", "refused bad\\x85.png: control character in the name"},
+        {"notes.txt", "refused notes.txt: " + kNotStored},
+        {"TVXDEF.INI", "refused TVXDEF.INI: " + kNotStored},
+        {"x.png.sh", "refused x.png.sh: " + kNotStored},
         {std::string(200, '\xE9'), "refused " +
                                        [] {
                                            std::string shown;
@@ -221,6 +161,86 @@ TEST(Receive, RefusesHostileNamesAndStoresNothing) {
     }
     EXPECT_TRUE(receiver.Stored().empty());
     EXPECT_EQ(receiver.BesideTheFolder(), std::vector<std::string>{"into"});
+}
+
+TEST(Receive, TakesFilesOnlyFromAllowedAddresses) {
+    struct Case {
+        std::vector<std::string> allow;
+        std::string from;
+        bool taken;
+    };
+    const Case cases[] = {
+        {{}, "127.0.0.1", true},
+        {{}, "127.200.3.4", true},
+        {{"127.0.0.3"}, "127.0.0.3", true},
+        {{"127.0.0.3"}, "127.0.0.2", false},
+        // Given addresses replace the loopback network.
+        {{"127.0.0.3"}, "127.0.0.1", false},
+        {{"127.0.0.8/29"}, "127.0.0.15", true},
+        {{"127.0.0.8/29"}, "127.0.0.16", false},
+        {{"127.0.0.8/29"}, "127.0.0.7", false},
+        {{"127.0.0.9/29"}, "127.0.0.8", true},
+        {{"10.0.0.0/8", "127.0.0.2"}, "127.0.0.2", true},
+        {{"10.0.0.0/8", "127.0.0.2"}, "127.0.0.4", false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& range : c.allow) {
+            args.insert(args.end(), {"--allow", range});
+        }
+        Receiver receiver(args);
+        Sender sender(receiver.Port(), 0, c.from);
+        if (c.taken) {
+            EXPECT_EQ(sender.SendFile("a.png", "abc"), ">>>") << c.from;
+            EXPECT_EQ(receiver.Line(), "received a.png 3 bytes") << c.from;
+            continue;
+        }
+        // Closed before a byte is answered, whatever the stranger sends.
+        sender.Send("TVX");
+        EXPECT_EQ(sender.Answer(), 'E') << c.from;
+        EXPECT_EQ(receiver.Line(), "refused -: " + c.from + " is not allowed to send (--allow)");
+        EXPECT_TRUE(receiver.Stored().empty());
+    }
+
+    // A refused stranger does not keep the receiver from the panel that may send.
+    Receiver receiver({"--allow", "127.0.0.3"});
+    Sender stranger(receiver.Port(), 0, "127.0.0.4");
+    Sender panel(receiver.Port(), 0, "127.0.0.3");
+    EXPECT_EQ(panel.SendFile("b.png", "xyz"), ">>>");
+    EXPECT_EQ(receiver.Line(), "refused -: 127.0.0.4 is not allowed to send (--allow)");
+    EXPECT_EQ(receiver.Line(), "received b.png 3 bytes");
+    EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"b.png"});
+}
+
+TEST(Receive, RefusesAFileThatDoesNotFitOnTheDisk) {
+    // 1 MiB always stays free: with 1 MiB and 1500 bytes free, 1500 bytes fit and 1501 do not.
+    const std::string free = std::to_string((1 << 20) + 1500);
+    struct Case {
+        std::string free;
+        std::string name;
+        std::size_t size;
+        std::string answers;
+        std::string line;
+    };
+    const Case cases[] = {
+        {free, "fits.png", 1500, ">>>>", "received fits.png 1500 bytes"},
+        {free, "big.png", 1501, ">>?",
+         "refused big.png: no room, 1501 bytes with 1050076 free and 1048576 to keep free"},
+        {"1048576", "empty.png", 0, ">>>", "received empty.png 0 bytes"},
+        {"1048575", "empty.png", 0, ">>?",
+         "refused empty.png: no room, 0 bytes with 1048575 free and 1048576 to keep free"},
+        {"0", "tvxdef.ini", 10, ">>?",
+         "refused tvxdef.ini: no room, 10 bytes with 0 free and 1048576 to keep free"},
+    };
+    for (const Case& c : cases) {
+        Receiver receiver({"--assume-free", c.free});
+        Sender sender(receiver.Port());
+        EXPECT_EQ(sender.SendFile(c.name, Pattern(c.size)), c.answers) << c.name;
+        EXPECT_EQ(receiver.Line(), c.line);
+        const bool stored = c.answers.back() == '>';
+        EXPECT_EQ(receiver.Stored(),
+                  stored ? std::vector<std::string>{c.name} : std::vector<std::string>{});
+    }
 }
 
 TEST(Receive, ATransferClosedEarlyLeavesNoPartialFile) {
@@ -334,6 +354,11 @@ TEST(Receive, RejectsABadCommandLine) {
         {{"--answer-greeting", "ab"}, 2},
         {{"--slow", "-1"}, 2},
         {{"--frobnicate"}, 2},
+        {{"--allow", "localhost"}, 2},
+        {{"--allow", "127.0.0.1/33"}, 2},
+        {{"--allow", "127.0.0.1/"}, 2},
+        {{"--allow", "127.0.0/8"}, 2},
+        {{"--assume-free", "lots"}, 2},
         {{"--into", "/nonexistent/folder"}, 1},
     };
     for (const Case& c : cases) {

@@ -153,12 +153,13 @@ ChildProcess::~ChildProcess() {
 
 void ChildProcess::ReadListeningPort() {
     const auto line = Out().Next();
-    const std::string prefix = "listening on 127.0.0.1:";
-    if (!line || line->rfind(prefix, 0) != 0) {
+    const std::string prefix = "listening on 127.";
+    const auto colon = line ? line->rfind(':') : std::string::npos;
+    if (!line || line->rfind(prefix, 0) != 0 || colon == std::string::npos) {
         ADD_FAILURE() << "no listening line, got: " << line.value_or("(nothing)");
         return;
     }
-    m_port = static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+    m_port = static_cast<std::uint16_t>(std::stoi(line->substr(colon + 1)));
 }
 
 bool ChildProcess::Write(const std::string& text) {
@@ -192,10 +193,19 @@ void ChildProcess::Signal(int signal) {
     kill(m_pid, signal);
 }
 
-LoopbackClient::LoopbackClient(std::uint16_t port, int receiveBuffer) {
+LoopbackClient::LoopbackClient(std::uint16_t port, int receiveBuffer, const std::string& source) {
     m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (receiveBuffer > 0) {
         setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    if (!source.empty()) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        if (inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
+            (ntohl(from.sin_addr.s_addr) >> 24) != 127 ||
+            bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            ADD_FAILURE() << "cannot send from " << source;
+        }
     }
     sockaddr_in address{};
     address.sin_family = AF_INET;

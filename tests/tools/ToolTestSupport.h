@@ -62,7 +62,7 @@ class ChildProcess {
 
     LineReader& Out() { return *m_out; }
     LineReader& Err() { return *m_err; }
-    /// Learns the port from the first line, "listening on 127.0.0.1:PORT"; a failure when that
+    /// Learns the port from the first line, "listening on 127.x.y.z:PORT"; a failure when that
     /// line does not come.
     void ReadListeningPort();
     std::uint16_t Port() const { return m_port; }
@@ -84,11 +84,13 @@ class ChildProcess {
     std::unique_ptr<LineReader> m_err;
 };
 
-/// A TCP client connected to a tool on the loopback address; closed when it goes.
+/// A TCP client connected to a tool on 127.0.0.1; closed when it goes.
 class LoopbackClient {
   public:
     /// `receiveBuffer` > 0 sets a small receive buffer, for a client that does not keep up.
-    explicit LoopbackClient(std::uint16_t port, int receiveBuffer = 0);
+    /// `source`, when given, is the loopback address the client sends from.
+    explicit LoopbackClient(std::uint16_t port, int receiveBuffer = 0,
+                            const std::string& source = std::string());
     ~LoopbackClient() { Close(); }
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;

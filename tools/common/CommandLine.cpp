@@ -3,12 +3,27 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 std::string ReadCommandLine(const std::vector<std::string>& args,
                             const std::vector<std::string>& names, bool& help,
-                            const OptionTaker& take) {
+                            const OptionTaker& take, const ArgumentTaker& takeArgument) {
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (takeArgument && (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")) {
+            std::string error = takeArgument(arg);
+            if (!error.empty()) {
+                return error;
+            }
+            continue;
+        }
+        if (takeArgument && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
         std::string name = arg;
         std::string value;
         bool hasValue = false;
@@ -63,4 +78,29 @@ bool ParseListenAddress(const std::string& text, std::string& address, std::uint
     address = host;
     port = static_cast<std::uint16_t>(value);
     return true;
+}
+
+bool ParseSeconds(const std::string& text, std::chrono::milliseconds& value) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) {
+        return false;
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !(seconds > 0.0) || seconds > 86400.0) {
+        return false;
+    }
+    value = std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000.0)));
+    return true;
+}
+
+std::string FormatSeconds(std::chrono::milliseconds duration) {
+    const auto ms = duration.count();
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(ms % 1000));
+        text += fraction;
+        text.erase(text.find_last_not_of('0') + 1);
+    }
+    return text + " s";
 }

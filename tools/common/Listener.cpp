@@ -53,10 +53,15 @@ int OpenListener(const std::string& address, std::uint16_t& port, int backlog, s
     return fd;
 }
 
-int AcceptClient(int listenFd) {
-    const int fd = accept(listenFd, nullptr, nullptr);
+int AcceptClient(int listenFd, std::uint32_t* peerAddress) {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    const int fd = accept(listenFd, reinterpret_cast<sockaddr*>(&peer), &length);
     if (fd < 0) {
         return -1;  // the client gave up before we got to it, or no descriptor is free just now
+    }
+    if (peerAddress != nullptr) {
+        *peerAddress = ntohl(peer.sin_addr.s_addr);
     }
     if (!MakeNonBlocking(fd)) {
         close(fd);

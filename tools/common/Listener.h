@@ -9,5 +9,6 @@
 int OpenListener(const std::string& address, std::uint16_t& port, int backlog, std::string& error);
 
 /// Takes the next waiting client off `listenFd`, non-blocking and with every write sent at once;
-/// -1 when there is none.
-int AcceptClient(int listenFd);
+/// -1 when there is none. `peerAddress`, when given, gets the client's IPv4 address (host byte
+/// order).
+int AcceptClient(int listenFd, std::uint32_t* peerAddress = nullptr);

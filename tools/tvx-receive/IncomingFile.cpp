@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,34 @@ constexpr std::size_t kMaxNameBytes = 255;
 
 bool IsControl(unsigned char c) {
     return c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F);
+}
+
+const char* const kLayoutFileName = "tvxdef.ini";
+const char* const kPictureEndings[] = {".png", ".jpg", ".jpeg", ".bmp"};
+
+bool EndsWithIgnoringCase(const std::string& text, const std::string& ending) {
+    if (text.size() < ending.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < ending.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[text.size() - ending.size() + i]);
+        if (std::tolower(c) != ending[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsStoredKind(const std::string& name) {
+    if (name == kLayoutFileName) {
+        return true;
+    }
+    for (const char* ending : kPictureEndings) {
+        if (EndsWithIgnoringCase(name, ending)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string Describe(const char* what, int error) {
@@ -63,8 +93,28 @@ NameCheck CheckWireName(const std::string& bytes) {
         check.problem = "name too long";
         return check;
     }
+    if (!IsStoredKind(bytes)) {
+        check.problem = "neither tvxdef.ini nor a picture (.png, .jpg, .jpeg, .bmp)";
+        return check;
+    }
     check.name = name;
     return check;
+}
+
+std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes) {
+    if (freeBytes >= kSpaceMargin && length <= freeBytes - kSpaceMargin) {
+        return std::string();
+    }
+    return "no room, " + std::to_string(length) + " bytes with " + std::to_string(freeBytes) +
+           " free and " + std::to_string(kSpaceMargin) + " to keep free";
+}
+
+std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
 std::string Printable(const std::string& bytes) {

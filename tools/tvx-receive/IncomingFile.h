@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 /// A wire name (one byte per character, ISO-8859-1) checked before anything is stored under it.
@@ -11,8 +12,21 @@ struct NameCheck {
 };
 
 /// Refuses what could leave the folder or hide in it: an empty or overlong name, a path
-/// separator ('/' or '\'), "..", a leading dot, a control character.
+/// separator ('/' or '\'), "..", a leading dot, a control character. Of the rest, only the
+/// layout file "tvxdef.ini" and pictures (.png, .jpg, .jpeg, .bmp in any letter case) are
+/// taken: nothing else a panel sends, and nothing a stranger could make the panel run.
 NameCheck CheckWireName(const std::string& bytes);
+
+/// Bytes that stay free on the disk after any file is stored.
+constexpr std::uint64_t kSpaceMargin = std::uint64_t{1} << 20;
+
+/// Why a file of `length` bytes is refused when `freeBytes` are free (it must leave the
+/// margin); empty when it fits.
+std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes);
+
+/// The bytes an ordinary user may still write in the folder's file system; nothing when it
+/// cannot be told.
+std::optional<std::uint64_t> FreeSpace(const std::string& folder);
 
 /// Bytes for a line of output: printable ASCII as it is, everything else as \xNN.
 std::string Printable(const std::string& bytes);

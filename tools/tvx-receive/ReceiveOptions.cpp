@@ -1,9 +1,6 @@
 #include "ReceiveOptions.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 
 #include "CommandLine.h"
 
@@ -28,20 +25,6 @@ bool ParseCount(const std::string& text, std::uint64_t limit, std::uint64_t& val
     return true;
 }
 
-/// Seconds, fractions allowed, above 0 and at most a day.
-bool ParseSeconds(const std::string& text, std::chrono::milliseconds& value) {
-    if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) {
-        return false;
-    }
-    char* end = nullptr;
-    const double seconds = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !(seconds > 0.0) || seconds > 86400.0) {
-        return false;
-    }
-    value = std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000.0)));
-    return true;
-}
-
 }  // namespace
 
 ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
@@ -55,6 +38,12 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
         } else if (name == "--into") {
             good = !value.empty();
             options.into = value;
+        } else if (name == "--allow") {
+            const auto range = ParseAddressRange(value);
+            good = range.has_value();
+            if (good) {
+                options.allow.push_back(*range);
+            }
         } else if (name == "--timeout") {
             good = ParseSeconds(value, options.timeout);
         } else if (name == "--answer-greeting") {
@@ -63,40 +52,56 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
         } else if (name == "--close-after") {
             good = ParseCount(value, UINT64_MAX, count);
             options.closeAfter = count;
+        } else if (name == "--assume-free") {
+            good = ParseCount(value, UINT64_MAX, count);
+            options.assumeFree = count;
         } else {
             good = ParseCount(value, 3600 * 1000, count);
             options.slow = std::chrono::milliseconds(count);
         }
         return good ? std::string() : "bad " + name + " value: " + value;
     };
-    result.error = ReadCommandLine(
-        args, {"--listen", "--into", "--timeout", "--answer-greeting", "--close-after", "--slow"},
-        options.help, take);
+    result.error =
+        ReadCommandLine(args,
+                        {"--listen", "--into", "--allow", "--timeout", "--answer-greeting",
+                         "--close-after", "--slow", "--assume-free"},
+                        options.help, take);
     return result;
 }
 
 const char* ReceiveUsage() {
-    return "usage: tvx-receive [--listen ADDR:PORT] [--into DIR] [--timeout S]\n"
-           "                   [--answer-greeting C] [--close-after N] [--slow MS] [--help]\n"
+    return "usage: tvx-receive [--listen ADDR:PORT] [--into DIR] [--allow ADDR[/BITS]]...\n"
+           "                   [--timeout S] [--answer-greeting C] [--close-after N]\n"
+           "                   [--slow MS] [--assume-free N] [--help]\n"
            "\n"
            "The receiving side of a panel's layout and picture transfer: a TCP server that\n"
            "takes one file per connection, one client after another, and stores it in a folder.\n"
            "\n"
            "  --listen ADDR:PORT  IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
-           "                      port 0 lets the system choose, the first line tells which)\n"
+           "                      port 0 lets the system choose, the first line tells which;\n"
+           "                      0.0.0.0:4001 takes files from the network)\n"
            "  --into DIR          folder the files go to (default: the working folder)\n"
+           "  --allow ADDR[/BITS] take files from this IPv4 address, or from the network of its\n"
+           "                      first BITS bits (e.g. 192.168.1.0/24); repeatable. Without\n"
+           "                      it only the panel itself (127.0.0.0/8) may send; with it only\n"
+           "                      the addresses given (add 127.0.0.0/8 to keep the panel itself)\n"
            "  --timeout S         drop a client that sends nothing for S seconds (default 10)\n"
            "\n"
            "Misbehaving on purpose, to try the sending panel:\n"
            "  --answer-greeting C answer the greeting with the character C instead of '>'\n"
            "  --close-after N     close the connection after N bytes received\n"
            "  --slow MS           wait MS milliseconds before every acknowledgement\n"
+           "  --assume-free N     take the folder's free space to be N bytes\n"
            "\n"
            "Standard output gets 'listening on ADDR:PORT' first, then one line per file:\n"
            "'received NAME SIZE bytes', or 'refused NAME: REASON' when it was not stored\n"
            "(NAME is '-' before the name arrived; bytes outside printable ASCII show as \\xNN).\n"
+           "A client from an address that is not allowed is closed at once, with one\n"
+           "'refused -: ADDR is not allowed to send (--allow)' line.\n"
+           "Only tvxdef.ini and pictures (.png, .jpg, .jpeg, .bmp in any letter case) are\n"
+           "stored. Names with a path separator, '..', a leading dot or a control character\n"
+           "are refused, and so is a file that would leave less than 1 MiB free on the disk.\n"
            "A file is written under a temporary name in the folder and renamed when complete,\n"
-           "so a refused or broken-off transfer leaves nothing behind. Names with a path\n"
-           "separator, '..', a leading dot or a control character are refused.\n"
+           "so a refused or broken-off transfer leaves nothing behind.\n"
            "SIGINT and SIGTERM end the receiver.\n";
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AllowedPeers.h"
 #include "CommandLine.h"
 
 /// The command line of tvx-receive.
@@ -13,6 +14,8 @@ struct ReceiveOptions {
     std::string address = "127.0.0.1";
     std::uint16_t port = 4001;
     std::string into = ".";
+    /// Who may send; empty: the loopback network only.
+    std::vector<AddressRange> allow;
     /// A client that sends nothing for this long while the receiver waits for it is dropped.
     std::chrono::milliseconds timeout{10000};
     /// Misbehaviour on purpose, for trying the panel's side: the answer to the greeting, a
@@ -20,6 +23,9 @@ struct ReceiveOptions {
     char answerGreeting = '>';
     std::optional<std::uint64_t> closeAfter;
     std::chrono::milliseconds slow{0};
+    /// Taken as the free space of the folder instead of asking the file system, to try the
+    /// refusal of a file that does not fit without filling a disk.
+    std::optional<std::uint64_t> assumeFree;
     bool help = false;
 };
 

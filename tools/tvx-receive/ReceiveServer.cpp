@@ -10,6 +10,7 @@
 
 #include "Listener.h"
 #include "ToolProcess.h"
+#include "link/PanelAddress.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ int PollTimeout(std::optional<ReceiveSession::Clock::time_point> deadline,
 
 }  // namespace
 
-ReceiveServer::ReceiveServer(const ReceiveOptions& options) : m_options(options) {}
+ReceiveServer::ReceiveServer(const ReceiveOptions& options)
+    : m_options(options), m_allowed(options.allow) {}
 
 ReceiveServer::~ReceiveServer() {
     m_session.reset();
@@ -92,8 +94,15 @@ void ReceiveServer::Run(int stopFd) {
 }
 
 void ReceiveServer::Accept() {
-    const int fd = AcceptClient(m_listenFd);
+    std::uint32_t peer = 0;
+    const int fd = AcceptClient(m_listenFd, &peer);
     if (fd < 0) {
+        return;
+    }
+    // Anyone who reaches the port could overwrite the layout: strangers get not one byte.
+    if (!m_allowed.Allows(peer)) {
+        close(fd);
+        PrintLine("refused -: " + FormatIpv4(peer) + " is not allowed to send (--allow)");
         return;
     }
     m_session =

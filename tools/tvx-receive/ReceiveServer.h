@@ -4,12 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "AllowedPeers.h"
 #include "ReceiveOptions.h"
 #include "ReceiveSession.h"
 
 /// The receiver's one thread: a poll() loop over the listening socket and the one client being
 /// served. The next client is accepted only when the one before is done; it waits in the
-/// listening queue meanwhile.
+/// listening queue meanwhile. A client from outside the allowed addresses is closed as soon as
+/// it is accepted.
 class ReceiveServer {
   public:
     explicit ReceiveServer(const ReceiveOptions& options);
@@ -28,6 +30,7 @@ class ReceiveServer {
     void Accept();
 
     ReceiveOptions m_options;
+    AllowedPeers m_allowed;
     int m_listenFd = -1;
     std::unique_ptr<ReceiveSession> m_session;
 };

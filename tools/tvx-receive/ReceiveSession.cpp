@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "CommandLine.h"
+
 namespace {
 
 constexpr char kAck = '>';
@@ -17,18 +19,6 @@ constexpr std::uint64_t kBlockSize = 1000;
 constexpr std::size_t kReadChunk = 64 * 1024;
 /// Bytes of name kept at most: far beyond any name a file system takes.
 constexpr std::size_t kMaxNameBytes = 1024;
-
-std::string Seconds(std::chrono::milliseconds duration) {
-    const auto ms = duration.count();
-    std::string text = std::to_string(ms / 1000);
-    if (ms % 1000 != 0) {
-        char fraction[8];
-        std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(ms % 1000));
-        text += fraction;
-        text.erase(text.find_last_not_of('0') + 1);
-    }
-    return text + " s";
-}
 
 }  // namespace
 
@@ -178,6 +168,9 @@ void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::tim
                     return static_cast<std::uint64_t>(static_cast<unsigned char>(m_header[i]));
                 };
                 m_length = byte(0) << 16 | byte(1) << 8 | byte(2);
+                if (!HasRoom(now)) {
+                    return;
+                }
                 if (m_length == 0) {
                     Complete(now);
                     return;
@@ -241,6 +234,18 @@ void ReceiveSession::TakeName(Clock::time_point now) {
     m_name = check.name;
     QueueAnswer(kAck, now);
     m_phase = Phase::Length;
+}
+
+bool ReceiveSession::HasRoom(Clock::time_point now) {
+    const std::optional<std::uint64_t> free =
+        m_options.assumeFree ? m_options.assumeFree : FreeSpace(m_options.into);
+    const std::string problem =
+        free ? CheckSpace(m_length, *free) : "cannot tell the free space of the folder";
+    if (!problem.empty()) {
+        Refuse(problem, kRefusal, now);
+        return false;
+    }
+    return true;
 }
 
 void ReceiveSession::Complete(Clock::time_point now) {
@@ -328,7 +333,7 @@ void ReceiveSession::OnTime(Clock::time_point now) {
                          (m_answers.empty() || m_answers.front().due <= now) &&
                          now >= since + m_options.timeout;
     if (stalled) {
-        Refuse("stalled, nothing for " + Seconds(m_options.timeout), std::nullopt, now);
+        Refuse("stalled, nothing for " + FormatSeconds(m_options.timeout), std::nullopt, now);
     }
 }
 

@@ -54,6 +54,8 @@ class ReceiveSession {
     /// `data`; true once all three are in.
     bool TakeHeader(const std::uint8_t*& data, std::size_t& size);
     void TakeName(Clock::time_point now);
+    /// Whether the announced length fits on the disk; refuses the file when it does not.
+    bool HasRoom(Clock::time_point now);
     void Complete(Clock::time_point now);
     void QueueAnswer(char byte, Clock::time_point now);
     /// Stores nothing. With `answer` the sender is told with a byte other than '>' and the

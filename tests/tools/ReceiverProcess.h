@@ -1,0 +1,85 @@
+#pragma once
+
+// build/tvx-receive as the tests of the receiver and of the sender run it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ToolTestSupport.h"
+
+inline const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
+
+/// build/tvx-receive as a child process, listening on a port the system chooses at a loopback
+/// address, storing into a fresh folder of its own.
+class Receiver {
+  public:
+    explicit Receiver(std::vector<std::string> args = {},
+                      const std::string& address = "127.0.0.1") {
+        m_folder = testing::TempDir() + "tvx-receive-XXXXXX";
+        if (mkdtemp(m_folder.data()) == nullptr) {
+            ADD_FAILURE() << "mkdtemp";
+            return;
+        }
+        m_into = m_folder + "/into";
+        std::filesystem::create_directory(m_into);
+        args.insert(args.begin(), {"--listen", address + ":0", "--into", m_into});
+        m_process = std::make_unique<ChildProcess>(kReceivePath, args);
+        m_process->ReadListeningPort();
+    }
+
+    ~Receiver() {
+        m_process.reset();
+        std::filesystem::remove_all(m_folder);
+    }
+
+    std::uint16_t Port() const { return m_process->Port(); }
+    std::optional<std::string> Line(std::chrono::milliseconds timeout = kTimeout) {
+        return m_process->Out().Next(timeout);
+    }
+    void Signal(int signal) { m_process->Signal(signal); }
+    std::optional<int> WaitExit() { return m_process->WaitExit(); }
+
+    /// Names in the target folder, temporaries included, and everything beside it.
+    std::vector<std::string> Stored() const { return Names(m_into); }
+    std::vector<std::string> BesideTheFolder() const { return Names(m_folder); }
+    std::string Contents(const std::string& name) const {
+        std::ifstream in(m_into + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+  private:
+    static std::vector<std::string> Names(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string m_folder;
+    std::string m_into;
+    std::unique_ptr<ChildProcess> m_process;
+};
+
+/// `size` bytes that differ from one seed to another.
+inline std::string Pattern(std::size_t size, unsigned seed = 1) {
+    std::string bytes(size, '\0');
+    std::uint32_t x = seed;
+    for (char& byte : bytes) {
+        x = x * 1664525u + 1013904223u;
+        byte = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}

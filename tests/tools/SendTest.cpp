@@ -1,0 +1,422 @@
+// Tests of build/tvx-send as a user or a script meets it: a layout folder of the test's own,
+// real tvx-receive processes on loopback addresses as the panels (and sockets of the test's own
+// for panels that cannot be reached), the output lines and the exit code.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ReceiverProcess.h"
+#include "ToolTestSupport.h"
+#include "model/File.h"
+#include "model/Layout.h"
+#include "model/Paths.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kSendPath = std::string(TVX_BINARY_DIR) + "/tvx-send";
+
+/// A layout folder of the test's own: the files put into it, and a layout without buttons or
+/// pictures until the test gives it some, stored as its tvxdef.ini.
+class LayoutFolder {
+  public:
+    LayoutFolder() {
+        m_path = testing::TempDir() + "tvx-send-XXXXXX";
+        if (mkdtemp(m_path.data()) == nullptr) {
+            ADD_FAILURE() << "mkdtemp";
+        }
+        m_layout->ResetLayout();
+        m_layout->Form.LayoutDirectory = TextFromNative(m_path);
+    }
+    ~LayoutFolder() { std::filesystem::remove_all(m_path); }
+
+    const std::string& Path() const { return m_path; }
+    Layout& Edit() { return *m_layout; }
+    void Store() {
+        // A store only ever replaces a layout file.
+        Put("tvxdef.ini", "");
+        ASSERT_EQ(File().StoreLayout(*m_layout), FileStatus::Ok);
+    }
+
+    void Put(const std::string& name, const std::string& contents) {
+        std::ofstream(m_path + "/" + name, std::ios::binary) << contents;
+    }
+    std::string Contents(const std::string& name) const {
+        std::ifstream in(m_path + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::string Size(const std::string& name) const {
+        return std::to_string(Contents(name).size());
+    }
+
+  private:
+    std::string m_path;
+    std::unique_ptr<Layout> m_layout = std::make_unique<Layout>();
+};
+
+/// What one run of tvx-send left: its lines and its exit code.
+struct SendRun {
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+    int exitCode = -1;
+};
+
+SendRun RunSend(const std::vector<std::string>& args) {
+    ChildProcess send(kSendPath, args);
+    SendRun run;
+    // The lines end with the process.
+    while (const auto line = send.Out().Next(20s)) {
+        run.out.push_back(*line);
+    }
+    while (const auto line = send.Err().Next()) {
+        run.err.push_back(*line);
+    }
+    const auto status = send.WaitExit();
+    if (status && WIFEXITED(*status)) {
+        run.exitCode = WEXITSTATUS(*status);
+    }
+    return run;
+}
+
+/// Everything tvx-send writes when its standard output is a terminal, up to its end.
+std::string RunOnTerminal(std::vector<std::string> args) {
+    // Built before the fork: the child of a process with threads may only exec.
+    args.insert(args.begin(), kSendPath);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "forkpty";
+        return std::string();
+    }
+    std::string output;
+    const auto deadline = Clock::now() + 20s;
+    pollfd entry{terminal, POLLIN, 0};
+    char buffer[4096];
+    while (poll(&entry, 1, RemainingMs(deadline)) > 0) {
+        const ssize_t got = read(terminal, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;  // the child has gone and the terminal with it
+        }
+        output.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(terminal);
+    waitpid(pid, nullptr, 0);
+    return output;
+}
+
+/// A socket of the test's own on a loopback address: bound only (nothing listens, a connection
+/// is refused), or listening with a queue that one waiting client fills (a connection is
+/// never taken).
+class UnreachablePanel {
+  public:
+    UnreachablePanel(const std::string& address, bool listening) {
+        m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        inet_pton(AF_INET, address.c_str(), &where.sin_addr);
+        socklen_t size = sizeof where;
+        if (bind(m_fd, reinterpret_cast<sockaddr*>(&where), size) != 0 ||
+            getsockname(m_fd, reinterpret_cast<sockaddr*>(&where), &size) != 0) {
+            ADD_FAILURE() << "cannot bind " << address;
+        }
+        m_shown = address + ":" + std::to_string(ntohs(where.sin_port));
+        if (!listening) {
+            return;
+        }
+        m_waiting = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (listen(m_fd, 0) != 0 ||
+            connect(m_waiting, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+            ADD_FAILURE() << "cannot fill the queue of " << m_shown;
+        }
+    }
+    ~UnreachablePanel() {
+        close(m_fd);
+        if (m_waiting >= 0) {
+            close(m_waiting);
+        }
+    }
+
+    const std::string& Shown() const { return m_shown; }
+
+  private:
+    int m_fd = -1;
+    int m_waiting = -1;
+    std::string m_shown;
+};
+
+std::string Panel(const std::string& address, const Receiver& receiver) {
+    return address + ":" + std::to_string(receiver.Port());
+}
+
+TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
+    LayoutFolder folder;
+    folder.Put("defaultButton.png", Pattern(1234, 1));
+    folder.Put("back.png", Pattern(2500, 2));
+    folder.Put("night.jpg", Pattern(1000, 3));
+    folder.Put("off.png", Pattern(999, 4));
+    folder.Put(
+        "K\xC3\xBC"
+        "che.png",
+        Pattern(7, 5));
+    folder.Put("Off.png", "");
+    Layout& layout = folder.Edit();
+    layout.Page(0).PageImage = L"back.png";
+    layout.Page(1).PageImage = L"night.jpg";
+    layout.Page(3).PageImage = L"back.png";
+    layout.Page(0).Button_Last = 2;
+    layout.Button(0, 0).Image_File_Off = L"off.png";
+    layout.Button(0, 0).Image_File_On = L"gone.png";
+    layout.Button(0, 1).Image_File_Press = L"off.png";
+    layout.Page(2).Button_Last = 1;
+    layout.Button(2, 0).Image_File_Off = L"K\u00FCche.png";
+    layout.Button(2, 0).Image_File_On = L"Off.png";
+    folder.Store();
+    // The panel's order: the layout, the backgrounds page by page, the button pictures as they
+    // are first met. gone.png is not in the folder.
+    const std::vector<std::string> order = {"tvxdef.ini",
+                                            "back.png",
+                                            "night.jpg",
+                                            "back.png",
+                                            "off.png",
+                                            "gone.png",
+                                            "K\xC3\xBC"
+                                            "che.png",
+                                            "Off.png"};
+
+    Receiver first;
+    Receiver second({}, "127.0.0.2");
+    const std::vector<std::string> panels = {Panel("127.0.0.1", first), Panel("127.0.0.2", second)};
+    const SendRun run = RunSend({folder.Path(), panels[0], panels[1]});
+
+    std::vector<std::string> expected;
+    for (const std::string& panel : panels) {
+        for (const std::string& name : order) {
+            expected.push_back(name == "gone.png"
+                                   ? panel +
+                                         " gone.png: sent, 1234 bytes of defaultButton.png in its "
+                                         "place: gone.png is not in the folder"
+                                   : panel + " " + name + ": sent, " + folder.Size(name) +
+                                         " bytes");
+        }
+        expected.push_back(panel + ": 8 of 8 files sent");
+    }
+    expected.push_back("2 of 2 panels got every file");
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.err, std::vector<std::string>{});
+    EXPECT_EQ(run.exitCode, 0);
+
+    for (Receiver* receiver : {&first, &second}) {
+        for (const std::string& name : order) {
+            const std::string source = name == "gone.png" ? "defaultButton.png" : name;
+            EXPECT_EQ(receiver->Line(), "received " + name + " " + folder.Size(source) + " bytes");
+            EXPECT_EQ(receiver->Contents(name), folder.Contents(source)) << name;
+        }
+    }
+}
+
+TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
+    LayoutFolder folder;
+    folder.Put("back.png", Pattern(1500, 2));
+    folder.Put("off.png", Pattern(10, 3));
+    folder.Edit().Page(0).PageImage = L"back.png";
+    folder.Edit().Page(0).Button_Last = 1;
+    folder.Edit().Button(0, 0).Image_File_Off = L"off.png";
+    folder.Store();
+    const std::vector<std::string> names = {"tvxdef.ini", "back.png", "off.png"};
+
+    Receiver good;
+    // Takes nothing from the sender's address.
+    Receiver stranger({"--allow", "127.0.0.9"}, "127.0.0.2");
+    // Answers far too late.
+    Receiver silent({"--slow", "5000"}, "127.0.0.3");
+    const UnreachablePanel nobody("127.0.0.4", false);
+    const UnreachablePanel busy("127.0.0.5", true);
+    const std::string panels[] = {Panel("127.0.0.1", good), Panel("127.0.0.2", stranger),
+                                  nobody.Shown(), Panel("127.0.0.3", silent), busy.Shown()};
+    const SendRun run = RunSend({"--timeout", "1", "--connect-timeout", "0.5", folder.Path(),
+                                 panels[0], panels[1], panels[2], panels[3], panels[4]});
+
+    // How each panel meets the first file; a panel that cannot be reached gets no more.
+    const std::string first[] = {"", "the panel closed the connection after the greeting",
+                                 "cannot connect: Connection refused",
+                                 "no answer within 1 s after the greeting",
+                                 "no connection within 0.5 s"};
+    const bool lost[] = {false, false, true, true, true};
+    std::vector<std::string> expected;
+    for (std::size_t panel = 0; panel < std::size(panels); ++panel) {
+        for (const std::string& name : names) {
+            const std::string line = panels[panel] + " " + name + ": ";
+            if (first[panel].empty()) {
+                expected.push_back(line + "sent, " + folder.Size(name) + " bytes");
+            } else if (lost[panel] && name != names.front()) {
+                expected.push_back(line + "not sent, skipped: " + first[panel]);
+            } else {
+                expected.push_back(line + "not sent, " + first[panel]);
+            }
+        }
+        expected.push_back(panels[panel] + ": " + (first[panel].empty() ? "3" : "0") +
+                           " of 3 files sent");
+    }
+    expected.push_back("1 of 5 panels got every file");
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.exitCode, 1);
+
+    for (const std::string& name : names) {
+        EXPECT_EQ(good.Line(), "received " + name + " " + folder.Size(name) + " bytes");
+        EXPECT_EQ(good.Contents(name), folder.Contents(name));
+        EXPECT_EQ(stranger.Line(), "refused -: 127.0.0.1 is not allowed to send (--allow)");
+    }
+    EXPECT_TRUE(stranger.Stored().empty());
+    EXPECT_TRUE(silent.Stored().empty());
+}
+
+TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
+    LayoutFolder folder;
+    folder.Put("fine.png", Pattern(10, 1));
+    folder.Put("photo.gif", Pattern(10, 2));
+    folder.Put("huge.png", "");
+    // Sparse: the length alone decides.
+    std::filesystem::resize_file(folder.Path() + "/huge.png", std::uint64_t{1} << 24);
+    Layout& layout = folder.Edit();
+    layout.Page(0).Button_Last = 2;
+    layout.Button(0, 0).Image_File_Off = L"huge.png";
+    layout.Button(0, 0).Image_File_Press = L"photo.gif";
+    layout.Button(0, 0).Image_File_On = L"gone.png";
+    layout.Button(0, 1).Image_File_Off = L"fine.png";
+    folder.Store();
+
+    Receiver receiver;
+    const std::string panel = Panel("127.0.0.1", receiver);
+    const SendRun run = RunSend({folder.Path(), panel});
+    const std::vector<std::string> expected = {
+        panel + " tvxdef.ini: sent, " + folder.Size("tvxdef.ini") + " bytes",
+        panel + " huge.png: not sent, too large for the transfer: 16777216 bytes, 16777215 at most",
+        panel + " photo.gif: not sent, refused by the panel: '?' after the name",
+        panel +
+            " gone.png: not sent, gone.png is not in the folder; no defaultButton.png to send in "
+            "its place",
+        panel + " fine.png: sent, 10 bytes",
+        panel + ": 2 of 5 files sent",
+        "0 of 1 panels got every file",
+    };
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.exitCode, 1);
+
+    EXPECT_EQ(receiver.Line(), "received tvxdef.ini " + folder.Size("tvxdef.ini") + " bytes");
+    EXPECT_EQ(receiver.Line(),
+              "refused photo.gif: neither tvxdef.ini nor a picture (.png, .jpg, .jpeg, .bmp)");
+    EXPECT_EQ(receiver.Line(), "received fine.png 10 bytes");
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"fine.png", "tvxdef.ini"}));
+}
+
+TEST(Send, ATerminalSeesTheProgressOfThePanelAndKeepsOnlyTheLines) {
+    LayoutFolder folder;
+    folder.Put("back.png", Pattern(2500, 2));
+    folder.Edit().Page(0).PageImage = L"back.png";
+    folder.Store();
+    Receiver receiver;
+    const std::string panel = Panel("127.0.0.1", receiver);
+    const std::string output = RunOnTerminal({folder.Path(), panel});
+
+    const std::string wipe = "\r\x1B[K";
+    for (const char* percent : {"0%", "40%", "80%", "100%"}) {
+        EXPECT_NE(output.find(wipe + panel + " file 2 of 2: back.png " + percent),
+                  std::string::npos)
+            << percent;
+    }
+    // What stays on the screen: each line as it is after its last wipe.
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = output.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = output.substr(start, end - start);
+        const std::size_t wiped = line.rfind(wipe);
+        lines.push_back(wiped == std::string::npos ? line : line.substr(wiped + wipe.size()));
+    }
+    const std::vector<std::string> expected = {
+        panel + " tvxdef.ini: sent, " + folder.Size("tvxdef.ini") + " bytes",
+        panel + " back.png: sent, 2500 bytes",
+        panel + ": 2 of 2 files sent",
+        "1 of 1 panels got every file",
+    };
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(output.substr(start), "");
+}
+
+TEST(Send, ABadCommandLineGetsTheUsage) {
+    LayoutFolder folder;
+    folder.Store();
+    LayoutFolder empty;
+    LayoutFolder unreadable;
+    std::filesystem::create_directory(unreadable.Path() + "/tvxdef.ini");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string error;  ///< the start of the first line on standard error
+        bool usage;
+    };
+    const Case cases[] = {
+        {{}, 2, "tvx-send: no layout folder and no panel given", true},
+        {{folder.Path()}, 2, "tvx-send: no panel to send to", true},
+        {{folder.Path(), "127.0.0.1:70000"},
+         2,
+         "tvx-send: not an IPv4 address or host name, with an optional :PORT: 127.0.0.1:70000",
+         true},
+        {{folder.Path() + "/none", "127.0.0.1"},
+         2,
+         "tvx-send: not a folder: " + folder.Path() + "/none",
+         true},
+        {{empty.Path(), "127.0.0.1"}, 2, "tvx-send: no tvxdef.ini in " + empty.Path(), true},
+        {{unreadable.Path(), "127.0.0.1"},
+         1,
+         "tvx-send: cannot read " + unreadable.Path() + "/tvxdef.ini: ",
+         false},
+    };
+    for (const Case& c : cases) {
+        const SendRun run = RunSend(c.args);
+        const std::string shown = testing::PrintToString(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << shown;
+        EXPECT_EQ(run.out, std::vector<std::string>{}) << shown;
+        ASSERT_FALSE(run.err.empty()) << shown;
+        EXPECT_EQ(run.err.front().rfind(c.error, 0), 0u) << run.err.front();
+        EXPECT_EQ(run.err.size() > 2 && run.err[2].rfind("usage: tvx-send ", 0) == 0, c.usage)
+            << shown;
+    }
+
+    const SendRun help = RunSend({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    ASSERT_FALSE(help.out.empty());
+    EXPECT_EQ(help.out.front().rfind("usage: tvx-send ", 0), 0u);
+    EXPECT_EQ(help.err, std::vector<std::string>{});
+}
+
+}  // namespace

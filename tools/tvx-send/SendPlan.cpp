@@ -1,0 +1,29 @@
+#include "SendPlan.h"
+
+#include "model/File.h"
+#include "model/Paths.h"
+#include "model/PictureList.h"
+
+namespace {
+
+PlannedFile Plan(const Layout& layout, const std::wstring& name) {
+    PlannedFile file{name, NativeName(File::PictureFilePath(layout, name)), StandIn::None};
+    const std::string own = PathInFolder(layout.Form.LayoutDirectory, name);
+    if (file.path != own) {
+        file.standIn = FileExists(own) ? StandIn::ShortName : StandIn::Missing;
+    }
+    if (!FileExists(file.path)) {
+        file.path.clear();
+    }
+    return file;
+}
+
+}  // namespace
+
+std::vector<PlannedFile> MakeSendPlan(const Layout& layout) {
+    std::vector<PlannedFile> plan{Plan(layout, File::kLayoutFileName)};
+    for (const std::wstring& name : PictureList(layout)) {
+        plan.push_back(Plan(layout, name));
+    }
+    return plan;
+}
