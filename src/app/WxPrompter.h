@@ -11,6 +11,7 @@ class WxPrompter : public Prompter {
     bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
 
   private:

@@ -24,6 +24,9 @@ class FakePrompter : public Prompter {
     bool ChooseDirectory(const std::wstring& message, std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    /// Takes its answer from the same queue; an empty queue, or an answer other than Yes,
+    /// answers No.
+    Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
 
     bool chooseOk = true;
@@ -31,6 +34,7 @@ class FakePrompter : public Prompter {
     std::deque<Answer> answers;  ///< for AskYesNoCancel; empty answers Cancel
     std::vector<std::wstring> messages;
     std::vector<std::wstring> questions;
+    std::vector<std::wstring> captions;  ///< of the questions, in the same order
     std::wstring lastChooserMessage;
     int exitCode = -1;  ///< -1 while nobody asked to end the process
 };
