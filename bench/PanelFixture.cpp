@@ -167,6 +167,10 @@ Prompter::Answer BenchPrompter::AskYesNoCancel(const std::wstring&, const std::w
     return Answer::Cancel;
 }
 
+Prompter::Answer BenchPrompter::AskYesNo(const std::wstring&, const std::wstring&) {
+    return Answer::No;
+}
+
 void BenchPrompter::ExitProcess(int) {
     exitRequested = true;
 }

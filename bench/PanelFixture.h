@@ -37,6 +37,7 @@ class BenchPrompter : public Prompter {
                          std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
 
     std::wstring directory;

@@ -37,6 +37,15 @@ namespace {
 
 MainDialog* g_mainDialog = nullptr;
 
+/// The link timer looks at the layout folder on every third tick.
+constexpr int kTicksPerFolderLook = 3;
+
+/// A layout asking for a smaller panel than this gets this much.
+void RaiseToSmallestPanel(FormSettings& form) {
+    form.SizeX = std::max(form.SizeX, 200);
+    form.SizeY = std::max(form.SizeY, 200);
+}
+
 std::wstring CurrentWorkingFolder() {
     char buffer[4096];
     if (::getcwd(buffer, sizeof buffer) == nullptr) {
@@ -81,6 +90,8 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     } else {
         layout.Form.LayoutDirectory = folder;
     }
+    // Looked at before the file is read: a file put in its place meanwhile is news.
+    m_watch = LayoutWatch(LookAtLayoutFolder(layout));
 
     std::string error;
     if (const FileStatus status = m_file->LoadLayout(layout, &error); status != FileStatus::Ok) {
@@ -105,8 +116,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     Create(parent, id, "Tolvamix", wxDefaultPosition, wxDefaultSize, style);
     g_mainDialog = this;
 
-    layout.Form.SizeX = std::max(layout.Form.SizeX, 200);
-    layout.Form.SizeY = std::max(layout.Form.SizeY, 200);
+    RaiseToSmallestPanel(layout.Form);
     SetClientSize(layout.Form.SizeX, layout.Form.SizeY);
     Centre(wxBOTH);
 
@@ -158,10 +168,7 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
     m_transfer = std::make_unique<TransferSocket>(*this, kTransferSocketId);
     PanelState& panel = GetPanelState();
     panel.StyleSource = ButtonRef{};
-    const ::Layout& layout = GetLayout();
-    // A start page the layout does not have starts on the first page.
-    const int start = layout.Form.Form_PageStart;
-    panel.CurrentPage = start >= 0 && start <= layout.LastPage ? start : 0;
+    panel.CurrentPage = StartPageOf(GetLayout());
     FitToDisplay();
     LoadPage(panel.CurrentPage);
     DrawPage(panel.CurrentPage);
@@ -321,6 +328,7 @@ bool MainDialog::StoreLayoutAndReport() {
             wxString::FromUTF8(error.c_str()));
         GetPrompter().ShowMessage(text.ToStdWstring());
     }
+    m_watch.Stored(IdentityOf(File::LayoutPath(GetLayout())));
     GetPanelState().LayoutChanged = 0;
     return true;
 }
@@ -362,11 +370,93 @@ void MainDialog::OnScroll(wxScrollWinEvent& event) {
 
 void MainDialog::OnLinkTimer(wxTimerEvent&) {
     CheckLink();
+    if (++m_ticksSinceLook >= kTicksPerFolderLook) {
+        m_ticksSinceLook = 0;
+        WatchLayoutFolder();
+    }
     PanelState& panel = GetPanelState();
     if (panel.RedrawPending > 0) {
         --panel.RedrawPending;
         DrawPage(panel.CurrentPage);
     }
+}
+
+void MainDialog::WatchLayoutFolder() {
+    const FolderSnapshot now = LookAtLayoutFolder(GetLayout());
+    const LayoutWatch::Change change = m_watch.Check(now);
+    // A dialog or message box open (ours included), or a finger on a button: the change waits
+    // until the user is done; the watch reports it again.
+    if (change == LayoutWatch::Change::None || m_modalDialogs.AnyOpenBesides(this) ||
+        GetPanelState().SelectedButton != -1) {
+        return;
+    }
+    m_watch.Dealt(now);
+    if (change == LayoutWatch::Change::Layout && TakeNewLayout()) {
+        return;
+    }
+    // New pictures, or a layout file kept out that came with some.
+    ShowNewPictures(GetPanelState().CurrentPage);
+}
+
+void MainDialog::ShowNewPictures(int page) {
+    // Files coming and going in the folder do not end the panel: a required picture that is
+    // missing is reported by the next page load, as before.
+    BuildPageBackground(page);
+    m_renderer->LoadMenuImage(GetLayout());
+    LoadButtonImages(page);
+    DrawPage(page);
+}
+
+bool MainDialog::TakeNewLayout() {
+    auto fresh = std::make_unique<::Layout>();
+    fresh->Form.LayoutDirectory = GetLayout().Form.LayoutDirectory;
+    std::string error;
+    const FileStatus status = m_file->LoadCompleteLayout(*fresh, &error);
+    if (status == FileStatus::Missing) {
+        // Gone again since the look: the next file to arrive is news.
+        return false;
+    }
+    Prompter& prompter = GetPrompter();
+    if (status != FileStatus::Ok) {
+        wxString text;
+        text.Printf(
+            "A new layout has arrived, but it cannot be used:\n%s\n\n"
+            "The panel goes on with its current layout.",
+            wxString::FromUTF8(error.c_str()));
+        prompter.ShowMessage(text.ToStdWstring());
+        return false;
+    }
+    // Only a file that can be shown is worth the user's changes.
+    if (GetPanelState().LayoutChanged != 0 &&
+        prompter.AskYesNo(L"A new layout has arrived. Load it and discard your changes?",
+                          L"Tolvamix") != Prompter::Answer::Yes) {
+        return false;
+    }
+    ShowNewLayout(std::move(fresh));
+    return true;
+}
+
+void MainDialog::ShowNewLayout(std::unique_ptr<::Layout> fresh) {
+    ::Layout& layout = GetLayout();
+    PanelState& panel = GetPanelState();
+    RaiseToSmallestPanel(fresh->Form);
+    const bool resized =
+        fresh->Form.SizeX != layout.Form.SizeX || fresh->Form.SizeY != layout.Form.SizeY;
+    const bool relink = fresh->Form.Destination_IP != layout.Form.Destination_IP ||
+                        fresh->Form.Form_ConnectModus != layout.Form.Form_ConnectModus;
+    ResumeOnNewLayout(panel, layout, *fresh);
+    layout = std::move(*fresh);
+    if (resized) {
+        SetClientSize(layout.Form.SizeX, layout.Form.SizeY);
+        FitToDisplay();
+    }
+    // In LAN mode the link connects to the new address; in the other modes it stays closed.
+    if (relink && m_link != nullptr) {
+        m_link->Close();
+        CheckLink();
+    }
+    LoadPage(panel.CurrentPage);
+    DrawPage(panel.CurrentPage);
 }
 
 void MainDialog::OnMoveTimer(wxTimerEvent&) {

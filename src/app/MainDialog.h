@@ -6,8 +6,10 @@
 #include <wx/socket.h>
 #include <wx/timer.h>
 
+#include "app/ModalDialogStack.h"
 #include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutWatch.h"
 #include "model/PanelState.h"
 
 #include "panel/PageRenderer.h"
@@ -35,6 +37,8 @@ constexpr int kTransferSocketId = 3003;
 
 /// The panel window. It stays open for the whole run: it owns the page area, the timers, the
 /// sockets and the configuration dialogs, and it ends the process when it is asked to close.
+/// A layout file or pictures that another program puts in its folder take effect while it
+/// runs, once no dialog is open and no finger is on a button.
 class MainDialog : public wxDialog {
   public:
     /// Resets the layout and the panel state, takes `folder` as the layout folder or, when it is
@@ -95,7 +99,7 @@ class MainDialog : public wxDialog {
 
     /// Writes the layout file and tells the user when that did not work, or when the new file
     /// may not survive a power cut. Clears LayoutChanged, and gives true, once the new file is
-    /// in place.
+    /// in place. The file written is the panel's own: it is not taken for a new arrival.
     bool StoreLayoutAndReport();
 
     PageArea* GetPageArea() const { return m_pageArea; }
@@ -111,6 +115,18 @@ class MainDialog : public wxDialog {
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
 
+    /// One look at the layout folder (every few link timer ticks): a new layout file is loaded,
+    /// new pictures are shown, unless the user is busy with a dialog or a touch.
+    void WatchLayoutFolder();
+    /// A layout file the panel did not write has arrived: with unsaved changes the user
+    /// decides; a file that cannot be used leaves the running layout as it is. True when the
+    /// new layout is shown.
+    bool TakeNewLayout();
+    /// The page with its pictures as they are in the folder now.
+    void ShowNewPictures(int page);
+    /// Replaces the running layout by `fresh` and shows it as the main settings' "OK" would.
+    void ShowNewLayout(std::unique_ptr<::Layout> fresh);
+
     wxBitmap& PageBuffer();
     wxRect DrawButtonsInto(wxDC& dc, int page);
     /// Shows the message for a required picture that is missing and asks the window to close.
@@ -119,6 +135,9 @@ class MainDialog : public wxDialog {
     wxTimer MoveTimer;
     wxTimer LinkTimer;
     std::unique_ptr<const File> m_file;
+    ModalDialogStack m_modalDialogs;
+    LayoutWatch m_watch{FolderSnapshot{}};
+    int m_ticksSinceLook = 0;
     PageArea* m_pageArea = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
     std::unique_ptr<PanelEditor> m_editor;

@@ -42,3 +42,9 @@ wxWindow* ModalDialogStack::Innermost() const {
     }
     return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
 }
+
+bool ModalDialogStack::AnyOpenBesides(const wxWindow* window) const {
+    return std::any_of(m_open.begin(), m_open.end(), [window](const wxWeakRef<wxDialog>& open) {
+        return open.get() != nullptr && open.get() != window;
+    });
+}

@@ -20,6 +20,9 @@ class ModalDialogStack : public wxModalDialogHook {
     /// The innermost modal dialog that is on screen, else the application's top window (the
     /// panel), else nullptr.
     wxWindow* Innermost() const;
+    /// Whether the modal run of a dialog other than `window` is under way, shown or not (a
+    /// message box, a chooser, a dialog hidden while the one it opened runs).
+    bool AnyOpenBesides(const wxWindow* window) const;
 
   protected:
     int Enter(wxDialog* dialog) override;

@@ -34,6 +34,11 @@ Prompter::Answer WxPrompter::AskYesNoCancel(const std::wstring& text, const std:
     }
 }
 
+Prompter::Answer WxPrompter::AskYesNo(const std::wstring& text, const std::wstring& caption) {
+    const int answer = wxMessageBox(text, caption, wxYES_NO | wxCENTRE, m_dialogs.Innermost());
+    return answer == wxYES ? Answer::Yes : Answer::No;
+}
+
 void WxPrompter::ExitProcess(int code) {
     std::fflush(nullptr);
     ::_exit(code);

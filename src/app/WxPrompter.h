@@ -12,6 +12,7 @@ class WxPrompter : public Prompter {
                          std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
 
   private:

@@ -470,16 +470,47 @@ std::string File::LayoutPath(const Layout& layout) {
     return PathInFolder(layout.Form.LayoutDirectory, kLayoutFileName);
 }
 
-FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
+FileStatus File::ReadLayoutBytes(const Layout& layout, long long largest, std::string& bytes,
+                                 std::string* error) const {
     const std::string path = LayoutPath(layout);
     const LinkEnd end = FollowLinks(path);
     if (const FileStatus usable = CheckUsable(path, end, error); usable != FileStatus::Ok) {
         return usable;
     }
-    std::string bytes;
+    if (largest > 0 && static_cast<long long>(end.info.st_size) > largest) {
+        return Fail(error, "larger than a layout file can be:", end.path, 0);
+    }
     errno = 0;
     if (!ReadWholeFile(end.path, bytes)) {
         return Fail(error, "cannot read", end.path, errno);
+    }
+    return FileStatus::Ok;
+}
+
+FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
+    std::string bytes;
+    const FileStatus status = ReadLayoutBytes(layout, 0, bytes, error);
+    if (status == FileStatus::Ok) {
+        ParseLayout(bytes, layout);
+    }
+    return status;
+}
+
+FileStatus File::LoadCompleteLayout(Layout& layout, std::string* error) const {
+    std::string bytes;
+    const FileStatus status = ReadLayoutBytes(layout, kMostLayoutBytes, bytes, error);
+    if (status != FileStatus::Ok) {
+        return status;
+    }
+    // The last line as the reader sees it: from two bytes after the CR before it up to its own
+    // CR, after which at most the one byte the reader drops may follow.
+    const std::string_view all(bytes);
+    const std::size_t cr = all.rfind('\r');
+    const bool ended = cr != std::string_view::npos && all.size() - cr <= 2;
+    const std::size_t before = ended && cr > 0 ? all.rfind('\r', cr - 1) : std::string_view::npos;
+    const std::size_t start = before == std::string_view::npos ? 0 : before + 2;
+    if (!ended || start > cr || all.substr(start, cr - start) != "EndOfFile") {
+        return Fail(error, "no \"EndOfFile\" line at the end of", LayoutPath(layout), 0);
     }
     ParseLayout(bytes, layout);
     return FileStatus::Ok;

@@ -33,6 +33,12 @@ class File {
     /// says why.
     FileStatus LoadLayout(Layout& layout, std::string* error = nullptr) const;
 
+    /// As LoadLayout, for a file that another program has put in place of the one the panel
+    /// runs on, which must not replace a working layout with part of one: the file must also
+    /// be complete (its last line "EndOfFile", as every store writes it) and no larger than a
+    /// layout file can be. Otherwise Failed with the reason, and the layout is left as it was.
+    FileStatus LoadCompleteLayout(Layout& layout, std::string* error = nullptr) const;
+
     /// Writes the whole layout. The old file is replaced only by a complete, synced new one
     /// (temporary file in the same folder, renamed over it), keeping its permissions. When the
     /// path is a symbolic link (or a chain of them), the file it leads to is replaced and the
@@ -66,6 +72,9 @@ class File {
     /// a missing file.
     static std::wstring PictureFilePath(const Layout& layout, const std::wstring& name);
 
+    /// The largest layout file a load takes: far above the largest file a store writes.
+    static constexpr long long kMostLayoutBytes = 16LL << 20;
+
   protected:
     /// The bytes of the layout file, for the load. False with errno set when they cannot be
     /// read. A test double can fail here the ways a disk or the permissions can.
@@ -76,4 +85,10 @@ class File {
     /// Makes the rename of a store durable. False with errno set when the folder cannot be
     /// synced (a file system that cannot sync a folder at all counts as done).
     virtual bool SyncFolder(const std::string& folder) const;
+
+  private:
+    /// The bytes of the layout file, or Missing or Failed (with the reason) as LoadLayout says.
+    /// `largest` bounds the file's size; 0 takes any size.
+    FileStatus ReadLayoutBytes(const Layout& layout, long long largest, std::string& bytes,
+                               std::string* error) const;
 };

@@ -35,3 +35,20 @@ int KeepInsidePage(int position, int size, int pageSize) {
     }
     return position;
 }
+
+int StartPageOf(const Layout& layout) {
+    const int start = layout.Form.Form_PageStart;
+    return start >= 0 && start <= layout.LastPage ? start : 0;
+}
+
+void ResumeOnNewLayout(PanelState& panel, const Layout& old, const Layout& fresh) {
+    const PanelState kept = panel;
+    panel.Reset();
+    panel.Lamps = kept.Lamps;
+    panel.StatusText = kept.StatusText;
+    panel.CopyChoices = kept.CopyChoices;
+    panel.CurrentPage = kept.CurrentPage >= 0 && kept.CurrentPage <= fresh.LastPage
+                            ? kept.CurrentPage
+                            : StartPageOf(fresh);
+    panel.MenuUnlocked = old.Form.Form_Password == fresh.Form.Form_Password ? kept.MenuUnlocked : 0;
+}

@@ -31,3 +31,14 @@ std::optional<int> PageflipTarget(int pageflip);
 /// Moves a position back so that an item of `size` ends at the page edge when it would reach
 /// past it; returns the corrected position.
 int KeepInsidePage(int position, int size, int pageSize);
+
+/// The page the panel starts on: the layout's start page, or the first page when the layout
+/// has no such page.
+int StartPageOf(const Layout& layout);
+
+/// The panel state once `fresh` has replaced the layout `old` the panel ran on. What belongs
+/// to the run stays: the lamps, the link status, the style copy's ticks, the page shown (the
+/// start page when `fresh` lacks it) and the unlocked menu while the password is the same.
+/// What belonged to the old layout ends: an edit operation in force, the selected and held
+/// button, a move, the style source. The new layout counts as stored.
+void ResumeOnNewLayout(PanelState& panel, const Layout& old, const Layout& fresh);

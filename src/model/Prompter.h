@@ -19,6 +19,8 @@ class Prompter {
     virtual void ShowMessage(const std::wstring& text) = 0;
     /// A message box with Yes, No and Cancel.
     virtual Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) = 0;
+    /// A message box with Yes and No; Yes or No (closing the box answers No).
+    virtual Answer AskYesNo(const std::wstring& text, const std::wstring& caption) = 0;
     /// Ends the process at once with the given code, without an orderly shutdown. A test
     /// double records the code and returns, so callers return right after calling it.
     virtual void ExitProcess(int code) = 0;

@@ -61,14 +61,20 @@ void FakePrompter::ShowMessage(const std::wstring& text) {
     messages.push_back(text);
 }
 
-Prompter::Answer FakePrompter::AskYesNoCancel(const std::wstring& text, const std::wstring&) {
+Prompter::Answer FakePrompter::AskYesNoCancel(const std::wstring& text,
+                                              const std::wstring& caption) {
     questions.push_back(text);
+    captions.push_back(caption);
     if (answers.empty()) {
         return Answer::Cancel;
     }
     const Answer answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+Prompter::Answer FakePrompter::AskYesNo(const std::wstring& text, const std::wstring& caption) {
+    return AskYesNoCancel(text, caption) == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
 void FakePrompter::ExitProcess(int code) {

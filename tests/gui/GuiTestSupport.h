@@ -14,6 +14,7 @@
 #include <wx/image.h>
 
 #include "app/MainDialog.h"
+#include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/Prompter.h"
 
@@ -25,6 +26,9 @@ class FakePrompter : public Prompter {
                          std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
+    /// Takes its answer from the same queue; an empty queue, or an answer other than Yes,
+    /// answers No.
+    Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
     void ExitProcess(int code) override;
 
     bool chooseOk = true;
@@ -32,6 +36,7 @@ class FakePrompter : public Prompter {
     std::deque<Answer> answers;  ///< for AskYesNoCancel; empty answers Cancel
     std::vector<std::wstring> messages;
     std::vector<std::wstring> questions;
+    std::vector<std::wstring> captions;  ///< of the questions, in the same order
     std::wstring lastChooserMessage;
     std::wstring lastChooserStart;
     int choosers = 0;   ///< how often the chooser was asked for
@@ -138,6 +143,19 @@ int DoubleClicksSeen();
 bool TouchAt(MainDialog& panel, int x, int y);
 /// Types one key on the panel window and waits until its key handler had it.
 bool TypeKey(MainDialog& panel, int keyCode);
+
+/// Stands in for the panel window of a sending panel: passes the socket's notifications to
+/// the transfer and records every state the listener hears.
+class TransferHost : public wxEvtHandler {
+  public:
+    TransferHost() : transfer(*this, kTransferSocketId) {
+        Bind(wxEVT_SOCKET, [this](wxSocketEvent& event) { transfer.OnSocketEvent(event); });
+        transfer.SetStateListener([this](int state) { states.push_back(state); });
+    }
+
+    TransferSocket transfer;
+    std::vector<int> states;
+};
 
 /// A controller on the loopback network: a real TCP server on port 4001, the one port the
 /// panel connects to, at an address of its own (127.x.y.z), so that tests running side by side

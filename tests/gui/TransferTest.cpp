@@ -191,19 +191,6 @@ class FakeReceiver {
     Bytes m_received;
 };
 
-/// Stands in for the panel window: passes the socket's notifications to the transfer and
-/// records every state the listener hears.
-class TransferHost : public wxEvtHandler {
-  public:
-    TransferHost() : transfer(*this, kTransferSocketId) {
-        Bind(wxEVT_SOCKET, [this](wxSocketEvent& event) { transfer.OnSocketEvent(event); });
-        transfer.SetStateListener([this](int state) { states.push_back(state); });
-    }
-
-    TransferSocket transfer;
-    std::vector<int> states;
-};
-
 Bytes Pattern(std::size_t size, unsigned seed = 1) {
     Bytes bytes(size);
     std::uint32_t x = seed * 2654435761u + 1;

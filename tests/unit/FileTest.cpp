@@ -658,6 +658,69 @@ TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
     }
 }
 
+TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas) {
+    const std::string whole = File::FormatLayout(*EverythingFilled());
+    const std::string tail = "\r\nEndOfFile\r\n";
+    ASSERT_EQ(whole.compare(whole.size() - tail.size(), tail.size(), tail), 0);
+    const std::string cut = "no \"EndOfFile\" line at the end of " + m_path;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string reason;  ///< empty: the file loads
+    };
+    const Case cases[] = {
+        {"a stored file", whole, ""},
+        {"without the LF after the last CR", whole.substr(0, whole.size() - 1), ""},
+        {"cut off in its last line", whole.substr(0, whole.size() - 4), cut},
+        {"cut off before its last line", whole.substr(0, whole.size() / 2), cut},
+        {"with a line after the end", whole + "Form_PageStart:004\r\n", cut},
+        {"with the end line not on a line of its own",
+         whole.substr(0, whole.size() - 11) + "x" + whole.substr(whole.size() - 11), cut},
+        {"with LF line ends", "Tolvamix :-)\nEndOfFile\n", cut},
+        {"empty", "", cut},
+        {"garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), cut},
+        {"only the end line", "EndOfFile\r\n", ""},
+        {"larger than a layout file can be",
+         std::string(static_cast<std::size_t>(File::kMostLayoutBytes) - tail.size() + 1, 'x') +
+             tail,
+         "larger than a layout file can be: " + m_path},
+    };
+    const std::string before = File::FormatLayout(*m_layout);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(c.bytes);
+        auto layout = NewLayout();
+        layout->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
+        std::string error;
+        const FileStatus status = m_file.LoadCompleteLayout(*layout, &error);
+        if (c.reason.empty()) {
+            EXPECT_EQ(status, FileStatus::Ok);
+            // The same reading as at the start.
+            auto started = NewLayout();
+            started->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
+            ASSERT_EQ(m_file.LoadLayout(*started), FileStatus::Ok);
+            ExpectSameTables(*layout, *started);
+        } else {
+            EXPECT_EQ(status, FileStatus::Failed);
+            EXPECT_EQ(error, c.reason);
+            EXPECT_EQ(File::FormatLayout(*layout), before) << "nothing was loaded";
+        }
+    }
+
+    // What the start refuses, this refuses too; a missing file is still only missing.
+    std::filesystem::remove(m_path);
+    EXPECT_EQ(m_file.LoadCompleteLayout(*m_layout), FileStatus::Missing);
+    std::filesystem::create_directory(m_path);
+    std::string error;
+    EXPECT_EQ(m_file.LoadCompleteLayout(*m_layout, &error), FileStatus::Failed);
+    EXPECT_EQ(error, m_path + " is a folder");
+    std::filesystem::remove(m_path);
+    Write(whole);
+    EXPECT_EQ(FileFailingToRead(EIO).LoadCompleteLayout(*m_layout, &error), FileStatus::Failed);
+    EXPECT_EQ(error, "cannot read " + m_path + ": " + std::strerror(EIO));
+    EXPECT_EQ(File::FormatLayout(*m_layout), before);
+}
+
 TEST_F(FileOnDisk, StoreNeverCreatesTheFile) {
     std::string error;
     EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Missing);

@@ -285,4 +285,58 @@ TEST(DeleteButton, ButtonThePageDoesNotHaveChangesNothing) {
     }
 }
 
+TEST(StartPageOf, AStartPageTheLayoutLacksStartsOnTheFirstPage) {
+    auto layout = std::make_unique<Layout>();
+    for (const auto& [start, page] : {std::pair{0, 0}, {4, 4}, {10, 10}, {11, 0}, {-1, 0}}) {
+        layout->Form.Form_PageStart = start;
+        EXPECT_EQ(StartPageOf(*layout), page) << start;
+    }
+}
+
+TEST(ResumeOnNewLayout, TheRunKeepsWhatIsItsOwnAndEndsWhatBelongedToTheOldLayout) {
+    auto old = std::make_unique<Layout>();
+    old->Form.Form_Password = L"1234";
+    auto fresh = std::make_unique<Layout>();
+    fresh->Form.Form_Password = L"1234";
+    fresh->Form.Form_PageStart = 2;
+
+    PanelState panel;
+    panel.CurrentPage = 7;
+    panel.SelectedButton = 3;
+    panel.EditMode = EditModes::Move;
+    panel.LayoutChanged = 1;
+    panel.MenuUnlocked = 1;
+    panel.StatusText = L"Keine Verbindung";
+    panel.Lamps.Set(17, true);
+    panel.HeldButton = ButtonRef{3, 7};
+    panel.MoveUnderWay = true;
+    panel.StyleSource = ButtonRef{5, 1};
+    panel.GrabOffset = PagePoint{4, 4};
+    panel.LastMovePos = PagePoint{100, 60};
+    panel.CopyChoices = {1, 0, 1, 1, 0, 1};
+
+    ResumeOnNewLayout(panel, *old, *fresh);
+    EXPECT_EQ(panel.CurrentPage, 7);
+    EXPECT_EQ(panel.SelectedButton, -1);
+    EXPECT_EQ(panel.EditMode, EditModes::Normal);
+    EXPECT_EQ(panel.LayoutChanged, 0);
+    EXPECT_EQ(panel.MenuUnlocked, 1);
+    EXPECT_EQ(panel.StatusText, L"Keine Verbindung");
+    EXPECT_TRUE(panel.Lamps.IsOn(17));
+    EXPECT_EQ(panel.HeldButton.button, -1);
+    EXPECT_EQ(panel.HeldButton.page, -1);
+    EXPECT_FALSE(panel.MoveUnderWay);
+    EXPECT_EQ(panel.StyleSource.button, -1);
+    EXPECT_EQ(panel.GrabOffset, (PagePoint{0, 0}));
+    EXPECT_EQ(panel.LastMovePos, (PagePoint{-1, -1}));
+    EXPECT_EQ(panel.CopyChoices, (std::array<int, 6>{1, 0, 1, 1, 0, 1}));
+
+    // Another password locks the menu again; a page the layout lacks gives its start page.
+    fresh->Form.Form_Password = L"";
+    panel.CurrentPage = 11;
+    ResumeOnNewLayout(panel, *old, *fresh);
+    EXPECT_EQ(panel.MenuUnlocked, 0);
+    EXPECT_EQ(panel.CurrentPage, 2);
+}
+
 }  // namespace

@@ -29,6 +29,7 @@ class RecordingPrompter : public Prompter {
     Answer AskYesNoCancel(const std::wstring&, const std::wstring&) override {
         return Answer::Cancel;
     }
+    Answer AskYesNo(const std::wstring&, const std::wstring&) override { return Answer::No; }
     void ExitProcess(int) override {}
 
     std::vector<std::wstring> messages;
