@@ -320,6 +320,14 @@ bool MainDialog::StoreLayoutAndReport() {
         GetPrompter().ShowMessage(text.ToStdWstring());
         return false;
     }
+    if (status == FileStatus::StoredWithoutBackup) {
+        wxString text;
+        text.Printf(
+            "The layout was stored, but the version it replaced could not be kept as "
+            "tvxdef.ini.bak:\n%s",
+            wxString::FromUTF8(error.c_str()));
+        GetPrompter().ShowMessage(text.ToStdWstring());
+    }
     if (status == FileStatus::StoredUnsynced) {
         wxString text;
         text.Printf(

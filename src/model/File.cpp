@@ -477,19 +477,24 @@ FileStatus File::ReadLayoutBytes(const Layout& layout, long long largest, std::s
     if (const FileStatus usable = CheckUsable(path, end, error); usable != FileStatus::Ok) {
         return usable;
     }
-    if (largest > 0 && static_cast<long long>(end.info.st_size) > largest) {
-        return Fail(error, "larger than a layout file can be:", end.path, 0);
+    // Far beyond any layout (the largest the program writes is under 2 MB): nothing that big is
+    // read into memory.
+    if (static_cast<long long>(end.info.st_size) > largest) {
+        return Fail(error, "larger than a layout file can be (16 MiB):", end.path, 0);
     }
     errno = 0;
     if (!ReadWholeFile(end.path, bytes)) {
         return Fail(error, "cannot read", end.path, errno);
+    }
+    if (static_cast<long long>(bytes.size()) > largest) {
+        return Fail(error, "larger than a layout file can be (16 MiB):", end.path, 0);
     }
     return FileStatus::Ok;
 }
 
 FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
     std::string bytes;
-    const FileStatus status = ReadLayoutBytes(layout, 0, bytes, error);
+    const FileStatus status = ReadLayoutBytes(layout, kMostLayoutBytes, bytes, error);
     if (status == FileStatus::Ok) {
         ParseLayout(bytes, layout);
     }
@@ -580,6 +585,9 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
     if (!temporary.Close()) {
         return Fail(error, "cannot close", temporary.Path(), errno);
     }
+    // The file about to be replaced is kept; a store that cannot keep it still goes on.
+    std::string backupError;
+    const bool backedUp = KeepBackup(target, old.st_mode & 07777, &backupError);
     errno = 0;
     if (!ReplaceFile(temporary.Path(), target)) {
         return Fail(error, "cannot replace", target, errno);
@@ -592,11 +600,50 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
         Explain(error, "cannot sync the folder", folder, errno);
         return FileStatus::StoredUnsynced;
     }
+    if (!backedUp) {
+        if (error != nullptr) {
+            *error = backupError;
+        }
+        return FileStatus::StoredWithoutBackup;
+    }
     return FileStatus::Ok;
 }
 
 bool File::ReplaceFile(const std::string& temporary, const std::string& target) const {
     return ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+bool File::KeepBackup(const std::string& target, unsigned permissions, std::string* error) const {
+    const std::string backup = target + kBackupSuffix;
+    std::string bytes;
+    errno = 0;
+    if (!ReadWholeFile(target, bytes)) {
+        Explain(error, "cannot read", target, errno);
+        return false;
+    }
+    // Written whole beside it and renamed into place: the backup is always one complete
+    // version, whatever happens during the store.
+    TemporaryFile temporary(FolderOf(target));
+    if (!temporary.Created()) {
+        Explain(error, "cannot create a temporary file in", FolderOf(target), errno);
+        return false;
+    }
+    if (!WriteAll(temporary.Descriptor(), bytes) ||
+        ::fchmod(temporary.Descriptor(), permissions) != 0 ||
+        ::fsync(temporary.Descriptor()) != 0) {
+        Explain(error, "cannot write", temporary.Path(), errno);
+        return false;
+    }
+    if (!temporary.Close()) {
+        Explain(error, "cannot close", temporary.Path(), errno);
+        return false;
+    }
+    if (::rename(temporary.Path().c_str(), backup.c_str()) != 0) {
+        Explain(error, "cannot replace", backup, errno);
+        return false;
+    }
+    temporary.MarkPlaced();
+    return true;
 }
 
 bool File::SyncFolder(const std::string& folder) const {

@@ -13,6 +13,9 @@ enum class FileStatus {
     /// Store only: the new file is in place, but its folder could not be synced, so a power
     /// cut may still bring back the old file.
     StoredUnsynced,
+    /// Store only: the new file is in place, but the one it replaced could not be kept as the
+    /// backup.
+    StoredWithoutBackup,
 };
 
 /// The layout file "tvxdef.ini" in the layout folder: reading, writing and the text escapes.
@@ -29,7 +32,8 @@ class File {
 
     /// Reads the file into the layout on top of what it holds (normally the reset values).
     /// Missing only when there is nothing at the path; a file that is there but cannot be read
-    /// (a folder, a link that leads nowhere, a read error) is Failed, and `error` (when given)
+    /// (a folder, a link that leads nowhere, a read error, a file larger than kMostLayoutBytes)
+    /// is Failed, and `error` (when given)
     /// says why.
     FileStatus LoadLayout(Layout& layout, std::string* error = nullptr) const;
 
@@ -40,10 +44,11 @@ class File {
     FileStatus LoadCompleteLayout(Layout& layout, std::string* error = nullptr) const;
 
     /// Writes the whole layout. The old file is replaced only by a complete, synced new one
-    /// (temporary file in the same folder, renamed over it), keeping its permissions. When the
-    /// path is a symbolic link (or a chain of them), the file it leads to is replaced and the
-    /// links stay. On Failed the old file is left as it was; on Failed and StoredUnsynced
-    /// `error` (when given) says why.
+    /// (temporary file in the same folder, renamed over it), keeping its permissions, and is
+    /// kept as "tvxdef.ini.bak" beside it (one generation), so that a mistaken store can be
+    /// undone by hand. When the path is a symbolic link (or a chain of them), the file it leads
+    /// to is replaced and the links stay. On Failed the old file is left as it was; on Failed
+    /// and the Stored... warnings `error` (when given) says why.
     FileStatus StoreLayout(const Layout& layout, std::string* error = nullptr) const;
 
     /// CR becomes "\d", LF becomes "\a".
@@ -72,6 +77,9 @@ class File {
     /// a missing file.
     static std::wstring PictureFilePath(const Layout& layout, const std::wstring& name);
 
+    /// Where a store keeps the file it replaces, beside it.
+    static constexpr char kBackupSuffix[] = ".bak";
+
     /// The largest layout file a load takes: far above the largest file a store writes.
     static constexpr long long kMostLayoutBytes = 16LL << 20;
 
@@ -87,8 +95,10 @@ class File {
     virtual bool SyncFolder(const std::string& folder) const;
 
   private:
+    /// Keeps a copy of `target`, with the given permission bits, as the backup beside it.
+    bool KeepBackup(const std::string& target, unsigned permissions, std::string* error) const;
     /// The bytes of the layout file, or Missing or Failed (with the reason) as LoadLayout says.
-    /// `largest` bounds the file's size; 0 takes any size.
+    /// A file larger than `largest` is not read.
     FileStatus ReadLayoutBytes(const Layout& layout, long long largest, std::string& bytes,
                                std::string* error) const;
 };

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -107,15 +109,29 @@ TEST(StoreSafety, AKilledStoreLeavesTheOldOrTheNewFile) {
             << "the layout file is neither A nor B: " << found.size() << " bytes";
         ++(found == a ? foundA : foundB);
 
-        // Anything besides the layout file is a temporary a store left half-way; the start-up
-        // clean-up takes it away and nothing else.
-        const std::vector<std::string> names = folder.Names();
-        for (const std::string& name : names) {
-            EXPECT_TRUE(name == "tvxdef.ini" || name.rfind(".tvxdef.ini.", 0) == 0) << name;
+        // The backup, once there, is a complete version too. Anything else is a temporary a
+        // store left half-way; the start-up clean-up takes it away and nothing else.
+        std::vector<std::string> names = folder.Names();
+        const bool backedUp =
+            std::find(names.begin(), names.end(), "tvxdef.ini.bak") != names.end();
+        if (backedUp) {
+            const std::string backup = folder.Read("tvxdef.ini.bak");
+            EXPECT_TRUE(backup == a || backup == b)
+                << "the backup is neither A nor B: " << backup.size() << " bytes";
         }
-        leftTemporary += names.size() > 1 ? 1 : 0;
+        for (const std::string& name : names) {
+            EXPECT_TRUE(name == "tvxdef.ini" || name == "tvxdef.ini.bak" ||
+                        name.rfind(".tvxdef.ini.", 0) == 0)
+                << name;
+        }
+        leftTemporary += names.size() > (backedUp ? 2u : 1u) ? 1 : 0;
         File::RemoveStaleTemporaries(wide);
-        EXPECT_EQ(folder.Names(), std::vector<std::string>{"tvxdef.ini"});
+        names = folder.Names();
+        std::sort(names.begin(), names.end());
+        const std::vector<std::string> kept =
+            backedUp ? std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}
+                     : std::vector<std::string>{"tvxdef.ini"};
+        EXPECT_EQ(names, kept);
         ASSERT_EQ(folder.Read("tvxdef.ini"), found);
     }
     std::printf("[          ] %d kills: %d left A, %d left B, %d left a temporary file behind\n",

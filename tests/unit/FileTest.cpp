@@ -683,7 +683,7 @@ TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas
         {"larger than a layout file can be",
          std::string(static_cast<std::size_t>(File::kMostLayoutBytes) - tail.size() + 1, 'x') +
              tail,
-         "larger than a layout file can be: " + m_path},
+         "larger than a layout file can be (16 MiB): " + m_path},
     };
     const std::string before = File::FormatLayout(*m_layout);
     for (const Case& c : cases) {
@@ -737,10 +737,46 @@ TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
     ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
     EXPECT_EQ(Read(), File::FormatLayout(*filled));
     EXPECT_EQ(Mode(), 0640u);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 
     ASSERT_EQ(m_file.LoadLayout(*m_layout), FileStatus::Ok);
     ExpectSameTables(*m_layout, *filled);
+}
+
+// Every store keeps the file it replaces, one generation, with the same permissions: a mistaken
+// store is undone by putting the backup back.
+TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
+    const std::string first = "Tolvamix :-)\r\nForm_PageStart:004\r\n";
+    Write(first);
+    ::chmod(m_path.c_str(), 0640);
+    const std::string backup = m_path + ".bak";
+    const auto contents = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
+    EXPECT_EQ(contents(backup), first);
+    struct stat info {};
+    ::stat(backup.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+    const std::string second = Read();
+    m_layout->Page(0).PageName = L"changed";
+    ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
+    EXPECT_EQ(contents(backup), second) << "one generation: the version just replaced";
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+
+    // A backup that cannot be written (its name taken by a folder) leaves the store done, with
+    // the reason.
+    std::filesystem::remove(backup);
+    std::filesystem::create_directory(backup);
+    std::filesystem::create_directory(backup + "/inside");
+    std::string error;
+    m_layout->Page(0).PageName = L"again";
+    EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::StoredWithoutBackup);
+    EXPECT_NE(error.find("cannot replace " + backup), std::string::npos) << error;
+    EXPECT_NE(Read().find("again"), std::string::npos);
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsTheLinks) {
@@ -799,9 +835,13 @@ TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsThe
         for (const auto& [name, target] : c.links) {
             EXPECT_EQ(Kind(name), "link to " + target);
         }
-        // No temporary file is left on either side.
-        EXPECT_EQ(names(panel), before[0]);
-        EXPECT_EQ(names(shared), before[1]);
+        // No temporary file is left on either side; the backup lies beside the real file.
+        std::vector<std::string> withBackup = before[c.file.rfind(panel, 0) == 0 ? 0 : 1];
+        withBackup.push_back("real.ini.bak");
+        std::sort(withBackup.begin(), withBackup.end());
+        EXPECT_EQ(names(c.file.rfind(panel, 0) == 0 ? panel : shared), withBackup);
+        EXPECT_EQ(names(c.file.rfind(panel, 0) == 0 ? shared : panel),
+                  before[c.file.rfind(panel, 0) == 0 ? 1 : 0]);
 
         auto loaded = NewLayout();
         loaded->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
@@ -819,7 +859,7 @@ TEST_F(FileOnDisk, AFolderThatCannotBeSyncedLeavesTheStoreDoneWithAWarning) {
               FileStatus::StoredUnsynced);
     EXPECT_EQ(error, "cannot sync the folder " + m_folder + ": " + std::strerror(EIO));
     EXPECT_EQ(Read(), File::FormatLayout(*filled));
-    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 /// Fails the step that would put the new file in place, as a crash just before it would.
@@ -837,7 +877,8 @@ TEST_F(FileOnDisk, AnInterruptedStoreLeavesTheOldFileAsItWas) {
     EXPECT_EQ(FileFailingToReplace().StoreLayout(*m_layout, &error), FileStatus::Failed);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(Read(), old);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+    // The backup taken before is the old file too; no temporary is left.
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 TEST_F(FileOnDisk, AFullDiskFailsTheStoreAndLeavesTheOldFile) {
