@@ -10,6 +10,7 @@
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
+#include "model/Paths.h"
 #include "model/PictureList.h"
 #include "model/Prompter.h"
 
@@ -162,6 +163,11 @@ TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
     wxCHECK_MSG(transfer != nullptr, FileOutcome::BrokenOff,
                 "the transfer exists once the panel has been shown");
 
+    // A layout written elsewhere may name a file outside its folder: that is never read.
+    if (!IsBareFileName(name)) {
+        m_status->AppendText(wxString(name) + " - not sent: not a file of the layout folder\n");
+        return FileOutcome::Refused;
+    }
     m_status->AppendText(wxString(name) + "\n");
     m_fileOver = false;
     transfer->SetStateListener([this, transfer](int state) {

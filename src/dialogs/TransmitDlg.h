@@ -61,7 +61,8 @@ class TransmitDlg : public wxDialog {
     /// How the sending of one file ended.
     enum class FileOutcome {
         Sent,
-        Refused,    ///< too large for the transfer: nothing of it went, the action goes on
+        Refused,    ///< too large for the transfer, or no file of the layout folder: nothing of it
+                    ///< went, the action goes on
         BrokenOff,  ///< "OK", "Cancel" or the close box ended the whole action
     };
 

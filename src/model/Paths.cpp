@@ -98,7 +98,15 @@ std::wstring TextFromNative(const std::string& name) {
     return out;
 }
 
+bool IsBareFileName(const std::wstring& name) {
+    return !name.empty() && name != L"." && name != L".." &&
+           name.find_first_of(std::wstring(L"/\0", 2)) == std::wstring::npos;
+}
+
 std::string PathInFolder(const std::wstring& directory, const std::wstring& name) {
+    if (!IsBareFileName(name)) {
+        return std::string();
+    }
     // No folder means the working folder; a folder given with its separator gets no second.
     std::string path = NativeName(directory);
     if (path.empty()) {

@@ -8,7 +8,11 @@
 std::string NativeName(const std::wstring& text);
 /// Native file-system name back to text.
 std::wstring TextFromNative(const std::string& name);
-/// `directory` + the platform's separator + a bare file name, as a native path.
+/// Whether a name from the layout names a file of the layout folder itself: not empty, no path
+/// separator, not "." or "..". Anything else must never reach a file outside the folder.
+bool IsBareFileName(const std::wstring& name);
+/// `directory` + the platform's separator + a bare file name, as a native path; an empty path
+/// (which names no file) for a name that is not bare.
 std::string PathInFolder(const std::wstring& directory, const std::wstring& name);
 /// Whether a regular file exists at the path.
 bool FileExists(const std::string& path);

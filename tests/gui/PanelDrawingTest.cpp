@@ -12,6 +12,7 @@
 #include "GuiTestSupport.h"
 #include "model/PanelRules.h"
 #include "model/PanelState.h"
+#include "model/Paths.h"
 #include "panel/PageRenderer.h"
 
 namespace {
@@ -142,6 +143,35 @@ TEST(PageDrawing, PagePictureIsCentred) {
             EXPECT_EQ(drawn.Pixel(c.where.x + 50, c.where.GetBottom() + 1), kWhite);
         }
     }
+}
+
+// Picture names from a layout written elsewhere that lead out of the layout folder are missing
+// pictures: the default button picture for a button, nothing for the page, never the file they
+// lead to.
+TEST(PageDrawing, PictureNamesOutsideTheFolderAreMissingPictures) {
+    auto layout = DrawingLayout();
+    AddButton(*layout, 0, 100, 100);
+    DrawnPanel drawn(*layout);
+    // Beside the layout folder, and reached from it by "..".
+    const std::string outside = drawn.folder.Path() + "-outside.png";
+    const std::string name = outside.substr(outside.rfind('/') + 1);
+    {
+        wxImage green(400, 300);
+        green.SetRGB(wxRect(0, 0, 400, 300), 0, 255, 0);
+        green.SaveFile(wxString::FromUTF8(outside.c_str()), wxBITMAP_TYPE_PNG);
+    }
+    for (const std::wstring& path : {L"../" + TextFromNative(name), TextFromNative(outside)}) {
+        SCOPED_TRACE(NativeName(path));
+        GetLayout().Button(0, 0).Image_File_Off = path;
+        GetLayout().Page(0).PageImage = path;
+        drawn.Panel().LoadPage(0);
+        drawn.Redraw();
+        EXPECT_EQ(drawn.Pixel(150, 125), wxColour(128, 128, 128)) << "the default picture";
+        EXPECT_EQ(drawn.Pixel(400, 300), kWhite) << "no page picture";
+        EXPECT_EQ(
+            drawn.Count(wxRect(0, 0, 800, 480), [](const wxColour& c) { return c == kGreen; }), 0);
+    }
+    std::remove(outside.c_str());
 }
 
 TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {

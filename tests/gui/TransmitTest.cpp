@@ -736,6 +736,28 @@ TEST_F(TransmitTest, ATooLargePictureIsSkippedAndTheEndSaysWhichWereNotSent) {
     }
 }
 
+// A layout written elsewhere may name a picture outside its folder: it is never read or sent; the
+// status list says so and the action goes on with the next file.
+TEST_F(TransmitTest, APictureOutsideTheFolderIsNeverSent) {
+    const std::string small = WriteFile("small.png", 1500);
+    FakeReceiver receiver;
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    GetLayout().Page(0).PageImage = L"../../../../../etc/hostname";
+    GetLayout().Page(1).PageImage = L"small.png";
+    Run([&](TransmitDlg& dialog) {
+        ClickButton(dialog, kSendPictures);
+        EXPECT_EQ(Status().GetValue(),
+                  "../../../../../etc/hostname - not sent: not a file of the layout folder\n"
+                  "small.png\n");
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK, but 1 of 2 files was not sent:\n"
+                                                           L"../../../../../etc/hostname"});
+    const auto files = receiver.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "small.png");
+    EXPECT_TRUE(files[0].bytes == small);
+}
+
 /// The ways out of a wait: they all end the action at once and close the dialog.
 const struct {
     const char* name;

@@ -167,6 +167,21 @@ TEST(Paths, DecodesMalformedUtf8AsReplacementCharacters) {
     }
 }
 
+// A name from a layout written elsewhere never reaches a file outside the layout folder.
+TEST(Paths, OnlyBareNamesNameAFileOfTheFolder) {
+    for (const wchar_t* bare : {L"a.png", L"..png", L"a..b.png", L"pics\\lamp.png", L" .png"}) {
+        EXPECT_TRUE(IsBareFileName(bare)) << testing::PrintToString(std::wstring(bare));
+    }
+    for (const std::wstring& outside :
+         {std::wstring(L"../../../../../etc/hostname"), std::wstring(L"/etc/hostname"),
+          std::wstring(L"pics/lamp.png"), std::wstring(L".."), std::wstring(L"."),
+          std::wstring(L""), std::wstring(L"a.png/"), std::wstring(L"a\0/../x", 8)}) {
+        SCOPED_TRACE(testing::PrintToString(outside));
+        EXPECT_FALSE(IsBareFileName(outside));
+        EXPECT_EQ(PathInFolder(L"/panel/layout", outside), "");
+    }
+}
+
 TEST(Paths, JoinsFolderAndNameAndFindsRegularFilesOnly) {
     EXPECT_EQ(PathInFolder(L"/panel/layout", L"tvxdef.ini"), "/panel/layout/tvxdef.ini");
     EXPECT_EQ(PathInFolder(L"/panel/layout/", L"tvxdef.ini"), "/panel/layout/tvxdef.ini");

@@ -95,6 +95,10 @@ PanelSender::PanelSender(PanelTarget target, SendTimeouts timeouts)
 
 FileOutcome PanelSender::Send(const PlannedFile& file, const Progress& progress) {
     FileOutcome outcome;
+    if (file.standIn == StandIn::Outside) {
+        outcome.problem = "not a file of the layout folder";
+        return outcome;
+    }
     if (file.path.empty()) {
         outcome.problem = "no " + NativeName(File::kDefaultPicture) + " to send in its place";
         return outcome;

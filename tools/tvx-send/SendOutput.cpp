@@ -17,6 +17,8 @@ std::string StandInNote(const PlannedFile& file) {
             return ShownName(file.name) + " is not in the folder";
         case StandIn::ShortName:
             return "the name is too short for a picture";
+        case StandIn::Outside:
+            return std::string();
     }
     return std::string();
 }

@@ -7,6 +7,10 @@
 namespace {
 
 PlannedFile Plan(const Layout& layout, const std::wstring& name) {
+    // A layout written elsewhere may name a file outside its folder: that is never read.
+    if (!IsBareFileName(name)) {
+        return PlannedFile{name, std::string(), StandIn::Outside};
+    }
     PlannedFile file{name, NativeName(File::PictureFilePath(layout, name)), StandIn::None};
     const std::string own = PathInFolder(layout.Form.LayoutDirectory, name);
     if (file.path != own) {

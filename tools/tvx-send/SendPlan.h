@@ -11,6 +11,7 @@ enum class StandIn {
     None,       ///< the file itself is sent
     Missing,    ///< there is no such file in the folder
     ShortName,  ///< the name is too short to name a picture of its own
+    Outside,    ///< the name leads out of the folder: nothing is sent for it
 };
 
 /// One file to send: the name it goes under and the file its bytes come from.
