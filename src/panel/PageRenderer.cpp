@@ -92,18 +92,14 @@ void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
 }
 
 PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) {
+    // A picture that is there but cannot be decoded (empty, cut short, no picture at all) is
+    // as good as missing: without the menu picture there is no way into the menu.
     MissingPictures missing;
-    const std::wstring& folder = layout.Form.LayoutDirectory;
-    if (FileExists(PathInFolder(folder, kMenuPicture))) {
-        m_menuBitmap = LoadPicture(layout, kMenuPicture).bitmap;
-        m_menuRect = m_menuBitmap.IsOk()
-                         ? Rect{0, 0, m_menuBitmap.GetWidth(), m_menuBitmap.GetHeight()}
-                         : Rect{};
-    } else {
-        m_menuBitmap = wxBitmap();
-        missing.menu = true;
-    }
-    missing.defaultButton = !FileExists(PathInFolder(folder, kDefaultButtonPicture));
+    m_menuBitmap = LoadPicture(layout, kMenuPicture).bitmap;
+    m_menuRect = m_menuBitmap.IsOk() ? Rect{0, 0, m_menuBitmap.GetWidth(), m_menuBitmap.GetHeight()}
+                                     : Rect{};
+    missing.menu = !m_menuBitmap.IsOk();
+    missing.defaultButton = !LoadPicture(layout, kDefaultButtonPicture).bitmap.IsOk();
     return missing;
 }
 

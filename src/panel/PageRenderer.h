@@ -32,7 +32,8 @@ class PageRenderer {
     /// Renders the page bitmap: a vertical gradient from BackColor1 to BackColor2 and the
     /// page picture centred on it.
     void BuildPageBackground(const Layout& layout, int page);
-    /// Loads the menu picture and checks that the default button picture is there.
+    /// Loads the menu picture and checks that the default button picture is there; a picture
+    /// that cannot be decoded counts as missing.
     MissingPictures LoadMenuImage(const Layout& layout);
     /// Loads the off, pressed and on pictures of the page's buttons and their rectangles.
     void LoadButtonImages(const Layout& layout, int page);

@@ -272,6 +272,37 @@ TEST(Keys, EscapeDoesNotCloseThePanel) {
     EXPECT_EQ(prompter.exitCode, -1);
 }
 
+// A required picture that is there but cannot be decoded is as good as missing: without the menu
+// picture there would be no way into the menu, no "Store" and no "Quit".
+TEST(Pictures, DamagedRequiredPicturesCountAsMissing) {
+    const std::string png = [] {
+        LayoutFolder made;
+        return made.Read("TvxMenu.png");
+    }();
+    const struct {
+        const char* file;
+        std::string bytes;
+        const wchar_t* message;
+    } cases[] = {
+        {"TvxMenu.png", "", L"TvxMenu.png is missing, Porgram will be terminated"},
+        {"TvxMenu.png", png.substr(0, png.size() / 2),
+         L"TvxMenu.png is missing, Porgram will be terminated"},
+        {"TvxMenu.png", "just text, no picture", L"TvxMenu.png is missing, Porgram will be terminated"},
+        {"defaultButton.png", "", L"defaultButton.png is missing, Porgram will be terminated"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + ", " + std::to_string(c.bytes.size()) + " bytes");
+        FakePrompter prompter;
+        LayoutFolder folder;
+        folder.Write(*SmallLayout());
+        folder.WriteBytes(c.file, c.bytes);
+        PanelUnderTest panel(folder, prompter);
+        ASSERT_FALSE(prompter.messages.empty());
+        EXPECT_EQ(prompter.messages[0], c.message);
+        EXPECT_EQ(prompter.exitCode, 0);
+    }
+}
+
 TEST(Pictures, MissingMenuPictureIsReportedAndClosesThePanel) {
     FakePrompter prompter;
     LayoutFolder folder;
