@@ -1,18 +1,65 @@
 #include "app/MainApp.h"
 
+#include <cstdio>
+#include <exception>
+#include <new>
+
 #include <wx/image.h>
 
 #include "app/MainDialog.h"
 
+namespace {
+
+/// What the exception being handled says, for a message.
+std::wstring CurrentFailure() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return L"out of memory";
+    } catch (const std::exception& failure) {
+        return wxString::FromUTF8(failure.what()).ToStdWstring();
+    } catch (...) {
+        return L"unknown failure";
+    }
+}
+
+}  // namespace
+
 bool MainApp::OnInit() {
     wxInitAllImageHandlers();
     SetPrompter(&m_prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY, m_folder);
-    if (m_dialog->StartedUp()) {
-        SetTopWindow(m_dialog);
-        m_dialog->ShowModal();
+    try {
+        m_dialog = new MainDialog(nullptr, wxID_ANY, m_folder);
+        if (m_dialog->StartedUp()) {
+            SetTopWindow(m_dialog);
+            m_dialog->ShowModal();
+        }
+    } catch (...) {
+        // Nothing is lost yet: the layout is stored only by a store that went through.
+        const std::wstring failure = CurrentFailure();
+        std::fprintf(stderr, "tolvamix: cannot start: %ls\n", failure.c_str());
+        m_prompter.ShowMessage(L"Tolvamix cannot start: " + failure);
+        m_prompter.ExitProcess(1);
     }
-    m_dialog->Destroy();
-    m_dialog = nullptr;
+    if (m_dialog != nullptr) {
+        m_dialog->Destroy();
+        m_dialog = nullptr;
+    }
     return false;
+}
+
+bool MainApp::OnExceptionInMainLoop() {
+    // A panel on a wall carries on: what failed was one event, the layout in memory is whole.
+    const std::wstring failure = CurrentFailure();
+    std::fprintf(stderr, "tolvamix: an event failed and was skipped: %ls\n", failure.c_str());
+    if (!m_failureShown) {
+        // Once: a failure that repeats with every redraw must not pile up message boxes.
+        m_failureShown = true;
+        m_prompter.ShowMessage(L"An action failed and was skipped: " + failure);
+    }
+    return true;
+}
+
+void MainApp::OnUnhandledException() {
+    std::fprintf(stderr, "tolvamix: ended by a failure: %ls\n", CurrentFailure().c_str());
 }

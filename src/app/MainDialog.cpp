@@ -8,6 +8,7 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/intl.h>
 
@@ -178,15 +179,12 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
 
 void MainDialog::FitToDisplay() {
     const ::Layout& layout = GetLayout();
-    const int index = wxDisplay::GetFromWindow(this);
-    const wxRect area =
-        wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
-    const int width = std::min(area.width, layout.Form.SizeX);
-    const int height = std::min(area.height, layout.Form.SizeY);
+    const WindowFit fit = FitOnDisplay();
+    m_fittedFrame = GetSize() - GetClientSize();
 
     m_pageArea->SetVirtualSize(layout.Form.SizeX, layout.Form.SizeY);
     m_pageArea->SetScrollRate(1, 1);
-    m_pageArea->SetSize(width, height);
+    m_pageArea->SetSize(fit.clientWidth, fit.clientHeight);
 
     if (!m_pageAreaBound) {
         m_pageAreaBound = true;
@@ -202,22 +200,43 @@ void MainDialog::FitToDisplay() {
     }
 
     // The minimum first: the one of an earlier, larger fit would keep the window from shrinking.
-    SetMinClientSize(wxSize(width, height));
-    SetClientSize(width, height);
-
+    SetMinClientSize(wxSize(fit.clientWidth, fit.clientHeight));
+    SetClientSize(fit.clientWidth, fit.clientHeight);
     // Built at the size of the layout and centred at that size, a window for a layout larger
     // than the display starts partly off it; fitted, it goes back onto the display.
+    Move(fit.x, fit.y);
+}
+
+WindowFit MainDialog::FitOnDisplay() const {
+    const int index = wxDisplay::GetFromWindow(this);
+    const wxRect area =
+        wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
+    // The window manager's frame (if any) must fit on the display beside the page too.
+    const wxSize frame = GetSize() - GetClientSize();
     const wxRect window = GetScreenRect();
-    if (!area.Contains(window)) {
-        Move(std::max(area.x, std::min(window.x, area.GetRight() + 1 - window.width)),
-             std::max(area.y, std::min(window.y, area.GetBottom() + 1 - window.height)));
-    }
+    return FitWindow(Rect{area.x, area.y, area.width, area.height}, frame.x, frame.y,
+                     GetLayout().Form, Rect{window.x, window.y, window.width, window.height});
 }
 
 void MainDialog::LoadPage(int page) {
     BuildPageBackground(page);
     ReportMissingPictures(m_renderer->LoadMenuImage(GetLayout()));
     LoadButtonImages(page);
+    ReportRefusedPictures();
+}
+
+void MainDialog::ReportRefusedPictures() {
+    const std::uint64_t most = MostPicturePixels(GetLayout());
+    for (const ImageCache::Refusal& refused : m_renderer->Cache().TakeRefusals()) {
+        const wxString name = wxFileName(refused.path).GetFullName();
+        const wxString size =
+            refused.width > 0
+                ? wxString::Format("%d x %d pixels, at most %llu million are shown", refused.width,
+                                   refused.height, static_cast<unsigned long long>(most / 1000000))
+                : wxString::Format("%lld MB, at most %lld MB are read", refused.bytes >> 20,
+                                   ImageCache::kMostFileBytes >> 20);
+        GetPrompter().ShowMessage((name + " is too large to show (" + size + ")").ToStdWstring());
+    }
 }
 
 void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& missing) {
@@ -367,6 +386,17 @@ void MainDialog::OnClose(wxCloseEvent&) {
 void MainDialog::OnSize(wxSizeEvent&) {
     if (m_pageArea != nullptr) {
         m_pageArea->SetSize(GetClientSize());
+    }
+    // The window manager tells the size of its frame only once the window is shown, and may
+    // give the window the size it asked for before: the page is fitted again with the frame,
+    // so that the frame does not push the page off the display.
+    if (m_initialised) {
+        const WindowFit fit = FitOnDisplay();
+        const wxSize client = GetClientSize();
+        if (GetSize() - client != m_fittedFrame || client.x > fit.clientWidth ||
+            client.y > fit.clientHeight) {
+            CallAfter([this] { FitToDisplay(); });
+        }
     }
     GetPanelState().RedrawPending = 1;
 }

@@ -54,6 +54,8 @@ class MainDialog : public wxDialog {
 
     /// Fits the window and the page area to the client area of the display that holds it.
     void FitToDisplay();
+    /// The page's size and the window's place on its display as they should be now.
+    WindowFit FitOnDisplay() const;
 
     /// Page operations: load the pictures of a page, compose it and show it.
     void LoadPage(int page);
@@ -131,6 +133,8 @@ class MainDialog : public wxDialog {
     wxRect DrawButtonsInto(wxDC& dc, int page);
     /// Shows the message for a required picture that is missing and asks the window to close.
     void ReportMissingPictures(const PageRenderer::MissingPictures& missing);
+    /// One message for each picture not shown for its size (each file once).
+    void ReportRefusedPictures();
 
     wxTimer MoveTimer;
     wxTimer LinkTimer;
@@ -140,6 +144,8 @@ class MainDialog : public wxDialog {
     int m_ticksSinceLook = 0;
     PageArea* m_pageArea = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
+    /// The window manager's frame around the page when it was last fitted to the display.
+    wxSize m_fittedFrame;
     std::unique_ptr<PanelEditor> m_editor;
     std::unique_ptr<TouchInput> m_input;
     std::unique_ptr<LinkSocket> m_link;

@@ -1,5 +1,7 @@
 #include "model/PanelRules.h"
 
+#include <algorithm>
+
 bool Contains(const Rect& rect, PagePoint point) {
     return rect.x <= point.x && point.x <= rect.x + rect.width && rect.y <= point.y &&
            point.y <= rect.y + rect.height;
@@ -20,6 +22,27 @@ int LampLookOf(const Layout& layout, const LampBitmap& lamps, int page, int butt
         return Looks::None;
     }
     return lamps.IsOn(layout.Button(page, button).Led) ? Looks::On : Looks::Off;
+}
+
+WindowFit FitWindow(const Rect& area, int frameWidth, int frameHeight, const FormSettings& form,
+                    const Rect& window) {
+    WindowFit fit;
+    fit.clientWidth = std::max(1, std::min(area.width - frameWidth, form.SizeX));
+    fit.clientHeight = std::max(1, std::min(area.height - frameHeight, form.SizeY));
+    // A window larger than the display (a frame wider than it) keeps its client corner on it.
+    const auto within = [](int at, int size, int start, int length) {
+        return std::max(start, std::min(at, start + length - size));
+    };
+    fit.x = within(window.x, fit.clientWidth + frameWidth, area.x, area.width);
+    fit.y = within(window.y, fit.clientHeight + frameHeight, area.y, area.height);
+    return fit;
+}
+
+std::uint64_t MostPicturePixels(const Layout& layout) {
+    constexpr std::uint64_t kLeast = 4096ull * 4096ull;
+    constexpr std::uint64_t kMost = 8192ull * 8192ull;
+    const auto side = [](int size) { return static_cast<std::uint64_t>(size > 0 ? size : 0); };
+    return std::clamp(4 * side(layout.Form.SizeX) * side(layout.Form.SizeY), kLeast, kMost);
 }
 
 std::optional<int> PageflipTarget(int pageflip) {

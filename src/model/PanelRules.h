@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "model/Layout.h"
@@ -23,6 +24,26 @@ int HitTest(const Rect* rects, int count, PagePoint point);
 /// The look a button shows from the lamp states: None for a button the page does not have,
 /// On when its lamp is lit, else Off (a lamp number outside the bitmap counts as unlit).
 int LampLookOf(const Layout& layout, const LampBitmap& lamps, int page, int button);
+
+/// Where the panel window goes on a display: the page's client area at most the layout's size,
+/// and the window (the client area and the window manager's frame around it) within the display.
+struct WindowFit {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int x = 0;  ///< of the window's outer corner
+    int y = 0;
+};
+/// `area` is the display's client area, `frameWidth`/`frameHeight` what the frame adds (0 when
+/// there is none), `window` where the window is now (outer rectangle). A window that fits stays
+/// where it is, moved only as far as needed to be within the display.
+WindowFit FitWindow(const Rect& area, int frameWidth, int frameHeight, const FormSettings& form,
+                    const Rect& window);
+
+/// The most pixels a picture of the layout may have to be decoded: four times the page, but at
+/// least 16 Mi pixels (4096 x 4096) and at most 64 Mi (8192 x 8192, four times a 4K page). No
+/// real panel needs more; a picture beyond it (or a file whose header only claims it) would take
+/// gigabytes and minutes to decode.
+std::uint64_t MostPicturePixels(const Layout& layout);
 
 /// The page a released button flips to, or nothing for "no page flip" and for values that
 /// name no page of the layout.

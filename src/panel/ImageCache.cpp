@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string_view>
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <wx/image.h>
 #include <wx/log.h>
@@ -38,10 +41,11 @@ bool LiesBack(const timespec& time, int step) {
 
 }  // namespace
 
-ImageCache::Picture ImageCache::Fetch(const std::string& path) {
+ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mostPixels) {
+    ++m_uses;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        m_entries.erase(path);
+        Forget(path);
         return Picture();
     }
     const auto found = m_entries.find(path);
@@ -49,8 +53,35 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path) {
                           found->second.seconds == info.st_mtim.tv_sec &&
                           found->second.nanoseconds == info.st_mtim.tv_nsec &&
                           found->second.size == static_cast<long long>(info.st_size);
-    if (sameFile && found->second.settled) {
+    if (sameFile && (found->second.settled || found->second.refused)) {
+        found->second.lastUse = m_uses;
         return found->second.picture;
+    }
+
+    Entry entry;
+    entry.seconds = info.st_mtim.tv_sec;
+    entry.nanoseconds = info.st_mtim.tv_nsec;
+    entry.size = static_cast<long long>(info.st_size);
+    const bool reported = found != m_entries.end() && found->second.refused;
+    Refusal refusal{path, 0, 0, entry.size};
+    if (entry.size > kMostFileBytes) {
+        entry.refused = true;
+    } else {
+        // The header tells the size without decoding; a file whose header cannot be read is
+        // no picture (and is not given to a decoder that might take it for one).
+        if (gdk_pixbuf_get_file_info(path.c_str(), &refusal.width, &refusal.height) == nullptr) {
+            refusal.width = refusal.height = 0;
+            return Keep(path, entry);
+        }
+        entry.refused = static_cast<std::uint64_t>(std::max(refusal.width, 0)) *
+                            static_cast<std::uint64_t>(std::max(refusal.height, 0)) >
+                        mostPixels;
+    }
+    if (entry.refused) {
+        if (!reported) {
+            m_refusals.push_back(refusal);
+        }
+        return Keep(path, entry);
     }
 
     // Judged before the bytes are read: when the time lies a whole step back already, any
@@ -58,12 +89,13 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path) {
     const bool settled = LiesBack(info.st_mtim, kFileClockStepSeconds);
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
-        m_entries.erase(path);
+        Forget(path);
         return Picture();
     }
     const std::size_t fingerprint = std::hash<std::string_view>()(bytes);
     if (sameFile && found->second.fingerprint == fingerprint) {
         found->second.settled = settled;
+        found->second.lastUse = m_uses;
         return found->second.picture;
     }
 
@@ -74,19 +106,49 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path) {
         wxMemoryInputStream stream(bytes.data(), bytes.size());
         image.LoadFile(stream);
     }
-    Entry entry;
-    entry.seconds = info.st_mtim.tv_sec;
-    entry.nanoseconds = info.st_mtim.tv_nsec;
-    entry.size = static_cast<long long>(info.st_size);
     entry.fingerprint = fingerprint;
     entry.settled = settled;
-    if (image.IsOk()) {
+    if (image.IsOk() && static_cast<std::uint64_t>(image.GetWidth()) *
+                                static_cast<std::uint64_t>(image.GetHeight()) <=
+                            mostPixels) {
         entry.picture.bitmap = wxBitmap(image);
         entry.picture.serial = ++m_lastSerial;
+        entry.bytes = static_cast<std::size_t>(image.GetWidth()) *
+                      static_cast<std::size_t>(image.GetHeight()) * 4;
     }
-    if (m_entries.size() >= kMaxEntries) {
-        m_entries.clear();
+    return Keep(path, entry);
+}
+
+std::vector<ImageCache::Refusal> ImageCache::TakeRefusals() {
+    std::vector<Refusal> taken;
+    taken.swap(m_refusals);
+    return taken;
+}
+
+ImageCache::Picture ImageCache::Keep(const std::string& path, Entry entry) {
+    Forget(path);
+    entry.lastUse = m_uses;
+    // The least recently used go first, until the new picture fits the budget (a single
+    // picture larger than the budget is still kept while it is the only one).
+    while (!m_entries.empty() &&
+           (m_keptBytes + entry.bytes > kBudgetBytes || m_entries.size() >= kMaxEntries)) {
+        auto oldest = m_entries.begin();
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (it->second.lastUse < oldest->second.lastUse) {
+                oldest = it;
+            }
+        }
+        m_keptBytes -= oldest->second.bytes;
+        m_entries.erase(oldest);
     }
-    m_entries[path] = entry;
-    return entry.picture;
+    m_keptBytes += entry.bytes;
+    return m_entries.emplace(path, std::move(entry)).first->second.picture;
+}
+
+void ImageCache::Forget(const std::string& path) {
+    const auto found = m_entries.find(path);
+    if (found != m_entries.end()) {
+        m_keptBytes -= found->second.bytes;
+        m_entries.erase(found);
+    }
 }

@@ -63,7 +63,8 @@ bool PageRenderer::ComposedKey::operator<(const ComposedKey& other) const {
 }
 
 ImageCache::Picture PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
-    return m_cache.Fetch(PathInFolder(layout.Form.LayoutDirectory, name));
+    return m_cache.Fetch(PathInFolder(layout.Form.LayoutDirectory, name),
+                         MostPicturePixels(layout));
 }
 
 void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
@@ -117,9 +118,15 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
         if (known != loaded.end()) {
             return known->second;
         }
-        const std::wstring file =
-            FileExists(PathInFolder(folder, name)) ? name : std::wstring(kDefaultButtonPicture);
-        return loaded.emplace(name, LoadPicture(layout, file)).first->second;
+        // A missing picture, and one that cannot or may not be decoded, shows as the default.
+        ImageCache::Picture found;
+        if (FileExists(PathInFolder(folder, name))) {
+            found = LoadPicture(layout, name);
+        }
+        if (!found.bitmap.IsOk()) {
+            found = LoadPicture(layout, kDefaultButtonPicture);
+        }
+        return loaded.emplace(name, found).first->second;
     };
     const auto cut = [](ImageCache::Picture image, int width, int height) {
         image.bitmap = CutTo(image.bitmap, width, height);

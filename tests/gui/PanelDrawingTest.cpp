@@ -46,7 +46,8 @@ ButtonRecord& AddButton(Layout& layout, int page, int x, int y, int led = 0) {
 /// The panel started on a layout whose folder holds the test pictures.
 class DrawnPanel {
   public:
-    explicit DrawnPanel(const Layout& layout) {
+    explicit DrawnPanel(const Layout& layout,
+                        const std::function<void(const LayoutFolder&)>& prepare = {}) {
         folder.WriteButtonLooks();
         folder.WritePicture("white.png", 160, 60, kWhite);
         folder.WritePicture("wide.png", 240, 70, kWhite);
@@ -55,6 +56,9 @@ class DrawnPanel {
         folder.WritePicture("plan.png", 400, 300, kGreen);
         folder.WritePicture("odd.png", 401, 301, kGreen);
         folder.WritePicture("huge.png", 1001, 601, kGreen);
+        if (prepare) {
+            prepare(folder);
+        }
         folder.Write(layout);
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
         // Let the redraw that the first size event asks for happen before a test draws.
@@ -172,6 +176,65 @@ TEST(PageDrawing, PictureNamesOutsideTheFolderAreMissingPictures) {
             drawn.Count(wxRect(0, 0, 800, 480), [](const wxColour& c) { return c == kGreen; }), 0);
     }
     std::remove(outside.c_str());
+}
+
+// The header of a picture file with a size far beyond any panel: a PNG whose pixels are cut off
+// and a small JPEG that only claims the size. Decoding either would take gigabytes.
+std::string GiantPngHeader() {
+    const unsigned char header[] = {
+        0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n',                    // signature
+        0,    0,    0,    13,   'I',  'H',  'D',  'R',                     // IHDR
+        0,    0,    0x4E, 0x20, 0,    0,    0x4E, 0x20,                    // 20000 x 20000
+        8,    2,    0,    0,    0,    0x6C, 0x12, 0xD1, 0x6E,              // RGB, CRC
+        0,    0,    0,    12,   'I',  'D',  'A',  'T',  0x78, 0x9C, 0x63,  // the first row
+        0x60, 0xA0, 0x0C, 0x00, 0x00, 0x00, 0x40, 0x00, 0x01, 0xB7, 0x34, 0x7C, 0xEF};
+    return std::string(reinterpret_cast<const char*>(header), sizeof header);
+}
+std::string LyingJpeg(const LayoutFolder& folder) {
+    wxImage small(64, 48);
+    small.SetRGB(wxRect(0, 0, 64, 48), 0, 255, 0);
+    const std::string path = folder.Path() + "/small.jpg";
+    small.SaveFile(wxString::FromUTF8(path.c_str()), wxBITMAP_TYPE_JPEG);
+    std::string bytes = folder.Read("small.jpg");
+    // The frame header (SOF0): marker, length, precision, then height and width.
+    const std::size_t frame = bytes.find("\xFF\xC0");
+    EXPECT_NE(frame, std::string::npos);
+    if (frame != std::string::npos) {
+        bytes.replace(frame + 5, 4, std::string("\x4E\x20\x4E\x20", 4));
+    }
+    return bytes;
+}
+
+TEST(PageDrawing, PicturesBeyondThePixelLimitAreNotDecodedAndReportedOncePerFile) {
+    auto layout = DrawingLayout();
+    AddButton(*layout, 0, 100, 100).Image_File_Off = L"giant.png";
+    AddButton(*layout, 0, 300, 100).Image_File_Off = L"lying.jpg";
+    layout->Page(0).PageImage = L"giant.png";
+    layout->Page(1).PageName = L"Other";
+    layout->Page(1).PageImage = L"lying.jpg";
+    LayoutFolder made;  // only for the JPEG bytes
+    const std::string jpeg = LyingJpeg(made);
+    // In the folder before the panel starts: the first page is loaded then.
+    auto panel = std::make_unique<DrawnPanel>(*layout, [&](const LayoutFolder& folder) {
+        folder.WriteBytes("giant.png", GiantPngHeader());
+        folder.WriteBytes("lying.jpg", jpeg);
+    });
+    const FakePrompter* prompter = &panel->prompter;
+    const std::wstring limit = L"at most 16 million are shown)";
+    ASSERT_EQ(prompter->messages.size(), 2u);
+    EXPECT_EQ(prompter->messages[0],
+              L"giant.png is too large to show (20000 x 20000 pixels, " + limit);
+    EXPECT_EQ(prompter->messages[1],
+              L"lying.jpg is too large to show (20000 x 20000 pixels, " + limit);
+    panel->Redraw();
+    EXPECT_EQ(panel->Pixel(150, 125), wxColour(128, 128, 128)) << "the default picture";
+    EXPECT_EQ(panel->Pixel(350, 125), wxColour(128, 128, 128)) << "the default picture";
+    EXPECT_EQ(panel->Pixel(400, 400), kWhite) << "no page picture";
+
+    // Each file once: neither loading the page again nor another page naming it repeats it.
+    panel->Panel().LoadPage(0);
+    panel->Panel().LoadPage(1);
+    EXPECT_EQ(prompter->messages.size(), 2u);
 }
 
 TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {

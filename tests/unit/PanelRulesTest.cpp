@@ -339,4 +339,61 @@ TEST(ResumeOnNewLayout, TheRunKeepsWhatIsItsOwnAndEndsWhatBelongedToTheOldLayout
     EXPECT_EQ(panel.CurrentPage, 2);
 }
 
+TEST(FitWindow, TheWholeWindowIsOnTheDisplayAndAWindowThatFitsStaysWhereItIs) {
+    const Rect display{0, 0, 1280, 1024};
+    struct Case {
+        int sizeX, sizeY;  // the layout's page
+        int frameX, frameY;
+        Rect window;  // where the window was built (centred at the layout's size)
+        WindowFit fit;
+    };
+    for (const Case& c : {
+             // Fits: stays centred, with and without a frame.
+             Case{800, 480, 0, 0, {240, 272, 800, 480}, {800, 480, 240, 272}},
+             Case{800, 480, 2, 25, {239, 260, 802, 505}, {800, 480, 239, 260}},
+             // Larger than the display: shrunk to it, the frame included, and moved onto it.
+             Case{1920, 1080, 0, 0, {-320, -28, 1920, 1080}, {1280, 1024, 0, 0}},
+             Case{1920, 1080, 2, 25, {-320, -28, 1922, 1105}, {1278, 999, 0, 0}},
+             Case{4000, 300, 0, 0, {-1360, 362, 4000, 300}, {1280, 300, 0, 362}},
+             Case{9999, 9999, 2, 25, {-4359, -4487, 10001, 10024}, {1278, 999, 0, 0}},
+             // Fits but was moved partly off: back onto the display as far as needed.
+             Case{800, 480, 0, 0, {-100, 900, 800, 480}, {800, 480, 0, 544}},
+         }) {
+        FormSettings form;
+        form.SizeX = c.sizeX;
+        form.SizeY = c.sizeY;
+        const WindowFit fit = FitWindow(display, c.frameX, c.frameY, form, c.window);
+        EXPECT_EQ(fit.clientWidth, c.fit.clientWidth) << c.sizeX << "x" << c.sizeY;
+        EXPECT_EQ(fit.clientHeight, c.fit.clientHeight) << c.sizeX << "x" << c.sizeY;
+        EXPECT_EQ(fit.x, c.fit.x) << c.sizeX << "x" << c.sizeY;
+        EXPECT_EQ(fit.y, c.fit.y) << c.sizeX << "x" << c.sizeY;
+        // The client area lies within the display.
+        EXPECT_GE(fit.x, display.x);
+        EXPECT_LE(fit.x + fit.clientWidth + c.frameX, display.x + display.width);
+        EXPECT_LE(fit.y + fit.clientHeight + c.frameY, display.y + display.height);
+    }
+    // A display that does not start at the origin (a panel beside others).
+    FormSettings form;
+    form.SizeX = 1920;
+    form.SizeY = 1080;
+    const WindowFit fit = FitWindow(Rect{1280, 0, 1024, 768}, 0, 0, form, Rect{0, 0, 1920, 1080});
+    EXPECT_EQ(fit.x, 1280);
+    EXPECT_EQ(fit.clientWidth, 1024);
+}
+
+TEST(MostPicturePixels, FourTimesThePageWithinSixteenAndSixtyFourMegapixels) {
+    Layout layout;
+    layout.Form.SizeX = 800;
+    layout.Form.SizeY = 480;
+    EXPECT_EQ(MostPicturePixels(layout), 4096u * 4096u);
+    layout.Form.SizeX = 3840;
+    layout.Form.SizeY = 2160;
+    EXPECT_EQ(MostPicturePixels(layout), 4u * 3840u * 2160u);
+    layout.Form.SizeX = 9999;
+    layout.Form.SizeY = 9999;
+    EXPECT_EQ(MostPicturePixels(layout), 8192u * 8192u);
+    layout.Form.SizeX = -5;  // a damaged file
+    EXPECT_EQ(MostPicturePixels(layout), 4096u * 4096u);
+}
+
 }  // namespace
