@@ -67,7 +67,7 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
     std::ofstream(m_folder + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
         << File::FormatLayout(*m_layout);
 
-    if (start == Start::WithTheFolder) {
+    if (start != Start::InTheChooser) {
         m_process = std::make_unique<ChildProcess>(
             kPanelPath, std::vector<std::string>{m_folder},
             ChildSetting{testing::TempDir(), TheScreen().Environment()});
@@ -88,12 +88,20 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
         TheScreen().Key("Return");
     }
 
+    if (start != Start::BehindMessages) {
+        WaitForStartPage();
+    }
+}
+
+bool PanelOnScreen::WaitForStartPage() {
     const std::string startPage = NativeName(m_layout->Page(0).PageName);
     if (!WaitUntil([this, &startPage] { return TheScreen().Find(startPage, m_window); },
                    kScreenTimeout)) {
         ADD_FAILURE() << "the start page did not show; " << TheScreen().Describe();
         m_window = ScreenWindow();
+        return false;
     }
+    return true;
 }
 
 PanelOnScreen::~PanelOnScreen() {

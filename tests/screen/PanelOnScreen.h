@@ -15,8 +15,9 @@
 class PanelOnScreen {
   public:
     enum class Start {
-        WithTheFolder,  ///< `tolvamix FOLDER`, as a panel starts by itself
-        InTheChooser,   ///< `tolvamix` started in the folder, the chooser's "Open" taken
+        WithTheFolder,   ///< `tolvamix FOLDER`, as a panel starts by itself
+        InTheChooser,    ///< `tolvamix` started in the folder, the chooser's "Open" taken
+        BehindMessages,  ///< `tolvamix FOLDER`, messages expected before the start page
     };
 
     /// `change` edits the layout before the panel starts; the controller link is off unless the
@@ -27,12 +28,16 @@ class PanelOnScreen {
     PanelOnScreen(const PanelOnScreen&) = delete;
     PanelOnScreen& operator=(const PanelOnScreen&) = delete;
 
+    /// Waits until the start page is on screen (after the messages of a BehindMessages start).
+    bool WaitForStartPage();
     /// True once the start page is on screen.
     bool Started() const { return m_window.id != 0; }
     const std::string& Folder() const { return m_folder; }
     const Layout& StartLayout() const { return *m_layout; }
     /// The panel window where it is now (its title follows the page and the edit mode).
     ScreenWindow Window() const;
+    /// The panel's process.
+    pid_t Pid() const { return m_process != nullptr ? m_process->Pid() : 0; }
     /// True while the panel process runs.
     bool Running();
 

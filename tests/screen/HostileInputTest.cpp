@@ -1,0 +1,253 @@
+// Damaged and hostile inputs on the real panel program: a layout larger than the display, giant
+// pictures, a huge layout file. None may hide the panel, freeze it or take the memory of a small
+// panel PC.
+#include <sys/resource.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "PanelOnScreen.h"
+#include "model/Paths.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+/// The display of the test screen.
+constexpr int kDisplayWidth = 1280;
+constexpr int kDisplayHeight = 1024;
+
+/// Resident memory of a process (its peak with "VmHWM"), in MiB; -1 when unknown.
+long MemoryMiB(pid_t pid, const std::string& field = "VmRSS") {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return std::stol(line.substr(field.size() + 1)) / 1024;
+        }
+    }
+    return -1;
+}
+
+/// A valid PNG of 20000 x 20000 pixels of one colour: 1.2 MB on disk, 1.2 GB decoded.
+void WriteGiantPng(const std::string& path) {
+    constexpr unsigned kSide = 20000;
+    const auto chunk = [](std::ofstream& out, const char* type, const std::string& data) {
+        const auto be32 = [&out](unsigned long value) {
+            const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8),
+                                  char(value)};
+            out.write(bytes, 4);
+        };
+        be32(data.size());
+        out.write(type, 4);
+        out << data;
+        unsigned long crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), data.size());
+        be32(crc);
+    };
+    std::string header = {0,
+                          0,
+                          char(kSide >> 8),
+                          char(kSide & 0xFF),
+                          0,
+                          0,
+                          char(kSide >> 8),
+                          char(kSide & 0xFF),
+                          8,
+                          2,
+                          0,
+                          0,
+                          0};
+    std::string row(1 + 3 * kSide, '\x60');
+    row[0] = 0;  // no filter
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_SPEED);
+    std::string compressed;
+    std::vector<unsigned char> buffer(1 << 16);
+    for (unsigned y = 0; y < kSide; ++y) {
+        stream.next_in = reinterpret_cast<Bytef*>(row.data());
+        stream.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == kSide ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            stream.next_out = buffer.data();
+            stream.avail_out = static_cast<uInt>(buffer.size());
+            deflate(&stream, flush);
+            compressed.append(reinterpret_cast<char*>(buffer.data()),
+                              buffer.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    std::ofstream out(path, std::ios::binary);
+    out << "\x89PNG\r\n\x1A\n";
+    chunk(out, "IHDR", header);
+    chunk(out, "IDAT", compressed);
+    chunk(out, "IEND", "");
+}
+
+/// A JPEG of 8 x 8 pixels (286 bytes) whose frame header claims 20000 x 20000.
+void WriteLyingJpeg(const std::string& path) {
+    const unsigned char tiny[] = {
+        0xff, 0xd8, 0xff, 0xe0, 0x00, 0x10, 0x4a, 0x46, 0x49, 0x46, 0x00, 0x01, 0x01, 0x00, 0x00,
+        0x01, 0x00, 0x01, 0x00, 0x00, 0xff, 0xdb, 0x00, 0x43, 0x00, 0x10, 0x0b, 0x0c, 0x0e, 0x0c,
+        0x0a, 0x10, 0x0e, 0x0d, 0x0e, 0x12, 0x11, 0x10, 0x13, 0x18, 0x28, 0x1a, 0x18, 0x16, 0x16,
+        0x18, 0x31, 0x23, 0x25, 0x1d, 0x28, 0x3a, 0x33, 0x3d, 0x3c, 0x39, 0x33, 0x38, 0x37, 0x40,
+        0x48, 0x5c, 0x4e, 0x40, 0x44, 0x57, 0x45, 0x37, 0x38, 0x50, 0x6d, 0x51, 0x57, 0x5f, 0x62,
+        0x67, 0x68, 0x67, 0x3e, 0x4d, 0x71, 0x79, 0x70, 0x64, 0x78, 0x5c, 0x65, 0x67, 0x63, 0xff,
+        0xdb, 0x00, 0x43, 0x01, 0x11, 0x12, 0x12, 0x18, 0x15, 0x18, 0x2f, 0x1a, 0x1a, 0x2f, 0x63,
+        0x42, 0x38, 0x42, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63,
+        0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63,
+        0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63,
+        0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0x63, 0xff, 0xc0, 0x00, 0x11, 0x08, 0x00, 0x08,
+        0x00, 0x08, 0x03, 0x01, 0x22, 0x00, 0x02, 0x11, 0x01, 0x03, 0x11, 0x01, 0xff, 0xc4, 0x00,
+        0x15, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x05, 0xff, 0xc4, 0x00, 0x14, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xc4, 0x00,
+        0x14, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x05, 0xff, 0xc4, 0x00, 0x14, 0x11, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xda, 0x00, 0x0c,
+        0x03, 0x01, 0x00, 0x02, 0x11, 0x03, 0x11, 0x00, 0x3f, 0x00, 0x88, 0x00, 0xb0, 0xcf, 0xff,
+        0xd9};
+    std::string bytes(reinterpret_cast<const char*>(tiny), sizeof tiny);
+    const std::size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    bytes.replace(frame + 5, 4, std::string("\x4E\x20\x4E\x20", 4));
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+bool OnTheDisplay(const ScreenWindow& window) {
+    return window.x >= 0 && window.y >= 0 && window.x + window.width <= kDisplayWidth &&
+           window.y + window.height <= kDisplayHeight && window.width > 0 && window.height > 0;
+}
+
+std::string Where(const ScreenWindow& window) {
+    return std::to_string(window.width) + " x " + std::to_string(window.height) + " at (" +
+           std::to_string(window.x) + ", " + std::to_string(window.y) + ")";
+}
+
+}  // namespace
+
+// A layout made on a larger panel: the page is fitted to the display and the whole of it, the
+// menu corner first, is on the display, framed or frameless, with or without a window manager.
+TEST(HostileInput, ALayoutLargerThanTheDisplayIsFittedOntoIt) {
+    struct Case {
+        int sizeX, sizeY;
+    };
+    for (const int frameless : {0, 1}) {
+        for (const Case c : {Case{1920, 1080}, Case{4000, 300}, Case{9999, 9999}}) {
+            SCOPED_TRACE(std::to_string(c.sizeX) + " x " + std::to_string(c.sizeY) +
+                         (frameless ? ", frameless" : ", framed"));
+            PanelOnScreen panel([&](Layout& layout) {
+                layout.Form.SizeX = c.sizeX;
+                layout.Form.SizeY = c.sizeY;
+                layout.Form.Form_FullScreen = frameless;
+            });
+            ASSERT_TRUE(panel.Started());
+            EXPECT_TRUE(WaitUntil([&] { return OnTheDisplay(panel.Window()); }, 10s))
+                << "the page is " << Where(panel.Window());
+            const ScreenWindow window = panel.Window();
+            // As wide as the display allows; a page that is not as high stays centred.
+            EXPECT_GE(window.width, kDisplayWidth - 10);
+            if (c.sizeY < kDisplayHeight) {
+                EXPECT_EQ(window.height, c.sizeY);
+                EXPECT_NEAR(window.y + window.height / 2, kDisplayHeight / 2, 20);
+            }
+            // The menu corner answers.
+            panel.OpenMenu();
+        }
+    }
+}
+
+// Giant pictures (a valid 20000 x 20000 PNG, a 286-byte JPEG claiming that size) as the page
+// picture and as button pictures: each is named once in a message and not decoded, the page
+// comes up at once with the default pictures, memory stays small and the panel answers.
+TEST(HostileInput, GiantPicturesAreRefusedAndThePanelAnswers) {
+    const auto started = std::chrono::steady_clock::now();
+    PanelOnScreen panel(
+        [](Layout& layout) {
+            const std::string folder = NativeName(layout.Form.LayoutDirectory);
+            WriteGiantPng(folder + "/giant.png");
+            WriteLyingJpeg(folder + "/lying.jpg");
+            layout.Page(0).PageImage = L"giant.png";
+            layout.Button(0, 1).Image_File_Off = L"lying.jpg";
+            layout.Button(0, 2).Image_File_Off = L"giant.png";
+            layout.Button(0, 3).Image_File_On = L"giant.png";
+        },
+        PanelOnScreen::Start::BehindMessages);
+    for (int box = 0; box < 2; ++box) {
+        const ScreenWindow message = panel.WaitMessageBoxOnTop();
+        ASSERT_NE(message.id, 0u) << "message " << box;
+        ClickMessageButton(message);
+    }
+    ASSERT_TRUE(panel.WaitForStartPage());
+    ASSERT_TRUE(panel.WaitPanelOnTop());
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 15.0);
+    RecordProperty("seconds_to_page", std::to_string(seconds));
+    if (!kSanitized) {
+        const long peak = MemoryMiB(panel.Pid(), "VmHWM");
+        RecordProperty("peak_resident_mib", std::to_string(peak));
+        EXPECT_LT(peak, 300) << "MiB";
+    }
+    // Answers a touch, and no further message: each file was named once.
+    panel.OpenMenu();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_NE(PanelOnScreen::Top().title, "") << TheScreen().Describe();
+}
+
+// A layout file of 1 GB (the demo with a sparse tail) on a small panel PC (1 GiB of address
+// space): the message that it cannot be read, at once, and the end with code 0.
+TEST(HostileInput, AHugeLayoutFileIsRefusedWithAMessage) {
+    const std::string folder = testing::TempDir() + "tvx-huge-" + std::to_string(::getpid());
+    std::filesystem::remove_all(folder);
+    std::filesystem::copy(std::string(TVX_SOURCE_DIR) + "/demo", folder);
+    std::filesystem::resize_file(folder + "/tvxdef.ini", 1ull << 30);
+
+    std::vector<std::string> args{folder};
+    std::string program = kPanelPath;
+    if (!kSanitized) {
+        // The sanitizers reserve far more address space than the limit.
+        args = {"--as=" + std::to_string(1ull << 30), kPanelPath, folder};
+        program = "/usr/bin/prlimit";
+    }
+    const auto started = std::chrono::steady_clock::now();
+    ChildProcess child(program, args, ChildSetting{testing::TempDir(), TheScreen().Environment()});
+    ScreenWindow box;
+    ASSERT_TRUE(WaitUntil(
+        [&box] {
+            const ScreenWindow top = PanelOnScreen::Top();
+            box = top;
+            return top.id != 0 && top.title.empty();
+        },
+        20s))
+        << TheScreen().Describe();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    RecordProperty("seconds_to_message", std::to_string(seconds));
+    EXPECT_LT(seconds, 10.0);
+    std::this_thread::sleep_for(200ms);
+    ClickMessageButton(box);
+    const auto status = child.WaitExit(10s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    std::filesystem::remove_all(folder);
+}
