@@ -3,7 +3,9 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,27 +50,34 @@ class Sender : public LoopbackClient {
         return recv(m_fd, &byte, 1, 0) == 1 ? byte : 'E';
     }
 
+    /// Sends `bytes` and adds the answer to `answers`, unless an answer so far was no '>'.
+    bool Step(std::string& answers, const std::string& bytes) {
+        if (answers.find_first_not_of('>') != std::string::npos) {
+            return false;
+        }
+        Send(bytes);
+        answers += Answer();
+        return true;
+    }
+
+    /// Sends the greeting, the name and the length, each after the answer to the one before;
+    /// returns the answers.
+    std::string Begin(const std::string& name, std::size_t length) {
+        std::string answers;
+        Step(answers, "TVX") && Step(answers, name) &&
+            Step(answers, std::string{static_cast<char>(length >> 16),
+                                      static_cast<char>(length >> 8), static_cast<char>(length)});
+        return answers;
+    }
+
     /// Sends a whole file as the panel does and returns the answers it got, one per step.
     std::string SendFile(const std::string& name, const std::string& contents) {
-        std::string answers;
-        const auto step = [&](const std::string& bytes) {
-            if (!answers.empty() && answers.back() != '>') {
-                return false;
-            }
-            Send(bytes);
-            answers += Answer();
-            return true;
-        };
-        const std::size_t n = contents.size();
-        step("TVX") && step(name) &&
-            step(std::string{static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-                             static_cast<char>(n)});
+        std::string answers = Begin(name, contents.size());
         std::size_t at = 0;
-        while (answers == std::string(answers.size(), '>') && n - at > 999) {
-            step(contents.substr(at, 1000));
+        while (contents.size() - at > 999 && Step(answers, contents.substr(at, 1000))) {
             at += 1000;
         }
-        if (answers == std::string(answers.size(), '>')) {
+        if (answers.find_first_not_of('>') == std::string::npos) {
             Send(contents.substr(at));
         }
         Close();
@@ -270,25 +279,295 @@ TEST(Receive, DropsAStalledTransferAndServesTheNextClient) {
     stalled.Send(Header("stall.png", 2500).substr(12));
     EXPECT_EQ(stalled.Answer(), '>');
     stalled.Send(Pattern(300));
-    // Meanwhile the next panel waits in the queue.
-    Sender next(receiver.Port());
-    next.Send("TVX");
     const auto start = Clock::now();
+    // Meanwhile the next panel is served.
+    Sender next(receiver.Port());
+    EXPECT_EQ(next.SendFile("next.png", "ok"), ">>>");
+    EXPECT_EQ(receiver.Line(), "received next.png 2 bytes");
+    EXPECT_LT(Clock::now() - start, 400ms);
+
     EXPECT_EQ(stalled.Answer(3s), 'E');
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, 400ms);
     EXPECT_LT(waited, 2s);
     EXPECT_EQ(receiver.Line(), "refused stall.png: stalled, nothing for 0.5 s");
-    EXPECT_TRUE(receiver.Stored().empty());
+    EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"next.png"});
+}
 
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send("next.png");
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send(std::string{0, 0, 2});
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send("ok");
-    next.Close();
-    EXPECT_EQ(receiver.Line(), "received next.png 2 bytes");
+TEST(Receive, SilentClientsDelayNobody) {
+    Receiver receiver;  // a silent client is dropped after the default 10 s
+    std::vector<std::unique_ptr<Sender>> silent;
+    for (int i = 0; i < 10; ++i) {
+        silent.push_back(std::make_unique<Sender>(receiver.Port()));
+    }
+    // One more has begun a file and stopped.
+    Sender stopped(receiver.Port());
+    EXPECT_EQ(stopped.Begin("stopped.png", 5000), ">>>");
+
+    const auto start = Clock::now();
+    Sender panel(receiver.Port());
+    EXPECT_EQ(panel.SendFile("panel.png", Pattern(2500)), ">>>>>");
+    EXPECT_EQ(receiver.Line(), "received panel.png 2500 bytes");
+    const auto served = Clock::now() - start;
+    EXPECT_LT(served, 2s);
+    RecordProperty(
+        "served_ms",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(served).count()));
+    EXPECT_EQ(receiver.Contents("panel.png"), Pattern(2500));
+}
+
+TEST(Receive, CutsATrickleAtTheDeadlineAndServesOthersMeanwhile) {
+    Receiver receiver({"--timeout", "1.5", "--deadline", "3"});
+    const auto start = Clock::now();
+    Sender trickle(receiver.Port());
+    EXPECT_EQ(trickle.Begin("trickle.png", 2500), ">>>");
+    // A byte a second is never stalled for the timeout: only the deadline ends it.
+    char answer = 'T';
+    for (int sent = 1; answer == 'T' && Clock::now() - start < 10s; ++sent) {
+        trickle.Send("x");
+        if (sent == 2) {
+            const auto otherStart = Clock::now();
+            Sender other(receiver.Port());
+            EXPECT_EQ(other.SendFile("other.png", Pattern(2500)), ">>>>>");
+            EXPECT_EQ(receiver.Line(), "received other.png 2500 bytes");
+            EXPECT_LT(Clock::now() - otherStart, 500ms);
+        }
+        answer = trickle.Answer(1s);
+    }
+    EXPECT_EQ(answer, 'E');
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, 2900ms);
+    EXPECT_LT(took, 4500ms);
+    EXPECT_EQ(receiver.Line(), "refused trickle.png: not done within 3 s (--deadline)");
+    EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"other.png"});
+}
+
+TEST(Receive, ServesTwoHundredSendersAtOnce) {
+    constexpr int kSenders = 200;
+    const auto name = [](int i) { return "s" + std::to_string(1000 + i) + ".png"; };
+    struct Outcome {
+        std::string answers;
+        int refused = 0;  ///< connections closed over the limit, each tried again
+        Clock::duration took{};
+    };
+    // With the default limit most are turned away at first and come again; with room for all,
+    // none is.
+    const std::pair<std::vector<std::string>, int> limits[] = {{{}, 32},
+                                                               {{"--max-connections", "200"}, 200}};
+    for (const auto& [args, limit] : limits) {
+        Receiver receiver(args);
+        std::vector<Outcome> outcomes(kSenders);
+        std::vector<std::thread> senders;
+        for (int i = 0; i < kSenders; ++i) {
+            senders.emplace_back([&receiver, &outcomes, &name, i] {
+                Outcome& outcome = outcomes[i];
+                const auto start = Clock::now();
+                for (;;) {
+                    Sender sender(receiver.Port());
+                    outcome.answers = sender.SendFile(name(i), Pattern(300, i));
+                    if (outcome.answers != "E" || Clock::now() - start > 20s) {
+                        break;
+                    }
+                    ++outcome.refused;
+                    std::this_thread::sleep_for(20ms);
+                }
+                outcome.took = Clock::now() - start;
+            });
+        }
+        for (std::thread& sender : senders) {
+            sender.join();
+        }
+        int refused = 0;
+        Clock::duration slowest{};
+        for (int i = 0; i < kSenders; ++i) {
+            EXPECT_EQ(outcomes[i].answers, ">>>") << name(i);
+            refused += outcomes[i].refused;
+            slowest = std::max(slowest, outcomes[i].took);
+        }
+        EXPECT_LT(slowest, 5s) << limit;
+        if (limit >= kSenders) {
+            EXPECT_EQ(refused, 0);
+        }
+        const std::string suffix = "_" + std::to_string(limit);
+        RecordProperty("refused" + suffix, refused);
+        RecordProperty("slowest_ms" + suffix,
+                       static_cast<int>(
+                           std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()));
+        // One line per file and one per connection over the limit, nothing else.
+        const std::string overTheLimit = "refused -: 127.0.0.1 over the limit of " +
+                                         std::to_string(limit) + " connections (--max-connections)";
+        int receivedLines = 0;
+        int refusedLines = 0;
+        for (int i = 0; i < kSenders + refused; ++i) {
+            const auto line = receiver.Line();
+            if (!line) {
+                ADD_FAILURE() << "a line is missing";
+                break;
+            }
+            if (line->rfind("received s", 0) == 0 && line->find(".png 300 bytes") == 14) {
+                ++receivedLines;
+            } else if (*line == overTheLimit) {
+                ++refusedLines;
+            } else {
+                ADD_FAILURE() << *line;
+            }
+        }
+        EXPECT_EQ(receivedLines, kSenders);
+        EXPECT_EQ(refusedLines, refused);
+        EXPECT_EQ(receiver.Stored().size(), static_cast<std::size_t>(kSenders));
+        for (int i = 0; i < kSenders; ++i) {
+            EXPECT_EQ(receiver.Contents(name(i)), Pattern(300, i)) << name(i);
+        }
+    }
+}
+
+TEST(Receive, ClosesAConnectionBeyondTheLimitAtOnce) {
+    Receiver receiver({"--max-connections", "2"});
+    Sender one(receiver.Port());
+    Sender two(receiver.Port());
+    for (Sender* held : {&one, &two}) {
+        held->Send("TVX");
+        EXPECT_EQ(held->Answer(), '>');
+    }
+    Sender three(receiver.Port());
+    three.Send("TVX");
+    EXPECT_EQ(three.Answer(), 'E');
+    EXPECT_EQ(receiver.Line(),
+              "refused -: 127.0.0.1 over the limit of 2 connections (--max-connections)");
+    // A place that comes free is taken by the next.
+    one.Close();
+    EXPECT_EQ(receiver.Line(), "refused -: closed early");
+    Sender four(receiver.Port());
+    EXPECT_EQ(four.SendFile("four.png", "abc"), ">>>");
+    EXPECT_EQ(receiver.Line(), "received four.png 3 bytes");
+}
+
+TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max < 216) {
+        GTEST_SKIP() << "the hard limit of open files is below what the test asks for";
+    }
+    std::string folder = testing::TempDir() + "tvx-receive-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    // 100 connections need 216 descriptors: two for each and some for the receiver itself.
+    const auto start = [&folder](const std::string& ulimit) {
+        return std::make_unique<ChildProcess>(
+            "/bin/sh", std::vector<std::string>{"-c", ulimit + " && exec \"$0\" \"$@\"",
+                                                kReceivePath, "--listen", "127.0.0.1:0", "--into",
+                                                folder, "--max-connections", "100"});
+    };
+    {
+        // Below its hard limit, the receiver raises its own.
+        const auto receiver = start("ulimit -S -n 40");
+        receiver->ReadListeningPort();
+        std::vector<std::unique_ptr<Sender>> held;
+        for (int i = 0; i < 60; ++i) {
+            held.push_back(std::make_unique<Sender>(receiver->Port()));
+        }
+        Sender panel(receiver->Port());
+        EXPECT_EQ(panel.SendFile("panel.png", "abc"), ">>>");
+        EXPECT_EQ(receiver->Out().Next(), "received panel.png 3 bytes");
+    }
+    {
+        // Above it, it does not start.
+        const auto receiver = start("ulimit -n 40");
+        const auto status = receiver->WaitExit();
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
+        EXPECT_EQ(receiver->Err().Next(),
+                  "tvx-receive: --max-connections 100 needs 216 open files, the limit is 40 "
+                  "(ulimit -n)");
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(Receive, RefusesANameThatIsNoFileInTheFolderBeforeItsContents) {
+    Receiver receiver;
+    const std::filesystem::path into = receiver.Into();
+    std::filesystem::create_directory(into / "folder.png");
+    ASSERT_EQ(mkfifo((into / "pipe.png").c_str(), 0600), 0);
+    std::ofstream(into / "kept.png") << "kept";
+    std::filesystem::create_symlink("kept.png", into / "link.png");
+    std::filesystem::create_symlink("folder.png", into / "folder-link.png");
+    const std::pair<std::string, std::string> cases[] = {
+        {"folder.png", "a folder"},
+        {"pipe.png", "a pipe"},
+        {"link.png", "a symbolic link"},
+        {"folder-link.png", "a symbolic link"},
+    };
+    for (const auto& [name, kind] : cases) {
+        Sender sender(receiver.Port());
+        EXPECT_EQ(sender.Begin(name, 1500), ">?") << name;
+        EXPECT_EQ(receiver.Line(), "refused " + name + ": already there as " + kind);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(into / "folder.png"));
+    EXPECT_TRUE(std::filesystem::is_fifo(into / "pipe.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(into / "link.png"));
+    EXPECT_EQ(receiver.Contents("kept.png"), "kept");
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"folder-link.png", "folder.png",
+                                                           "kept.png", "link.png", "pipe.png"}));
+}
+
+TEST(Receive, SendersOfOneNameAtOnceLeaveOneWholeVersion) {
+    Receiver receiver;
+    const std::string versions[] = {Pattern(5500, 1), Pattern(5500, 2)};
+    struct Case {
+        int endsFirst;   ///< the sender whose last block goes first
+        bool breaksOff;  ///< it closes before its last block instead
+        std::string kept;
+    };
+    const Case cases[] = {{1, false, versions[0]}, {0, false, versions[1]}, {0, true, versions[1]}};
+    for (const Case& c : cases) {
+        Sender senders[2] = {Sender(receiver.Port()), Sender(receiver.Port())};
+        for (Sender& sender : senders) {
+            EXPECT_EQ(sender.Begin("same.png", 5500), ">>>");
+        }
+        // Block by block in turn.
+        for (std::size_t at = 0; at < 5000; at += 1000) {
+            for (int i = 0; i < 2; ++i) {
+                senders[i].Send(versions[i].substr(at, 1000));
+                EXPECT_EQ(senders[i].Answer(), '>');
+            }
+        }
+        for (const int i : {c.endsFirst, 1 - c.endsFirst}) {
+            if (c.breaksOff && i == c.endsFirst) {
+                senders[i].Close();
+                EXPECT_EQ(receiver.Line(),
+                          "refused same.png: closed early after 5000 of 5500 bytes");
+                continue;
+            }
+            senders[i].Send(versions[i].substr(5000));
+            senders[i].Close();
+            EXPECT_EQ(receiver.Line(), "received same.png 5500 bytes");
+        }
+        EXPECT_TRUE(receiver.Contents("same.png") == c.kept) << "not the version done last";
+        EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"same.png"});
+    }
+}
+
+TEST(Receive, TransfersUnderWayShareTheFreeSpace) {
+    // 1 MiB always stays free; 2500 bytes more are free, of which a file under way has 1000
+    // still to come.
+    Receiver receiver({"--assume-free", std::to_string((1 << 20) + 2500)});
+    Sender first(receiver.Port());
+    EXPECT_EQ(first.Begin("first.png", 2000), ">>>");
+    first.Send(Pattern(1000));
+    EXPECT_EQ(first.Answer(), '>');
+
+    Sender tooBig(receiver.Port());
+    EXPECT_EQ(tooBig.Begin("big.png", 1501), ">>?");
+    EXPECT_EQ(receiver.Line(),
+              "refused big.png: no room, 1501 bytes with 1051076 free, 1000 of them promised to "
+              "transfers under way, and 1048576 to keep free");
+    Sender fits(receiver.Port());
+    EXPECT_EQ(fits.SendFile("fits.png", Pattern(1500)), ">>>>");
+    EXPECT_EQ(receiver.Line(), "received fits.png 1500 bytes");
+
+    first.Send(Pattern(1000));
+    EXPECT_EQ(first.Answer(), '>');
+    EXPECT_EQ(receiver.Line(), "received first.png 2000 bytes");
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"first.png", "fits.png"}));
 }
 
 TEST(Receive, MisbehavesOnRequest) {
@@ -351,6 +630,11 @@ TEST(Receive, RejectsABadCommandLine) {
     const Case cases[] = {
         {{"--listen", "localhost:4001"}, 2},
         {{"--timeout", "0"}, 2},
+        {{"--deadline", "0"}, 2},
+        {{"--deadline", "a minute"}, 2},
+        {{"--max-connections", "0"}, 2},
+        {{"--max-connections", "10001"}, 2},
+        {{"--max-connections", "-1"}, 2},
         {{"--answer-greeting", "ab"}, 2},
         {{"--slow", "-1"}, 2},
         {{"--frobnicate"}, 2},

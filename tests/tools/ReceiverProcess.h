@@ -50,6 +50,8 @@ class Receiver {
     void Signal(int signal) { m_process->Signal(signal); }
     std::optional<int> WaitExit() { return m_process->WaitExit(); }
 
+    /// The target folder.
+    const std::string& Into() const { return m_into; }
     /// Names in the target folder, temporaries included, and everything beside it.
     std::vector<std::string> Stored() const { return Names(m_into); }
     std::vector<std::string> BesideTheFolder() const { return Names(m_folder); }

@@ -1,9 +1,11 @@
 #include "ReceiveServer.h"
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,16 @@
 #include "link/PanelAddress.h"
 
 namespace {
+
+/// Connections the kernel keeps waiting for us: a burst of panels is taken in rounds, not lost.
+constexpr int kBacklog = 128;
+/// Clients taken per round of the loop, so that a flood of connections cannot starve the
+/// transfers under way.
+constexpr int kAcceptsPerRound = 64;
+/// Descriptors besides the two of each session (its socket and its temporary file): the
+/// standard ones, the signal pipe, the listening socket, the folder synced after a rename, a
+/// client being refused.
+constexpr rlim_t kOtherDescriptors = 16;
 
 /// Milliseconds for poll() until `deadline`, rounded up so that it never wakes too early.
 int PollTimeout(std::optional<ReceiveSession::Clock::time_point> deadline,
@@ -28,13 +40,38 @@ int PollTimeout(std::optional<ReceiveSession::Clock::time_point> deadline,
     return ms > 3600 * 1000 ? 3600 * 1000 : static_cast<int>(ms);
 }
 
+/// Makes sure the process may open what `connections` sessions hold, raising its own limit
+/// when it may. Without, an accept() that fails for want of a descriptor would leave the
+/// listening socket readable and the loop spinning.
+bool AllowDescriptors(std::uint64_t connections, std::string& error) {
+    const rlim_t needed = 2 * static_cast<rlim_t>(connections) + kOtherDescriptors;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        error = std::string("open files limit: ") + std::strerror(errno);
+        return false;
+    }
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= needed) {
+        return true;
+    }
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= needed) {
+        limit.rlim_cur = needed;
+        if (setrlimit(RLIMIT_NOFILE, &limit) == 0) {
+            return true;
+        }
+    }
+    error = "--max-connections " + std::to_string(connections) + " needs " +
+            std::to_string(needed) + " open files, the limit is " + std::to_string(limit.rlim_max) +
+            " (ulimit -n)";
+    return false;
+}
+
 }  // namespace
 
 ReceiveServer::ReceiveServer(const ReceiveOptions& options)
     : m_options(options), m_allowed(options.allow) {}
 
 ReceiveServer::~ReceiveServer() {
-    m_session.reset();
+    m_sessions.clear();
     if (m_listenFd >= 0) {
         close(m_listenFd);
     }
@@ -46,22 +83,29 @@ bool ReceiveServer::Listen(std::string& error) {
         error = "not a folder: " + m_options.into;
         return false;
     }
-    m_listenFd = OpenListener(m_options.address, m_options.port, 8, error);
+    if (!AllowDescriptors(m_options.maxConnections, error)) {
+        return false;
+    }
+    m_listenFd = OpenListener(m_options.address, m_options.port, kBacklog, error);
     return m_listenFd >= 0;
 }
 
 void ReceiveServer::Run(int stopFd) {
+    std::vector<pollfd> fds;
     for (;;) {
         auto now = ReceiveSession::Clock::now();
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
-        int timeout = -1;
-        if (m_session) {
-            fds[1].fd = m_session->Fd();
-            fds[1].events =
-                static_cast<short>(POLLIN | (m_session->WantsOutput(now) ? POLLOUT : 0));
-            timeout = PollTimeout(m_session->Deadline(now), now);
+        fds.assign({{stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}});
+        std::optional<ReceiveSession::Clock::time_point> wake;
+        for (const auto& session : m_sessions) {
+            fds.push_back({session->Fd(),
+                           static_cast<short>(POLLIN | (session->WantsOutput(now) ? POLLOUT : 0)),
+                           0});
+            const auto deadline = session->Deadline(now);
+            if (!wake || deadline < *wake) {
+                wake = deadline;
+            }
         }
-        if (poll(fds, 2, timeout) < 0) {
+        if (poll(fds.data(), fds.size(), PollTimeout(wake, now)) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -72,42 +116,62 @@ void ReceiveServer::Run(int stopFd) {
             return;
         }
         now = ReceiveSession::Clock::now();
-        if (!m_session) {
-            if (fds[1].revents != 0) {
-                Accept();
+        for (std::size_t i = 0; i < m_sessions.size(); ++i) {
+            ReceiveSession& session = *m_sessions[i];
+            const short revents = fds[i + 2].revents;
+            if (revents & (POLLIN | POLLHUP | POLLERR)) {
+                session.OnInput(now);
             }
-            continue;
+            if (!session.Finished() && (revents & POLLOUT)) {
+                session.OnOutput(now);
+            }
+            if (!session.Finished()) {
+                session.OnTime(now);
+            }
         }
-        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
-            m_session->OnInput(now);
-        }
-        if (!m_session->Finished() && (fds[1].revents & POLLOUT)) {
-            m_session->OnOutput(now);
-        }
-        if (!m_session->Finished()) {
-            m_session->OnTime(now);
-        }
-        if (m_session->Finished()) {
-            m_session.reset();
+        m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(),
+                                        [](const auto& session) { return session->Finished(); }),
+                         m_sessions.end());
+        if (fds[1].revents != 0) {
+            Accept();
         }
     }
 }
 
 void ReceiveServer::Accept() {
-    std::uint32_t peer = 0;
-    const int fd = AcceptClient(m_listenFd, &peer);
-    if (fd < 0) {
-        return;
+    for (int round = 0; round < kAcceptsPerRound; ++round) {
+        std::uint32_t peer = 0;
+        const int fd = AcceptClient(m_listenFd, &peer);
+        if (fd < 0) {
+            return;
+        }
+        // Anyone who reaches the port could overwrite the layout: strangers get not one byte.
+        if (!m_allowed.Allows(peer)) {
+            close(fd);
+            PrintLine("refused -: " + FormatIpv4(peer) + " is not allowed to send (--allow)");
+            continue;
+        }
+        // Closed at once rather than left in the queue: the sender learns now, not after a
+        // wait it cannot tell from a dead receiver, and may try again.
+        if (m_sessions.size() >= m_options.maxConnections) {
+            close(fd);
+            PrintLine("refused -: " + FormatIpv4(peer) + " over the limit of " +
+                      std::to_string(m_options.maxConnections) +
+                      " connections (--max-connections)");
+            continue;
+        }
+        auto session = std::make_unique<ReceiveSession>(
+            fd, m_options, PrintLine, [this] { return Unwritten(); }, ReceiveSession::Clock::now());
+        if (!session->Finished()) {
+            m_sessions.push_back(std::move(session));
+        }
     }
-    // Anyone who reaches the port could overwrite the layout: strangers get not one byte.
-    if (!m_allowed.Allows(peer)) {
-        close(fd);
-        PrintLine("refused -: " + FormatIpv4(peer) + " is not allowed to send (--allow)");
-        return;
+}
+
+std::uint64_t ReceiveServer::Unwritten() const {
+    std::uint64_t unwritten = 0;
+    for (const auto& session : m_sessions) {
+        unwritten += session->Unwritten();
     }
-    m_session =
-        std::make_unique<ReceiveSession>(fd, m_options, PrintLine, ReceiveSession::Clock::now());
-    if (m_session->Finished()) {
-        m_session.reset();
-    }
+    return unwritten;
 }
