@@ -49,6 +49,7 @@ class Receiver {
     }
     void Signal(int signal) { m_process->Signal(signal); }
     std::optional<int> WaitExit() { return m_process->WaitExit(); }
+    pid_t Pid() const { return m_process->Pid(); }
 
     /// The target folder.
     const std::string& Into() const { return m_into; }

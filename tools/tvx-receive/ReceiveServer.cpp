@@ -16,8 +16,11 @@
 
 namespace {
 
-/// Connections the kernel keeps waiting for us: a burst of panels is taken in rounds, not lost.
-constexpr int kBacklog = 128;
+/// Connections the kernel keeps waiting for us while every place is taken: a burst of panels
+/// waits there for its turn instead of being turned away. The system may cap it
+/// (net.core.somaxconn); a client beyond even that has its connection attempt repeated by the
+/// kernel a second later.
+constexpr int kBacklog = 1024;
 /// Clients taken per round of the loop, so that a flood of connections cannot starve the
 /// transfers under way.
 constexpr int kAcceptsPerRound = 64;
@@ -94,7 +97,9 @@ void ReceiveServer::Run(int stopFd) {
     std::vector<pollfd> fds;
     for (;;) {
         auto now = ReceiveSession::Clock::now();
-        fds.assign({{stopFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}});
+        // With every place taken, new clients stay in the listening queue until one comes free.
+        const bool full = m_sessions.size() >= m_options.maxConnections;
+        fds.assign({{stopFd, POLLIN, 0}, {full ? -1 : m_listenFd, POLLIN, 0}});
         std::optional<ReceiveSession::Clock::time_point> wake;
         for (const auto& session : m_sessions) {
             fds.push_back({session->Fd(),
@@ -139,7 +144,8 @@ void ReceiveServer::Run(int stopFd) {
 }
 
 void ReceiveServer::Accept() {
-    for (int round = 0; round < kAcceptsPerRound; ++round) {
+    for (int round = 0; round < kAcceptsPerRound && m_sessions.size() < m_options.maxConnections;
+         ++round) {
         std::uint32_t peer = 0;
         const int fd = AcceptClient(m_listenFd, &peer);
         if (fd < 0) {
@@ -149,15 +155,6 @@ void ReceiveServer::Accept() {
         if (!m_allowed.Allows(peer)) {
             close(fd);
             PrintLine("refused -: " + FormatIpv4(peer) + " is not allowed to send (--allow)");
-            continue;
-        }
-        // Closed at once rather than left in the queue: the sender learns now, not after a
-        // wait it cannot tell from a dead receiver, and may try again.
-        if (m_sessions.size() >= m_options.maxConnections) {
-            close(fd);
-            PrintLine("refused -: " + FormatIpv4(peer) + " over the limit of " +
-                      std::to_string(m_options.maxConnections) +
-                      " connections (--max-connections)");
             continue;
         }
         auto session = std::make_unique<ReceiveSession>(

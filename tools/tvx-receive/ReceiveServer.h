@@ -11,8 +11,9 @@
 
 /// The receiver's one thread: a poll() loop over the listening socket and every client being
 /// served, each by a session of its own, so that a slow or silent client holds up nobody else.
-/// A client from outside the allowed addresses, or one beyond the connection limit, is closed
-/// as soon as it is accepted.
+/// A client from outside the allowed addresses is closed as soon as it is accepted; with the
+/// connection limit reached, clients wait in the listening queue and are taken as places come
+/// free (a silent one holds its place for the stall timeout at most).
 class ReceiveServer {
   public:
     explicit ReceiveServer(const ReceiveOptions& options);
@@ -28,7 +29,8 @@ class ReceiveServer {
     void Run(int stopFd);
 
   private:
-    /// Takes the clients waiting in the listening queue, a bounded number per round.
+    /// Takes the clients waiting in the listening queue, a bounded number per round and no more
+    /// than there are places.
     void Accept();
     /// Bytes that the sessions under way have announced and not yet written.
     std::uint64_t Unwritten() const;
