@@ -24,6 +24,9 @@ constexpr int kBacklog = 1024;
 /// Clients taken per round of the loop, so that a flood of connections cannot starve the
 /// transfers under way.
 constexpr int kAcceptsPerRound = 64;
+/// How long a session may stay silent while a client waits for its place: far longer than a
+/// sending panel takes to answer, far shorter than the stall timeout.
+constexpr std::chrono::seconds kGiveWayAfter{2};
 /// Descriptors besides the two of each session (its socket and its temporary file): the
 /// standard ones, the signal pipe, the listening socket, the folder synced after a rename, a
 /// client being refused.
@@ -97,10 +100,17 @@ void ReceiveServer::Run(int stopFd) {
     std::vector<pollfd> fds;
     for (;;) {
         auto now = ReceiveSession::Clock::now();
-        // With every place taken, new clients stay in the listening queue until one comes free.
+        // With every place taken, new clients stay in the listening queue until one comes free,
+        // or until a silent session has been silent long enough to give way to one of them.
         const bool full = m_sessions.size() >= m_options.maxConnections;
-        fds.assign({{stopFd, POLLIN, 0}, {full ? -1 : m_listenFd, POLLIN, 0}});
+        const ReceiveSession* silent = full ? LongestSilent() : nullptr;
         std::optional<ReceiveSession::Clock::time_point> wake;
+        if (silent != nullptr && *silent->SilentSince() + kGiveWayAfter > now) {
+            wake = *silent->SilentSince() + kGiveWayAfter;
+            silent = nullptr;
+        }
+        const bool taking = !full || silent != nullptr;
+        fds.assign({{stopFd, POLLIN, 0}, {taking ? m_listenFd : -1, POLLIN, 0}});
         for (const auto& session : m_sessions) {
             fds.push_back({session->Fd(),
                            static_cast<short>(POLLIN | (session->WantsOutput(now) ? POLLOUT : 0)),
@@ -134,6 +144,9 @@ void ReceiveServer::Run(int stopFd) {
                 session.OnTime(now);
             }
         }
+        if (fds[1].revents != 0) {
+            MakeRoom(now);
+        }
         m_sessions.erase(std::remove_if(m_sessions.begin(), m_sessions.end(),
                                         [](const auto& session) { return session->Finished(); }),
                          m_sessions.end());
@@ -162,6 +175,31 @@ void ReceiveServer::Accept() {
         if (!session->Finished()) {
             m_sessions.push_back(std::move(session));
         }
+    }
+}
+
+ReceiveSession* ReceiveServer::LongestSilent() const {
+    ReceiveSession* longest = nullptr;
+    std::optional<ReceiveSession::Clock::time_point> longestSince;
+    for (const auto& session : m_sessions) {
+        const auto since = session->SilentSince();
+        if (since && (!longestSince || *since < *longestSince)) {
+            longest = session.get();
+            longestSince = since;
+        }
+    }
+    return longest;
+}
+
+void ReceiveServer::MakeRoom(ReceiveSession::Clock::time_point now) {
+    const auto open = std::count_if(m_sessions.begin(), m_sessions.end(),
+                                    [](const auto& session) { return !session->Finished(); });
+    if (static_cast<std::uint64_t>(open) < m_options.maxConnections) {
+        return;
+    }
+    ReceiveSession* silent = LongestSilent();
+    if (silent != nullptr && *silent->SilentSince() + kGiveWayAfter <= now) {
+        silent->GiveWay(now);
     }
 }
 

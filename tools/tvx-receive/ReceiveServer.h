@@ -13,7 +13,8 @@
 /// served, each by a session of its own, so that a slow or silent client holds up nobody else.
 /// A client from outside the allowed addresses is closed as soon as it is accepted; with the
 /// connection limit reached, clients wait in the listening queue and are taken as places come
-/// free (a silent one holds its place for the stall timeout at most).
+/// free. A silent client holds its place for the stall timeout at most, and for a short while
+/// only when another client waits for it.
 class ReceiveServer {
   public:
     explicit ReceiveServer(const ReceiveOptions& options);
@@ -32,6 +33,12 @@ class ReceiveServer {
     /// Takes the clients waiting in the listening queue, a bounded number per round and no more
     /// than there are places.
     void Accept();
+    /// The session that has waited for its client without a byte for longest; null when none
+    /// waits.
+    ReceiveSession* LongestSilent() const;
+    /// With every place taken, ends the longest silent session when it has been silent for long
+    /// enough to give way to a waiting client.
+    void MakeRoom(ReceiveSession::Clock::time_point now);
     /// Bytes that the sessions under way have announced and not yet written.
     std::uint64_t Unwritten() const;
 

@@ -43,6 +43,22 @@ bool ReceiveSession::WantsOutput(Clock::time_point now) const {
     return m_fd >= 0 && !m_answers.empty() && m_answers.front().due <= now;
 }
 
+std::optional<ReceiveSession::Clock::time_point> ReceiveSession::SilentSince() const {
+    // A client that has its last answer and keeps the connection open waits for nothing.
+    if ((WaitingForClient() || m_phase == Phase::Finishing) && m_answers.empty()) {
+        return m_lastActivity;
+    }
+    return std::nullopt;
+}
+
+void ReceiveSession::GiveWay(Clock::time_point now) {
+    if (m_phase == Phase::Finishing) {
+        CloseNow();  // its line is out already
+    } else {
+        Refuse("silent while another client waited for a place", std::nullopt, now);
+    }
+}
+
 bool ReceiveSession::WaitingForClient() const {
     switch (m_phase) {
         case Phase::Greeting:

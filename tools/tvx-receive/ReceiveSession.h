@@ -39,6 +39,11 @@ class ReceiveSession {
     bool Finished() const { return m_phase == Phase::Done; }
     /// Bytes of the announced file still to come; 0 before its length is taken.
     std::uint64_t Unwritten() const { return m_phase == Phase::Data ? m_length - m_received : 0; }
+    /// Since when the session has waited for its client without a byte coming; nothing while
+    /// it has something of its own to do (an answer to send, a name to take, an end to see).
+    std::optional<Clock::time_point> SilentSince() const;
+    /// Ends the session to make room for a client waiting for a place.
+    void GiveWay(Clock::time_point now);
     /// Whether an answer is due and waits for the socket to take it.
     bool WantsOutput(Clock::time_point now) const;
     /// When the session next has something to do without any input: at the latest, at the
