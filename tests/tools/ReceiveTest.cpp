@@ -3,13 +3,16 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -48,27 +51,34 @@ class Sender : public LoopbackClient {
         return recv(m_fd, &byte, 1, 0) == 1 ? byte : 'E';
     }
 
+    /// Sends `bytes` and adds the answer to `answers`, unless an answer so far was no '>'.
+    bool Step(std::string& answers, const std::string& bytes) {
+        if (answers.find_first_not_of('>') != std::string::npos) {
+            return false;
+        }
+        Send(bytes);
+        answers += Answer();
+        return true;
+    }
+
+    /// Sends the greeting, the name and the length, each after the answer to the one before;
+    /// returns the answers.
+    std::string Begin(const std::string& name, std::size_t length) {
+        std::string answers;
+        Step(answers, "TVX") && Step(answers, name) &&
+            Step(answers, std::string{static_cast<char>(length >> 16),
+                                      static_cast<char>(length >> 8), static_cast<char>(length)});
+        return answers;
+    }
+
     /// Sends a whole file as the panel does and returns the answers it got, one per step.
     std::string SendFile(const std::string& name, const std::string& contents) {
-        std::string answers;
-        const auto step = [&](const std::string& bytes) {
-            if (!answers.empty() && answers.back() != '>') {
-                return false;
-            }
-            Send(bytes);
-            answers += Answer();
-            return true;
-        };
-        const std::size_t n = contents.size();
-        step("TVX") && step(name) &&
-            step(std::string{static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-                             static_cast<char>(n)});
+        std::string answers = Begin(name, contents.size());
         std::size_t at = 0;
-        while (answers == std::string(answers.size(), '>') && n - at > 999) {
-            step(contents.substr(at, 1000));
+        while (contents.size() - at > 999 && Step(answers, contents.substr(at, 1000))) {
             at += 1000;
         }
-        if (answers == std::string(answers.size(), '>')) {
+        if (answers.find_first_not_of('>') == std::string::npos) {
             Send(contents.substr(at));
         }
         Close();
@@ -79,6 +89,29 @@ class Sender : public LoopbackClient {
 std::string Header(const std::string& name, std::size_t length) {
     return std::string("TVX") + name + static_cast<char>(length >> 16) +
            static_cast<char>(length >> 8) + static_cast<char>(length);
+}
+
+int Milliseconds(Clock::duration duration) {
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
+}
+
+/// A "Vm...:" figure of /proc/PID/status in KiB; -1 when there is none.
+long StatusKiB(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return -1;
+}
+
+/// The descriptors a process holds open.
+std::size_t OpenDescriptors(pid_t pid) {
+    const std::filesystem::path fds = "/proc/" + std::to_string(pid) + "/fd";
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(fds),
+                                                  std::filesystem::directory_iterator()));
 }
 
 TEST(Receive, StoresFileAfterFileByteForByte) {
@@ -270,25 +303,364 @@ TEST(Receive, DropsAStalledTransferAndServesTheNextClient) {
     stalled.Send(Header("stall.png", 2500).substr(12));
     EXPECT_EQ(stalled.Answer(), '>');
     stalled.Send(Pattern(300));
-    // Meanwhile the next panel waits in the queue.
-    Sender next(receiver.Port());
-    next.Send("TVX");
     const auto start = Clock::now();
+    // Meanwhile the next panel is served.
+    Sender next(receiver.Port());
+    EXPECT_EQ(next.SendFile("next.png", "ok"), ">>>");
+    EXPECT_EQ(receiver.Line(), "received next.png 2 bytes");
+    EXPECT_LT(Clock::now() - start, 400ms);
+
     EXPECT_EQ(stalled.Answer(3s), 'E');
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, 400ms);
     EXPECT_LT(waited, 2s);
     EXPECT_EQ(receiver.Line(), "refused stall.png: stalled, nothing for 0.5 s");
-    EXPECT_TRUE(receiver.Stored().empty());
+    EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"next.png"});
+}
 
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send("next.png");
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send(std::string{0, 0, 2});
-    EXPECT_EQ(next.Answer(), '>');
-    next.Send("ok");
-    next.Close();
-    EXPECT_EQ(receiver.Line(), "received next.png 2 bytes");
+TEST(Receive, SilentClientsDelayNobody) {
+    Receiver receiver;  // a silent client is dropped after the default 10 s
+    std::vector<std::unique_ptr<Sender>> silent;
+    for (int i = 0; i < 10; ++i) {
+        silent.push_back(std::make_unique<Sender>(receiver.Port()));
+    }
+    // One more has begun a file and stopped.
+    Sender stopped(receiver.Port());
+    EXPECT_EQ(stopped.Begin("stopped.png", 5000), ">>>");
+
+    const auto start = Clock::now();
+    Sender panel(receiver.Port());
+    EXPECT_EQ(panel.SendFile("panel.png", Pattern(2500)), ">>>>>");
+    EXPECT_EQ(receiver.Line(), "received panel.png 2500 bytes");
+    const auto served = Clock::now() - start;
+    // One after another, the silent ones would hold the panel for 100 s.
+    EXPECT_LT(served, 3s);
+    RecordProperty("served_ms", Milliseconds(served));
+    EXPECT_EQ(receiver.Contents("panel.png"), Pattern(2500));
+}
+
+TEST(Receive, CutsATrickleAtTheDeadlineAndServesOthersMeanwhile) {
+    Receiver receiver({"--timeout", "1.5", "--deadline", "4"});
+    const auto start = Clock::now();
+    Sender trickle(receiver.Port());
+    EXPECT_EQ(trickle.Begin("trickle.png", 2500), ">>>");
+    // A byte a second is never stalled for the timeout: only the deadline ends it.
+    char answer = 'T';
+    for (int sent = 1; answer == 'T' && Clock::now() - start < 10s; ++sent) {
+        trickle.Send("x");
+        if (sent == 2) {
+            const auto otherStart = Clock::now();
+            Sender other(receiver.Port());
+            EXPECT_EQ(other.SendFile("other.png", Pattern(2500)), ">>>>>");
+            EXPECT_EQ(receiver.Line(), "received other.png 2500 bytes");
+            // Served after the trickle, it would wait 2 s.
+            const auto served = Clock::now() - otherStart;
+            EXPECT_LT(served, 1500ms);
+            RecordProperty("served_ms", Milliseconds(served));
+        }
+        answer = trickle.Answer(1s);
+    }
+    EXPECT_EQ(answer, 'E');
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, 3900ms);
+    EXPECT_LT(took, 6s);
+    EXPECT_EQ(receiver.Line(), "refused trickle.png: not done within 4 s (--deadline)");
+    EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"other.png"});
+}
+
+TEST(Receive, ServesTwoHundredSendersAtOnce) {
+    constexpr int kSenders = 200;
+    const auto name = [](int i) { return "s" + std::to_string(1000 + i) + ".png"; };
+    // The default limit of places is well below the senders: the rest wait for theirs.
+    Receiver receiver;
+    std::vector<std::string> answers(kSenders);
+    std::vector<Clock::duration> took(kSenders);
+    std::atomic<bool> running{true};
+    long mostResident = 0;
+    std::thread memory([&] {
+        while (running) {
+            mostResident = std::max(mostResident, StatusKiB(receiver.Pid(), "VmRSS"));
+            std::this_thread::sleep_for(5ms);
+        }
+    });
+    std::vector<std::thread> senders;
+    for (int i = 0; i < kSenders; ++i) {
+        senders.emplace_back([&, i] {
+            const auto start = Clock::now();
+            Sender sender(receiver.Port());
+            answers[i] = sender.SendFile(name(i), Pattern(300, i));
+            took[i] = Clock::now() - start;
+        });
+    }
+    for (std::thread& sender : senders) {
+        sender.join();
+    }
+    running = false;
+    memory.join();
+    for (int i = 0; i < kSenders; ++i) {
+        EXPECT_EQ(answers[i], ">>>") << name(i);
+    }
+    std::sort(took.begin(), took.end());
+    EXPECT_LT(took.back(), 10s);
+    RecordProperty("median_ms", Milliseconds(took[kSenders / 2]));
+    RecordProperty("slowest_ms", Milliseconds(took.back()));
+    RecordProperty("most_VmRSS_KiB", static_cast<int>(mostResident));
+    RecordProperty("VmHWM_KiB", static_cast<int>(StatusKiB(receiver.Pid(), "VmHWM")));
+    // Places hold no file in memory: far below what 200 files of 16 MiB would need.
+    EXPECT_LT(StatusKiB(receiver.Pid(), "VmHWM"), 64 * 1024);
+
+    // One line per file, nothing else.
+    for (int i = 0; i < kSenders; ++i) {
+        const auto line = receiver.Line();
+        ASSERT_TRUE(line) << "a line is missing";
+        EXPECT_TRUE(line->rfind("received s", 0) == 0 && line->find(".png 300 bytes") == 14)
+            << *line;
+    }
+    EXPECT_EQ(receiver.Stored().size(), static_cast<std::size_t>(kSenders));
+    for (int i = 0; i < kSenders; ++i) {
+        EXPECT_EQ(receiver.Contents(name(i)), Pattern(300, i)) << name(i);
+    }
+}
+
+TEST(Receive, AClientBeyondTheLimitWaitsForAPlace) {
+    {
+        // A place given up is taken at once by the client waiting for it.
+        Receiver receiver({"--max-connections", "2", "--timeout", "5"});
+        Sender one(receiver.Port());
+        Sender two(receiver.Port());
+        for (Sender* held : {&one, &two}) {
+            held->Send("TVX");
+            EXPECT_EQ(held->Answer(), '>');
+        }
+        Sender three(receiver.Port());
+        three.Send("TVX");
+        EXPECT_EQ(three.Answer(300ms), 'T');
+        const auto start = Clock::now();
+        one.Close();
+        EXPECT_EQ(receiver.Line(), "refused -: closed early");
+        EXPECT_EQ(three.Answer(), '>');
+        EXPECT_LT(Clock::now() - start, 2s);
+        three.Send("three.png");
+        EXPECT_EQ(three.Answer(), '>');
+        three.Send(std::string{0, 0, 3});
+        EXPECT_EQ(three.Answer(), '>');
+        three.Send("abc");
+        three.Close();
+        EXPECT_EQ(receiver.Line(), "received three.png 3 bytes");
+    }
+    {
+        // With a client waiting, a silent one gives up its place after a short while, long
+        // before its timeout; one that sends keeps its place.
+        Receiver receiver({"--max-connections", "2"});
+        Sender busy(receiver.Port());
+        EXPECT_EQ(busy.Begin("busy.png", 2500), ">>>");
+        Sender silent(receiver.Port());
+        const auto start = Clock::now();
+        Clock::duration served{};
+        std::atomic<bool> panelDone{false};
+        std::thread panel([&] {
+            Sender sender(receiver.Port());
+            EXPECT_EQ(sender.SendFile("panel.png", Pattern(1500)), ">>>>");
+            served = Clock::now() - start;
+            panelDone = true;
+        });
+        while (!panelDone && Clock::now() - start < 8s && busy.Answer(300ms) == 'T') {
+            busy.Send("x");
+        }
+        panel.join();
+        EXPECT_GE(served, 1900ms);
+        EXPECT_LT(served, 5s);
+        RecordProperty("served_ms", Milliseconds(served));
+        EXPECT_EQ(busy.Answer(0ms), 'T');
+        EXPECT_EQ(receiver.Line(), "refused -: silent while another client waited for a place");
+        EXPECT_EQ(receiver.Line(), "received panel.png 1500 bytes");
+    }
+    {
+        // So does one that has had its last answer and keeps the connection open.
+        Receiver receiver({"--max-connections", "1"});
+        Sender refused(receiver.Port());
+        EXPECT_EQ(refused.Begin("../x.png", 10), ">?");
+        EXPECT_EQ(receiver.Line(), "refused ../x.png: path separator in the name");
+        const auto start = Clock::now();
+        Sender panel(receiver.Port());
+        EXPECT_EQ(panel.SendFile("panel.png", "abc"), ">>>");
+        EXPECT_LT(Clock::now() - start, 5s);
+        EXPECT_EQ(receiver.Line(), "received panel.png 3 bytes");
+    }
+}
+
+TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
+    Receiver receiver({"--timeout", "0.5", "--deadline", "1.5"});
+    const std::size_t idle = OpenDescriptors(receiver.Pid());
+    std::filesystem::create_directory(std::filesystem::path(receiver.Into()) / "folder.png");
+    // Every way a transfer ends, at once.
+    Sender good(receiver.Port());
+    Sender inTheWay(receiver.Port());
+    Sender early(receiver.Port());
+    Sender stalled(receiver.Port());
+    Sender trickle(receiver.Port());
+    Sender silent(receiver.Port());
+    EXPECT_EQ(inTheWay.Begin("folder.png", 10), ">?");
+    for (auto [sender, name] : {std::pair{&early, "early.png"}, std::pair{&stalled, "stalled.png"},
+                                std::pair{&trickle, "trickle.png"}}) {
+        EXPECT_EQ(sender->Begin(name, 2500), ">>>");
+        sender->Send(Pattern(500));
+    }
+    early.Close();
+    EXPECT_EQ(good.SendFile("good.png", Pattern(2500)), ">>>>>");
+    const auto start = Clock::now();
+    while (trickle.Answer(300ms) == 'T' && Clock::now() - start < 5s) {
+        trickle.Send("x");
+    }
+    std::vector<std::string> lines;
+    for (int i = 0; i < 6; ++i) {
+        lines.push_back(receiver.Line().value_or("(none)"));
+    }
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "received good.png 2500 bytes",
+                         "refused -: stalled, nothing for 0.5 s",
+                         "refused early.png: closed early after 500 of 2500 bytes",
+                         "refused folder.png: already there as a folder",
+                         "refused stalled.png: stalled, nothing for 0.5 s",
+                         "refused trickle.png: not done within 1.5 s (--deadline)",
+                     }));
+    // The refused name's connection ends once its sender has the answer.
+    inTheWay.Close();
+    const auto closing = Clock::now();
+    while (OpenDescriptors(receiver.Pid()) != idle && Clock::now() - closing < kTimeout) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(OpenDescriptors(receiver.Pid()), idle);
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"folder.png", "good.png"}));
+}
+
+TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max < 216) {
+        GTEST_SKIP() << "the hard limit of open files is below what the test asks for";
+    }
+    std::string folder = testing::TempDir() + "tvx-receive-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    // 100 connections need 216 descriptors: two for each and some for the receiver itself.
+    const auto start = [&folder](const std::string& ulimit) {
+        return std::make_unique<ChildProcess>(
+            "/bin/sh", std::vector<std::string>{"-c", ulimit + " && exec \"$0\" \"$@\"",
+                                                kReceivePath, "--listen", "127.0.0.1:0", "--into",
+                                                folder, "--max-connections", "100"});
+    };
+    {
+        // Below its hard limit, the receiver raises its own.
+        const auto receiver = start("ulimit -S -n 40");
+        receiver->ReadListeningPort();
+        std::vector<std::unique_ptr<Sender>> held;
+        for (int i = 0; i < 60; ++i) {
+            held.push_back(std::make_unique<Sender>(receiver->Port()));
+        }
+        Sender panel(receiver->Port());
+        EXPECT_EQ(panel.SendFile("panel.png", "abc"), ">>>");
+        EXPECT_EQ(receiver->Out().Next(), "received panel.png 3 bytes");
+    }
+    {
+        // Above it, it does not start.
+        const auto receiver = start("ulimit -n 40");
+        const auto status = receiver->WaitExit();
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
+        EXPECT_EQ(receiver->Err().Next(),
+                  "tvx-receive: --max-connections 100 needs 216 open files, the limit is 40 "
+                  "(ulimit -n)");
+    }
+    std::filesystem::remove_all(folder);
+}
+
+TEST(Receive, RefusesANameThatIsNoFileInTheFolderBeforeItsContents) {
+    Receiver receiver;
+    const std::filesystem::path into = receiver.Into();
+    std::filesystem::create_directory(into / "folder.png");
+    ASSERT_EQ(mkfifo((into / "pipe.png").c_str(), 0600), 0);
+    std::ofstream(into / "kept.png") << "kept";
+    std::filesystem::create_symlink("kept.png", into / "link.png");
+    std::filesystem::create_symlink("folder.png", into / "folder-link.png");
+    const std::pair<std::string, std::string> cases[] = {
+        {"folder.png", "a folder"},
+        {"pipe.png", "a pipe"},
+        {"link.png", "a symbolic link"},
+        {"folder-link.png", "a symbolic link"},
+    };
+    for (const auto& [name, kind] : cases) {
+        Sender sender(receiver.Port());
+        EXPECT_EQ(sender.Begin(name, 1500), ">?") << name;
+        EXPECT_EQ(receiver.Line(), "refused " + name + ": already there as " + kind);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(into / "folder.png"));
+    EXPECT_TRUE(std::filesystem::is_fifo(into / "pipe.png"));
+    EXPECT_TRUE(std::filesystem::is_symlink(into / "link.png"));
+    EXPECT_EQ(receiver.Contents("kept.png"), "kept");
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"folder-link.png", "folder.png",
+                                                           "kept.png", "link.png", "pipe.png"}));
+}
+
+TEST(Receive, SendersOfOneNameAtOnceLeaveOneWholeVersion) {
+    Receiver receiver;
+    const std::string versions[] = {Pattern(5500, 1), Pattern(5500, 2)};
+    struct Case {
+        int endsFirst;   ///< the sender whose last block goes first
+        bool breaksOff;  ///< it closes before its last block instead
+        std::string kept;
+    };
+    const Case cases[] = {{1, false, versions[0]}, {0, false, versions[1]}, {0, true, versions[1]}};
+    for (const Case& c : cases) {
+        Sender senders[2] = {Sender(receiver.Port()), Sender(receiver.Port())};
+        for (Sender& sender : senders) {
+            EXPECT_EQ(sender.Begin("same.png", 5500), ">>>");
+        }
+        // Block by block in turn.
+        for (std::size_t at = 0; at < 5000; at += 1000) {
+            for (int i = 0; i < 2; ++i) {
+                senders[i].Send(versions[i].substr(at, 1000));
+                EXPECT_EQ(senders[i].Answer(), '>');
+            }
+        }
+        for (const int i : {c.endsFirst, 1 - c.endsFirst}) {
+            if (c.breaksOff && i == c.endsFirst) {
+                senders[i].Close();
+                EXPECT_EQ(receiver.Line(),
+                          "refused same.png: closed early after 5000 of 5500 bytes");
+                continue;
+            }
+            senders[i].Send(versions[i].substr(5000));
+            senders[i].Close();
+            EXPECT_EQ(receiver.Line(), "received same.png 5500 bytes");
+        }
+        EXPECT_TRUE(receiver.Contents("same.png") == c.kept) << "not the version done last";
+        EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"same.png"});
+    }
+}
+
+TEST(Receive, TransfersUnderWayShareTheFreeSpace) {
+    // 1 MiB always stays free; 2500 bytes more are free, of which a file under way has 1000
+    // still to come.
+    Receiver receiver({"--assume-free", std::to_string((1 << 20) + 2500)});
+    Sender first(receiver.Port());
+    EXPECT_EQ(first.Begin("first.png", 2000), ">>>");
+    first.Send(Pattern(1000));
+    EXPECT_EQ(first.Answer(), '>');
+
+    Sender tooBig(receiver.Port());
+    EXPECT_EQ(tooBig.Begin("big.png", 1501), ">>?");
+    EXPECT_EQ(receiver.Line(),
+              "refused big.png: no room, 1501 bytes with 1051076 free, 1000 of them promised to "
+              "transfers under way, and 1048576 to keep free");
+    Sender fits(receiver.Port());
+    EXPECT_EQ(fits.SendFile("fits.png", Pattern(1500)), ">>>>");
+    EXPECT_EQ(receiver.Line(), "received fits.png 1500 bytes");
+
+    first.Send(Pattern(1000));
+    EXPECT_EQ(first.Answer(), '>');
+    EXPECT_EQ(receiver.Line(), "received first.png 2000 bytes");
+    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"first.png", "fits.png"}));
 }
 
 TEST(Receive, MisbehavesOnRequest) {
@@ -351,6 +723,11 @@ TEST(Receive, RejectsABadCommandLine) {
     const Case cases[] = {
         {{"--listen", "localhost:4001"}, 2},
         {{"--timeout", "0"}, 2},
+        {{"--deadline", "0"}, 2},
+        {{"--deadline", "a minute"}, 2},
+        {{"--max-connections", "0"}, 2},
+        {{"--max-connections", "10001"}, 2},
+        {{"--max-connections", "-1"}, 2},
         {{"--answer-greeting", "ab"}, 2},
         {{"--slow", "-1"}, 2},
         {{"--frobnicate"}, 2},

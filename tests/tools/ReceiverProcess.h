@@ -49,7 +49,10 @@ class Receiver {
     }
     void Signal(int signal) { m_process->Signal(signal); }
     std::optional<int> WaitExit() { return m_process->WaitExit(); }
+    pid_t Pid() const { return m_process->Pid(); }
 
+    /// The target folder.
+    const std::string& Into() const { return m_into; }
     /// Names in the target folder, temporaries included, and everything beside it.
     std::vector<std::string> Stored() const { return Names(m_into); }
     std::vector<std::string> BesideTheFolder() const { return Names(m_folder); }

@@ -101,12 +101,33 @@ NameCheck CheckWireName(const std::string& bytes) {
     return check;
 }
 
-std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes) {
-    if (freeBytes >= kSpaceMargin && length <= freeBytes - kSpaceMargin) {
+std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes, std::uint64_t promised) {
+    const std::uint64_t kept = kSpaceMargin + promised;
+    if (promised <= UINT64_MAX - kSpaceMargin && freeBytes >= kept && length <= freeBytes - kept) {
         return std::string();
     }
-    return "no room, " + std::to_string(length) + " bytes with " + std::to_string(freeBytes) +
-           " free and " + std::to_string(kSpaceMargin) + " to keep free";
+    std::string problem =
+        "no room, " + std::to_string(length) + " bytes with " + std::to_string(freeBytes) + " free";
+    if (promised > 0) {
+        problem += ", " + std::to_string(promised) + " of them promised to transfers under way,";
+    }
+    return problem + " and " + std::to_string(kSpaceMargin) + " to keep free";
+}
+
+std::string CheckTarget(const std::string& folder, const std::string& name) {
+    struct stat info {};
+    if (::lstat((folder + "/" + name).c_str(), &info) != 0) {
+        return errno == ENOENT ? std::string() : Describe("cannot look at the name", errno);
+    }
+    if (S_ISREG(info.st_mode)) {
+        return std::string();
+    }
+    const char* kind = S_ISDIR(info.st_mode)    ? "a folder"
+                       : S_ISLNK(info.st_mode)  ? "a symbolic link"
+                       : S_ISFIFO(info.st_mode) ? "a pipe"
+                       : S_ISSOCK(info.st_mode) ? "a socket"
+                                                : "a device";
+    return std::string("already there as ") + kind;
 }
 
 std::optional<std::uint64_t> FreeSpace(const std::string& folder) {

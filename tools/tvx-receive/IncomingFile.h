@@ -20,9 +20,15 @@ NameCheck CheckWireName(const std::string& bytes);
 /// Bytes that stay free on the disk after any file is stored.
 constexpr std::uint64_t kSpaceMargin = std::uint64_t{1} << 20;
 
-/// Why a file of `length` bytes is refused when `freeBytes` are free (it must leave the
-/// margin); empty when it fits.
-std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes);
+/// Why a file of `length` bytes is refused when `freeBytes` are free and `promised` of them
+/// belong to transfers under way (it must leave the margin); empty when it fits.
+std::string CheckSpace(std::uint64_t length, std::uint64_t freeBytes, std::uint64_t promised = 0);
+
+/// Why nothing may be stored as `name` in `folder`: something other than a regular file has
+/// that name there (a folder, a pipe, a device, a socket, or a symbolic link, wherever it
+/// points). Storing would fail at the end or put a file where the owner of the folder made
+/// something else. Empty when the name is free or a regular file.
+std::string CheckTarget(const std::string& folder, const std::string& name);
 
 /// The bytes an ordinary user may still write in the folder's file system; nothing when it
 /// cannot be told.

@@ -6,6 +6,9 @@
 
 namespace {
 
+/// Far beyond what a panel needs, and within what a process may open.
+constexpr std::uint64_t kMostConnections = 10000;
+
 /// A whole decimal number without sign, at most `limit`.
 bool ParseCount(const std::string& text, std::uint64_t limit, std::uint64_t& value) {
     if (text.empty()) {
@@ -46,6 +49,11 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
             }
         } else if (name == "--timeout") {
             good = ParseSeconds(value, options.timeout);
+        } else if (name == "--deadline") {
+            good = ParseSeconds(value, options.deadline);
+        } else if (name == "--max-connections") {
+            good = ParseCount(value, kMostConnections, options.maxConnections) &&
+                   options.maxConnections > 0;
         } else if (name == "--answer-greeting") {
             good = value.size() == 1;
             options.answerGreeting = good ? value[0] : '>';
@@ -61,21 +69,23 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
         }
         return good ? std::string() : "bad " + name + " value: " + value;
     };
-    result.error =
-        ReadCommandLine(args,
-                        {"--listen", "--into", "--allow", "--timeout", "--answer-greeting",
-                         "--close-after", "--slow", "--assume-free"},
-                        options.help, take);
+    result.error = ReadCommandLine(
+        args,
+        {"--listen", "--into", "--allow", "--timeout", "--deadline", "--max-connections",
+         "--answer-greeting", "--close-after", "--slow", "--assume-free"},
+        options.help, take);
     return result;
 }
 
 const char* ReceiveUsage() {
     return "usage: tvx-receive [--listen ADDR:PORT] [--into DIR] [--allow ADDR[/BITS]]...\n"
-           "                   [--timeout S] [--answer-greeting C] [--close-after N]\n"
-           "                   [--slow MS] [--assume-free N] [--help]\n"
+           "                   [--timeout S] [--deadline S] [--max-connections N]\n"
+           "                   [--answer-greeting C] [--close-after N] [--slow MS]\n"
+           "                   [--assume-free N] [--help]\n"
            "\n"
            "The receiving side of a panel's layout and picture transfer: a TCP server that\n"
-           "takes one file per connection, one client after another, and stores it in a folder.\n"
+           "takes one file per connection, from several clients at once, and stores it in a\n"
+           "folder.\n"
            "\n"
            "  --listen ADDR:PORT  IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
            "                      port 0 lets the system choose, the first line tells which;\n"
@@ -86,6 +96,11 @@ const char* ReceiveUsage() {
            "                      it only the panel itself (127.0.0.0/8) may send; with it only\n"
            "                      the addresses given (add 127.0.0.0/8 to keep the panel itself)\n"
            "  --timeout S         drop a client that sends nothing for S seconds (default 10)\n"
+           "  --deadline S        drop a transfer not done S seconds after it connected\n"
+           "                      (default 60)\n"
+           "  --max-connections N serve at most N clients at once (default 64); more wait\n"
+           "                      in the listening queue until a place comes free. While\n"
+           "                      one waits, a client silent for 2 s gives up its place\n"
            "\n"
            "Misbehaving on purpose, to try the sending panel:\n"
            "  --answer-greeting C answer the greeting with the character C instead of '>'\n"
@@ -100,8 +115,12 @@ const char* ReceiveUsage() {
            "'refused -: ADDR is not allowed to send (--allow)' line.\n"
            "Only tvxdef.ini and pictures (.png, .jpg, .jpeg, .bmp in any letter case) are\n"
            "stored. Names with a path separator, '..', a leading dot or a control character\n"
-           "are refused, and so is a file that would leave less than 1 MiB free on the disk.\n"
+           "are refused, and so is a name that is something other than a file in the folder\n"
+           "(a folder, a pipe, a symbolic link), before any of the contents is taken. A file\n"
+           "that would leave less than 1 MiB free on the disk, counting what the transfers\n"
+           "under way still bring, is refused at its length.\n"
            "A file is written under a temporary name in the folder and renamed when complete,\n"
-           "so a refused or broken-off transfer leaves nothing behind.\n"
+           "so a refused or broken-off transfer leaves nothing behind. Two clients sending one\n"
+           "name at once each write their own temporary file: the one done last is kept.\n"
            "SIGINT and SIGTERM end the receiver.\n";
 }

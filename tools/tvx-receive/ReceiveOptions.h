@@ -18,6 +18,12 @@ struct ReceiveOptions {
     std::vector<AddressRange> allow;
     /// A client that sends nothing for this long while the receiver waits for it is dropped.
     std::chrono::milliseconds timeout{10000};
+    /// A transfer not over this long after its connection was taken is dropped, however
+    /// steadily its bytes come: a 16 MiB file takes a few seconds on a local network.
+    std::chrono::milliseconds deadline{60000};
+    /// Connections served at once; more wait in the listening queue for a place. A well-behaved
+    /// transfer holds its place for milliseconds, a silent client for the timeout at most.
+    std::uint64_t maxConnections = 64;
     /// Misbehaviour on purpose, for trying the panel's side: the answer to the greeting, a
     /// connection cut after so many received bytes, a delay before every acknowledgement.
     char answerGreeting = '>';

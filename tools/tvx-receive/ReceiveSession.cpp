@@ -23,8 +23,13 @@ constexpr std::size_t kMaxNameBytes = 1024;
 }  // namespace
 
 ReceiveSession::ReceiveSession(int fd, const ReceiveOptions& options, Print print,
-                               Clock::time_point now)
-    : m_fd(fd), m_options(options), m_print(std::move(print)), m_lastActivity(now) {
+                               Promised promised, Clock::time_point now)
+    : m_fd(fd),
+      m_options(options),
+      m_print(std::move(print)),
+      m_promised(std::move(promised)),
+      m_lastActivity(now),
+      m_giveUpAt(now + options.deadline) {
     if (m_options.closeAfter && *m_options.closeAfter == 0) {
         Refuse("closed after 0 bytes (--close-after)", std::nullopt, now);
     }
@@ -36,6 +41,22 @@ ReceiveSession::~ReceiveSession() {
 
 bool ReceiveSession::WantsOutput(Clock::time_point now) const {
     return m_fd >= 0 && !m_answers.empty() && m_answers.front().due <= now;
+}
+
+std::optional<ReceiveSession::Clock::time_point> ReceiveSession::SilentSince() const {
+    // A client that has its last answer and keeps the connection open waits for nothing.
+    if ((WaitingForClient() || m_phase == Phase::Finishing) && m_answers.empty()) {
+        return m_lastActivity;
+    }
+    return std::nullopt;
+}
+
+void ReceiveSession::GiveWay(Clock::time_point now) {
+    if (m_phase == Phase::Finishing) {
+        CloseNow();  // its line is out already
+    } else {
+        Refuse("silent while another client waited for a place", std::nullopt, now);
+    }
 }
 
 bool ReceiveSession::WaitingForClient() const {
@@ -52,13 +73,10 @@ bool ReceiveSession::WaitingForClient() const {
     }
 }
 
-std::optional<ReceiveSession::Clock::time_point> ReceiveSession::Deadline(
-    Clock::time_point now) const {
-    std::optional<Clock::time_point> deadline;
+ReceiveSession::Clock::time_point ReceiveSession::Deadline(Clock::time_point now) const {
+    Clock::time_point deadline = m_giveUpAt;
     const auto consider = [&deadline](Clock::time_point when) {
-        if (!deadline || when < *deadline) {
-            deadline = when;
-        }
+        deadline = std::min(deadline, when);
     };
     // An answer that is due waits for the socket (poll's output readiness), not for a time.
     if (!m_answers.empty() && m_answers.front().due > now) {
@@ -226,6 +244,12 @@ void ReceiveSession::TakeName(Clock::time_point now) {
         Refuse(check.problem, kRefusal, now);
         return;
     }
+    // Refused before any contents come, not after the sender has sent them all.
+    const std::string inTheWay = CheckTarget(m_options.into, check.name);
+    if (!inTheWay.empty()) {
+        Refuse(inTheWay, kRefusal, now);
+        return;
+    }
     std::string error;
     if (!m_file.Create(m_options.into, error)) {
         Refuse(error, kRefusal, now);
@@ -239,8 +263,8 @@ void ReceiveSession::TakeName(Clock::time_point now) {
 bool ReceiveSession::HasRoom(Clock::time_point now) {
     const std::optional<std::uint64_t> free =
         m_options.assumeFree ? m_options.assumeFree : FreeSpace(m_options.into);
-    const std::string problem =
-        free ? CheckSpace(m_length, *free) : "cannot tell the free space of the folder";
+    const std::string problem = free ? CheckSpace(m_length, *free, m_promised())
+                                     : "cannot tell the free space of the folder";
     if (!problem.empty()) {
         Refuse(problem, kRefusal, now);
         return false;
@@ -315,6 +339,15 @@ void ReceiveSession::OnTime(Clock::time_point now) {
         TakeName(now);
     }
     if (m_phase == Phase::Done) {
+        return;
+    }
+    if (now >= m_giveUpAt) {
+        if (m_phase == Phase::Finishing) {
+            CloseNow();  // its line is out already
+        } else {
+            Refuse("not done within " + FormatSeconds(m_options.deadline) + " (--deadline)",
+                   std::nullopt, now);
+        }
         return;
     }
     if (m_phase == Phase::Finishing) {

@@ -12,30 +12,43 @@
 #include "ReceiveOptions.h"
 
 /// One sending panel, one file: answers the greeting, the name, the length and every full
-/// 1000-byte block with '>', writes the contents to a temporary file and puts it in place when
-/// the last byte is in. The connection is non-blocking; the server's poll loop tells the
-/// session when its socket is ready and when its deadline has come.
+/// 1000-byte block with '>', writes the contents to a temporary file of its own and puts it in
+/// place when the last byte is in. The connection is non-blocking; the server's poll loop tells
+/// the session when its socket is ready and when its deadline has come. However its client
+/// behaves, the session is over within the overall deadline of the options.
 class ReceiveSession {
   public:
     using Clock = std::chrono::steady_clock;
     using Print = std::function<void(const std::string&)>;
+    /// Bytes that the transfers under way have announced and not yet written: room on the disk
+    /// that a new file cannot have.
+    using Promised = std::function<std::uint64_t()>;
 
     /// How long the name may pause before it is taken as complete. The name has no length of
     /// its own on the wire; the sender waits for the answer before it sends anything else, so
     /// a pause means the name is over. Sent in one piece, it normally arrives in one.
     static constexpr std::chrono::milliseconds kNameGap{25};
 
-    ReceiveSession(int fd, const ReceiveOptions& options, Print print, Clock::time_point now);
+    ReceiveSession(int fd, const ReceiveOptions& options, Print print, Promised promised,
+                   Clock::time_point now);
     ~ReceiveSession();
     ReceiveSession(const ReceiveSession&) = delete;
     ReceiveSession& operator=(const ReceiveSession&) = delete;
 
     int Fd() const { return m_fd; }
     bool Finished() const { return m_phase == Phase::Done; }
+    /// Bytes of the announced file still to come; 0 before its length is taken.
+    std::uint64_t Unwritten() const { return m_phase == Phase::Data ? m_length - m_received : 0; }
+    /// Since when the session has waited for its client without a byte coming; nothing while
+    /// it has something of its own to do (an answer to send, a name to take, an end to see).
+    std::optional<Clock::time_point> SilentSince() const;
+    /// Ends the session to make room for a client waiting for a place.
+    void GiveWay(Clock::time_point now);
     /// Whether an answer is due and waits for the socket to take it.
     bool WantsOutput(Clock::time_point now) const;
-    /// When the session next has something to do without any input.
-    std::optional<Clock::time_point> Deadline(Clock::time_point now) const;
+    /// When the session next has something to do without any input: at the latest, at the
+    /// overall deadline.
+    Clock::time_point Deadline(Clock::time_point now) const;
 
     void OnInput(Clock::time_point now);
     void OnOutput(Clock::time_point now);
@@ -69,6 +82,7 @@ class ReceiveSession {
     int m_fd;
     const ReceiveOptions& m_options;
     Print m_print;
+    Promised m_promised;
     Phase m_phase = Phase::Greeting;
     std::string m_header;     ///< greeting or length bytes gathered so far
     std::string m_nameBytes;  ///< the name as it came over the wire
@@ -81,5 +95,6 @@ class ReceiveSession {
     Clock::time_point m_lastActivity;
     Clock::time_point m_lastNameByte;
     Clock::time_point m_finishBy;
+    Clock::time_point m_giveUpAt;  ///< the overall deadline of the connection
     bool m_outputShut = false;
 };
