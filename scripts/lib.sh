@@ -10,7 +10,8 @@ TVX_BUILD="$TVX_ROOT/build"
 # files), the package (dpkg-shlibdeps, file) and the sanitizer/fuzz builds.
 TVX_PACKAGES=(
     cmake g++ make pkg-config git libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool openbox libx11-dev libxtst-dev x11-utils x11-xserver-utils imagemagick
+    xvfb xauth xdotool openbox libx11-dev libxtst-dev libxss-dev libxext-dev libxrandr-dev
+    x11-utils x11-xserver-utils imagemagick
     python3
     desktop-file-utils libglib2.0-bin systemd procps dpkg-dev file clang-14 libclang-rt-14-dev
 )
