@@ -291,13 +291,27 @@ TEST(DisplayControl, MissingOrFailingBackends) {
 
     // A brightness that fails: told, and the display still goes off and comes back.
     DisplayControl withFailure(&failing, &power, 1s, print);
-    withFailure.Apply({0, 40, 1, 2}, 0ms);
+    withFailure.Apply({200, 40, 1, 2}, 0ms);
     withFailure.Update(2000ms);
     withFailure.Update(0ms);
-    EXPECT_EQ(record, (Record{"save", "print cannot read the brightness: no luck",
+    EXPECT_EQ(record, (Record{"print on: brightness 200 of 255", "set 200",
+                              "print cannot set the brightness: no luck", "save",
+                              "print cannot read the brightness: no luck",
                               "print off: brightness 0 of 255, DPMS off", "set 0",
                               "print cannot set the brightness: no luck", "power off",
-                              "print on: DPMS on", "power on"}));
+                              "print on: brightness 200 of 255, DPMS on", "power on", "set 200",
+                              "print cannot set the brightness: no luck"}));
+    record.clear();
+
+    // Not ours, and what it is could not be read: never dimmed, as it could not be put back.
+    DisplayControl unread(&failing, &power, 1s, print);
+    unread.Apply({0, 40, 1, 2}, 0ms);
+    unread.Update(1000ms);
+    unread.Update(2000ms);
+    unread.Update(0ms);
+    EXPECT_EQ(record, (Record{"save", "print cannot read the brightness: no luck",
+                              "print dim: brightness left as it is", "print off: DPMS off",
+                              "power off", "print on: DPMS on", "power on"}));
     record.clear();
 
     DisplayControl powerOnly(nullptr, &power, 1s, print);

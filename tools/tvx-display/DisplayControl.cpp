@@ -89,16 +89,19 @@ void DisplayControl::GoTo(DisplayState target) {
 
 void DisplayControl::Enter() {
     // What the state wants: a brightness level, or the one found before (on, when not ours).
+    // A brightness that is not ours and could not be read is left as it is: it could not be put
+    // back, and the display would stay dark when on.
+    const bool mayChange = m_settings.Managed() || m_saved;
     int level = -1;
     switch (m_state) {
         case DisplayState::On:
             level = m_settings.Managed() ? m_settings.Bright() : -1;
             break;
         case DisplayState::Dim:
-            level = m_settings.BrightDim();
+            level = mayChange ? m_settings.BrightDim() : -1;
             break;
         case DisplayState::Off:
-            level = 0;
+            level = mayChange ? 0 : -1;
             break;
     }
     const bool hasBrightness = m_brightness != nullptr;
