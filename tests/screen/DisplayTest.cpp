@@ -415,3 +415,30 @@ TEST(Display, AServerWithoutAnExtension) {
     }
     fs::remove_all(folder);
 }
+
+// The X server ends while the display is off (the session ended): the backlight, which does not
+// end with it, is put back before the program ends.
+TEST(Display, TheBacklightComesBackWhenTheServerEnds) {
+    const std::string folder = NewFolder("tvx-display");
+    PutLayout(folder, 200, 40, 1, 2);
+    FakeBacklight backlight;
+    ChildProcess server("/usr/bin/Xvfb",
+                        {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    const auto number = server.Out().Next(10s);
+    ASSERT_TRUE(number);
+    std::vector<std::string> environment = TheScreen().Environment();
+    environment.push_back("DISPLAY=:" + *number);
+    DisplayTool tool(folder, {"--backlight", backlight.Folder(), "--minute-seconds", "0.2"},
+                     environment);
+    EXPECT_EQ(tool.WaitFor("off:"), "off: brightness 0 of 255" + PowerChange("off")) << tool.Seen();
+    EXPECT_TRUE(backlight.Holds(0)) << backlight.Text();
+
+    server.Signal(SIGTERM);
+    const auto status = tool.Process().WaitExit();
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    EXPECT_EQ(tool.Process().Err().Next(), "tvx-display: lost the X display :" + *number);
+    EXPECT_EQ(tool.WaitFor("on:"), "on: brightness 200 of 255") << tool.Seen();
+    EXPECT_EQ(backlight.Text(), "784\n");
+    fs::remove_all(folder);
+}

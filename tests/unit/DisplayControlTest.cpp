@@ -24,8 +24,10 @@ class FakeBrightness : public Brightness {
     std::string Save() override { return Call("save"); }
     std::string Set(int level) override { return Call("set " + std::to_string(level)); }
     std::string Restore() override { return Call("restore"); }
+    bool ThroughDisplay() const override { return throughDisplay; }
 
     std::string failure;  ///< what every call answers
+    bool throughDisplay = false;
 
   private:
     std::string Call(const std::string& call) {
@@ -279,6 +281,30 @@ TEST(DisplayControl, StopPutsTheDisplayBack) {
         rig.control.Stop();
         EXPECT_EQ(rig.Take(), c.expected) << c.settings.Describe() << ", idle " << c.idle;
         EXPECT_FALSE(rig.control.GuardWanted());
+    }
+}
+
+// The X server went away while the display was off: a backlight is put back, nothing that
+// would need the server is touched.
+TEST(DisplayControl, StopWithoutTheDisplay) {
+    struct Case {
+        DisplaySettings settings;
+        bool throughDisplay;
+        Record expected;
+    };
+    const Case cases[] = {
+        {{200, 40, 1, 2}, false, {"print on: brightness 200 of 255", "set 200"}},
+        {{0, 40, 1, 2}, false, {"print on: brightness as found before", "restore"}},
+        {{200, 40, 1, 2}, true, {"print on: no brightness control"}},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.brightness.throughDisplay = c.throughDisplay;
+        rig.control.Apply(c.settings, 0ms);
+        rig.control.Update(2000ms);
+        rig.Take();
+        rig.control.StopWithoutDisplay();
+        EXPECT_EQ(rig.Take(), c.expected) << c.settings.Describe() << ", " << c.throughDisplay;
     }
 }
 

@@ -27,6 +27,7 @@ class Backlight : public Brightness {
     std::string Save() override;
     std::string Set(int level) override;
     std::string Restore() override;
+    bool ThroughDisplay() const override { return false; }
 
   private:
     Backlight(std::string folder, long long maximum);

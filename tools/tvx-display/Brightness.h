@@ -16,4 +16,6 @@ class Brightness {
     virtual std::string Set(int level) = 0;
     /// Puts back what Save found.
     virtual std::string Restore() = 0;
+    /// Whether it works through the X display, and so ends with it.
+    virtual bool ThroughDisplay() const = 0;
 };

@@ -3,7 +3,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -20,9 +22,22 @@ int KeepError(Display* display, XErrorEvent* event) {
     return 0;
 }
 
+/// What runs when the connection is lost, before the program ends.
+std::function<void()> g_lost;
+
+int LoseDisplay(Display* display) {
+    std::fprintf(stderr, "tvx-display: lost the X display %s\n", DisplayString(display));
+    if (g_lost) {
+        g_lost();
+    }
+    // Xlib would end the program after this handler anyway.
+    std::exit(1);
+}
+
 }  // namespace
 
-std::unique_ptr<DisplayConnection> DisplayConnection::Open(std::string& why) {
+std::unique_ptr<DisplayConnection> DisplayConnection::Open(std::string& why,
+                                                           std::function<void()> lost) {
     const char* name = std::getenv("DISPLAY");
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -39,6 +54,8 @@ std::unique_ptr<DisplayConnection> DisplayConnection::Open(std::string& why) {
         return nullptr;
     }
     XSetErrorHandler(KeepError);
+    g_lost = std::move(lost);
+    XSetIOErrorHandler(LoseDisplay);
     return std::unique_ptr<DisplayConnection>(new DisplayConnection(display));
 }
 

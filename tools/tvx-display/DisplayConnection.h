@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,12 +10,13 @@ struct _XDisplay;
 /// The connection to the X display that the panel shows on, and its idle time: the time since
 /// the last input of any device, from the screen saver extension, so that touches on the panel
 /// and on every dialog count. X errors do not end the program: each request that can fail is
-/// followed by Sync, which tells the error.
+/// followed by Sync, which tells the error. A lost connection (the X server ended) does: `lost`
+/// runs first, and must not use the display.
 class DisplayConnection {
   public:
     /// Opens the display of $DISPLAY; nothing with `why` set when there is none, or when the
     /// server has no screen saver extension to tell the idle time.
-    static std::unique_ptr<DisplayConnection> Open(std::string& why);
+    static std::unique_ptr<DisplayConnection> Open(std::string& why, std::function<void()> lost);
     ~DisplayConnection();
     DisplayConnection(const DisplayConnection&) = delete;
     DisplayConnection& operator=(const DisplayConnection&) = delete;

@@ -62,6 +62,14 @@ void DisplayControl::Stop() {
     GoTo(DisplayState::On);
 }
 
+void DisplayControl::StopWithoutDisplay() {
+    m_power = nullptr;
+    if (m_brightness != nullptr && m_brightness->ThroughDisplay()) {
+        m_brightness = nullptr;
+    }
+    Stop();
+}
+
 bool DisplayControl::GuardWanted() const {
     return m_state != DisplayState::On || m_touchHeld || m_guardLingers;
 }

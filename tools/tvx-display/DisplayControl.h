@@ -42,6 +42,8 @@ class DisplayControl {
     void TouchUp();
     /// At the end: the brightness and the display power as they were before any dim or off.
     void Stop();
+    /// The X display has gone: what works without it (a backlight) is put back as by Stop.
+    void StopWithoutDisplay();
 
     DisplayState State() const { return m_state; }
     /// Whether the guard must cover the screen now.

@@ -62,5 +62,6 @@ const char* DisplayUsage() {
            "SIGINT and SIGTERM end it, the brightness and the display put back on first.\n"
            "\n"
            "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
-           "(which tells the idle time), 2 for a bad command line or folder.\n";
+           "(which tells the idle time) or when the X display ends (a backlight is put back\n"
+           "first), 2 for a bad command line or folder.\n";
 }

@@ -30,7 +30,12 @@ DisplayService::DisplayService(const DisplayOptions& options) : m_options(option
 DisplayService::~DisplayService() = default;
 
 bool DisplayService::Start(std::string& why) {
-    m_connection = DisplayConnection::Open(why);
+    // Called from within Xlib when the server has gone; nothing else runs then.
+    m_connection = DisplayConnection::Open(why, [this] {
+        if (m_control) {
+            m_control->StopWithoutDisplay();
+        }
+    });
     if (!m_connection) {
         return false;
     }

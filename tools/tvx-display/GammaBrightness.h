@@ -21,6 +21,8 @@ class GammaBrightness : public Brightness {
     std::string Save() override;
     std::string Set(int level) override;
     std::string Restore() override;
+    /// The server forgets the ramps when it ends.
+    bool ThroughDisplay() const override { return true; }
 
   private:
     struct Ramp {
