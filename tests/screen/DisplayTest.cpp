@@ -1,7 +1,8 @@
 // tvx-display on the test screen, as it runs beside the panel: the steps of its layout's display
 // values on a backlight folder made for the test, input through the X test extension bringing the
 // brightness back, the touch that wakes the display kept from the panel's buttons, a changed
-// layout file taken while it runs, and what it skips or leaves alone.
+// layout file taken while it runs, what it skips or leaves alone, and the backlight put back when
+// the X server ends.
 
 #include <signal.h>
 #include <sys/stat.h>
