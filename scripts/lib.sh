@@ -9,8 +9,9 @@ TVX_BUILD="$TVX_ROOT/build"
 # toolkit's GTK headers for the window tests, screenshots, the checks of the installed kiosk
 # files), the package (dpkg-shlibdeps, file) and the sanitizer/fuzz builds.
 TVX_PACKAGES=(
-    cmake g++ make pkg-config git libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev zlib1g-dev
-    xvfb xauth xdotool openbox libx11-dev libxtst-dev x11-utils x11-xserver-utils imagemagick
+    cmake g++ make pkg-config git libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev
+    zlib1g-dev xvfb xauth xdotool openbox libx11-dev libxtst-dev libxss-dev libxext-dev
+    libxrandr-dev x11-utils x11-xserver-utils imagemagick
     python3
     desktop-file-utils libglib2.0-bin systemd procps dpkg-dev file clang-14 libclang-rt-14-dev
 )

@@ -23,6 +23,10 @@ const std::string kDemoFolder = std::string(TVX_SOURCE_DIR) + "/demo";
 /// A program's windows take their time on a loaded machine.
 constexpr auto kScreenTimeout = 20s;
 
+int g_addresses = 0;
+
+}  // namespace
+
 std::string NewFolder(const std::string& prefix) {
     std::string pattern = testing::TempDir() + prefix + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -31,10 +35,6 @@ std::string NewFolder(const std::string& prefix) {
     }
     return pattern;
 }
-
-int g_addresses = 0;
-
-}  // namespace
 
 std::array<int, 4> LoopbackAddress(bool listening) {
     // Other test runs on this machine use other addresses: the process id is in it.

@@ -67,6 +67,9 @@ class PanelOnScreen {
     ScreenWindow m_window;
 };
 
+/// A new empty folder in the tests' temporary folder, its name starting with `prefix`.
+std::string NewFolder(const std::string& prefix);
+
 /// The button of a message box: `index` of `count` in the row of buttons along its bottom edge.
 void ClickMessageButton(const ScreenWindow& box, int index = 0, int count = 1);
 

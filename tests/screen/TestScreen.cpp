@@ -224,6 +224,47 @@ bool TestScreen::Find(const std::string& title, ScreenWindow& found) const {
     return false;
 }
 
+bool TestScreen::CoveredBy(const std::string& name) const {
+    Display* display = m_connection->display;
+    XSync(display, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0 ||
+        count == 0) {
+        return false;
+    }
+    const Window top = children[count - 1];
+    XFree(children);
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(display, top, &attributes) != 0 &&
+           attributes.map_state == IsViewable && attributes.c_class == InputOnly &&
+           attributes.x == 0 && attributes.y == 0 &&
+           attributes.width == WidthOfScreen(attributes.screen) &&
+           attributes.height == HeightOfScreen(attributes.screen) && TitleOf(display, top) == name;
+}
+
+bool TestScreen::HasWindow(const std::string& name) const {
+    Display* display = m_connection->display;
+    XSync(display, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
+        return false;
+    }
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        found = TitleOf(display, children[i]) == name;
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
 void TestScreen::PointAt(const ScreenWindow& window, int x, int y) {
     Display* display = m_connection->display;
     XTestFakeMotionEvent(display, DefaultScreen(display), window.x + x, window.y + y, 0);

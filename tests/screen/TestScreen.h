@@ -39,6 +39,12 @@ class TestScreen {
     /// The topmost window on screen whose title is `title`.
     bool Find(const std::string& title, ScreenWindow& found) const;
 
+    /// Whether a window that takes input only (it shows nothing, so Stacking leaves it out),
+    /// named `name`, is shown above all others over the whole screen.
+    bool CoveredBy(const std::string& name) const;
+    /// Whether a window named `name` exists at all, shown or not.
+    bool HasWindow(const std::string& name) const;
+
     /// A touch: the pointer to a point of the window's client area, pressed and released.
     void Click(const ScreenWindow& window, int x, int y);
     /// Moves the pointer without pressing.

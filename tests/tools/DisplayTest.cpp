@@ -1,0 +1,61 @@
+// build/tvx-display started wrongly, as a user or a unit file may start it: a bad command line or
+// folder, and no X display to work on. Its work on a display is tried on the test screen.
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ToolTestSupport.h"
+
+namespace {
+
+const std::string kDisplayPath = std::string(TVX_BINARY_DIR) + "/tvx-display";
+
+TEST(DisplayTool, AStartItCannotWorkWith) {
+    const std::string folder = testing::TempDir() + "tvx-display-tool";
+    std::filesystem::create_directories(folder);
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> environment;
+        int exitCode;
+        std::string error;  ///< the first line on standard error
+        bool usage;
+    };
+    const Case cases[] = {
+        {{}, {}, 2, "tvx-display: no layout folder given", true},
+        {{folder + "/none"}, {}, 2, "tvx-display: not a folder: " + folder + "/none", true},
+        {{"--minute-seconds", "-1", folder},
+         {},
+         2,
+         "tvx-display: bad --minute-seconds value (want seconds): -1",
+         true},
+        {{folder},
+         {"DISPLAY"},
+         1,
+         "tvx-display: cannot open the X display (DISPLAY is not set)",
+         false},
+        {{folder}, {"DISPLAY=:99999"}, 1, "tvx-display: cannot open the X display :99999", false},
+    };
+    for (const Case& c : cases) {
+        const std::string shown = testing::PrintToString(c.args);
+        ChildProcess display(kDisplayPath, c.args, ChildSetting{"", c.environment});
+        std::vector<std::string> err;
+        while (const auto line = display.Err().Next()) {
+            err.push_back(*line);
+        }
+        const auto status = display.WaitExit();
+        ASSERT_TRUE(status && WIFEXITED(*status)) << shown;
+        EXPECT_EQ(WEXITSTATUS(*status), c.exitCode) << shown;
+        EXPECT_EQ(display.Out().Next(), std::nullopt) << shown;
+        ASSERT_FALSE(err.empty()) << shown;
+        EXPECT_EQ(err.front(), c.error) << shown;
+        EXPECT_EQ(err.size() > 2 && err[2].rfind("usage: tvx-display ", 0) == 0, c.usage) << shown;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
