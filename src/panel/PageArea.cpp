@@ -52,11 +52,11 @@ wxRect WxRect(const Rect& rect) {
 void PageArea::ShowEditMarks(const EditMarks& marks, const Rect& menu, int visibleWidth) {
     wxRect banner;
     if (!marks.banner.empty()) {
-        wxClientDC dc(this);
-        dc.SetFont(m_bannerFont);
-        const wxSize text = dc.GetTextExtent(marks.banner);
+        int width = 0;
+        int height = 0;
+        GetTextExtent(marks.banner, &width, &height, nullptr, nullptr, &m_bannerFont);
         banner = WxRect(
-            BannerPlace(text.x + 2 * kBannerPadX, text.y + 2 * kBannerPadY, visibleWidth, menu));
+            BannerPlace(width + 2 * kBannerPadX, height + 2 * kBannerPadY, visibleWidth, menu));
     }
     if (marks == m_marks && banner == m_bannerRect) {
         return;
