@@ -1,7 +1,6 @@
 #include "panel/PageArea.h"
 
 #include <wx/dcclient.h>
-#include <wx/font.h>
 #include <wx/utils.h>
 
 #include "app/MainDialog.h"
@@ -36,12 +35,6 @@ namespace {
 constexpr int kBannerPadX = 12;
 constexpr int kBannerPadY = 6;
 constexpr int kSourceFrame = 6;
-
-wxColour ColourOf(Colour value) {
-    return wxColour(static_cast<unsigned char>(RedOf(value)),
-                    static_cast<unsigned char>(GreenOf(value)),
-                    static_cast<unsigned char>(BlueOf(value)));
-}
 
 wxRect WxRect(const Rect& rect) {
     return wxRect(rect.x, rect.y, rect.width, rect.height);
@@ -79,8 +72,9 @@ void PageArea::DrawEditMarks(wxDC& dc) const {
     if (m_marks.Empty()) {
         return;
     }
-    const wxColour fill = ColourOf(m_marks.colours.fill);
-    const wxColour ink = ColourOf(m_marks.colours.ink);
+    // wxColour takes the same byte order as the layout's colours.
+    const wxColour fill(static_cast<unsigned long>(m_marks.colours.fill & kColourMask));
+    const wxColour ink(static_cast<unsigned long>(m_marks.colours.ink & kColourMask));
     dc.SetBrush(*wxTRANSPARENT_BRUSH);
     if (m_marks.source) {
         // Inside the button, so that its neighbours stay as they are: ink, fill, ink.

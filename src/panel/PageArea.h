@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wx/bitmap.h>
+#include <wx/font.h>
 #include <wx/scrolwin.h>
 
 #include "model/EditMarks.h"
@@ -8,7 +9,8 @@
 
 /// The scrolled window the pages are drawn on. Everything drawn goes into a back buffer the
 /// size of the page; the paint handler presents the buffer, so what the screen shows always
-/// matches the buffer and survives any repaint.
+/// matches the buffer and survives any repaint. While an edit mode is on, the paint handler puts
+/// the mode's marks on top; they never enter the buffer, so the page under them stays intact.
 class PageArea : public wxScrolledWindow {
   public:
     explicit PageArea(wxWindow* parent);
