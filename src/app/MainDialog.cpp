@@ -25,6 +25,7 @@
 #include "dialogs/TransmitDlg.h"
 #include "link/LinkSocket.h"
 #include "link/TransferSocket.h"
+#include "model/EditMarks.h"
 #include "model/File.h"
 #include "model/PanelRules.h"
 #include "model/Paths.h"
@@ -268,13 +269,14 @@ void MainDialog::DrawPage(int page) {
     if (!::Layout::IsPageSlot(page)) {
         return;
     }
-    SetTitle(layout.Page(panel.CurrentPage).PageName);
+    SetTitle(PanelTitle(layout, panel));
     {
         wxMemoryDC dc(PageBuffer());
         m_renderer->DrawPageBase(dc, panel.StatusText);
         DrawButtonsInto(dc, page);
     }
     m_pageArea->Refresh(false);
+    ShowEditMarks();
 }
 
 wxBitmap& MainDialog::PageBuffer() {
@@ -305,6 +307,7 @@ void MainDialog::DrawButtons(int page) {
         drawn = DrawButtonsInto(dc, page);
     }
     m_pageArea->ShowPageRect(drawn);
+    ShowEditMarks();
 }
 
 void MainDialog::RestoreBackground(int button, int x, int y) {
@@ -323,6 +326,7 @@ void MainDialog::DrawButton(int page, int button, int look) {
         drawn = m_renderer->DrawButton(dc, GetLayout(), page, button, look);
     }
     m_pageArea->ShowPageRect(drawn);
+    ShowEditMarks();
 }
 
 bool MainDialog::StoreLayoutAndReport() {
@@ -539,10 +543,25 @@ void MainDialog::OnLinkSocket(wxSocketEvent& event) {
 }
 
 void MainDialog::BackToMainMenu() {
-    PanelState& panel = GetPanelState();
-    panel.EditMode = EditModes::Normal;
+    SetEditMode(EditModes::Normal);
     m_menuDlg->ShowAgain();
-    SetTitle(GetLayout().Page(panel.CurrentPage).PageName);
+}
+
+void MainDialog::SetEditMode(int mode) {
+    PanelState& panel = GetPanelState();
+    panel.EditMode = mode;
+    if (mode == EditModes::Normal) {
+        panel.StyleSourceMarked = false;
+    }
+    SetTitle(PanelTitle(GetLayout(), panel));
+    ShowEditMarks();
+}
+
+void MainDialog::ShowEditMarks() {
+    const ::Layout& layout = GetLayout();
+    m_pageArea->ShowEditMarks(EditMarksOf(layout, GetPanelState(), m_renderer->ButtonRects()),
+                              m_renderer->MenuRect(),
+                              std::min(layout.Form.SizeX, m_pageArea->GetClientSize().GetWidth()));
 }
 
 void MainDialog::MenuRequest() {

@@ -83,6 +83,12 @@ class MainDialog : public wxDialog {
     /// Adds a button to the current page, as the I key does (the button menu's insert).
     void InsertButton();
 
+    /// Puts an edit mode in force (EditModes::Normal ends editing): the title and the page show
+    /// it until it ends.
+    void SetEditMode(int mode);
+    /// Brings the marks of the edit mode on the page up to date with the panel state.
+    void ShowEditMarks();
+
     /// "Back" of the button menu and of the page selection: normal operation again, the main
     /// menu shown again, the page's name in the title.
     void BackToMainMenu();

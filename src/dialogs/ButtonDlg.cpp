@@ -37,32 +37,31 @@ MainDialog* ButtonDlg::Panel() const {
     return panel;
 }
 
-void ButtonDlg::ChooseMode(int mode, const wchar_t* banner) {
-    GetPanelState().EditMode = mode;
-    Close();
+void ButtonDlg::ChooseMode(int mode) {
     if (MainDialog* panel = Panel()) {
-        panel->SetTitle(banner);
+        panel->SetEditMode(mode);
     }
+    Close();
 }
 
 void ButtonDlg::OnSettings(wxCommandEvent&) {
-    ChooseMode(EditModes::Settings, L"--- Button Settings ---");
+    ChooseMode(EditModes::Settings);
 }
 
 void ButtonDlg::OnMove(wxCommandEvent&) {
-    ChooseMode(EditModes::Move, L"--- Button Move ---");
+    ChooseMode(EditModes::Move);
 }
 
 void ButtonDlg::OnGetStyle(wxCommandEvent&) {
-    ChooseMode(EditModes::GetStyle, L"--- Button Get Style ---");
+    ChooseMode(EditModes::GetStyle);
 }
 
 void ButtonDlg::OnChangeStyle(wxCommandEvent&) {
-    ChooseMode(EditModes::ChangeStyle, L"--- Button Change Style ---");
+    ChooseMode(EditModes::ChangeStyle);
 }
 
 void ButtonDlg::OnDelete(wxCommandEvent&) {
-    ChooseMode(EditModes::Delete, L"--- Button Delete ---");
+    ChooseMode(EditModes::Delete);
 }
 
 void ButtonDlg::OnInsert(wxCommandEvent&) {

@@ -29,7 +29,7 @@ class ButtonDlg : public wxDialog {
     void OnDelete(wxCommandEvent& event);
     void OnBack(wxCommandEvent& event);
 
-    /// Sets the edit mode, closes the menu and shows the mode's banner as the panel title.
-    void ChooseMode(int mode, const wchar_t* banner);
+    /// Puts the edit mode in force on the panel (title and page) and closes the menu.
+    void ChooseMode(int mode);
     MainDialog* Panel() const;
 };

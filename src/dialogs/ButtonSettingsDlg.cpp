@@ -196,8 +196,11 @@ void ButtonSettingsDlg::ShowWorkingFace() {
 
 void ButtonSettingsDlg::ShowTextColour(const wxColour& colour) {
     for (wxTextCtrl* field : {m_textOff, m_textOn}) {
+        // The colour of a multi-line field reaches the text it is typed into; the text already
+        // there keeps the colour it was given when the field's font was last set, unless it is
+        // given the new one as well.
         field->SetForegroundColour(colour);
-        field->Refresh();
+        field->SetStyle(0, field->GetLastPosition(), wxTextAttr(colour));
     }
 }
 

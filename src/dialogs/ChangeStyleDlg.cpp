@@ -68,6 +68,8 @@ void ChangeStyleDlg::OnOk(wxCommandEvent&) {
     }
     CopyStyle(GetLayout(), source, target, panel.CopyChoices);
     panel.LayoutChanged = 1;
+    // The source has done its job: the page no longer marks it (it stays the source).
+    panel.StyleSourceMarked = false;
     if (auto* main = dynamic_cast<MainDialog*>(GetParent())) {
         main->LoadButtonImages(panel.CurrentPage);
         main->DrawPage(panel.CurrentPage);

@@ -1,6 +1,8 @@
 #include "dialogs/MenuDlg.h"
 
+#include <wx/button.h>
 #include <wx/settings.h>
+#include <wx/stattext.h>
 
 #include "app/MainDialog.h"
 #include "dialogs/ButtonDlg.h"
@@ -9,15 +11,22 @@
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/PanelAddress.h"
+#include "model/Contrast.h"
 
 namespace {
 
-/// A push button that looks like a label and does nothing.
-wxButton* LabelButton(wxWindow* parent, int id, const wxString& text, int y) {
-    auto* button = new wxButton(parent, id, text, wxPoint(8, y), wxSize(160, 24));
-    button->SetForegroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVEBORDER));
-    button->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
-    return button;
+/// A label on the menu colour, written in the active-border colour as long as the running theme
+/// makes that readable there, else in the theme's normal text colour.
+wxStaticText* MenuLabel(wxWindow* parent, int id, const wxString& text, int y) {
+    auto* label = new wxStaticText(parent, id, text, wxPoint(8, y), wxSize(160, 24),
+                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    const wxColour menu = wxSystemSettings::GetColour(wxSYS_COLOUR_MENU);
+    const Colour ink = ReadableTextColour(
+        wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVEBORDER).GetRGB(),
+        wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOWTEXT).GetRGB(), menu.GetRGB());
+    label->SetForegroundColour(wxColour(static_cast<unsigned long>(ink)));
+    label->SetBackgroundColour(menu);
+    return label;
 }
 
 }  // namespace
@@ -36,8 +45,8 @@ MenuDlg::MenuDlg(wxWindow* parent)
     store->SetForegroundColour(wxColour(255, 128, 0));
     auto* close = new wxButton(this, ID_BUTTON7, "Close", wxPoint(8, 304), wxSize(160, 40));
     close->SetForegroundColour(wxColour(0, 0, 255));
-    m_address = LabelButton(this, ID_BUTTON8, wxEmptyString, 352);
-    LabelButton(this, ID_BUTTON9, "Hollenbrack 27092021", 376);
+    m_address = MenuLabel(this, ID_BUTTON8, wxEmptyString, 352);
+    MenuLabel(this, ID_BUTTON9, "Hollenbrack 27092021", 376);
     auto* quit = new wxButton(this, ID_BUTTON10, "Quit", wxPoint(48, 408), wxSize(80, 24));
     quit->SetForegroundColour(wxColour(255, 0, 0));
     Centre(wxBOTH);

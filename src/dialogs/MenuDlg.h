@@ -1,7 +1,7 @@
 #pragma once
 
-#include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/stattext.h>
 
 class MainDialog;
 
@@ -49,7 +49,7 @@ class MenuDlg : public wxDialog {
     void ShowInstead(wxDialog& dialog, bool showAgain);
     MainDialog* Panel() const;
 
-    wxButton* m_address = nullptr;
+    wxStaticText* m_address = nullptr;
     int m_runs = 0;            ///< modal runs of the menu on the call stack
     bool m_showAgain = false;  ///< the ending run is to start again
 };

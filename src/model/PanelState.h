@@ -68,6 +68,7 @@ struct PanelState {
     ButtonRef HeldButton;              ///< the button a finger holds down right now, if any
     bool MoveUnderWay = false;         ///< a finger put down in move mode holds SelectedButton
     ButtonRef StyleSource;             ///< the button taken by "get style"
+    bool StyleSourceMarked = false;    ///< the page marks the source until it is applied
     PagePoint GrabOffset{0, 0};        ///< where inside the moved button the finger went down
     PagePoint LastMovePos{-1, -1};     ///< last position the move wrote; not reset between moves
     std::array<int, 6> CopyChoices{};  ///< the style copy's remembered ticks

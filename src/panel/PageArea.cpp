@@ -12,6 +12,7 @@ PageArea::PageArea(wxWindow* parent)
     // The whole page lives in the buffer: scrolling only moves the view over it.
     EnableScrolling(true, true);
     Bind(wxEVT_PAINT, &PageArea::OnPaint, this);
+    m_bannerFont = wxFont(wxFontInfo(14).Family(wxFONTFAMILY_SWISS).Bold());
 }
 
 wxBitmap& PageArea::Buffer(const wxSize& size) {
@@ -26,6 +27,75 @@ void PageArea::ShowPageRect(const wxRect& rect) {
         return;
     }
     RefreshRect(wxRect(CalcScrolledPosition(rect.GetPosition()), rect.GetSize()), false);
+}
+
+namespace {
+
+/// Room around the banner's text and width of the frame around the style source.
+constexpr int kBannerPadX = 12;
+constexpr int kBannerPadY = 6;
+constexpr int kSourceFrame = 6;
+
+wxRect WxRect(const Rect& rect) {
+    return wxRect(rect.x, rect.y, rect.width, rect.height);
+}
+
+}  // namespace
+
+void PageArea::ShowEditMarks(const EditMarks& marks, const Rect& menu, int visibleWidth) {
+    wxRect banner;
+    if (!marks.banner.empty()) {
+        int width = 0;
+        int height = 0;
+        GetTextExtent(marks.banner, &width, &height, nullptr, nullptr, &m_bannerFont);
+        banner = WxRect(
+            BannerPlace(width + 2 * kBannerPadX, height + 2 * kBannerPadY, visibleWidth, menu));
+    }
+    if (marks == m_marks && banner == m_bannerRect) {
+        return;
+    }
+    ShowPageRect(MarkedArea());
+    m_marks = marks;
+    m_bannerRect = banner;
+    ShowPageRect(MarkedArea());
+}
+
+wxRect PageArea::MarkedArea() const {
+    wxRect area = m_bannerRect;
+    if (m_marks.source) {
+        area.Union(WxRect(*m_marks.source));
+    }
+    return area;
+}
+
+void PageArea::DrawEditMarks(wxDC& dc) const {
+    if (m_marks.Empty()) {
+        return;
+    }
+    // wxColour takes the same byte order as the layout's colours.
+    const wxColour fill(static_cast<unsigned long>(m_marks.colours.fill & kColourMask));
+    const wxColour ink(static_cast<unsigned long>(m_marks.colours.ink & kColourMask));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    if (m_marks.source) {
+        // Inside the button, so that its neighbours stay as they are: ink, fill, ink.
+        const wxRect frame = WxRect(*m_marks.source);
+        dc.SetPen(wxPen(ink, 1));
+        dc.DrawRectangle(frame);
+        dc.SetPen(wxPen(fill, 1));
+        for (int i = 1; i < kSourceFrame - 1; ++i) {
+            dc.DrawRectangle(wxRect(frame).Deflate(i));
+        }
+        dc.SetPen(wxPen(ink, 1));
+        dc.DrawRectangle(wxRect(frame).Deflate(kSourceFrame - 1));
+    }
+    if (!m_bannerRect.IsEmpty()) {
+        dc.SetPen(wxPen(ink, 1));
+        dc.SetBrush(wxBrush(fill));
+        dc.DrawRectangle(m_bannerRect);
+        dc.SetFont(m_bannerFont);
+        dc.SetTextForeground(ink);
+        dc.DrawLabel(m_marks.banner, m_bannerRect, wxALIGN_CENTRE);
+    }
 }
 
 PagePoint PageArea::PointerOnPage() const {
@@ -45,4 +115,5 @@ void PageArea::OnPaint(wxPaintEvent&) {
     if (m_buffer.IsOk()) {
         dc.DrawBitmap(m_buffer, 0, 0, false);
     }
+    DrawEditMarks(dc);
 }

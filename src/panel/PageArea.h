@@ -1,13 +1,16 @@
 #pragma once
 
 #include <wx/bitmap.h>
+#include <wx/font.h>
 #include <wx/scrolwin.h>
 
+#include "model/EditMarks.h"
 #include "model/PanelState.h"
 
 /// The scrolled window the pages are drawn on. Everything drawn goes into a back buffer the
 /// size of the page; the paint handler presents the buffer, so what the screen shows always
-/// matches the buffer and survives any repaint.
+/// matches the buffer and survives any repaint. While an edit mode is on, the paint handler puts
+/// the mode's marks on top; they never enter the buffer, so the page under them stays intact.
 class PageArea : public wxScrolledWindow {
   public:
     explicit PageArea(wxWindow* parent);
@@ -19,12 +22,24 @@ class PageArea : public wxScrolledWindow {
     /// Asks for a repaint of a rectangle given in page coordinates.
     void ShowPageRect(const wxRect& rect);
 
+    /// Shows `marks` on top of the page from the next paint on; only what changed is repainted.
+    /// The banner keeps clear of `menu` and is centred on `visibleWidth`.
+    void ShowEditMarks(const EditMarks& marks, const Rect& menu, int visibleWidth);
+    /// Where the banner is shown now (page coordinates), empty when there is none.
+    wxRect BannerRect() const { return m_bannerRect; }
+
     /// The page point under the pointer now: the toolkit's pointer position (not the one an
     /// event carries) in client coordinates, plus the scroll offset.
     PagePoint PointerOnPage() const;
 
   private:
     void OnPaint(wxPaintEvent& event);
+    void DrawEditMarks(wxDC& dc) const;
+    /// The page rectangle the marks cover.
+    wxRect MarkedArea() const;
 
     wxBitmap m_buffer;
+    EditMarks m_marks;
+    wxRect m_bannerRect;
+    wxFont m_bannerFont;
 };

@@ -53,6 +53,8 @@ void PanelEditor::Release(int button) {
             break;
         case EditModes::GetStyle:
             panel.StyleSource = ButtonRef{button, panel.CurrentPage};
+            panel.StyleSourceMarked = true;
+            m_panel.ShowEditMarks();
             break;
         case EditModes::ChangeStyle:
             m_panel.ChangeStyle().ShowModal();

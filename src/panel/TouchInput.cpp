@@ -71,11 +71,6 @@ void TouchInput::ShowPage(int page) {
     m_panel.DrawPage(page);
 }
 
-void TouchInput::SetEditMode(int mode, const wchar_t* title) {
-    GetPanelState().EditMode = mode;
-    m_panel.SetTitle(title);
-}
-
 void TouchInput::OnCharHook(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     if (key >= '1' && key <= '9') {
@@ -87,23 +82,22 @@ void TouchInput::OnCharHook(wxKeyEvent& event) {
     } else {
         switch (key) {
             case 'C':
-                SetEditMode(EditModes::ChangeStyle, L"--- Button Change Style ---");
+                m_panel.SetEditMode(EditModes::ChangeStyle);
                 break;
             case 'G':
-                SetEditMode(EditModes::GetStyle, L"--- Button Get Style ---");
+                m_panel.SetEditMode(EditModes::GetStyle);
                 break;
             case 'I':
                 m_editor.Insert();
                 break;
             case 'M':
-                SetEditMode(EditModes::Move, L"--- Button Move ---");
+                m_panel.SetEditMode(EditModes::Move);
                 break;
             case 'S':
-                SetEditMode(EditModes::Settings, L"--- Button Settings ---");
+                m_panel.SetEditMode(EditModes::Settings);
                 break;
             case 'Q':
-                GetPanelState().EditMode = EditModes::Normal;
-                m_panel.SetTitle(GetLayout().Page(GetPanelState().CurrentPage).PageName);
+                m_panel.SetEditMode(EditModes::Normal);
                 break;
             default:
                 break;

@@ -21,7 +21,6 @@ class TouchInput {
 
   private:
     void ShowPage(int page);
-    void SetEditMode(int mode, const wchar_t* title);
 
     MainDialog& m_panel;
     PanelEditor& m_editor;

@@ -871,3 +871,74 @@ TEST(ButtonSettings, AButtonOutsideTheTablesIsNeverRead) {
 }
 
 }  // namespace
+
+namespace {
+
+/// Pixels of a field on the screen that are close to a colour: the text drawn in it.
+int PixelsCloseTo(const wxImage& image, const wxColour& colour) {
+    int close = 0;
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            if (std::abs(image.GetRed(x, y) - colour.Red()) < 40 &&
+                std::abs(image.GetGreen(x, y) - colour.Green()) < 40 &&
+                std::abs(image.GetBlue(x, y) - colour.Blue()) < 40) {
+                ++close;
+            }
+        }
+    }
+    return close;
+}
+
+}  // namespace
+
+// The text of both fields on the screen is in the button's colour when the dialog opens, in each
+// colour chosen afterwards, and in the next button's own colour when it opens for that one.
+TEST(ButtonSettings, TextFieldsShowTheColourOnTheScreen) {
+    SettingsRig rig;
+    ButtonRecord& b = GetLayout().Button(0, 2);
+    b.Text_Off = L"WWWW MMMM";
+    b.Text_On = L"MMMM WWWW";
+    b.Font_Color = 0x0000C8u;  // red 200
+    GetLayout().Button(0, 1).Font_Color = 0xC800C8u;
+    const Controls c(rig.Dialog());
+    ASSERT_TRUE(c.Complete());
+    const wxColour red(200, 0, 0);
+    const wxColour green(0, 160, 0);
+    const wxColour blue(0, 0, 220);
+    const wxColour magenta(200, 0, 200);
+    const auto shows = [&c](const wxColour& wanted, const wxColour& gone) {
+        for (wxTextCtrl* field : {c.textOff, c.textOn}) {
+            wxImage shown;
+            const bool seen = WaitFor([&] {
+                shown = ScreenImage(field->GetScreenRect());
+                return PixelsCloseTo(shown, wanted) > 20 && PixelsCloseTo(shown, gone) == 0;
+            });
+            EXPECT_TRUE(seen) << field->GetName() << " in " << wanted.GetAsString() << ": "
+                              << PixelsCloseTo(shown, wanted) << " pixels in that colour, "
+                              << PixelsCloseTo(shown, gone) << " in " << gone.GetAsString();
+        }
+    };
+    ModalScript script;
+    script.Then([&](wxDialog& d) {
+        shows(red, *wxBLACK);
+        ClickButton(d, "Color");
+        shows(green, red);
+        ClickButton(d, "Color");
+        shows(blue, green);
+        ClickButton(d, "Cancel");
+    });
+    for (const wxColour& chosen : {green, blue}) {
+        script.Return([chosen](wxDialog& d) {
+            ColourChooser::Choose(*dynamic_cast<wxColourDialog*>(&d), chosen);
+            return static_cast<int>(wxID_OK);
+        });
+    }
+    // Another button in the same font.
+    script.Then([&](wxDialog& d) {
+        shows(magenta, blue);
+        ClickButton(d, "Cancel");
+    });
+    rig.Open(0, 2);
+    rig.Open(0, 1);
+    EXPECT_TRUE(script.Done());
+}

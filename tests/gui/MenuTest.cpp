@@ -12,6 +12,7 @@
 #include <wx/display.h>
 #include <wx/eventfilter.h>
 #include <wx/settings.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -26,6 +27,8 @@
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/PanelAddress.h"
+#include "model/ButtonEditing.h"
+#include "model/Contrast.h"
 #include "model/File.h"
 #include "model/PanelState.h"
 #include "panel/PageArea.h"
@@ -227,13 +230,10 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
                        {"Quit", wxRect(48, 408, 80, 24), wxColour(255, 0, 0)},
                    });
     for (const int id : {MenuDlg::ID_BUTTON8, MenuDlg::ID_BUTTON9}) {
-        wxWindow* looksLikeLabel = Menu().FindWindow(id);
-        ASSERT_NE(looksLikeLabel, nullptr);
-        EXPECT_TRUE(looksLikeLabel->IsKindOf(wxCLASSINFO(wxButton)));
-        EXPECT_EQ(looksLikeLabel->GetForegroundColour(),
-                  wxSystemSettings::GetColour(wxSYS_COLOUR_ACTIVEBORDER));
-        EXPECT_EQ(looksLikeLabel->GetBackgroundColour(),
-                  wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
+        wxWindow* label = Menu().FindWindow(id);
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->IsKindOf(wxCLASSINFO(wxStaticText)));
+        EXPECT_EQ(label->GetBackgroundColour(), wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
     }
 
     ExpectControls(Panel().Password(), "Password", wxSize(197, 109),
@@ -409,6 +409,49 @@ TEST_F(MenuTest, AddressIsFilledInWhenTheMenuIsShown) {
     ModalScript script;
     script.Then(In(kMenu, [](wxDialog& menu) {
         EXPECT_EQ(menu.FindWindow(MenuDlg::ID_BUTTON8)->GetLabel(), PanelAddress());
+        ClickButton(menu, "Close");
+    }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+}
+
+// The address and the build label on the screen, in the theme the tests run in: labels without
+// a frame, whose text stands out from their background at least 3:1.
+TEST_F(MenuTest, LabelsAreReadableOnTheScreen) {
+    Start();
+    ModalScript script;
+    script.Then(In(kMenu, [](wxDialog& menu) {
+        for (const int id : {MenuDlg::ID_BUTTON8, MenuDlg::ID_BUTTON9}) {
+            wxWindow* label = menu.FindWindow(id);
+            ASSERT_NE(label, nullptr);
+            SCOPED_TRACE(label->GetLabel().ToStdString());
+            const wxImage shown = ScreenImage(label->GetScreenRect());
+            ASSERT_TRUE(shown.IsOk());
+            const auto at = [&shown](int x, int y) {
+                return PackColour(shown.GetRed(x, y), shown.GetGreen(x, y), shown.GetBlue(x, y), 0);
+            };
+            // No frame: the whole edge of the label is its background.
+            const Colour background = at(0, 0);
+            const int w = shown.GetWidth();
+            const int h = shown.GetHeight();
+            int edge = 0;
+            for (int x = 0; x < w; ++x) {
+                edge += (at(x, 0) != background) + (at(x, h - 1) != background);
+            }
+            for (int y = 0; y < h; ++y) {
+                edge += (at(0, y) != background) + (at(w - 1, y) != background);
+            }
+            EXPECT_EQ(edge, 0) << "pixels of a frame around the label";
+            EXPECT_EQ(background, wxSystemSettings::GetColour(wxSYS_COLOUR_MENU).GetRGB());
+            // The ink: the pixel that stands out most.
+            double strongest = 1.0;
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    strongest = std::max(strongest, ContrastRatio(at(x, y), background));
+                }
+            }
+            EXPECT_GE(strongest, 3.0);
+        }
         ClickButton(menu, "Close");
     }));
     Panel().MenuRequest();

@@ -265,6 +265,25 @@ bool TestScreen::HasWindow(const std::string& name) const {
     return found;
 }
 
+int TestScreen::CountPixels(int x, int y, int width, int height, unsigned long rgb) const {
+    Display* display = m_connection->display;
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        ADD_FAILURE() << "the screen cannot be read at " << x << "," << y;
+        return 0;
+    }
+    int count = 0;
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            count += (XGetPixel(image, column, row) & 0xFFFFFFul) == rgb;
+        }
+    }
+    XDestroyImage(image);
+    return count;
+}
+
 void TestScreen::PointAt(const ScreenWindow& window, int x, int y) {
     Display* display = m_connection->display;
     XTestFakeMotionEvent(display, DefaultScreen(display), window.x + x, window.y + y, 0);

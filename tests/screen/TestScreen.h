@@ -55,6 +55,9 @@ class TestScreen {
     void Type(const std::string& text);
     /// Gives the keyboard to a window (without a window manager nobody else does).
     void Focus(const ScreenWindow& window);
+    /// How many pixels of a rectangle of the screen, as the server holds it, have the colour
+    /// `rgb` (0xRRGGBB).
+    int CountPixels(int x, int y, int width, int height, unsigned long rgb) const;
 
   private:
     struct Connection;

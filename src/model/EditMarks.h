@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/Layout.h"
+#include "model/PanelRules.h"
+#include "model/PanelState.h"
+
+/// The words that name an edit mode, in the panel's title and on its page; empty for normal
+/// operation and for a value that names no mode.
+std::wstring ModeBanner(int editMode);
+
+/// The panel window's title: the banner of the edit mode in force, else the current page's name.
+std::wstring PanelTitle(const Layout& layout, const PanelState& panel);
+
+/// The colours of the marks an edit mode puts on the page: a fill that stands out from the page
+/// and ink that reads on the fill.
+struct MarkColours {
+    Colour fill = 0;
+    Colour ink = 0;
+    bool operator==(const MarkColours& o) const { return fill == o.fill && ink == o.ink; }
+};
+
+/// Of a light and a dark pair, the one whose fill stands out more from `page`. A single colour
+/// would vanish on a page of its own lightness; of the two, one always differs by more than 2.8
+/// and its ink outlines it besides.
+MarkColours MarkColoursOn(Colour page);
+
+/// What the page shows on top of itself while an edit mode is on: the mode's banner on the top
+/// edge and, from "get style" until the style is applied or the edit ends, a frame around the
+/// style source when it lies on the page shown. Nothing at all in normal operation, so that a
+/// page in normal operation is exactly the page drawn.
+struct EditMarks {
+    std::wstring banner;
+    MarkColours colours;
+    std::optional<Rect> source;
+
+    bool Empty() const { return banner.empty() && !source; }
+    bool operator==(const EditMarks& o) const;
+    bool operator!=(const EditMarks& o) const { return !(*this == o); }
+};
+
+/// The marks for the panel as it is: `buttonRects` are the rectangles of the current page's
+/// buttons as drawn. The colours are chosen against the top colour of the page's gradient, where
+/// the banner lies.
+EditMarks EditMarksOf(const Layout& layout, const PanelState& panel, const Rect* buttonRects);
+
+/// Where a banner box of `width` x `height` goes on the top edge of the page: centred on the
+/// `visibleWidth` the panel shows, but never over the menu picture, which is the way out of the
+/// edit mode. A box wider than the room left starts right of the menu picture.
+Rect BannerPlace(int width, int height, int visibleWidth, const Rect& menu);
