@@ -39,8 +39,10 @@ class TestScreen {
     /// The topmost window on screen whose title is `title`.
     bool Find(const std::string& title, ScreenWindow& found) const;
 
-    /// A touch: the pointer to a point of the window's client area, pressed and released.
-    void Click(const ScreenWindow& window, int x, int y);
+    /// A touch: the pointer to a point of the window's client area, pressed, held for `held`
+    /// and released.
+    void Click(const ScreenWindow& window, int x, int y,
+               std::chrono::milliseconds held = std::chrono::milliseconds(60));
     /// Moves the pointer without pressing.
     void PointAt(const ScreenWindow& window, int x, int y);
     /// Keys as xdotool names them ("Return", "Escape", "ctrl+l", "alt+Home").
