@@ -13,11 +13,9 @@ class LongTouch {
 
     void Down(int x, int y, long timeMs);
     void Move(int x, int y);
-    /// The finger is lifted: true when this ends a long touch. Without a Down() before it, or
-    /// after Cancel(), it is no long touch.
+    /// The finger is lifted: true when this ends a long touch. Without a Down() before it (the
+    /// press went to another window) it is no long touch.
     bool Up(long timeMs);
-    /// Forgets the touch under way (the field lost the pointer to another window).
-    void Cancel() { m_down = false; }
 
   private:
     bool m_down = false;

@@ -42,11 +42,8 @@ TEST(LongTouch, AFingerThatWanderedOffAndBackIsNoLongTouchAndEachTouchStartsAfre
     // The next touch is judged by itself.
     touch.Down(40, 10, 1000);
     EXPECT_TRUE(touch.Up(1600));
-    // A lift without a touch down (the press went to another window), twice, and a cancelled one.
+    // A lift without a touch down before it: the press went to another window.
     EXPECT_FALSE(touch.Up(5000));
-    touch.Down(40, 10, 6000);
-    touch.Cancel();
-    EXPECT_FALSE(touch.Up(7000));
 }
 
 TEST(FieldEntry, NumbersGetTheKeypadTextsTheKeyboardWithLineBreaksForSeveralLines) {
