@@ -1,6 +1,7 @@
 #include "dialogs/ButtonSettingsDlg.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -45,12 +46,14 @@ wxColour OpaqueColourOf(Colour colour) {
                     static_cast<unsigned char>(BlueOf(colour)));
 }
 
-/// A text field that opens its pad on a long touch.
+/// A text field that opens the pad for `input` on a long touch, or none.
 wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
-                         const char* name, FieldInput input) {
+                         const char* name, std::optional<FieldInput> input) {
     auto* field = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
                                  wxDefaultValidator, name);
-    AttachPad(*field, input);
+    if (input) {
+        AttachPad(*field, *input);
+    }
     return field;
 }
 
@@ -93,10 +96,10 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
     NewLabel(this, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
     m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2",
                             FieldInput::Lines);
-    // Shows the working face; the face is chosen with "Font", so typing here means nothing. On a
-    // panel without a keyboard the on-screen keyboard may name the face instead.
+    // Shows the working face; the face is chosen with "Font" (by touch as well), so typing here
+    // means nothing and no pad opens.
     m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3",
-                              FieldInput::Text);
+                              std::nullopt);
     wxButton* font =
         NewButton(this, wxID_ANY, "Font", wxPoint(176, 88), wxSize(56, 23), "ID_BUTTON1");
     wxButton* color =
@@ -147,7 +150,6 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
     CentreOnScreen();
 
     Bind(wxEVT_INIT_DIALOG, &ButtonSettingsDlg::OnInitDialog, this);
-    m_fontName->Bind(wxEVT_TEXT, &ButtonSettingsDlg::OnFontNameTyped, this);
     font->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnFont, this);
     color->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnColor, this);
     picOff->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOff, this);
@@ -239,13 +241,6 @@ void ButtonSettingsDlg::OnFont(wxCommandEvent&) {
     // From the font in hand either way: a cancelled choice leaves the bits as they were.
     m_font.style = StyleBitsOf(IsBoldWeight(inHand.GetNumericWeight()),
                                inHand.GetStyle() == wxFONTSTYLE_ITALIC, inHand.GetUnderlined());
-}
-
-void ButtonSettingsDlg::OnFontNameTyped(wxCommandEvent&) {
-    // Only the keyboard's "OK" changes the read-only field with an event: the face it names
-    // becomes the working face, as a face chosen with "Font" would.
-    m_font.face = m_fontName->GetValue().ToStdWstring();
-    ShowWorkingFace();
 }
 
 void ButtonSettingsDlg::OnColor(wxCommandEvent&) {

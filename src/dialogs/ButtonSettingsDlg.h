@@ -24,7 +24,6 @@ class ButtonSettingsDlg : public wxDialog {
   private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnFont(wxCommandEvent& event);
-    void OnFontNameTyped(wxCommandEvent& event);
     void OnColor(wxCommandEvent& event);
     void OnPicBtnOff(wxCommandEvent& event);
     void OnPicBtnPress(wxCommandEvent& event);

@@ -204,7 +204,14 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::vector<std::string> opened = LongTouchIn(
-            c.dialog, c.field, [&c](wxDialog& pad) { Keys(pad, c.keys); },
+            c.dialog, c.field,
+            [&c](wxDialog& pad) {
+                // The keyboard's line break serves only fields of several lines.
+                if (const wxWindow* lineBreak = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)) {
+                    EXPECT_EQ(lineBreak->IsEnabled(), TargetTextField()->IsMultiLine());
+                }
+                Keys(pad, c.keys);
+            },
             [&c](wxTextCtrl& field) { EXPECT_EQ(field.GetValue(), c.value); });
         ASSERT_EQ(opened.size(), 2u);
         EXPECT_EQ(opened[1], c.pad);
@@ -302,22 +309,6 @@ TEST_F(FieldPads, AShortTouchOpensNoPadAndTheFieldStillTakesKeys) {
     settings.ShowModal();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(script.Opened().size(), 1u);
-}
-
-TEST_F(FieldPads, TheKeyboardNamesTheFontFaceOfTheButton) {
-    ButtonSettingsDlg& settings = Panel().ButtonSettings();
-    LongTouchIn(
-        settings, ByName("ID_TEXTCTRL3"),
-        [](wxDialog& pad) {
-            // The line break key serves only fields of several lines.
-            EXPECT_FALSE(pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)->IsEnabled());
-            Keys(pad, {"Clear", "Shift", "D", "e", "j", "a", "v", "u", "OK"});
-        },
-        [&settings](wxTextCtrl& face) {
-            EXPECT_EQ(face.GetValue(), "Dejavu");
-            ClickButton(settings, "OK");
-        });
-    EXPECT_EQ(GetLayout().Button(0, 0).Font_Family, L"Dejavu");
 }
 
 }  // namespace
