@@ -16,12 +16,14 @@
 #include "dialogs/ButtonDlg.h"
 #include "dialogs/ButtonSettingsDlg.h"
 #include "dialogs/ChangeStyleDlg.h"
+#include "dialogs/FieldPads.h"
 #include "dialogs/KeyboardDlg.h"
 #include "dialogs/MenuDlg.h"
 #include "dialogs/PageDlg.h"
 #include "dialogs/PageSelectDlg.h"
 #include "dialogs/PasswordDlg.h"
 #include "dialogs/SettingsDlg.h"
+#include "dialogs/TextKeyboardDlg.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/LinkSocket.h"
 #include "link/TransferSocket.h"
@@ -146,6 +148,8 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     m_pageDlg = new PageDlg(this);
     m_keyboardDlg = new KeyboardDlg(this);
     m_transmitDlg = new TransmitDlg(this);
+    m_textKeyboardDlg = new TextKeyboardDlg(this);
+    m_fieldPads = std::make_unique<FieldPads>(*m_keyboardDlg, *m_textKeyboardDlg);
     m_startedUp = true;
 }
 

@@ -17,6 +17,7 @@
 class ButtonDlg;
 class ButtonSettingsDlg;
 class ChangeStyleDlg;
+class FieldPads;
 class KeyboardDlg;
 class LinkSocket;
 class MenuDlg;
@@ -25,6 +26,7 @@ class PageDlg;
 class PageSelectDlg;
 class PasswordDlg;
 class SettingsDlg;
+class TextKeyboardDlg;
 class TransmitDlg;
 class PanelEditor;
 class TouchInput;
@@ -104,6 +106,8 @@ class MainDialog : public wxDialog {
     SettingsDlg& MainSettings() const { return *m_settingsDlg; }
     TransmitDlg& Transmit() const { return *m_transmitDlg; }
     KeyboardDlg& Keyboard() const { return *m_keyboardDlg; }
+    /// The on-screen keyboard for text fields; it and the keypad open on a long touch.
+    TextKeyboardDlg& TextKeyboard() const { return *m_textKeyboardDlg; }
 
     /// Writes the layout file and tells the user when that did not work, or when the new file
     /// may not survive a power cut. Clears LayoutChanged, and gives true, once the new file is
@@ -165,6 +169,8 @@ class MainDialog : public wxDialog {
     PageSelectDlg* m_pageSelectDlg = nullptr;
     PageDlg* m_pageDlg = nullptr;
     KeyboardDlg* m_keyboardDlg = nullptr;
+    TextKeyboardDlg* m_textKeyboardDlg = nullptr;
+    std::unique_ptr<FieldPads> m_fieldPads;
     TransmitDlg* m_transmitDlg = nullptr;
     bool m_startedUp = false;
     bool m_initialised = false;

@@ -1,6 +1,7 @@
 #include "dialogs/ButtonSettingsDlg.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -13,6 +14,7 @@
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/FieldPads.h"
 #include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
 
@@ -44,10 +46,15 @@ wxColour OpaqueColourOf(Colour colour) {
                     static_cast<unsigned char>(BlueOf(colour)));
 }
 
+/// A text field that opens the pad for `input` on a long touch, or none.
 wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
-                         const char* name) {
-    return new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
-                          wxDefaultValidator, name);
+                         const char* name, std::optional<FieldInput> input) {
+    auto* field = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
+                                 wxDefaultValidator, name);
+    if (input) {
+        AttachPad(*field, *input);
+    }
+    return field;
 }
 
 wxButton* NewButton(wxWindow* parent, wxWindowID id, const char* label, const wxPoint& position,
@@ -84,11 +91,15 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
     NewLabel(this, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
-    m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1");
+    m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1",
+                             FieldInput::Lines);
     NewLabel(this, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
-    m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2");
-    // Shows the working face; the face is chosen with "Font", so typing here means nothing.
-    m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3");
+    m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2",
+                            FieldInput::Lines);
+    // Shows the working face; the face is chosen with "Font" (by touch as well), so typing here
+    // means nothing and no pad opens.
+    m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3",
+                              std::nullopt);
     wxButton* font =
         NewButton(this, wxID_ANY, "Font", wxPoint(176, 88), wxSize(56, 23), "ID_BUTTON1");
     wxButton* color =
@@ -102,19 +113,24 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
     GrowToLabel(m_inactive);
 
     NewLabel(this, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
-    m_taster = NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4");
+    m_taster =
+        NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4", FieldInput::Number);
     FitFourDigits(m_taster, 52);
     NewLabel(this, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
-    m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5");
+    m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5",
+                         FieldInput::Number);
     FitFourDigits(m_led, 52);
 
-    m_imageOff = NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6");
+    m_imageOff =
+        NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6", FieldInput::Text);
     wxButton* picOff =
         NewButton(this, wxID_ANY, "Pic Btn Off", wxPoint(192, 216), wxSize(88, 23), "ID_BUTTON3");
-    m_imagePress = NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7");
+    m_imagePress =
+        NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7", FieldInput::Text);
     wxButton* picPress =
         NewButton(this, wxID_ANY, "Pic Btn Press", wxPoint(192, 248), wxSize(88, 23), "ID_BUTTON4");
-    m_imageOn = NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8");
+    m_imageOn =
+        NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8", FieldInput::Text);
     wxButton* picOn =
         NewButton(this, wxID_ANY, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23), "ID_BUTTON5");
 

@@ -3,6 +3,9 @@
 #include <wx/button.h>
 #include <wx/weakref.h>
 
+#include "dialogs/LimitedField.h"
+#include "model/FieldEntry.h"
+
 namespace {
 
 wxWeakRef<wxTextCtrl>& Target() {
@@ -18,6 +21,16 @@ wxTextCtrl* TargetTextField() {
 
 void SetTargetTextField(wxTextCtrl* field) {
     Target() = field;
+}
+
+void PassToTargetTextField(const wxString& typed) {
+    wxTextCtrl* target = TargetTextField();
+    if (target == nullptr) {
+        return;
+    }
+    const auto* limited = dynamic_cast<const LimitedField*>(target);
+    target->SetValue(TextForField(typed.ToStdWstring(), limited != nullptr ? limited->Limit() : 0,
+                                  target->IsMultiLine()));
 }
 
 KeyboardDlg::KeyboardDlg(wxWindow* parent)
@@ -71,9 +84,7 @@ void KeyboardDlg::OnClear(wxCommandEvent&) {
 }
 
 void KeyboardDlg::OnOk(wxCommandEvent&) {
-    if (wxTextCtrl* target = TargetTextField()) {
-        target->SetValue(m_entry->GetValue());
-    }
+    PassToTargetTextField(m_entry->GetValue());
     Close();
 }
 

@@ -38,7 +38,11 @@ class KeyboardDlg : public wxDialog {
     wxTextCtrl* m_entry = nullptr;
 };
 
-/// The text field the keypad's "OK" fills, or nullptr when none is set. One for the whole
-/// program; a field that is destroyed stops being the target by itself.
+/// The text field the pads' "OK" fills (the keypad's and the on-screen keyboard's), or nullptr when
+/// none is set. One for the whole program; a field that is destroyed stops being the target by
+/// itself.
 wxTextCtrl* TargetTextField();
 void SetTargetTextField(wxTextCtrl* field);
+/// What a pad's "OK" does: `typed` into the target field, if there is one, as far as the
+/// field takes it (its limit of characters, its lines).
+void PassToTargetTextField(const wxString& typed);

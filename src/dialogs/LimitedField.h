@@ -12,6 +12,8 @@ class LimitedField : public wxTextCtrl {
     LimitedField(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size,
                  std::size_t limit);
 
+    std::size_t Limit() const { return m_limit; }
+
   protected:
     /// What the program puts in is taken whole, with or without a change event.
     void DoSetValue(const wxString& value, int flags) override;

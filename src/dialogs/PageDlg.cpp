@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
 #include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
@@ -50,8 +51,10 @@ PageDlg::PageDlg(wxWindow* parent)
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
     NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
     m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
+    AttachPad(*m_name, FieldInput::Text);
     NewLabel(this, ID_STATICTEXT2, "Background\nImage", wxPoint(8, 48), wxSize(72, 32));
     m_image = new wxTextCtrl(this, ID_TEXTCTRL2, "Text", wxPoint(88, 56), wxSize(144, 23));
+    AttachPad(*m_image, FieldInput::Text);
     new wxButton(this, ID_BUTTON1, "Sel", wxPoint(240, 56), wxSize(40, 23));
 
     NewLabel(this, ID_STATICTEXT3, "Background Color", wxPoint(8, 104), wxSize(160, 22));
@@ -69,6 +72,7 @@ PageDlg::PageDlg(wxWindow* parent)
                 new LimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
                                  wxSize(40, 24), kComponentDigits);
             FitThreeDigits(field);
+            AttachPad(*field, FieldInput::Number);
             m_colours[row][i] = field;
         }
         new wxButton(this, setButton[row], "Set", wxPoint(160, rowY[row]), wxSize(40, 23));

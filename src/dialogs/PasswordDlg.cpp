@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 
+#include "dialogs/FieldPads.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
 
@@ -10,6 +11,7 @@ PasswordDlg::PasswordDlg(wxWindow* parent)
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
     SetClientSize(197, 109);
     m_entry = new wxTextCtrl(this, ID_TEXTCTRL1, "Text", wxPoint(8, 16), wxSize(184, 23));
+    AttachPad(*m_entry, FieldInput::Text);
     new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(16, 48), wxSize(75, 40));
     new wxButton(this, ID_BUTTON2, "OK", wxPoint(112, 48), wxSize(75, 40));
     Centre(wxBOTH);

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
 #include "link/LinkSocket.h"
 #include "model/PanelState.h"
@@ -43,16 +44,16 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
     NewLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
-    m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField);
+    m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField, FieldInput::Number);
     NewLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
-    m_sizeY = NewField(ID_EditSizeY, wxPoint(56, 40), kNumberField);
+    m_sizeY = NewField(ID_EditSizeY, wxPoint(56, 40), kNumberField, FieldInput::Number);
     NewLabel(this, "Grid X", wxPoint(192, 16), wxSize(40, 16));
-    m_gridX = NewField(ID_EditGridX, wxPoint(192, 40), kNumberField);
+    m_gridX = NewField(ID_EditGridX, wxPoint(192, 40), kNumberField, FieldInput::Number);
     NewLabel(this, "Grid Y", wxPoint(240, 16), wxSize(40, 16));
-    m_gridY = NewField(ID_EditGridY, wxPoint(240, 40), kNumberField);
+    m_gridY = NewField(ID_EditGridY, wxPoint(240, 40), kNumberField, FieldInput::Number);
 
     NewLabel(this, "Start Page", wxPoint(8, 80), wxSize(64, 16));
-    m_startPage = NewField(ID_EditStartPage, wxPoint(8, 104), kNumberField);
+    m_startPage = NewField(ID_EditStartPage, wxPoint(8, 104), kNumberField, FieldInput::Number);
     auto* reboot =
         new wxStaticText(this, wxID_ANY, "----- Reboot required -----", wxPoint(88, 80),
                          wxSize(176, 16), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
@@ -68,21 +69,21 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
     NewLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
     for (int i = 0; i < 4; ++i) {
         m_ip[static_cast<std::size_t>(i)] =
-            NewField(ID_EditIP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, 3);
+            NewField(ID_EditIP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, FieldInput::Number, 3);
     }
 
     NewLabel(this, "Bright\nOn", wxPoint(8, 224), wxSize(40, 32));
-    m_bright = NewField(ID_TEXTCTRL1, wxPoint(8, 264), kNumberField, 3);
+    m_bright = NewField(ID_TEXTCTRL1, wxPoint(8, 264), kNumberField, FieldInput::Number, 3);
     NewLabel(this, "Bright\nDim", wxPoint(80, 224), wxSize(40, 32));
-    m_brightDim = NewField(ID_TEXTCTRL2, wxPoint(80, 264), kNumberField, 3);
+    m_brightDim = NewField(ID_TEXTCTRL2, wxPoint(80, 264), kNumberField, FieldInput::Number, 3);
     NewLabel(this, "Display\nDim(min)", wxPoint(168, 224), wxSize(56, 32));
-    m_offDim = NewField(ID_TEXTCTRL3, wxPoint(168, 264), kNumberField, 2);
+    m_offDim = NewField(ID_TEXTCTRL3, wxPoint(168, 264), kNumberField, FieldInput::Number, 2);
     NewLabel(this, "Display\nOff(min)", wxPoint(240, 224), wxSize(56, 32));
-    m_off = NewField(ID_EditDisplayOff, wxPoint(240, 264), kNumberField, 2);
+    m_off = NewField(ID_EditDisplayOff, wxPoint(240, 264), kNumberField, FieldInput::Number, 2);
 
     NewLabel(this, "Password", wxPoint(8, 304), wxSize(144, 16));
     // In clear: the panel hangs on a wall and is typed on with a finger.
-    m_password = NewField(ID_EditPassword, wxPoint(8, 328), wxSize(272, 23));
+    m_password = NewField(ID_EditPassword, wxPoint(8, 328), wxSize(272, 23), FieldInput::Text);
     NewLabel(this, "Path", wxPoint(8, 360), wxSize(64, 16));
     // Shows the layout folder; it is chosen at start-up, so what is typed here is never read.
     m_path = new wxTextCtrl(this, ID_TEXTCTRL6, "Text", wxPoint(8, 384), wxSize(272, 23));
@@ -106,12 +107,13 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
 SettingsDlg::~SettingsDlg() = default;
 
 wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize& size,
-                                  std::size_t limit) {
+                                  FieldInput input, std::size_t limit) {
     wxTextCtrl* field = limit > 0 ? new LimitedField(this, id, position, size, limit)
                                   : new wxTextCtrl(this, id, wxEmptyString, position, size);
     if (size == kNumberField) {
         FitDigits(field);
     }
+    AttachPad(*field, input);
     return field;
 }
 

@@ -5,6 +5,7 @@
 
 #include <wx/dialog.h>
 
+#include "model/FieldEntry.h"
 #include "model/SettingsForm.h"
 
 class MainDialog;
@@ -50,7 +51,8 @@ class SettingsDlg : public wxDialog {
     void OnOk(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
 
-    wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size,
+    /// A field that opens its pad on a long touch.
+    wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size, FieldInput input,
                          std::size_t limit = 0);
     SettingsFields FieldsInWindow() const;
     MainDialog* Panel() const;

@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
 #include "link/TransferSocket.h"
 #include "model/File.h"
@@ -56,6 +57,7 @@ TransmitDlg::TransmitDlg(wxWindow* parent)
         m_address[octet] =
             new LimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
                              wxSize(40, 24), 3);
+        AttachPad(*m_address[octet], FieldInput::Number);
     }
     new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
     new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));

@@ -291,12 +291,12 @@ void TestScreen::PointAt(const ScreenWindow& window, int x, int y) {
     std::this_thread::sleep_for(30ms);
 }
 
-void TestScreen::Click(const ScreenWindow& window, int x, int y) {
+void TestScreen::Click(const ScreenWindow& window, int x, int y, std::chrono::milliseconds held) {
     Display* display = m_connection->display;
     PointAt(window, x, y);
     XTestFakeButtonEvent(display, 1, True, 0);
     XSync(display, False);
-    std::this_thread::sleep_for(60ms);
+    std::this_thread::sleep_for(held);
     XTestFakeButtonEvent(display, 1, False, 0);
     XSync(display, False);
     std::this_thread::sleep_for(30ms);

@@ -45,8 +45,10 @@ class TestScreen {
     /// Whether a window named `name` exists at all, shown or not.
     bool HasWindow(const std::string& name) const;
 
-    /// A touch: the pointer to a point of the window's client area, pressed and released.
-    void Click(const ScreenWindow& window, int x, int y);
+    /// A touch: the pointer to a point of the window's client area, pressed, held for `held`
+    /// and released.
+    void Click(const ScreenWindow& window, int x, int y,
+               std::chrono::milliseconds held = std::chrono::milliseconds(60));
     /// Moves the pointer without pressing.
     void PointAt(const ScreenWindow& window, int x, int y);
     /// Keys as xdotool names them ("Return", "Escape", "ctrl+l", "alt+Home").

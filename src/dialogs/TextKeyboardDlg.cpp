@@ -1,0 +1,125 @@
+#include "dialogs/TextKeyboardDlg.h"
+
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include "dialogs/KeyboardDlg.h"
+
+namespace {
+
+/// Keys of the keypad's size and spacing.
+constexpr int kKey = 48;
+constexpr int kPitch = 56;
+constexpr int kMargin = 8;
+constexpr int kKeysTop = 64;
+constexpr int kBottomRow = kKeysTop + static_cast<int>(KeyboardKeys::kRows) * kPitch;
+
+wxPoint KeyPlace(std::size_t row, std::size_t column) {
+    return wxPoint(kMargin + static_cast<int>(column) * kPitch,
+                   kKeysTop + static_cast<int>(row) * kPitch);
+}
+
+}  // namespace
+
+TextKeyboardDlg::TextKeyboardDlg(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "Text Keyboard", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP | wxBORDER_THEME) {
+    const int width = kMargin + static_cast<int>(KeyboardKeys::kColumns) * kPitch;
+    SetClientSize(width, kBottomRow + kPitch);
+    SetBackgroundColour(wxColour(255, 255, 128));
+
+    // Two lines show, enough for a button's text.
+    m_entry = new wxTextCtrl(this, ID_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
+                             wxSize(width - 2 * kMargin, kKey), wxTE_MULTILINE);
+    for (std::size_t row = 0; row < KeyboardKeys::kRows; ++row) {
+        for (std::size_t column = 0; column < KeyboardKeys::kColumns; ++column) {
+            const std::size_t index = row * KeyboardKeys::kColumns + column;
+            m_keyButtons[index] =
+                new wxButton(this, ID_KEY_FIRST + static_cast<int>(index), wxEmptyString,
+                             KeyPlace(row, column), wxSize(kKey, kKey));
+        }
+    }
+    new wxButton(this, ID_CLEAR, "Clear", wxPoint(kMargin, kBottomRow), wxSize(kKey, kKey));
+    m_lineBreak = new wxButton(this, ID_LINEBREAK, wxString::FromUTF8("↵"),
+                               wxPoint(kMargin + kPitch, kBottomRow), wxSize(kKey, kKey));
+    new wxButton(this, ID_SPACE, wxEmptyString, wxPoint(kMargin + 2 * kPitch, kBottomRow),
+                 wxSize(5 * kPitch - (kPitch - kKey), kKey));
+    new wxButton(this, ID_BACKSPACE, wxString::FromUTF8("←"),
+                 wxPoint(kMargin + 7 * kPitch, kBottomRow), wxSize(kPitch + kKey, kKey));
+    new wxButton(this, ID_CANCEL, "Cancel", wxPoint(kMargin + 9 * kPitch, kBottomRow),
+                 wxSize(kKey, kKey));
+    new wxButton(this, ID_OK, "OK", wxPoint(kMargin + 10 * kPitch, kBottomRow),
+                 wxSize(kPitch + kKey, kKey));
+    ShowLabels();
+    Centre(wxBOTH);
+
+    Bind(wxEVT_INIT_DIALOG, &TextKeyboardDlg::OnInit, this);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnKey, this, ID_KEY_FIRST, ID_KEY_LAST);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnSpace, this, ID_SPACE);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnBackspace, this, ID_BACKSPACE);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnLineBreak, this, ID_LINEBREAK);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnClear, this, ID_CLEAR);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnCancel, this, ID_CANCEL);
+    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnOk, this, ID_OK);
+}
+
+void TextKeyboardDlg::ShowLabels() {
+    for (std::size_t row = 0; row < KeyboardKeys::kRows; ++row) {
+        for (std::size_t column = 0; column < KeyboardKeys::kColumns; ++column) {
+            // "&" is a key, not a mnemonic.
+            m_keyButtons[row * KeyboardKeys::kColumns + column]->SetLabelText(
+                m_keys.Label(row, column));
+        }
+    }
+}
+
+void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
+    m_keys = KeyboardKeys();
+    ShowLabels();
+    m_lineBreak->Enable(m_lineBreaks);
+    // The field's text to go on from: a long name is mended, not typed anew.
+    const wxTextCtrl* target = TargetTextField();
+    m_entry->ChangeValue(target != nullptr ? target->GetValue() : wxString());
+    m_entry->SetInsertionPointEnd();
+    m_entry->SetFocus();
+    event.Skip();
+}
+
+void TextKeyboardDlg::OnKey(wxCommandEvent& event) {
+    const auto index = static_cast<std::size_t>(event.GetId() - ID_KEY_FIRST);
+    const std::wstring typed =
+        m_keys.Press(index / KeyboardKeys::kColumns, index % KeyboardKeys::kColumns);
+    m_entry->WriteText(typed);
+    ShowLabels();
+}
+
+void TextKeyboardDlg::OnSpace(wxCommandEvent&) {
+    m_entry->WriteText(" ");
+}
+
+void TextKeyboardDlg::OnBackspace(wxCommandEvent&) {
+    long from = 0;
+    long to = 0;
+    m_entry->GetSelection(&from, &to);
+    if (from == to && from > 0) {
+        --from;
+    }
+    m_entry->Remove(from, to);
+}
+
+void TextKeyboardDlg::OnLineBreak(wxCommandEvent&) {
+    m_entry->WriteText("\n");
+}
+
+void TextKeyboardDlg::OnClear(wxCommandEvent&) {
+    m_entry->ChangeValue(wxEmptyString);
+}
+
+void TextKeyboardDlg::OnOk(wxCommandEvent&) {
+    PassToTargetTextField(m_entry->GetValue());
+    Close();
+}
+
+void TextKeyboardDlg::OnCancel(wxCommandEvent&) {
+    Close();
+}

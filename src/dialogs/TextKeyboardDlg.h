@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+
+#include <wx/dialog.h>
+
+#include "model/KeyboardKeys.h"
+
+class wxButton;
+class wxTextCtrl;
+
+/// The on-screen keyboard for the text fields, in the keypad's style: German letters with
+/// shift, digits and punctuation, space, backspace and a line break around an entry field that
+/// starts with the target field's text. "OK" passes the text to the keypad's target field;
+/// "Cancel" and the close box drop it.
+class TextKeyboardDlg : public wxDialog {
+  public:
+    explicit TextKeyboardDlg(wxWindow* parent);
+
+    /// Whether the line break key types, for a target with several lines; set before showing.
+    void TakeLineBreaks(bool lineBreaks) { m_lineBreaks = lineBreaks; }
+
+    enum {
+        ID_KEY_FIRST = wxID_HIGHEST + 1,
+        ID_KEY_LAST = ID_KEY_FIRST + KeyboardKeys::kRows * KeyboardKeys::kColumns - 1,
+        ID_SPACE,
+        ID_BACKSPACE,
+        ID_LINEBREAK,
+        ID_CLEAR,
+        ID_CANCEL,
+        ID_OK,
+        ID_ENTRY,
+    };
+
+  private:
+    void OnInit(wxInitDialogEvent& event);
+    void OnKey(wxCommandEvent& event);
+    void OnSpace(wxCommandEvent& event);
+    void OnBackspace(wxCommandEvent& event);
+    void OnLineBreak(wxCommandEvent& event);
+    void OnClear(wxCommandEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+
+    /// Every key shows what it types with the shift as it is now.
+    void ShowLabels();
+
+    KeyboardKeys m_keys;
+    std::array<wxButton*, KeyboardKeys::kRows * KeyboardKeys::kColumns> m_keyButtons{};
+    wxButton* m_lineBreak = nullptr;
+    wxTextCtrl* m_entry = nullptr;
+    bool m_lineBreaks = false;
+};
