@@ -28,6 +28,7 @@
 
 #include <wx/app.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/eventfilter.h>
 #include <wx/filedlg.h>
 #include <wx/image.h>
@@ -573,4 +574,11 @@ FakeController::Bytes LampState(std::initializer_list<int> lampsOn) {
             static_cast<std::uint8_t>(1u << (lamp % 8));
     }
     return message;
+}
+
+wxSize FittedPageSize(const wxWindow& panel, const wxSize& layout) {
+    const wxRect area = wxDisplay(0u).GetClientArea();
+    const wxSize frame = panel.GetSize() - panel.GetClientSize();
+    return wxSize(std::min(area.width - frame.x, layout.x),
+                  std::min(area.height - frame.y, layout.y));
 }

@@ -59,6 +59,10 @@ class wxFileDialog;
 /// toolkit's own filter of the chooser, sorted.
 std::vector<std::string> NamesTheChooserLists(wxFileDialog& chooser, const std::string& folder);
 
+/// The page size a panel window shows for a layout page of `layout`: at most the display's client
+/// area less the window manager's frame around the window.
+wxSize FittedPageSize(const wxWindow& panel, const wxSize& layout);
+
 /// Keeps the toolkit's event loop running until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
 /// Runs the event loop for a while.

@@ -7,7 +7,6 @@
 #include <string>
 
 #include <wx/checkbox.h>
-#include <wx/display.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -187,11 +186,11 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
 
         // The window takes the new size at once, fitted to the display, and the page is drawn
         // at that size.
-        const wxRect area = wxDisplay(0u).GetClientArea();
-        const wxSize visible(std::min(area.width, c.storedSize),
-                             std::min(area.height, c.storedSize));
-        EXPECT_TRUE(WaitFor([&] { return rig.Panel().GetClientSize() == visible; }))
-            << rig.Panel().GetClientSize().x << "x" << rig.Panel().GetClientSize().y;
+        const wxSize layoutSize(c.storedSize, c.storedSize);
+        EXPECT_TRUE(WaitFor([&] {
+            return rig.Panel().GetClientSize() == FittedPageSize(rig.Panel(), layoutSize);
+        })) << rig.Panel().GetClientSize().x
+            << "x" << rig.Panel().GetClientSize().y;
         EXPECT_EQ(rig.Panel().GetPageArea()->GetVirtualSize(), wxSize(c.storedSize, c.storedSize));
         EXPECT_EQ(rig.panel->PageImage().GetSize(), wxSize(c.storedSize, c.storedSize));
     }

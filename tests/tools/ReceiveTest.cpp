@@ -139,6 +139,12 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
     EXPECT_EQ(again.SendFile("tvxdef.ini", "new"), ">>>");
     EXPECT_EQ(receiver.Line(), "received tvxdef.ini 3 bytes");
     EXPECT_EQ(receiver.Contents("tvxdef.ini"), "new");
+    // The layout it replaced is kept, one generation, as with the panel's own stores.
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), Pattern(2500, 9));
+    Sender third(receiver.Port());
+    EXPECT_EQ(third.SendFile("tvxdef.ini", "newer"), ">>>");
+    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 5 bytes");
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), "new");
     Sender latin(receiver.Port());
     EXPECT_EQ(latin.SendFile("K\xFC"
                              "che.png",

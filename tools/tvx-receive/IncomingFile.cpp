@@ -189,6 +189,18 @@ bool IncomingFile::Write(const std::uint8_t* data, std::size_t size, std::string
     return true;
 }
 
+void IncomingFile::KeepPrevious(const std::string& target) const {
+    // As with the panel's own stores, the layout a received one replaces stays as
+    // tvxdef.ini.bak: a second name for the old file, put in place in one step. Without one
+    // (no old layout, a file system without links) the new layout is stored all the same.
+    const std::string backup = target + ".bak";
+    const std::string next = backup + ".new";
+    ::unlink(next.c_str());
+    if (::link(target.c_str(), next.c_str()) == 0 && ::rename(next.c_str(), backup.c_str()) != 0) {
+        ::unlink(next.c_str());
+    }
+}
+
 bool IncomingFile::Commit(const std::string& name, std::string& error) {
     // mkstemp makes the file private; a received file gets the permissions of any new file.
     const mode_t mask = ::umask(0);
@@ -204,6 +216,9 @@ bool IncomingFile::Commit(const std::string& name, std::string& error) {
         return false;
     }
     const std::string target = m_folder + "/" + name;
+    if (name == kLayoutFileName) {
+        KeepPrevious(target);
+    }
     if (::rename(m_temporary.c_str(), target.c_str()) != 0) {
         error = Describe("cannot store the file", errno);
         return false;

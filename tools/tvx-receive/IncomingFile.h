@@ -58,6 +58,9 @@ class IncomingFile {
     static constexpr const char* kTemporaryPrefix = ".tvx-receive-";
 
   private:
+    /// Keeps the layout file at `target` as its backup before a received one replaces it.
+    void KeepPrevious(const std::string& target) const;
+
     int m_fd = -1;
     std::string m_folder;
     std::string m_temporary;  ///< full path, empty when there is none
