@@ -44,6 +44,9 @@ MainDialog* g_mainDialog = nullptr;
 /// The link timer looks at the layout folder on every third tick.
 constexpr int kTicksPerFolderLook = 3;
 
+/// The status line while the controller link is down in LAN mode.
+const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
+
 /// A layout asking for a smaller panel than this gets this much.
 void RaiseToSmallestPanel(FormSettings& form) {
     form.SizeX = std::max(form.SizeX, 200);
@@ -497,9 +500,8 @@ void MainDialog::ShowNewLayout(std::unique_ptr<::Layout> fresh) {
         FitToDisplay();
     }
     // In LAN mode the link connects to the new address; in the other modes it stays closed.
-    if (relink && m_link != nullptr) {
-        m_link->Close();
-        CheckLink();
+    if (relink) {
+        Relink();
     }
     LoadPage(panel.CurrentPage);
     DrawPage(panel.CurrentPage);
@@ -510,9 +512,24 @@ void MainDialog::OnMoveTimer(wxTimerEvent&) {
 }
 
 void MainDialog::CheckLink() {
-    if (m_link != nullptr && m_link->CheckLink(GetLayout(), GetPanelState())) {
-        DrawPage(GetPanelState().CurrentPage);
+    if (m_link != nullptr) {
+        ShowLinkStatus(m_link->CheckLink(GetLayout()));
     }
+}
+
+void MainDialog::Relink() {
+    if (m_link != nullptr) {
+        ShowLinkStatus(m_link->Relink(GetLayout()));
+    }
+}
+
+void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
+    if (!status) {
+        return;
+    }
+    PanelState& panel = GetPanelState();
+    panel.StatusText = *status == LinkStatus::Down ? kNoConnection : L"";
+    DrawPage(panel.CurrentPage);
 }
 
 namespace {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <wx/dialog.h>
 #include <wx/socket.h>
 #include <wx/timer.h>
 
 #include "app/ModalDialogStack.h"
+#include "link/LinkMachine.h"
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
@@ -71,8 +73,10 @@ class MainDialog : public wxDialog {
     int LampLook(int page, int button) const;
 
     /// The controller link: keeps it connected (LAN mode only) and sends the selected
-    /// button's press and release.
+    /// button's press and release. Relink drops the connection and checks at once, so that a
+    /// changed address or mode takes effect now.
     void CheckLink();
+    void Relink();
     void SendPress();
     void SendRelease();
     LinkSocket* Link() const { return m_link.get(); }
@@ -126,6 +130,8 @@ class MainDialog : public wxDialog {
     void OnMoveTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
+    /// Puts what the link reports on the page: the status line while it is down.
+    void ShowLinkStatus(std::optional<LinkStatus> status);
 
     /// One look at the layout folder (every few link timer ticks): a new layout file is loaded,
     /// new pictures are shown, unless the user is busy with a dialog or a touch.

@@ -11,7 +11,6 @@
 #include "app/MainDialog.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
-#include "link/LinkSocket.h"
 #include "model/PanelState.h"
 
 namespace {
@@ -182,10 +181,7 @@ void SettingsDlg::OnOk(wxCommandEvent&) {
         panel->SetClientSize(form.SizeX, form.SizeY);
         // A changed address or mode takes effect now: in LAN mode the link connects to the
         // address just stored, in the other modes it stays closed.
-        if (LinkSocket* link = panel->Link()) {
-            link->Close();
-        }
-        panel->CheckLink();
+        panel->Relink();
         panel->FitToDisplay();
         panel->LoadPage(state.CurrentPage);
         panel->DrawPage(state.CurrentPage);

@@ -3,8 +3,10 @@
 #include <wx/string.h>
 
 namespace {
-const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
+bool LanMode(const Layout& layout) {
+    return layout.Form.Form_ConnectModus == 1;
 }
+}  // namespace
 
 LinkSocket::LinkSocket(wxEvtHandler& handler, int socketId)
     : m_socket(new wxSocketClient(wxSOCKET_NONE)) {
@@ -19,30 +21,24 @@ LinkSocket::~LinkSocket() {
     m_socket->Destroy();
 }
 
-bool LinkSocket::CheckLink(const Layout& layout, PanelState& panel) {
-    if (layout.Form.Form_ConnectModus != 1) {
-        return false;
-    }
-    if (m_state == State::Connected) {
-        if (panel.StatusText.empty()) {
-            if (!m_heard) {
-                m_stream.Pause();
-            }
-            m_heard = false;
-            return false;
-        }
-        panel.StatusText.clear();
-        Send(StateRequest().data(), 3);
-        return true;
-    }
-    // A handshake slower than one tick must be allowed to finish: a new attempt replaces the
-    // one under way only when that one failed or stayed unanswered too long.
-    if (m_state == State::Idle ||
-        std::chrono::steady_clock::now() - m_attemptStart >= kAttemptTimeout) {
+std::optional<LinkStatus> LinkSocket::CheckLink(const Layout& layout) {
+    return Apply(m_machine.Tick(LanMode(layout), LinkMachine::Clock::now()), layout);
+}
+
+std::optional<LinkStatus> LinkSocket::Relink(const Layout& layout) {
+    m_socket->Close();
+    return Apply(m_machine.Relink(LanMode(layout), LinkMachine::Clock::now()), layout);
+}
+
+std::optional<LinkStatus> LinkSocket::Apply(const LinkMachine::Actions& actions,
+                                            const Layout& layout) {
+    if (actions.startAttempt) {
         StartAttempt(layout);
     }
-    panel.StatusText = kNoConnection;
-    return true;
+    if (actions.sendStateRequest) {
+        Send(StateRequest().data(), 3);
+    }
+    return actions.status;
 }
 
 void LinkSocket::StartAttempt(const Layout& layout) {
@@ -50,21 +46,21 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     wxIPV4address address;
     address.Hostname(wxString::Format("%d.%d.%d.%d", ip[0], ip[1], ip[2], ip[3]));
     address.Service(kPort);
-    NextConnection();
-    m_attemptStart = std::chrono::steady_clock::now();
-    m_state = State::Connecting;
-    // Connect without waiting: the outcome arrives as a connection or lost notification.
+    const LinkMachine::Connection attempt = m_machine.Current();
+    m_socket->SetClientData(reinterpret_cast<void*>(attempt));
+    // Connect without waiting (closing any attempt under way): the outcome arrives as a
+    // connection or lost notification.
     if (m_socket->Connect(address, false)) {
-        m_state = State::Connected;
+        m_machine.OnConnected(attempt);
     } else if (!m_socket->IsOk()) {
         // No attempt could be started at all (an address that does not resolve): try again
         // on the next tick.
-        m_state = State::Idle;
+        m_machine.OnLost(attempt);
     }
 }
 
 void LinkSocket::Send(const std::uint8_t* bytes, std::size_t size) {
-    if (m_state != State::Connected) {
+    if (!m_machine.IsConnected()) {
         return;
     }
     // No-wait: a controller that does not read gets what fits and loses the rest, the panel
@@ -72,29 +68,19 @@ void LinkSocket::Send(const std::uint8_t* bytes, std::size_t size) {
     m_socket->Write(bytes, static_cast<wxUint32>(size));
 }
 
-void LinkSocket::NextConnection() {
-    ++m_connection;
-    m_socket->SetClientData(reinterpret_cast<void*>(m_connection));
-    m_stream.Reset();
-}
-
 int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
-    // A late notification of an attempt that was replaced, or of a connection closed since,
-    // says nothing about the one under way.
-    if (reinterpret_cast<std::uintptr_t>(event.GetClientData()) != m_connection) {
-        return 0;
-    }
+    const auto tag = reinterpret_cast<LinkMachine::Connection>(event.GetClientData());
     switch (event.GetSocketEvent()) {
         case wxSOCKET_CONNECTION:
-            m_stream.Reset();
-            m_state = State::Connected;
+            m_machine.OnConnected(tag);
             return 0;
         case wxSOCKET_LOST:
-            m_stream.Reset();
-            m_state = State::Idle;
+            m_machine.OnLost(tag);
             return 0;
         case wxSOCKET_INPUT:
-            return ReadInput(lamps);
+            // A late notification of a connection closed since: what the socket holds now
+            // belongs to the one under way, and its own notification brings it.
+            return m_machine.IsCurrent(tag) ? ReadInput(lamps) : 0;
         default:
             return 0;
     }
@@ -112,18 +98,11 @@ int LinkSocket::ReadInput(LampBitmap& lamps) {
         if (m_socket->Error() || count == 0) {
             break;
         }
-        m_heard = true;
         const bool cutShort = count == sizeof buffer;
-        applied += m_stream.Receive(buffer, count, cutShort, LampStream::Clock::now(), lamps);
+        applied += m_machine.Receive(buffer, count, cutShort, LinkMachine::Clock::now(), lamps);
         if (!cutShort) {
             break;
         }
     }
     return applied;
-}
-
-void LinkSocket::Close() {
-    m_socket->Close();
-    NextConnection();
-    m_state = State::Idle;
 }

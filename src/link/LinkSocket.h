@@ -1,35 +1,36 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include <wx/socket.h>
 
-#include "link/LampStream.h"
+#include "link/LinkMachine.h"
 #include "link/LinkMessages.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
 
-/// The TCP link to the bus/LAN controller on port 4001. Never blocks: it connects without
-/// waiting, writes what the socket takes at once and reads what a notification offers. The
-/// socket's notifications go to the window given at construction, which passes them back to
-/// OnSocketEvent.
+/// The TCP link to the bus/LAN controller on port 4001, a thin driver of the LinkMachine. Never
+/// blocks: it connects without waiting, writes what the socket takes at once and reads what a
+/// notification offers. The socket's notifications go to the window given at construction,
+/// which passes them back to OnSocketEvent.
 class LinkSocket {
   public:
     static constexpr unsigned short kPort = 4001;
-    /// How long a connection attempt may stay unanswered before a new one replaces it.
-    static constexpr std::chrono::milliseconds kAttemptTimeout{2000};
 
     LinkSocket(wxEvtHandler& handler, int socketId);
     ~LinkSocket();
     LinkSocket(const LinkSocket&) = delete;
     LinkSocket& operator=(const LinkSocket&) = delete;
 
-    /// The link timer's check in LAN mode: clears the status line and asks for the lamp states
-    /// once after each connection; while the link is down, shows the status line and keeps an
-    /// attempt under way. Once the controller has sent nothing for a whole tick, a read waiting
-    /// in doubt is dropped. Returns true when the page has to be drawn again.
-    bool CheckLink(const Layout& layout, PanelState& panel);
+    /// The link timer's check (LAN mode only): keeps an attempt under way while the link is
+    /// down and asks for the lamp states once after each connection. Returns what the user is
+    /// to be told about the link, if anything.
+    std::optional<LinkStatus> CheckLink(const Layout& layout);
+    /// Drops the connection and checks at once, so that a changed address or mode takes effect
+    /// now: in LAN mode the link connects to the layout's address, in the others it stays
+    /// closed.
+    std::optional<LinkStatus> Relink(const Layout& layout);
 
     /// Sends x11 / x12 with a button's value; dropped while the link is down.
     void SendPress(int taster) { Send(PressMessage(taster).data(), 5); }
@@ -40,27 +41,14 @@ class LinkSocket {
     /// applied to `lamps` (the caller redraws the buttons when it is above 0).
     int OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps);
 
-    /// Drops the connection (or the attempt under way); the next check starts afresh.
-    void Close();
-
-    bool IsConnected() const { return m_state == State::Connected; }
+    bool IsConnected() const { return m_machine.IsConnected(); }
 
   private:
-    enum class State { Idle, Connecting, Connected };
-
+    std::optional<LinkStatus> Apply(const LinkMachine::Actions& actions, const Layout& layout);
     void Send(const std::uint8_t* bytes, std::size_t size);
     void StartAttempt(const Layout& layout);
-    /// Begins a new connection: notifications still queued for the old one no longer count.
-    void NextConnection();
     int ReadInput(LampBitmap& lamps);
 
     wxSocketClient* m_socket;
-    LampStream m_stream;
-    State m_state = State::Idle;
-    /// Tags the notifications of the connection (or attempt) under way; the socket hands it to
-    /// every notification it queues.
-    std::uintptr_t m_connection = 0;
-    /// Bytes arrived since the last tick: the controller may still be sending.
-    bool m_heard = false;
-    std::chrono::steady_clock::time_point m_attemptStart;
+    LinkMachine m_machine;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <wx/event.h>
@@ -30,9 +31,12 @@ class LinkRig : public wxEvtHandler {
 
     /// The link timer's tick, then the notifications it brought.
     void Tick() {
-        link.CheckLink(*layout, panel);
+        Note(link.CheckLink(*layout));
         Pump(20);
     }
+
+    /// The main settings' "OK".
+    void Relink() { Note(link.Relink(*layout)); }
 
     /// Ticks until the link is connected.
     bool Connect() {
@@ -63,8 +67,16 @@ class LinkRig : public wxEvtHandler {
     PanelState panel;
     LinkSocket link;
     std::vector<wxSocketEvent> seen;
+    /// What the link told the user last.
+    std::optional<LinkStatus> status;
 
   private:
+    void Note(std::optional<LinkStatus> reported) {
+        if (reported) {
+            status = reported;
+        }
+    }
+
     void OnSocket(wxSocketEvent& event) {
         seen.push_back(event);
         link.OnSocketEvent(event, panel.Lamps);
@@ -88,14 +100,13 @@ TEST(LinkSocket, LateNotificationsOfAnOldConnectionAreIgnored) {
     const wxSocketEvent old = rig.Last(wxSOCKET_CONNECTION);
 
     rig.layout->Form.Destination_IP = second.Address();
-    rig.link.Close();
-    rig.link.CheckLink(*rig.layout, rig.panel);
+    rig.Relink();
     rig.Deliver(old, wxSOCKET_CONNECTION);
     EXPECT_FALSE(rig.link.IsConnected()) << "a late connection notification of the old link";
     rig.Deliver(old, wxSOCKET_INPUT);
     EXPECT_FALSE(rig.link.IsConnected());
     rig.Tick();
-    EXPECT_EQ(rig.panel.StatusText, L"Keine Verbindung zum Server");
+    EXPECT_EQ(rig.status, LinkStatus::Down);
 
     ASSERT_TRUE(second.Listen());
     ASSERT_TRUE(rig.Connect());
@@ -107,7 +118,7 @@ TEST(LinkSocket, LateNotificationsOfAnOldConnectionAreIgnored) {
     second.Poll();
     EXPECT_EQ(second.Connections(), 1);
     EXPECT_EQ(second.Received(), kStateRequest);
-    EXPECT_TRUE(rig.panel.StatusText.empty());
+    EXPECT_EQ(rig.status, LinkStatus::Up);
 }
 
 // An attempt that stays unanswered is replaced by a new one; a late outcome of the replaced one
@@ -117,8 +128,8 @@ TEST(LinkSocket, LateOutcomeOfAReplacedAttemptIsIgnored) {
     LinkRig rig(controller.Address());
     ASSERT_TRUE(rig.Connect());
     const wxSocketEvent attempt = rig.Last(wxSOCKET_CONNECTION);
-    rig.link.Close();
     controller.Stop();
+    rig.Relink();
     rig.Tick();  // a new attempt, refused
     rig.Deliver(attempt, wxSOCKET_CONNECTION);
     EXPECT_FALSE(rig.link.IsConnected());

@@ -1,0 +1,65 @@
+#include "link/LinkMachine.h"
+
+LinkMachine::Actions LinkMachine::Tick(bool lanMode, Clock::time_point now) {
+    Actions actions;
+    if (!lanMode) {
+        return actions;
+    }
+    if (m_state == State::Connected) {
+        if (!m_statusShown) {
+            // The controller has sent nothing for a whole tick: a read waiting in doubt is
+            // dropped.
+            if (!m_heard) {
+                m_stream.Pause();
+            }
+            m_heard = false;
+            return actions;
+        }
+        m_statusShown = false;
+        actions.sendStateRequest = true;
+        actions.status = LinkStatus::Up;
+        return actions;
+    }
+    // A handshake slower than one tick must be allowed to finish: a new attempt replaces the
+    // one under way only when that one failed or stayed unanswered too long.
+    if (m_state == State::Idle || now - m_attemptStart >= kAttemptTimeout) {
+        NextConnection();
+        m_attemptStart = now;
+        m_state = State::Connecting;
+        actions.startAttempt = true;
+    }
+    m_statusShown = true;
+    actions.status = LinkStatus::Down;
+    return actions;
+}
+
+LinkMachine::Actions LinkMachine::Relink(bool lanMode, Clock::time_point now) {
+    NextConnection();
+    m_state = State::Idle;
+    return Tick(lanMode, now);
+}
+
+void LinkMachine::OnConnected(Connection tag) {
+    if (IsCurrent(tag)) {
+        m_stream.Reset();
+        m_state = State::Connected;
+    }
+}
+
+void LinkMachine::OnLost(Connection tag) {
+    if (IsCurrent(tag)) {
+        m_stream.Reset();
+        m_state = State::Idle;
+    }
+}
+
+int LinkMachine::Receive(const std::uint8_t* data, std::size_t size, bool cutShort,
+                         Clock::time_point at, LampBitmap& lamps) {
+    m_heard = true;
+    return m_stream.Receive(data, size, cutShort, at, lamps);
+}
+
+void LinkMachine::NextConnection() {
+    ++m_connection;
+    m_stream.Reset();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "link/LampStream.h"
+#include "model/PanelState.h"
+
+/// What the user is to be told about the link: it went down (or is still down), or it is up
+/// again.
+enum class LinkStatus { Down, Up };
+
+/// The controller link's states without a socket, driven by the link timer's ticks and the
+/// socket's notifications, with the time handed in. Down: a connection attempt is kept under way
+/// and the status line shown on every tick. Up: the first tick clears the status line and asks
+/// for the lamp states; later ticks only watch whether the controller went quiet. Lost: the next
+/// tick starts again. The socket driver carries out the actions and feeds in what the socket
+/// reports.
+class LinkMachine {
+  public:
+    using Clock = LampStream::Clock;
+    /// Tags the notifications of one connection (or attempt): one that carries an older tag
+    /// belongs to a connection closed or replaced since.
+    using Connection = std::uintptr_t;
+
+    /// How long a connection attempt may stay unanswered before a new one replaces it.
+    static constexpr std::chrono::milliseconds kAttemptTimeout{2000};
+
+    /// What the driver has to do after a tick.
+    struct Actions {
+        /// Connect to the layout's address without waiting, tagged with Current(); an attempt
+        /// still under way is given up.
+        bool startAttempt = false;
+        /// Send x13, the request for all lamp states.
+        bool sendStateRequest = false;
+        /// Show the status line (Down) or clear it (Up), and draw the page again.
+        std::optional<LinkStatus> status;
+    };
+
+    /// The link timer's tick at `now`. Outside LAN mode the link is left as it is.
+    Actions Tick(bool lanMode, Clock::time_point now);
+    /// Drops the connection (or the attempt under way) and ticks at once, so that a changed
+    /// address or mode takes effect now.
+    Actions Relink(bool lanMode, Clock::time_point now);
+
+    /// The connection of `tag` is up (or an attempt connected at once).
+    void OnConnected(Connection tag);
+    /// The connection of `tag` was lost (or an attempt could not even be started).
+    void OnLost(Connection tag);
+    /// One read of the current connection, made at `at`; see LampStream::Receive.
+    int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
+                LampBitmap& lamps);
+
+    Connection Current() const { return m_connection; }
+    bool IsCurrent(Connection tag) const { return tag == m_connection; }
+    bool IsConnected() const { return m_state == State::Connected; }
+
+  private:
+    enum class State { Idle, Connecting, Connected };
+
+    /// Begins a new connection: notifications still queued for the old one no longer count.
+    void NextConnection();
+
+    LampStream m_stream;
+    State m_state = State::Idle;
+    Connection m_connection = 0;
+    /// The status line is up: the first tick of a connection clears it.
+    bool m_statusShown = false;
+    /// Bytes arrived since the last tick: the controller may still be sending.
+    bool m_heard = false;
+    Clock::time_point m_attemptStart;
+};
