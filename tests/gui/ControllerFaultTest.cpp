@@ -38,11 +38,9 @@ using Bytes = FakeController::Bytes;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
-/// How long the controller refuses connections: a minute, some 600 refused attempts, with the
-/// status line up all the while; the short refusal beside it checks that the delay to the
-/// reconnection does not grow with the number of attempts before it.
-constexpr auto kRefusedFor = std::chrono::seconds(60);
-constexpr auto kShortRefusal = std::chrono::milliseconds(500);
+/// How long the controller refuses connections. A minute of refusals is the link machine's to
+/// check; this is the real socket's path from refused attempts to a connection.
+constexpr auto kRefusedFor = std::chrono::milliseconds(500);
 /// The link timer's period, and what "on the next tick" may take on a busy machine.
 constexpr int kTickMs = 100;
 constexpr int kNextTickMs = 5 * kTickMs;
@@ -52,8 +50,9 @@ constexpr int kPauseMs = 3 * kTickMs;
 /// The controller's steady messages after stray bytes: one every 50 ms for 2 s.
 constexpr int kSteadyEveryMs = 50;
 constexpr int kSteadyMessages = 40;
-/// The reconnect storm: a minute of connections accepted and closed at random.
-constexpr auto kStormFor = std::chrono::seconds(60);
+/// The reconnect storm: connections accepted and closed at random. The link machine goes
+/// through a minute of such a storm; this one runs it over real sockets.
+constexpr auto kStormFor = std::chrono::seconds(8);
 /// A connection the controller keeps for at least this long has certainly been seen by the
 /// panel's link timer.
 constexpr int kEstablishedMs = 3 * kTickMs;
@@ -178,50 +177,44 @@ class Rig {
 
 TEST(ControllerFaults, RefusedConnectionsUntilTheControllerListens) {
     Rig rig(false);
-    for (const auto refusal :
-         {std::chrono::duration_cast<std::chrono::milliseconds>(kShortRefusal),
-          std::chrono::duration_cast<std::chrono::milliseconds>(kRefusedFor)}) {
-        SCOPED_TRACE(testing::Message() << "refused for " << refusal.count() << " ms");
-        ASSERT_TRUE(WaitFor([] { return GetPanelState().StatusText == kNoConnection; }));
-        const int descriptors = OpenDescriptors();
-        // The status line stays through every refused attempt.
-        bool statusGone = false;
-        WaitFor(
-            [&statusGone] {
-                statusGone = statusGone || GetPanelState().StatusText != kNoConnection;
-                return false;
-            },
-            static_cast<int>(refusal.count()));
-        EXPECT_FALSE(statusGone);
-        EXPECT_LE(OpenDescriptors(), descriptors) << "a refused attempt leaves a socket open";
-        EXPECT_TRUE(StatusLineShown(*rig.panel));
+    const int refusedMs = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(kRefusedFor).count());
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().StatusText == kNoConnection; }));
+    const int descriptors = OpenDescriptors();
+    // The status line stays through every refused attempt.
+    bool statusGone = false;
+    WaitFor(
+        [&statusGone] {
+            statusGone = statusGone || GetPanelState().StatusText != kNoConnection;
+            return false;
+        },
+        refusedMs);
+    EXPECT_FALSE(statusGone);
+    EXPECT_LE(OpenDescriptors(), descriptors) << "a refused attempt leaves a socket open";
+    EXPECT_TRUE(StatusLineShown(*rig.panel));
 
-        const int connections = rig.controller.Connections();
-        const auto listening = Clock::now();
-        ASSERT_TRUE(rig.controller.Listen());
-        ASSERT_TRUE(WaitFor([&rig] {
-            rig.controller.Poll();
-            return rig.controller.HasClient();
-        }));
-        const double connectMs = Ms(Clock::now() - listening).count();
-        ASSERT_TRUE(rig.Linked());
-        const double requestMs = Ms(Clock::now() - listening).count();
-        std::printf("[          ] refused %lld ms: connected after %.0f ms, x13 after %.0f ms\n",
-                    static_cast<long long>(refusal.count()), connectMs, requestMs);
-        testing::Test::RecordProperty(
-            "reconnect_ms_after_" + std::to_string(refusal.count()) + "_ms_refused",
-            std::to_string(static_cast<int>(connectMs)));
-        EXPECT_LE(connectMs, kNextTickMs);
-        EXPECT_LE(requestMs, kNextTickMs + kTickMs);
-        EXPECT_EQ(rig.controller.Connections(), connections + 1);
-        Pump(3 * kTickMs);
+    const int connections = rig.controller.Connections();
+    const auto listening = Clock::now();
+    ASSERT_TRUE(rig.controller.Listen());
+    ASSERT_TRUE(WaitFor([&rig] {
         rig.controller.Poll();
-        EXPECT_TRUE(rig.controller.Received().empty()) << "a second state request";
-        EXPECT_EQ(rig.controller.Connections(), connections + 1);
-        EXPECT_FALSE(StatusLineShown(*rig.panel));
-
-        rig.controller.Stop();
-    }
+        return rig.controller.HasClient();
+    }));
+    const double connectMs = Ms(Clock::now() - listening).count();
+    ASSERT_TRUE(rig.Linked());
+    const double requestMs = Ms(Clock::now() - listening).count();
+    std::printf("[          ] refused %d ms: connected after %.0f ms, x13 after %.0f ms\n",
+                refusedMs, connectMs, requestMs);
+    testing::Test::RecordProperty("reconnect_ms_after_" + std::to_string(refusedMs) + "_ms_refused",
+                                  std::to_string(static_cast<int>(connectMs)));
+    EXPECT_LE(connectMs, kNextTickMs);
+    EXPECT_LE(requestMs, kNextTickMs + kTickMs);
+    EXPECT_EQ(rig.controller.Connections(), connections + 1);
+    Pump(3 * kTickMs);
+    rig.controller.Poll();
+    EXPECT_TRUE(rig.controller.Received().empty()) << "a second state request";
+    EXPECT_EQ(rig.controller.Connections(), connections + 1);
+    EXPECT_FALSE(StatusLineShown(*rig.panel));
 }
 
 TEST(ControllerFaults, ControllerHangsUpInTheMiddleOfAMessage) {
@@ -409,7 +402,7 @@ TEST(ControllerFaults, StrayBytesThenASteadyStream) {
     }
 }
 
-// A minute of a controller that accepts connections and closes them at random, and now and then
+// A controller that accepts connections and closes them at random, and now and then
 // stops listening for a while. Every connection it keeps long enough for the panel to see gets
 // exactly one state request, none gets two or anything else, and the lamps follow the last state
 // it sent.
@@ -472,7 +465,7 @@ TEST(ControllerFaults, ReconnectStorm) {
     }
     std::printf("[          ] reconnect storm: %d connections, %d of them kept %d ms or more\n",
                 connections, established, kEstablishedMs);
-    EXPECT_GT(established, 20);
+    EXPECT_GT(established, 3);
 
     // After the storm, a connection that stays: one request, and the lamps of its state.
     rig.controller.DropClient();
