@@ -22,6 +22,7 @@
 #include "FileDoubles.h"
 #include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 
 using namespace std::string_literals;
@@ -46,39 +47,34 @@ std::string Crlf(const std::string& lines) {
 
 std::unique_ptr<Layout> Parsed(const std::string& bytes) {
     auto layout = NewLayout();
-    File::ParseLayout(bytes, *layout);
+    LayoutFormat::ParseLayout(bytes, *layout);
     return layout;
 }
 
-bool SameButton(const ButtonRecord& a, const ButtonRecord& b) {
-    return std::tie(a.PosX, a.PosY, a.Text_On, a.Text_Off, a.Font_Style, a.Font_HorizAlign,
-                    a.Font_Size, a.Font_Family, a.Font_Color, a.Led, a.Taster, a.Image_File_Off,
-                    a.Image_File_Press, a.Image_File_On, a.Pageflip, a.Inaktiv) ==
-           std::tie(b.PosX, b.PosY, b.Text_On, b.Text_Off, b.Font_Style, b.Font_HorizAlign,
-                    b.Font_Size, b.Font_Family, b.Font_Color, b.Led, b.Taster, b.Image_File_Off,
-                    b.Image_File_Press, b.Image_File_On, b.Pageflip, b.Inaktiv);
+/// Whether two records hold the same value in every field the file has.
+template <class Record>
+bool SameFields(const std::vector<LineFormat<Record>>& lines, const Record& a, const Record& b) {
+    for (const LineFormat<Record>& line : lines) {
+        for (const FieldFormat<Record>& field : line.fields) {
+            if ((field.number && a.*field.number != b.*field.number) ||
+                (field.factor && a.*field.factor != b.*field.factor) ||
+                (field.address && a.*field.address != b.*field.address) ||
+                (field.colour && a.*field.colour != b.*field.colour) ||
+                (field.text && a.*field.text != b.*field.text)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 /// Every field of every slot, pages and buttons beyond the ones in use included.
 void ExpectSameTables(const Layout& a, const Layout& b) {
-    const FormSettings& f = a.Form;
-    const FormSettings& g = b.Form;
-    EXPECT_TRUE(std::tie(f.Form_Password, f.Destination_IP, f.Transmit_IP, f.GridX, f.GridY,
-                         f.SizeX, f.SizeY, f.Form_PageStart, f.Form_Scalefactor, f.Form_FullScreen,
-                         f.Form_ConnectModus, f.Form_Orientation, f.Display_Off, f.Display_Off_Dim,
-                         f.Display_Bright, f.Display_Bright_Dim) ==
-                std::tie(g.Form_Password, g.Destination_IP, g.Transmit_IP, g.GridX, g.GridY,
-                         g.SizeX, g.SizeY, g.Form_PageStart, g.Form_Scalefactor, g.Form_FullScreen,
-                         g.Form_ConnectModus, g.Form_Orientation, g.Display_Off, g.Display_Off_Dim,
-                         g.Display_Bright, g.Display_Bright_Dim));
+    EXPECT_TRUE(SameFields(LayoutFormat::FormLines(), a.Form, b.Form));
     for (int p = 0; p < kPageSlots; ++p) {
-        const PageRecord& x = a.Page(p);
-        const PageRecord& y = b.Page(p);
-        EXPECT_TRUE(std::tie(x.PageName, x.Button_Last, x.PageImage, x.BackColor1, x.BackColor2) ==
-                    std::tie(y.PageName, y.Button_Last, y.PageImage, y.BackColor1, y.BackColor2))
-            << "page " << p;
+        EXPECT_TRUE(SameFields(LayoutFormat::PageLines(), a.Page(p), b.Page(p))) << "page " << p;
         for (int s = 0; s < kButtonSlots; ++s) {
-            EXPECT_TRUE(SameButton(a.Button(p, s), b.Button(p, s)))
+            EXPECT_TRUE(SameFields(LayoutFormat::ButtonLines(), a.Button(p, s), b.Button(p, s)))
                 << "page " << p << " button " << s;
         }
     }
@@ -198,7 +194,7 @@ Page_Button_Inaktiv:000 000 000
     }
     expected += "EndOfFile\r\n";
 
-    EXPECT_EQ(File::FormatLayout(*layout), expected);
+    EXPECT_EQ(LayoutFormat::FormatLayout(*layout), expected);
 }
 
 /// FNV-1a over the bytes: a fingerprint of a file too large to keep beside the test.
@@ -213,16 +209,16 @@ std::uint64_t Fingerprint(const std::string& bytes) {
 TEST(FileFormat, WritesTheFullestLayoutByteForByte) {
     // Every field of every page and of every button on it, as this writer has always written
     // them: a store that changes one byte of any line changes the length or the fingerprint.
-    const std::string bytes = File::FormatLayout(*EverythingFilled());
+    const std::string bytes = LayoutFormat::FormatLayout(*EverythingFilled());
     EXPECT_EQ(bytes.size(), 590654u);
     EXPECT_EQ(Fingerprint(bytes), 0xa083f72bca3fa241u);
 }
 
 TEST(FileFormat, EveryFieldSurvivesAStoreAndALoad) {
     auto original = EverythingFilled();
-    auto loaded = Parsed(File::FormatLayout(*original));
+    auto loaded = Parsed(LayoutFormat::FormatLayout(*original));
     ExpectSameTables(*loaded, *original);
-    EXPECT_EQ(File::FormatLayout(*loaded), File::FormatLayout(*original));
+    EXPECT_EQ(LayoutFormat::FormatLayout(*loaded), LayoutFormat::FormatLayout(*original));
 }
 
 TEST(FileFormat, ScalefactorHundredthsWriteBackUnchanged) {
@@ -230,9 +226,9 @@ TEST(FileFormat, ScalefactorHundredthsWriteBackUnchanged) {
     for (int n = 0; n <= 9999; ++n) {
         char line[40];
         std::snprintf(line, sizeof line, "Form_Scalefactor:%.4d\r\n", n);
-        File::ParseLayout(line, *layout);
+        LayoutFormat::ParseLayout(line, *layout);
         ASSERT_EQ(layout->Form.Form_Scalefactor, n / 100.0);
-        ASSERT_NE(File::FormatLayout(*layout).find(line), std::string::npos) << line;
+        ASSERT_NE(LayoutFormat::FormatLayout(*layout).find(line), std::string::npos) << line;
     }
     const struct {
         double factor;
@@ -244,7 +240,7 @@ TEST(FileFormat, ScalefactorHundredthsWriteBackUnchanged) {
         {std::nan(""), "Form_Scalefactor:0000\r\n"}};
     for (const auto& c : cases) {
         layout->Form.Form_Scalefactor = c.factor;
-        EXPECT_NE(File::FormatLayout(*layout).find(c.line), std::string::npos) << c.line;
+        EXPECT_NE(LayoutFormat::FormatLayout(*layout).find(c.line), std::string::npos) << c.line;
     }
 }
 
@@ -253,7 +249,7 @@ TEST(FileFormat, WritesAQuestionMarkForCharactersBeyondIso8859_1) {
     layout->Page(0).PageName = L"\u00E9t\u00E9 \u20AC\U0001F600";
     layout->Page(0).Button_Last = 1;
     layout->Button(0, 0).Text_On = L"\u0141\u00F3d\u017A";
-    const std::string bytes = File::FormatLayout(*layout);
+    const std::string bytes = LayoutFormat::FormatLayout(*layout);
     EXPECT_NE(bytes.find("Page_PageName:000 \xE9t\xE9 ??\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("Page_Button_Text_On:000 000 ?\xF3"
                          "d?\r\n"),
@@ -269,8 +265,8 @@ TEST(FileFormat, EscapesLineBreaksOfButtonTextsOnly) {
         {L"no breaks", L"no breaks"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(File::EscapeText(c.plain), c.escaped);
-        EXPECT_EQ(File::UnescapeText(c.escaped), c.plain);
+        EXPECT_EQ(LayoutFormat::EscapeText(c.plain), c.escaped);
+        EXPECT_EQ(LayoutFormat::UnescapeText(c.escaped), c.plain);
     }
     // A backslash has no escape of its own, so some texts do not come back.
     const struct {
@@ -281,7 +277,8 @@ TEST(FileFormat, EscapesLineBreaksOfButtonTextsOnly) {
         {L"\\a\\d", L"\n\r"},      {L"\\x", L"\\x"},    {L"\\dd", L"\rd"}, {L"\\d\\", L"\r\\"},
     };
     for (const auto& c : lossy) {
-        EXPECT_EQ(File::UnescapeText(c.escaped), c.plain) << testing::PrintToString(c.escaped);
+        EXPECT_EQ(LayoutFormat::UnescapeText(c.escaped), c.plain)
+            << testing::PrintToString(c.escaped);
     }
 }
 
@@ -395,7 +392,7 @@ TEST(FileReader, WritesABackslashDTextBackAsALineBreak) {
     auto layout = NewLayout();
     layout->Page(0).Button_Last = 1;
     layout->Button(0, 0).Text_Off = L"C:\\data";
-    EXPECT_EQ(Parsed(File::FormatLayout(*layout))->Button(0, 0).Text_Off, L"C:\rata");
+    EXPECT_EQ(Parsed(LayoutFormat::FormatLayout(*layout))->Button(0, 0).Text_Off, L"C:\rata");
 }
 
 TEST(FileReader, HeaderOnlyAndEmptyFilesLoadAsTheResetLayout) {
@@ -433,7 +430,7 @@ TEST(FileReader, LoadsTheLastSlotsAndKeepsUnwrittenOnesOutOfTheNextStore) {
     EXPECT_EQ(layout->Page(101).PageName, L"far");
     EXPECT_EQ(layout->Button(101, 101).Led, 42);
     EXPECT_EQ(layout->Button(0, 50).Led, 7);
-    const std::string bytes = File::FormatLayout(*layout);
+    const std::string bytes = LayoutFormat::FormatLayout(*layout);
     EXPECT_EQ(bytes.find("far"), std::string::npos);
     EXPECT_EQ(bytes.find("Page_Button_Led:000 050"), std::string::npos);
 }
@@ -449,7 +446,7 @@ TEST(FileReader, LimitsButtonLastToTheSlotsOfAPage) {
         EXPECT_EQ(layout->Page(2).Button_Last, c.expected) << c.value;
     }
     auto full = Parsed("Page_Button_Last:010 999\r\n");
-    const std::string bytes = File::FormatLayout(*full);
+    const std::string bytes = LayoutFormat::FormatLayout(*full);
     EXPECT_NE(bytes.find("Page_Button_Inaktiv:010 101 000\r\n"), std::string::npos);
     EXPECT_EQ(bytes.find("Button:102 "), std::string::npos);
 }
@@ -501,7 +498,7 @@ TEST(FileReader, SurvivesMutatedAndRandomInput) {
     auto base = NewLayout();
     base->Page(0).Button_Last = 3;
     base->Page(1).Button_Last = 2;
-    const std::string sample = File::FormatLayout(*base);
+    const std::string sample = LayoutFormat::FormatLayout(*base);
 
     auto layout = NewLayout();
     for (int round = 0; round < 4000; ++round) {
@@ -540,7 +537,7 @@ TEST(FileReader, SurvivesMutatedAndRandomInput) {
         if (round % 500 == 0) {
             layout->ResetLayout();
         }
-        File::ParseLayout(bytes, *layout);
+        LayoutFormat::ParseLayout(bytes, *layout);
         if (round % 20 == 0) {
             // The same lines, split one byte at a time and written back with CR LF, load the
             // same: the reader's fast line splitting drops exactly the bytes it should.
@@ -559,14 +556,15 @@ TEST(FileReader, SurvivesMutatedAndRandomInput) {
             } else {
                 lines.clear();
             }
-            ASSERT_EQ(File::FormatLayout(*Parsed(lines)), File::FormatLayout(*Parsed(bytes)))
+            ASSERT_EQ(LayoutFormat::FormatLayout(*Parsed(lines)),
+                      LayoutFormat::FormatLayout(*Parsed(bytes)))
                 << "round " << round;
         }
         for (int p = 0; p < kPageSlots; ++p) {
             ASSERT_GE(layout->Page(p).Button_Last, 0) << "round " << round;
             ASSERT_LE(layout->Page(p).Button_Last, kButtonSlots) << "round " << round;
         }
-        File::FormatLayout(*layout);
+        LayoutFormat::FormatLayout(*layout);
     }
 }
 
@@ -650,7 +648,7 @@ TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
         {"a file on a failing disk", [&] { Write(old); }, EIO,
          "cannot read " + m_path + ": " + std::strerror(EIO)},
     };
-    const std::string reset = File::FormatLayout(*m_layout);
+    const std::string reset = LayoutFormat::FormatLayout(*m_layout);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove_all(m_path);
@@ -663,7 +661,7 @@ TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
                                       : m_file.LoadLayout(*m_layout, &error);
         EXPECT_EQ(status, FileStatus::Failed);
         EXPECT_EQ(error, c.reason);
-        EXPECT_EQ(File::FormatLayout(*m_layout), reset) << "nothing was loaded";
+        EXPECT_EQ(LayoutFormat::FormatLayout(*m_layout), reset) << "nothing was loaded";
 
         if (c.readError == 0) {
             // The store refuses it for the same reason and leaves it as it is.
@@ -677,7 +675,7 @@ TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
 }
 
 TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas) {
-    const std::string whole = File::FormatLayout(*EverythingFilled());
+    const std::string whole = LayoutFormat::FormatLayout(*EverythingFilled());
     const std::string tail = "\r\nEndOfFile\r\n";
     ASSERT_EQ(whole.compare(whole.size() - tail.size(), tail.size(), tail), 0);
     const std::string cut = "no \"EndOfFile\" line at the end of " + m_path;
@@ -703,7 +701,7 @@ TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas
              tail,
          "larger than a layout file can be (16 MiB): " + m_path},
     };
-    const std::string before = File::FormatLayout(*m_layout);
+    const std::string before = LayoutFormat::FormatLayout(*m_layout);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Write(c.bytes);
@@ -721,7 +719,7 @@ TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas
         } else {
             EXPECT_EQ(status, FileStatus::Failed);
             EXPECT_EQ(error, c.reason);
-            EXPECT_EQ(File::FormatLayout(*layout), before) << "nothing was loaded";
+            EXPECT_EQ(LayoutFormat::FormatLayout(*layout), before) << "nothing was loaded";
         }
     }
 
@@ -736,7 +734,7 @@ TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas
     Write(whole);
     EXPECT_EQ(FileFailingToRead(EIO).LoadCompleteLayout(*m_layout, &error), FileStatus::Failed);
     EXPECT_EQ(error, "cannot read " + m_path + ": " + std::strerror(EIO));
-    EXPECT_EQ(File::FormatLayout(*m_layout), before);
+    EXPECT_EQ(LayoutFormat::FormatLayout(*m_layout), before);
 }
 
 TEST_F(FileOnDisk, StoreNeverCreatesTheFile) {
@@ -753,7 +751,7 @@ TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
 
     std::string error;
     ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
-    EXPECT_EQ(Read(), File::FormatLayout(*filled));
+    EXPECT_EQ(Read(), LayoutFormat::FormatLayout(*filled));
     EXPECT_EQ(Mode(), 0640u);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 
@@ -845,7 +843,7 @@ TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsThe
         ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
         std::ifstream in(c.file, std::ios::binary);
         EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) ==
-                    File::FormatLayout(*filled))
+                    LayoutFormat::FormatLayout(*filled))
             << "the file the links lead to holds the new layout";
         struct stat info {};
         ::stat(c.file.c_str(), &info);
@@ -876,7 +874,7 @@ TEST_F(FileOnDisk, AFolderThatCannotBeSyncedLeavesTheStoreDoneWithAWarning) {
     EXPECT_EQ(FileFailingToSyncTheFolder().StoreLayout(*filled, &error),
               FileStatus::StoredUnsynced);
     EXPECT_EQ(error, "cannot sync the folder " + m_folder + ": " + std::strerror(EIO));
-    EXPECT_EQ(Read(), File::FormatLayout(*filled));
+    EXPECT_EQ(Read(), LayoutFormat::FormatLayout(*filled));
     EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
