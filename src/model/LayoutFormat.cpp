@@ -276,28 +276,44 @@ void ApplyLine(const ReadLine& read, const Fields& f, Layout& layout) {
     }
 }
 
-/// Finds the first occurrence of every key; `found` gets, for each key, where its value fields
-/// start after it, or npos. Every key ends with its colon, so a key can only end at a colon of
-/// the line: trying the keys at the colons from left to right gives the same first occurrences
-/// as searching the whole line for each key, in a fraction of the time.
-void FindKeys(std::string_view line, const std::vector<std::string_view>& keys,
-              std::vector<std::size_t>& found) {
-    std::fill(found.begin(), found.end(), std::string_view::npos);
-    std::size_t missing = keys.size();
-    for (std::size_t colon = line.find(':'); colon != std::string_view::npos && missing > 0;
-         colon = line.find(':', colon + 1)) {
-        const std::size_t after = colon + 1;
+/// The read keys grouped by the character before their colon, so that at a colon of a line
+/// only the keys that can end there are tried.
+class KeyIndex {
+  public:
+    explicit KeyIndex(const std::vector<std::string_view>& keys) : m_keys(keys) {
         for (std::size_t k = 0; k < keys.size(); ++k) {
-            const std::string_view key = keys[k];
-            if (found[k] == std::string_view::npos && key.size() <= after &&
-                line[colon - 1] == key[key.size() - 2] &&
-                line.compare(after - key.size(), key.size(), key) == 0) {
-                found[k] = after;
-                --missing;
+            m_endingIn[static_cast<unsigned char>(keys[k][keys[k].size() - 2])].push_back(k);
+        }
+    }
+
+    /// Finds the first occurrence of every key; `found` gets, for each key, where its value
+    /// fields start after it, or npos. Every key ends with its colon, so a key can only end at
+    /// a colon of the line: trying the keys at the colons from left to right gives the same
+    /// first occurrences as searching the whole line for each key, in a fraction of the time.
+    void FindKeys(std::string_view line, std::vector<std::size_t>& found) const {
+        std::fill(found.begin(), found.end(), std::string_view::npos);
+        std::size_t missing = m_keys.size();
+        for (std::size_t colon = line.find(':'); colon != std::string_view::npos && missing > 0;
+             colon = line.find(':', colon + 1)) {
+            if (colon == 0) {
+                continue;
+            }
+            const std::size_t after = colon + 1;
+            for (const std::size_t k : m_endingIn[static_cast<unsigned char>(line[colon - 1])]) {
+                const std::string_view key = m_keys[k];
+                if (found[k] == std::string_view::npos && key.size() <= after &&
+                    line.compare(after - key.size(), key.size(), key) == 0) {
+                    found[k] = after;
+                    --missing;
+                }
             }
         }
     }
-}
+
+  private:
+    const std::vector<std::string_view>& m_keys;
+    std::array<std::vector<std::size_t>, 256> m_endingIn;
+};
 
 }  // namespace
 
@@ -445,13 +461,14 @@ void LayoutFormat::ParseLayout(const std::string& bytes, Layout& layout) {
 
     const std::vector<ReadLine>& lines = ReadLines();
     const std::vector<std::string_view>& keys = ReadKeys();
+    static const KeyIndex index(keys);
     std::vector<std::size_t> found(keys.size());
     const std::string_view all(text);
     std::size_t start = 0;
     for (const std::size_t line_end : line_ends) {
         const std::string_view line = all.substr(start, line_end - start);
         start = line_end;
-        FindKeys(line, keys, found);
+        index.FindKeys(line, found);
         for (std::size_t k = 0; k < keys.size(); ++k) {
             if (found[k] != std::string_view::npos) {
                 ApplyLine(lines[k], Fields(line, found[k]), layout);
