@@ -16,6 +16,9 @@ using F = FormSettings;
 using P = PageRecord;
 using B = ButtonRecord;
 
+// The fields of the table, one builder per kind; a kind of fixed width (ButtonCount, Address,
+// Colour) or none (the texts) states it here.
+
 template <class R>
 FieldFormat<R> Number(std::size_t position, std::size_t width, int R::*member) {
     FieldFormat<R> field{FieldKind::Number, position, width};
