@@ -8,6 +8,7 @@
 
 #include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 
 namespace {
@@ -65,7 +66,8 @@ class LayoutFolder {
         }
         m_folder = folder;
         layout = LargestLayout(TextFromNative(folder));
-        std::ofstream(File::LayoutPath(*layout), std::ios::binary) << File::FormatLayout(*layout);
+        std::ofstream(File::LayoutPath(*layout), std::ios::binary)
+            << LayoutFormat::FormatLayout(*layout);
     }
     ~LayoutFolder() { std::filesystem::remove_all(m_folder); }
 

@@ -15,8 +15,8 @@
 #include <wx/image.h>
 #include <wx/utils.h>
 
-#include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 #include "panel/PageArea.h"
 
@@ -145,7 +145,7 @@ BenchLayoutFolder::BenchLayoutFolder() {
     SavePicture(PagePicture(600, 400, wxColour(60, 60, 60)), at("plan0.png"));
     SavePicture(PagePicture(600, 400, wxColour(120, 40, 40)), at("plan1.png"));
 
-    std::ofstream(at("tvxdef.ini"), std::ios::binary) << File::FormatLayout(*BenchLayout());
+    std::ofstream(at("tvxdef.ini"), std::ios::binary) << LayoutFormat::FormatLayout(*BenchLayout());
 }
 
 BenchLayoutFolder::~BenchLayoutFolder() {

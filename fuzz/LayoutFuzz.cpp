@@ -10,47 +10,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutFormat.h"
 
 namespace {
-
-/// The keys the reader looks for anywhere in a line.
-constexpr std::string_view kKeys[] = {
-    "Form_Password:",
-    "Destination_IP:",
-    "Transmit_IP:",
-    "Form_GridX_GridY:",
-    "Form_SizeX_SizeY:",
-    "Form_PageStart:",
-    "Form_Scalefactor:",
-    "Form_FullScreen:",
-    "Form_ConnectModus:",
-    "Display_Off:",
-    "Display_Off_Dim:",
-    "Display_Bright:",
-    "Display_Bright_Dim:",
-    "Page_Button_Last:",
-    "Page_PageName:",
-    "Page_PageImage:",
-    "Page_BackColor1_BackColor2:",
-    "Page_Button_PosX_PosY:",
-    "Page_Button_Text_On:",
-    "Page_Button_Text_Off:",
-    "Page_Button_Font_Style:",
-    "Page_Button_Font_HorizAlign:",
-    "Page_Button_Font_Size:",
-    "Page_Button_Font_Family:",
-    "Page_Button_Font_Color:",
-    "Page_Button_Led:",
-    "Page_Button_Taster:",
-    "Page_Button_Image_File_Off:",
-    "Page_Button_Image_File_Press:",
-    "Page_Button_Image_File_On:",
-    "Page_Button_Pageflip:",
-    "Page_Button_Inaktiv:",
-};
 
 /// Stores and loads that a layout the format cannot carry may take to settle: every round cuts
 /// the digits of an oversized number by one, and a text holding a key stops changing once the
@@ -62,67 +27,49 @@ constexpr int kSettlingRounds = 16;
     std::abort();
 }
 
-/// Written with as many characters as the reader takes back: 0 ... 999 or 0 ... 9999.
-bool Fits(int value, int width) {
-    return value >= 0 && value < (width == 3 ? 1000 : 10000);
-}
-
-bool HoldsKey(const std::wstring& text) {
-    if (text.find(L':') == std::wstring::npos) {
+bool HoldsKey(const std::string& text) {
+    if (text.find(':') == std::string::npos) {
         return false;
     }
-    for (const std::string_view key : kKeys) {
-        if (text.find(std::wstring(key.begin(), key.end())) != std::wstring::npos) {
+    for (const std::string_view key : LayoutFormat::ReadKeys()) {
+        if (text.find(key) != std::string::npos) {
             return true;
         }
     }
     return false;
 }
 
+/// Whether every value of the lines the reader takes comes back as the store writes it: a
+/// fixed-width field written with exactly the characters the reader takes, a text holding no
+/// key.
+template <class Record>
+bool Carried(const std::vector<LineFormat<Record>>& lines, const Record& record) {
+    for (const LineFormat<Record>& line : lines) {
+        if (!line.read) {
+            continue;
+        }
+        for (const FieldFormat<Record>& field : line.fields) {
+            const std::string text = LayoutFormat::FieldText(field, record);
+            if (field.width == 0 ? HoldsKey(text) : text.size() != field.width) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 /// Whether every value that the next store writes comes back from the file as it is.
 bool Carried(const Layout& layout) {
-    const FormSettings& f = layout.Form;
-    for (int i = 0; i < 4; ++i) {
-        if (!Fits(f.Destination_IP[i], 3) || !Fits(f.Transmit_IP[i], 3)) {
-            return false;
-        }
-    }
-    for (const int value : {f.GridX, f.GridY, f.Form_PageStart, f.Form_FullScreen,
-                            f.Form_ConnectModus, f.Form_Orientation, f.Display_Off,
-                            f.Display_Off_Dim, f.Display_Bright, f.Display_Bright_Dim}) {
-        if (!Fits(value, 3)) {
-            return false;
-        }
-    }
-    // The reader gives the scale factor in whole hundredths; negative ones are written wider.
-    if (!Fits(f.SizeX, 4) || !Fits(f.SizeY, 4) || f.Form_Scalefactor < 0 ||
-        HoldsKey(f.Form_Password)) {
+    if (!Carried(LayoutFormat::FormLines(), layout.Form)) {
         return false;
     }
     for (int p = 0; p <= layout.LastPage; ++p) {
         const PageRecord& page = layout.Page(p);
-        if (HoldsKey(page.PageName) || HoldsKey(page.PageImage)) {
+        if (!Carried(LayoutFormat::PageLines(), page)) {
             return false;
         }
         for (int b = 0; b < page.Button_Last; ++b) {
-            const ButtonRecord& button = layout.Button(p, b);
-            if (!Fits(button.PosX, 4) || !Fits(button.PosY, 4)) {
-                return false;
-            }
-            for (const int value : {button.Font_Style, button.Font_HorizAlign, button.Font_Size,
-                                    button.Led, button.Taster, button.Pageflip, button.Inaktiv}) {
-                if (!Fits(value, 3)) {
-                    return false;
-                }
-            }
-            for (const std::wstring* text : {&button.Font_Family, &button.Image_File_Off,
-                                             &button.Image_File_Press, &button.Image_File_On}) {
-                if (HoldsKey(*text)) {
-                    return false;
-                }
-            }
-            if (HoldsKey(File::EscapeText(button.Text_On)) ||
-                HoldsKey(File::EscapeText(button.Text_Off))) {
+            if (!Carried(LayoutFormat::ButtonLines(), layout.Button(p, b))) {
                 return false;
             }
         }
@@ -169,7 +116,7 @@ void LoadFresh(const std::string& bytes, std::unique_ptr<Layout>& layout) {
     } else {
         CopyStoredPart(ResetTemplate(), *layout);
     }
-    File::ParseLayout(bytes, *layout);
+    LayoutFormat::ParseLayout(bytes, *layout);
     CheckSlots(*layout);
 }
 
@@ -181,11 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     LoadFresh(std::string(reinterpret_cast<const char*>(data), size), first);
     const bool carried = Carried(*first);
-    std::string stored = File::FormatLayout(*first);
+    std::string stored = LayoutFormat::FormatLayout(*first);
 
     for (int round = 0; round < kSettlingRounds; ++round) {
         LoadFresh(stored, again);
-        std::string restored = File::FormatLayout(*again);
+        std::string restored = LayoutFormat::FormatLayout(*again);
         if (restored == stored) {
             return 0;
         }

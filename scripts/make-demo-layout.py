@@ -7,6 +7,10 @@ writing, the layout is checked against the pictures in the demo folder: every bu
 800 x 480 page, clear of the menu picture and the status line, lamp and bus numbers are distinct,
 and page flips lead to pages that have buttons.
 
+The panel's own writer has the format in one table, which this script cannot share: the unit
+test LayoutFormat.TheDemoLayoutIsWhatAStoreWrites loads the file written here and fails unless
+storing it gives the same bytes.
+
 Usage: scripts/make-demo-layout.py [demo folder]   (default: demo/ beside scripts/)
 Run scripts/make-demo-pictures.py first: the checks read the picture sizes.
 """

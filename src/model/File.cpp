@@ -6,18 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <climits>
-#include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <string_view>
 #include <vector>
 
-#include "model/NumberReading.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 #include "model/Prompter.h"
@@ -27,271 +23,6 @@ namespace {
 /// Our temporary files: the prefix, then the six characters mkstemp fills in.
 constexpr std::string_view kTemporaryPrefix = ".tvxdef.ini.";
 constexpr std::size_t kTemporaryRandomChars = 6;
-
-// ---------------------------------------------------------------------------------------------
-// Writing
-
-void AppendFormattedList(std::string& out, const char* format, va_list args) {
-    char buffer[160];
-    const int length = std::vsnprintf(buffer, sizeof buffer, format, args);
-    if (length > 0) {
-        out.append(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
-    }
-}
-
-void AppendFormatted(std::string& out, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
-
-void AppendFormatted(std::string& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    AppendFormattedList(out, format, args);
-    va_end(args);
-}
-
-/// One byte per character; a character the file's ISO-8859-1 cannot hold becomes '?'.
-void AppendLatin1(std::string& out, const std::wstring& text) {
-    for (wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
-        out += code <= 0xFF ? static_cast<char>(code) : '?';
-    }
-}
-
-/// A text line: the formatted key and numbers, the text, the line end.
-void AppendTextLine(std::string& out, const std::wstring& text, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
-
-void AppendTextLine(std::string& out, const std::wstring& text, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    AppendFormattedList(out, format, args);
-    va_end(args);
-    AppendLatin1(out, text);
-    out += "\r\n";
-}
-
-/// The scale factor goes to the file in hundredths, truncated toward zero. A value that is
-/// a whole number of hundredths but not exactly representable (0.29 * 100 = 28.999...) must
-/// still give that number, so that what was read writes back unchanged.
-int ScalefactorHundredths(double factor) {
-    if (std::isnan(factor)) {
-        return 0;
-    }
-    const double hundredths = factor * 100.0;
-    const double nearest = std::round(hundredths);
-    const double kept = std::fabs(hundredths - nearest) < 1e-7 ? nearest : std::trunc(hundredths);
-    if (kept >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (kept <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(kept);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Reading
-
-std::wstring FromLatin1(std::string_view bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
-    }
-    return text;
-}
-
-/// The value fields of one line, cut at offsets counted from the character after the key.
-/// The line still ends with its CR.
-class Fields {
-  public:
-    Fields(std::string_view line, std::size_t base) : m_line(line), m_base(base) {}
-
-    /// A fixed-width field; shortened at the end of the line, empty when it starts past it.
-    std::string_view Cut(std::size_t offset, std::size_t width) const {
-        const std::size_t start = m_base + offset;
-        return start >= m_line.size() ? std::string_view{} : m_line.substr(start, width);
-    }
-    int Number(std::size_t offset, std::size_t width) const {
-        return ReadLatin1Int(Cut(offset, width));
-    }
-    Colour ColourField(std::size_t offset) const {
-        return static_cast<Colour>(ReadLatin1Unsigned32(Cut(offset, 10)));
-    }
-    /// From the offset to the end of the line, without the final CR.
-    std::wstring Rest(std::size_t offset) const {
-        const std::size_t start = m_base + offset;
-        const std::size_t end = m_line.size() - 1;
-        return start >= end ? std::wstring{} : FromLatin1(m_line.substr(start, end - start));
-    }
-
-  private:
-    std::string_view m_line;
-    std::size_t m_base;
-};
-
-/// The page a page line names, or null when it names no slot of the tables.
-PageRecord* PageOf(const Fields& f, Layout& layout) {
-    const int page = f.Number(0, 3);
-    return Layout::IsPageSlot(page) ? &layout.Page(page) : nullptr;
-}
-
-/// The button a button line names (page, then button), or null when either is outside.
-ButtonRecord* ButtonOf(const Fields& f, Layout& layout) {
-    const int page = f.Number(0, 3);
-    const int button = f.Number(4, 3);
-    if (!Layout::IsPageSlot(page) || !Layout::IsButtonSlot(button)) {
-        return nullptr;
-    }
-    return &layout.Button(page, button);
-}
-
-void ReadAddress(const Fields& f, std::array<int, 4>& address) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        address[i] = f.Number(4 * i, 3);
-    }
-}
-
-/// Readers of the common field layouts, one instance per target field.
-template <int FormSettings::*field>
-void ReadFormNumber(const Fields& f, Layout& layout) {
-    layout.Form.*field = f.Number(0, 3);
-}
-
-template <std::wstring PageRecord::*field>
-void ReadPageText(const Fields& f, Layout& layout) {
-    if (PageRecord* page = PageOf(f, layout)) {
-        page->*field = f.Rest(4);
-    }
-}
-
-template <int ButtonRecord::*field>
-void ReadButtonNumber(const Fields& f, Layout& layout) {
-    if (ButtonRecord* button = ButtonOf(f, layout)) {
-        button->*field = f.Number(8, 3);
-    }
-}
-
-template <std::wstring ButtonRecord::*field>
-void ReadButtonText(const Fields& f, Layout& layout) {
-    if (ButtonRecord* button = ButtonOf(f, layout)) {
-        button->*field = f.Rest(8);
-    }
-}
-
-template <std::wstring ButtonRecord::*field>
-void ReadButtonEscapedText(const Fields& f, Layout& layout) {
-    if (ButtonRecord* button = ButtonOf(f, layout)) {
-        button->*field = File::UnescapeText(f.Rest(8));
-    }
-}
-
-void ReadButtonLast(const Fields& f, Layout& layout) {
-    // A page has no more buttons than slots, and no fewer than none.
-    if (PageRecord* page = PageOf(f, layout)) {
-        page->Button_Last = std::clamp(f.Number(4, 3), 0, kButtonSlots);
-    }
-}
-
-void ReadBackColours(const Fields& f, Layout& layout) {
-    if (PageRecord* page = PageOf(f, layout)) {
-        page->BackColor1 = f.ColourField(4);
-        page->BackColor2 = f.ColourField(15);
-    }
-}
-
-void ReadPosition(const Fields& f, Layout& layout) {
-    if (ButtonRecord* button = ButtonOf(f, layout)) {
-        button->PosX = f.Number(8, 4);
-        button->PosY = f.Number(13, 4);
-    }
-}
-
-void ReadFontColour(const Fields& f, Layout& layout) {
-    if (ButtonRecord* button = ButtonOf(f, layout)) {
-        button->Font_Color = f.ColourField(8);
-    }
-}
-
-struct Key {
-    std::string_view text;
-    void (*apply)(const Fields&, Layout&);
-};
-
-using B = ButtonRecord;
-using F = FormSettings;
-
-/// The keys in the order the reader tests them; every key is tried on every line.
-const Key kKeys[] = {
-    {"Form_Password:", [](const Fields& f, Layout& l) { l.Form.Form_Password = f.Rest(0); }},
-    {"Destination_IP:", [](const Fields& f, Layout& l) { ReadAddress(f, l.Form.Destination_IP); }},
-    {"Transmit_IP:", [](const Fields& f, Layout& l) { ReadAddress(f, l.Form.Transmit_IP); }},
-    {"Form_GridX_GridY:",
-     [](const Fields& f, Layout& l) {
-         l.Form.GridX = f.Number(0, 3);
-         l.Form.GridY = f.Number(4, 3);
-     }},
-    {"Form_SizeX_SizeY:",
-     [](const Fields& f, Layout& l) {
-         l.Form.SizeX = f.Number(0, 4);
-         l.Form.SizeY = f.Number(5, 4);
-     }},
-    {"Form_PageStart:", ReadFormNumber<&F::Form_PageStart>},
-    {"Form_Scalefactor:",
-     [](const Fields& f, Layout& l) { l.Form.Form_Scalefactor = f.Number(0, 4) / 100.0; }},
-    {"Form_FullScreen:", ReadFormNumber<&F::Form_FullScreen>},
-    {"Form_ConnectModus:", ReadFormNumber<&F::Form_ConnectModus>},
-    {"Display_Off:", ReadFormNumber<&F::Display_Off>},
-    {"Display_Off_Dim:", ReadFormNumber<&F::Display_Off_Dim>},
-    {"Display_Bright:", ReadFormNumber<&F::Display_Bright>},
-    {"Display_Bright_Dim:", ReadFormNumber<&F::Display_Bright_Dim>},
-    {"Page_Button_Last:", ReadButtonLast},
-    {"Page_PageName:", ReadPageText<&PageRecord::PageName>},
-    {"Page_PageImage:", ReadPageText<&PageRecord::PageImage>},
-    {"Page_BackColor1_BackColor2:", ReadBackColours},
-    {"Page_Button_PosX_PosY:", ReadPosition},
-    {"Page_Button_Text_On:", ReadButtonEscapedText<&B::Text_On>},
-    {"Page_Button_Text_Off:", ReadButtonEscapedText<&B::Text_Off>},
-    {"Page_Button_Font_Style:", ReadButtonNumber<&B::Font_Style>},
-    {"Page_Button_Font_HorizAlign:", ReadButtonNumber<&B::Font_HorizAlign>},
-    {"Page_Button_Font_Size:", ReadButtonNumber<&B::Font_Size>},
-    {"Page_Button_Font_Family:", ReadButtonText<&B::Font_Family>},
-    {"Page_Button_Font_Color:", ReadFontColour},
-    {"Page_Button_Led:", ReadButtonNumber<&B::Led>},
-    {"Page_Button_Taster:", ReadButtonNumber<&B::Taster>},
-    {"Page_Button_Image_File_Off:", ReadButtonText<&B::Image_File_Off>},
-    {"Page_Button_Image_File_Press:", ReadButtonText<&B::Image_File_Press>},
-    {"Page_Button_Image_File_On:", ReadButtonText<&B::Image_File_On>},
-    {"Page_Button_Pageflip:", ReadButtonNumber<&B::Pageflip>},
-    {"Page_Button_Inaktiv:", ReadButtonNumber<&B::Inaktiv>},
-};
-
-constexpr std::size_t kKeyCount = std::size(kKeys);
-
-/// For each key, where its value fields start after its first occurrence in the line, or npos.
-using KeyPositions = std::array<std::size_t, kKeyCount>;
-
-/// Finds the first occurrence of every key. Every key ends with its colon, so a key can only
-/// end at a colon of the line: trying the keys at the colons from left to right gives the same
-/// first occurrences as searching the whole line for each key, in a fraction of the time.
-KeyPositions FindKeys(std::string_view line) {
-    KeyPositions found;
-    found.fill(std::string_view::npos);
-    std::size_t missing = kKeyCount;
-    for (std::size_t colon = line.find(':'); colon != std::string_view::npos && missing > 0;
-         colon = line.find(':', colon + 1)) {
-        const std::size_t after = colon + 1;
-        for (std::size_t k = 0; k < kKeyCount; ++k) {
-            const std::string_view key = kKeys[k].text;
-            if (found[k] == std::string_view::npos && key.size() <= after &&
-                line[colon - 1] == key[key.size() - 2] &&
-                line.compare(after - key.size(), key.size(), key) == 0) {
-                found[k] = after;
-                --missing;
-            }
-        }
-    }
-    return found;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Files
@@ -496,7 +227,7 @@ FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
     std::string bytes;
     const FileStatus status = ReadLayoutBytes(layout, kMostLayoutBytes, bytes, error);
     if (status == FileStatus::Ok) {
-        ParseLayout(bytes, layout);
+        LayoutFormat::ParseLayout(bytes, layout);
     }
     return status;
 }
@@ -517,7 +248,7 @@ FileStatus File::LoadCompleteLayout(Layout& layout, std::string* error) const {
     if (!ended || start > cr || all.substr(start, cr - start) != "EndOfFile") {
         return Fail(error, "no \"EndOfFile\" line at the end of", LayoutPath(layout), 0);
     }
-    ParseLayout(bytes, layout);
+    LayoutFormat::ParseLayout(bytes, layout);
     return FileStatus::Ok;
 }
 
@@ -562,7 +293,7 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
         return Fail(error, "cannot write", target, errno);
     }
 
-    const std::string bytes = FormatLayout(layout);
+    const std::string bytes = LayoutFormat::FormatLayout(layout);
     const std::string folder = FolderOf(target);
     TemporaryFile temporary(folder);
     if (!temporary.Created()) {
@@ -697,150 +428,4 @@ void File::OpenPictureFile(const Layout& layout, std::wstring& name) const {
     name = TextFromNative(path);
     // A failed open leaves the file closed: the transfer then sends nothing it has not read.
     GetPictureFile().Open(path);
-}
-
-std::wstring File::EscapeText(const std::wstring& text) {
-    std::wstring escaped;
-    escaped.reserve(text.size());
-    for (wchar_t c : text) {
-        if (c == L'\r') {
-            escaped += L"\\d";
-        } else if (c == L'\n') {
-            escaped += L"\\a";
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
-std::wstring File::UnescapeText(const std::wstring& text) {
-    // A replaced pair becomes a CR or LF, which never starts another pair, so one pass over
-    // the positions with "\d" tried before "\a" gives the same as replacing in place.
-    std::wstring plain;
-    plain.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'd') {
-            plain += L'\r';
-            ++i;
-        } else if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'a') {
-            plain += L'\n';
-            ++i;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
-}
-
-std::string File::FormatLayout(const Layout& layout) {
-    const FormSettings& form = layout.Form;
-    std::string out;
-    out.reserve(1u << 20);
-
-    out += "Tolvamix :-)\r\n";
-    AppendTextLine(out, form.Form_Password, "Form_Password:");
-    for (const auto& [key, ip] : {std::pair{"Destination_IP", &form.Destination_IP},
-                                  std::pair{"Transmit_IP", &form.Transmit_IP}}) {
-        AppendFormatted(out, "%s:%.3d %.3d %.3d %.3d\r\n", key, (*ip)[0], (*ip)[1], (*ip)[2],
-                        (*ip)[3]);
-    }
-    AppendFormatted(out, "Form_GridX_GridY:%.3d %.3d\r\n", form.GridX, form.GridY);
-    AppendFormatted(out, "Form_SizeX_SizeY:%.4d %.4d\r\n", form.SizeX, form.SizeY);
-    AppendFormatted(out, "Form_PageStart:%.3d\r\n", form.Form_PageStart);
-    AppendFormatted(out, "Form_Scalefactor:%.4d\r\n", ScalefactorHundredths(form.Form_Scalefactor));
-    AppendFormatted(out, "Form_FullScreen:%.3d\r\n", form.Form_FullScreen);
-    AppendFormatted(out, "Form_ConnectModus:%.3d\r\n", form.Form_ConnectModus);
-    AppendFormatted(out, "Form_Orientation:%.3d\r\n", form.Form_Orientation);
-    AppendFormatted(out, "Display_Off:%.3d\r\n", form.Display_Off);
-    AppendFormatted(out, "Display_Off_Dim:%.3d\r\n", form.Display_Off_Dim);
-    AppendFormatted(out, "Display_Bright:%.3d\r\n", form.Display_Bright);
-    AppendFormatted(out, "Display_Bright_Dim:%.3d\r\n", form.Display_Bright_Dim);
-
-    const int last_page = std::min(layout.LastPage, kPageSlots - 1);
-    for (int p = 0; p <= last_page; ++p) {
-        const PageRecord& page = layout.Page(p);
-        const int buttons = std::clamp(page.Button_Last, 0, kButtonSlots);
-        AppendFormatted(
-            out, "Page:%.3d ---------------------------------------------------------------\r\n",
-            p);
-        AppendFormatted(out, "Page_Button_Last:%.3d %.3d\r\n", p, page.Button_Last);
-        AppendTextLine(out, page.PageName, "Page_PageName:%.3d ", p);
-        AppendTextLine(out, page.PageImage, "Page_PageImage:%.3d ", p);
-        AppendFormatted(out, "Page_BackColor1_BackColor2:%.3d %.10u %.10u\r\n", p,
-                        static_cast<unsigned>(page.BackColor1),
-                        static_cast<unsigned>(page.BackColor2));
-
-        for (int b = 0; b < buttons; ++b) {
-            const ButtonRecord& button = layout.Button(p, b);
-            AppendFormatted(out, "Button:%.3d --------------\r\n", b);
-            AppendFormatted(out, "Page_Button_PosX_PosY:%.3d %.3d %.4d %.4d\r\n", p, b, button.PosX,
-                            button.PosY);
-            AppendTextLine(out, File::EscapeText(button.Text_On), "Page_Button_Text_On:%.3d %.3d ",
-                           p, b);
-            AppendTextLine(out, File::EscapeText(button.Text_Off),
-                           "Page_Button_Text_Off:%.3d %.3d ", p, b);
-            AppendFormatted(out, "Page_Button_Font_Style:%.3d %.3d %.3d\r\n", p, b,
-                            button.Font_Style);
-            AppendFormatted(out, "Page_Button_Font_HorizAlign:%.3d %.3d %.3d\r\n", p, b,
-                            button.Font_HorizAlign);
-            AppendFormatted(out, "Page_Button_Font_Size:%.3d %.3d %.3d\r\n", p, b,
-                            button.Font_Size);
-            AppendTextLine(out, button.Font_Family, "Page_Button_Font_Family:%.3d %.3d ", p, b);
-            AppendFormatted(out, "Page_Button_Font_Color:%.3d %.3d %.10u\r\n", p, b,
-                            static_cast<unsigned>(button.Font_Color));
-            AppendFormatted(out, "Page_Button_Led:%.3d %.3d %.3d\r\n", p, b, button.Led);
-            AppendFormatted(out, "Page_Button_Taster:%.3d %.3d %.3d\r\n", p, b, button.Taster);
-            AppendTextLine(out, button.Image_File_Off, "Page_Button_Image_File_Off:%.3d %.3d ", p,
-                           b);
-            AppendTextLine(out, button.Image_File_Press, "Page_Button_Image_File_Press:%.3d %.3d ",
-                           p, b);
-            AppendTextLine(out, button.Image_File_On, "Page_Button_Image_File_On:%.3d %.3d ", p, b);
-            AppendFormatted(out, "Page_Button_Pageflip:%.3d %.3d %.3d\r\n", p, b, button.Pageflip);
-            AppendFormatted(out, "Page_Button_Inaktiv:%.3d %.3d %.3d\r\n", p, b, button.Inaktiv);
-        }
-    }
-    out += "EndOfFile\r\n";
-    return out;
-}
-
-void File::ParseLayout(const std::string& bytes, Layout& layout) {
-    // Lines as the reader sees them: zero bytes gone, each line up to and including its CR,
-    // the byte after every CR dropped unseen, anything after the last CR no line at all.
-    std::string text(bytes.size(), '\0');
-    char* out = text.data();
-    std::vector<std::size_t> line_ends;
-    const char* from = bytes.data();
-    const char* const end = from + bytes.size();
-    while (from < end) {
-        const auto* cr =
-            static_cast<const char*>(std::memchr(from, '\r', static_cast<std::size_t>(end - from)));
-        if (cr == nullptr) {
-            break;
-        }
-        while (from <= cr) {
-            const auto* zero = static_cast<const char*>(
-                std::memchr(from, '\0', static_cast<std::size_t>(cr + 1 - from)));
-            const char* stop = zero != nullptr ? zero : cr + 1;
-            std::memcpy(out, from, static_cast<std::size_t>(stop - from));
-            out += stop - from;
-            from = stop + (zero != nullptr ? 1 : 0);
-        }
-        line_ends.push_back(static_cast<std::size_t>(out - text.data()));
-        from = end - cr > 2 ? cr + 2 : end;
-    }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-
-    const std::string_view all(text);
-    std::size_t start = 0;
-    for (const std::size_t line_end : line_ends) {
-        const std::string_view line = all.substr(start, line_end - start);
-        start = line_end;
-        const KeyPositions found = FindKeys(line);
-        for (std::size_t k = 0; k < kKeyCount; ++k) {
-            if (found[k] != std::string_view::npos) {
-                kKeys[k].apply(Fields(line, found[k]), layout);
-            }
-        }
-    }
 }

@@ -18,8 +18,10 @@ enum class FileStatus {
     StoredWithoutBackup,
 };
 
-/// The layout file "tvxdef.ini" in the layout folder: reading, writing and the text escapes.
-/// Holds no data; every call works on the layout it is given.
+/// The layout file "tvxdef.ini" in the layout folder: loading it, and storing it so that a
+/// crash or a power cut never leaves less than a whole file; and the pictures a transfer sends.
+/// What the file holds is LayoutFormat's. Holds no data; every call works on the layout it is
+/// given.
 class File {
   public:
     virtual ~File() = default;
@@ -50,16 +52,6 @@ class File {
     /// to is replaced and the links stay. On Failed the old file is left as it was; on Failed
     /// and the Stored... warnings `error` (when given) says why.
     FileStatus StoreLayout(const Layout& layout, std::string* error = nullptr) const;
-
-    /// CR becomes "\d", LF becomes "\a".
-    static std::wstring EscapeText(const std::wstring& text);
-    /// "\d" becomes CR, "\a" becomes LF.
-    static std::wstring UnescapeText(const std::wstring& text);
-
-    /// The exact bytes the store writes.
-    static std::string FormatLayout(const Layout& layout);
-    /// Applies the lines of a layout file's bytes to the layout, as the load does.
-    static void ParseLayout(const std::string& bytes, Layout& layout);
 
     /// Deletes temporary files that an interrupted store left in the folder.
     static void RemoveStaleTemporaries(const std::wstring& directory);

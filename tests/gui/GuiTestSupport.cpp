@@ -36,7 +36,7 @@
 #include <wx/utils.h>
 
 #include "link/LinkMessages.h"
-#include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
 #include "panel/PageArea.h"
@@ -151,7 +151,7 @@ std::wstring LayoutFolder::WidePath() const {
 }
 
 void LayoutFolder::Write(const Layout& layout) const {
-    WriteBytes("tvxdef.ini", File::FormatLayout(layout));
+    WriteBytes("tvxdef.ini", LayoutFormat::FormatLayout(layout));
 }
 
 void LayoutFolder::WriteBytes(const std::string& name, const std::string& bytes) const {

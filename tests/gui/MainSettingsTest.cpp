@@ -16,7 +16,7 @@
 #include "dialogs/SettingsDlg.h"
 #include "link/LinkMessages.h"
 #include "link/LinkSocket.h"
-#include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "panel/PageArea.h"
 
@@ -227,7 +227,7 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
     SettingsRig rig(1);
     ASSERT_TRUE(PanelLinked(rig.controller));
     FakeController other;
-    const std::string before = File::FormatLayout(GetLayout());
+    const std::string before = LayoutFormat::FormatLayout(GetLayout());
     const wxSize windowBefore = rig.Panel().GetClientSize();
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox);
@@ -251,7 +251,7 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
                 ClickButton(d, "Cancel");
             }
         });
-        EXPECT_EQ(File::FormatLayout(GetLayout()), before);
+        EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), before);
         EXPECT_EQ(GetPanelState().LayoutChanged, 0);
         Pump(300);
         EXPECT_EQ(rig.Panel().GetClientSize(), windowBefore);

@@ -29,7 +29,7 @@
 #include "link/PanelAddress.h"
 #include "model/ButtonEditing.h"
 #include "model/Contrast.h"
-#include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "panel/PageArea.h"
 
@@ -597,7 +597,7 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
             ClickButton(menu, "Close");
         }));
         Panel().MenuRequest();
-        EXPECT_EQ(folder.Read("tvxdef.ini"), File::FormatLayout(GetLayout()));
+        EXPECT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(GetLayout()));
         EXPECT_EQ(GetPanelState().LayoutChanged, 0);
     }
     EXPECT_TRUE(prompter.messages.empty());

@@ -15,7 +15,7 @@
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
 #include "ToolTestSupport.h"
-#include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
 #include "panel/PageArea.h"
@@ -134,7 +134,7 @@ class ReceivedLayout : public testing::Test {
                               (folder.Path() + "/tvxdef.ini").c_str()),
                   0);
     }
-    void Arrive(const ::Layout& layout) const { Arrive(File::FormatLayout(layout)); }
+    void Arrive(const ::Layout& layout) const { Arrive(LayoutFormat::FormatLayout(layout)); }
 
     bool TitleBecomes(const wxString& title) const {
         return WaitFor([&] { return Panel().GetTitle() == title; }, kArrivalMs);
@@ -192,7 +192,7 @@ TEST_F(ReceivedLayout, WithUnsavedChangesTheUserDecidesAndNoIsNotAskedAgainForTh
     GetLayout().Page(0).PageName = L"Edited";
     GetLayout().Button(0, 0).PosX = 220;
     GetPanelState().LayoutChanged = 1;
-    const std::string edited = File::FormatLayout(GetLayout());
+    const std::string edited = LayoutFormat::FormatLayout(GetLayout());
 
     prompter.answers = {Prompter::Answer::No};
     Arrive(*Named(L"First"));
@@ -201,7 +201,7 @@ TEST_F(ReceivedLayout, WithUnsavedChangesTheUserDecidesAndNoIsNotAskedAgainForTh
     EXPECT_EQ(prompter.captions[0], L"Tolvamix");
     Pump(kSeveralLooksMs);
     EXPECT_EQ(prompter.questions.size(), 1u) << "asked again for the same file";
-    EXPECT_EQ(File::FormatLayout(GetLayout()), edited);
+    EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), edited);
     EXPECT_EQ(GetPanelState().LayoutChanged, 1);
 
     // Another file asks again; Yes loads it, and the panel's edit mode ends with the old layout.
@@ -248,7 +248,7 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
     prompter.answers = {Prompter::Answer::Yes};
     Panel().Close();
     ASSERT_EQ(prompter.exitCode, 0);
-    ASSERT_EQ(folder.Read("tvxdef.ini"), File::FormatLayout(GetLayout()));
+    ASSERT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(GetLayout()));
     EXPECT_FALSE(readAgain(2, L"Also only in memory"));
 
     EXPECT_EQ(prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
@@ -258,9 +258,9 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
 TEST_F(ReceivedLayout, AFileThatCannotBeUsedKeepsTheRunningLayoutAndIsReportedOnce) {
     Start(*Named(L"Running"));
     GetPanelState().LayoutChanged = 1;
-    const std::string running = File::FormatLayout(GetLayout());
+    const std::string running = LayoutFormat::FormatLayout(GetLayout());
     const std::string path = folder.Path() + "/tvxdef.ini";
-    const std::string whole = File::FormatLayout(*Named(L"Whole"));
+    const std::string whole = LayoutFormat::FormatLayout(*Named(L"Whole"));
     struct Case {
         const char* what;
         std::function<void()> put;
@@ -293,7 +293,7 @@ TEST_F(ReceivedLayout, AFileThatCannotBeUsedKeepsTheRunningLayoutAndIsReportedOn
         ASSERT_EQ(prompter.messages.size(), 1u);
         EXPECT_EQ(prompter.messages[0], kCannotBeUsed + TextFromNative(c.reason) +
                                             L"\n\nThe panel goes on with its current layout.");
-        EXPECT_EQ(File::FormatLayout(GetLayout()), running);
+        EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), running);
         EXPECT_EQ(GetPanelState().LayoutChanged, 1);
         EXPECT_EQ(Panel().GetTitle(), "Running");
         EXPECT_EQ(prompter.exitCode, -1);

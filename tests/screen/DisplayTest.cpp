@@ -17,6 +17,7 @@
 
 #include "PanelOnScreen.h"
 #include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 
 namespace {
@@ -45,7 +46,7 @@ void PutLayout(const std::string& folder, int bright, int brightDim, int dimMinu
     layout->Form.Display_Bright_Dim = brightDim;
     layout->Form.Display_Off_Dim = dimMinutes;
     layout->Form.Display_Off = offMinutes;
-    std::ofstream(folder + "/new.tmp", std::ios::binary) << File::FormatLayout(*layout);
+    std::ofstream(folder + "/new.tmp", std::ios::binary) << LayoutFormat::FormatLayout(*layout);
     fs::rename(folder + "/new.tmp", folder + "/tvxdef.ini");
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 
 using namespace std::chrono_literals;
@@ -65,7 +66,7 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
         change(*m_layout);
     }
     std::ofstream(m_folder + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
-        << File::FormatLayout(*m_layout);
+        << LayoutFormat::FormatLayout(*m_layout);
 
     if (start != Start::InTheChooser) {
         m_process = std::make_unique<ChildProcess>(

@@ -22,6 +22,7 @@
 
 #include "ToolTestSupport.h"
 #include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/Paths.h"
 #include "store-writer/StoreLayouts.h"
 
@@ -80,8 +81,8 @@ class Folder {
 TEST(StoreSafety, AKilledStoreLeavesTheOldOrTheNewFile) {
     Folder folder;
     const std::wstring wide = TextFromNative(folder.Path());
-    const std::string a = File::FormatLayout(*StoreSafetyLayout(0, wide));
-    const std::string b = File::FormatLayout(*StoreSafetyLayout(1, wide));
+    const std::string a = LayoutFormat::FormatLayout(*StoreSafetyLayout(0, wide));
+    const std::string b = LayoutFormat::FormatLayout(*StoreSafetyLayout(1, wide));
     ASSERT_LT(a.size(), b.size());
     ASSERT_NE(a, b.substr(0, a.size())) << "B must not begin with A";
     folder.Write("tvxdef.ini", a);

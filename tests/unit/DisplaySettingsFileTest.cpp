@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "model/File.h"
+#include "model/LayoutFormat.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ class DisplaySettingsFileTest : public testing::Test {
         layout->Form.Display_Bright_Dim = brightDim;
         layout->Form.Display_Off_Dim = dimMinutes;
         layout->Form.Display_Off = offMinutes;
-        const std::string bytes = File::FormatLayout(*layout);
+        const std::string bytes = LayoutFormat::FormatLayout(*layout);
         const std::string temporary = m_folder + "/new.tmp";
         std::ofstream(temporary, std::ios::binary) << bytes.substr(0, bytes.size() - cut);
         fs::rename(temporary, m_folder + "/tvxdef.ini");
