@@ -13,10 +13,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -87,9 +87,10 @@ void FitFourDigits(wxTextCtrl* field, int widest) {
 
 }  // namespace
 
-ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
+ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     NewLabel(this, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
     m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1",
                              FieldInput::Lines);
@@ -301,10 +302,8 @@ void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
 
         PanelState& panel = GetPanelState();
         panel.LayoutChanged = 1;
-        if (auto* main = dynamic_cast<MainDialog*>(GetParent())) {
-            main->LoadButtonImages(panel.CurrentPage);
-            main->DrawPage(panel.CurrentPage);
-        }
+        m_panel.LoadButtonImages(panel.CurrentPage);
+        m_panel.DrawPage(panel.CurrentPage);
     }
     EndModal(wxID_OK);
 }

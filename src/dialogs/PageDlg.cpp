@@ -7,12 +7,12 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
 #include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -46,9 +46,10 @@ wxColour OpaqueColourOf(Colour colour) {
 
 }  // namespace
 
-PageDlg::PageDlg(wxWindow* parent)
+PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Page Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
     m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
     AttachPad(*m_name, FieldInput::Text);
@@ -100,10 +101,6 @@ PageDlg::PageDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &PageDlg::OnOk, this, ID_BUTTON7);
 }
 
-MainDialog* PageDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
-}
-
 int PageDlg::RowOfButton(int id) {
     return id == ID_BUTTON2 || id == ID_BUTTON3 ? 0 : 1;
 }
@@ -121,10 +118,8 @@ void PageDlg::ShowColour(int row, Colour colour) {
 }
 
 void PageDlg::ShowPage() {
-    if (MainDialog* panel = Panel()) {
-        panel->BuildPageBackground(m_page);
-        panel->DrawPage(m_page);
-    }
+    m_panel.BuildPageBackground(m_page);
+    m_panel.DrawPage(m_page);
 }
 
 void PageDlg::OnInitDialog(wxInitDialogEvent&) {

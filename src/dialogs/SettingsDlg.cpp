@@ -8,11 +8,10 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
-#include "link/LinkSocket.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -40,9 +39,10 @@ void FitDigits(wxTextCtrl* field) {
 
 }  // namespace
 
-SettingsDlg::SettingsDlg(wxWindow* parent)
+SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     NewLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
     m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField, FieldInput::Number);
     NewLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
@@ -117,10 +117,6 @@ wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize&
     return field;
 }
 
-MainDialog* SettingsDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
-}
-
 void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
     const SettingsFields fields = SettingsFieldsOf(GetLayout().Form);
     m_sizeX->ChangeValue(fields.sizeX);
@@ -178,18 +174,13 @@ void SettingsDlg::OnOk(wxCommandEvent&) {
     StoreSettingsFields(FieldsInWindow(), form);
     PanelState& state = GetPanelState();
     state.LayoutChanged = 1;
-    if (MainDialog* panel = Panel()) {
-        panel->SetClientSize(form.SizeX, form.SizeY);
-        // A changed address or mode takes effect now: in LAN mode the link connects to the
-        // address just stored, in the other modes it stays closed.
-        if (LinkSocket* link = panel->Link()) {
-            link->Close();
-        }
-        panel->CheckLink();
-        panel->FitToDisplay();
-        panel->LoadPage(state.CurrentPage);
-        panel->DrawPage(state.CurrentPage);
-    }
+    GetParent()->SetClientSize(form.SizeX, form.SizeY);
+    // A changed address or mode takes effect now: in LAN mode the link connects to the
+    // address just stored, in the other modes it stays closed.
+    m_panel.Relink();
+    m_panel.FitToDisplay();
+    m_panel.LoadPage(state.CurrentPage);
+    m_panel.DrawPage(state.CurrentPage);
     EndDialog(wxID_OK);
 }
 

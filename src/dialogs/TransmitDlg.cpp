@@ -4,7 +4,6 @@
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 
-#include "app/MainDialog.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/LimitedField.h"
 #include "link/TransferSocket.h"
@@ -14,6 +13,7 @@
 #include "model/Paths.h"
 #include "model/PictureList.h"
 #include "model/Prompter.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -45,9 +45,10 @@ std::wstring EndMessage(std::size_t files, const std::vector<std::wstring>& notS
 
 }  // namespace
 
-TransmitDlg::TransmitDlg(wxWindow* parent)
+TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     SetClientSize(446, 264);
     new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
     const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
@@ -83,10 +84,6 @@ TransmitDlg::~TransmitDlg() {
     }
 }
 
-MainDialog* TransmitDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
-}
-
 void TransmitDlg::OnShow(wxShowEvent& event) {
     // However the dialog goes out of sight, a wait must not go on behind it.
     if (!event.IsShown() && IsWaiting()) {
@@ -116,8 +113,7 @@ bool TransmitDlg::BeginAction() {
     ReadAddress();
     // Sending what is on the disk when the panel's own layout could not be written there would
     // give the other panel something the user never saw: a failed store ends the action.
-    MainDialog* panel = Panel();
-    if (panel == nullptr || !panel->StoreLayoutAndReport()) {
+    if (!m_panel.StoreLayoutAndReport()) {
         return false;
     }
     m_status->Clear();
@@ -160,8 +156,7 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
 }
 
 TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
-    MainDialog* panel = Panel();
-    TransferSocket* transfer = panel != nullptr ? panel->Transfer() : nullptr;
+    TransferSocket* transfer = m_panel.Transfer();
     wxCHECK_MSG(transfer != nullptr, FileOutcome::BrokenOff,
                 "the transfer exists once the panel has been shown");
 
@@ -219,10 +214,8 @@ void TransmitDlg::Wait() {
 
 void TransmitDlg::BreakOff() {
     TransmitCancelled = 1;
-    if (MainDialog* panel = Panel()) {
-        if (TransferSocket* transfer = panel->Transfer()) {
-            transfer->Close();
-        }
+    if (TransferSocket* transfer = m_panel.Transfer()) {
+        transfer->Close();
     }
     if (m_waitLoop != nullptr) {
         m_waitLoop->ScheduleExit();
