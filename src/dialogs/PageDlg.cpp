@@ -1,14 +1,12 @@
 #include "dialogs/PageDlg.h"
 
-#include <algorithm>
-
 #include <wx/button.h>
 #include <wx/colordlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "dialogs/DialogControls.h"
 #include "dialogs/FieldPads.h"
-#include "dialogs/LimitedField.h"
 #include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
 #include "model/PanelState.h"
@@ -21,28 +19,6 @@ constexpr unsigned long kComponentDigits = 3;
 
 /// A colour field may grow to this width: the next control begins 48 pixels to its right.
 constexpr int kWidestColourField = 46;
-
-/// The sizes below suit narrower fonts and paddings than this platform's theme. A label that
-/// needs more room gets it (each has free space to its right), rather than being cut.
-void NewLabel(wxWindow* parent, int id, const wxString& text, const wxPoint& position,
-              const wxSize& size) {
-    auto* label = new wxStaticText(parent, id, text, position, size);
-    const wxSize best = label->GetBestSize();
-    label->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
-}
-
-/// Widens a colour field from 40 pixels so that three digits show inside the theme's padding.
-void FitThreeDigits(wxTextCtrl* field) {
-    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("000").x).x + 2;
-    field->SetSize(
-        wxSize(std::clamp(needed, field->GetSize().x, kWidestColourField), field->GetSize().y));
-}
-
-wxColour OpaqueColourOf(Colour colour) {
-    return wxColour(static_cast<unsigned char>(RedOf(colour)),
-                    static_cast<unsigned char>(GreenOf(colour)),
-                    static_cast<unsigned char>(BlueOf(colour)));
-}
 
 }  // namespace
 
@@ -70,10 +46,10 @@ PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
     for (int row = 0; row < 2; ++row) {
         for (int i = 0; i < 3; ++i) {
             wxTextCtrl* field =
-                new LimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
-                                 wxSize(40, 24), kComponentDigits);
-            FitThreeDigits(field);
-            AttachPad(*field, FieldInput::Number);
+                NewLimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
+                                wxSize(40, 24), kComponentDigits, FieldInput::Number);
+            // Three digits inside the theme's padding, and two pixels to spare.
+            FitDigits(field, 3, kWidestColourField, 2);
             m_colours[row][i] = field;
         }
         new wxButton(this, setButton[row], "Set", wxPoint(160, rowY[row]), wxSize(40, 23));

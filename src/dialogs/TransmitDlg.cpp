@@ -4,8 +4,7 @@
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 
-#include "dialogs/FieldPads.h"
-#include "dialogs/LimitedField.h"
+#include "dialogs/DialogControls.h"
 #include "link/TransferSocket.h"
 #include "model/File.h"
 #include "model/Layout.h"
@@ -56,9 +55,8 @@ TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
         // Three characters can be typed; a longer octet from the layout is shown whole, so
         // that what is sent to is what the user sees.
         m_address[octet] =
-            new LimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
-                             wxSize(40, 24), 3);
-        AttachPad(*m_address[octet], FieldInput::Number);
+            NewLimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
+                            wxSize(40, 24), 3, FieldInput::Number);
     }
     new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
     new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));
