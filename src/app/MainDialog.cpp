@@ -141,16 +141,16 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     SetIcon(wxIcon(MAINICON_xpm));
 
     // Created once, kept for the whole run, only shown and hidden.
-    m_menuDlg = new MenuDlg(this);
-    m_settingsDlg = new SettingsDlg(this);
-    m_buttonDlg = new ButtonDlg(this);
-    m_buttonSettingsDlg = new ButtonSettingsDlg(this);
+    m_menuDlg = new MenuDlg(this, *this);
+    m_settingsDlg = new SettingsDlg(this, *this);
+    m_buttonDlg = new ButtonDlg(this, *this);
+    m_buttonSettingsDlg = new ButtonSettingsDlg(this, *this);
     m_passwordDlg = new PasswordDlg(this);
-    m_changeStyleDlg = new ChangeStyleDlg(this);
-    m_pageSelectDlg = new PageSelectDlg(this);
-    m_pageDlg = new PageDlg(this);
+    m_changeStyleDlg = new ChangeStyleDlg(this, *this);
+    m_pageSelectDlg = new PageSelectDlg(this, *this);
+    m_pageDlg = new PageDlg(this, *this);
     m_keyboardDlg = new KeyboardDlg(this);
-    m_transmitDlg = new TransmitDlg(this);
+    m_transmitDlg = new TransmitDlg(this, *this);
     m_textKeyboardDlg = new TextKeyboardDlg(this);
     m_fieldPads = std::make_unique<FieldPads>(*m_keyboardDlg, *m_textKeyboardDlg);
     m_startedUp = true;
@@ -583,6 +583,30 @@ void MainDialog::ShowEditMarks() {
     m_pageArea->ShowEditMarks(EditMarksOf(layout, GetPanelState(), m_renderer->ButtonRects()),
                               m_renderer->MenuRect(),
                               std::min(layout.Form.SizeX, m_pageArea->GetClientSize().GetWidth()));
+}
+
+wxDialog& MainDialog::Dialog(PanelDialog which) {
+    switch (which) {
+        case PanelDialog::ButtonMenu:
+            return *m_buttonDlg;
+        case PanelDialog::ButtonSettings:
+            return *m_buttonSettingsDlg;
+        case PanelDialog::ChangeStyle:
+            return *m_changeStyleDlg;
+        case PanelDialog::PageSettings:
+            return *m_pageDlg;
+        case PanelDialog::PageSelect:
+            return *m_pageSelectDlg;
+        case PanelDialog::MainSettings:
+            return *m_settingsDlg;
+        case PanelDialog::Transmit:
+            break;
+    }
+    return *m_transmitDlg;
+}
+
+PagePoint MainDialog::PointerOnPage() const {
+    return m_pageArea->PointerOnPage();
 }
 
 void MainDialog::MenuRequest() {

@@ -15,6 +15,7 @@
 #include "model/PanelState.h"
 
 #include "panel/PageRenderer.h"
+#include "panel/PanelOperations.h"
 
 class ButtonDlg;
 class ButtonSettingsDlg;
@@ -36,14 +37,13 @@ class TransferSocket;
 
 /// Socket event identifiers of the controller link and of the transfer.
 constexpr int kLinkSocketId = 3001;
-constexpr int kPageAreaId = 3002;
 constexpr int kTransferSocketId = 3003;
 
 /// The panel window. It stays open for the whole run: it owns the page area, the timers, the
 /// sockets and the configuration dialogs, and it ends the process when it is asked to close.
 /// A layout file or pictures that another program puts in its folder take effect while it
 /// runs, once no dialog is open and no finger is on a button.
-class MainDialog : public wxDialog {
+class MainDialog : public wxDialog, public PanelOperations {
   public:
     /// Resets the layout and the panel state, takes `folder` as the layout folder or, when it is
     /// empty, asks for one (the chooser opens in the working folder), loads the layout and builds
@@ -57,47 +57,47 @@ class MainDialog : public wxDialog {
     bool StartedUp() const { return m_startedUp; }
 
     /// Fits the window and the page area to the client area of the display that holds it.
-    void FitToDisplay();
+    void FitToDisplay() override;
     /// The page's size and the window's place on its display as they should be now.
     WindowFit FitOnDisplay() const;
 
     /// Page operations: load the pictures of a page, compose it and show it.
-    void LoadPage(int page);
-    void BuildPageBackground(int page);
-    void LoadButtonImages(int page);
-    void DrawPage(int page);
-    void DrawButton(int page, int button, int look);
+    void LoadPage(int page) override;
+    void BuildPageBackground(int page) override;
+    void LoadButtonImages(int page) override;
+    void DrawPage(int page) override;
+    void DrawButton(int page, int button, int look) override;
     /// Every button of the page in its lamp look, without the background.
-    void DrawButtons(int page);
-    void RestoreBackground(int button, int x, int y);
-    int LampLook(int page, int button) const;
+    void DrawButtons(int page) override;
+    void RestoreBackground(int button, int x, int y) override;
+    int LampLook(int page, int button) const override;
 
     /// The controller link: keeps it connected (LAN mode only) and sends the selected
     /// button's press and release. Relink drops the connection and checks at once, so that a
     /// changed address or mode takes effect now.
     void CheckLink();
-    void Relink();
-    void SendPress();
-    void SendRelease();
+    void Relink() override;
+    void SendPress() override;
+    void SendRelease() override;
     LinkSocket* Link() const { return m_link.get(); }
     /// The transfer of layout and pictures to another panel (created with the link).
-    TransferSocket* Transfer() const { return m_transfer.get(); }
+    TransferSocket* Transfer() const override { return m_transfer.get(); }
 
     /// A touch released in the menu area: the password prompt when one is needed, then the
     /// main menu, or the button menu while an edit operation waits for a touch.
-    void MenuRequest();
+    void MenuRequest() override;
     /// Adds a button to the current page, as the I key does (the button menu's insert).
-    void InsertButton();
+    void InsertButton() override;
 
     /// Puts an edit mode in force (EditModes::Normal ends editing): the title and the page show
     /// it until it ends.
-    void SetEditMode(int mode);
+    void SetEditMode(int mode) override;
     /// Brings the marks of the edit mode on the page up to date with the panel state.
-    void ShowEditMarks();
+    void ShowEditMarks() override;
 
     /// "Back" of the button menu and of the page selection: normal operation again, the main
     /// menu shown again, the page's name in the title.
-    void BackToMainMenu();
+    void BackToMainMenu() override;
 
     /// The configuration dialogs, created once with the panel as parent.
     MenuDlg& Menu() const { return *m_menuDlg; }
@@ -116,10 +116,14 @@ class MainDialog : public wxDialog {
     /// Writes the layout file and tells the user when that did not work, or when the new file
     /// may not survive a power cut. Clears LayoutChanged, and gives true, once the new file is
     /// in place. The file written is the panel's own: it is not taken for a new arrival.
-    bool StoreLayoutAndReport();
+    bool StoreLayoutAndReport() override;
+
+    wxDialog& Dialog(PanelDialog which) override;
+    PagePoint PointerOnPage() const override;
+    void SetTitle(const wxString& title) override { wxDialog::SetTitle(title); }
 
     PageArea* GetPageArea() const { return m_pageArea; }
-    PageRenderer& Renderer() { return *m_renderer; }
+    PageRenderer& Renderer() override { return *m_renderer; }
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);

@@ -2,14 +2,15 @@
 
 #include <wx/button.h>
 
-#include "app/MainDialog.h"
 #include "dialogs/MenuDlg.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
-ButtonDlg::ButtonDlg(wxWindow* parent)
+ButtonDlg::ButtonDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Button Menu"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     SetClientSize(180, 358);
     new wxButton(this, ID_BUTTON1, "Settings (s)", wxPoint(8, 16), wxSize(160, 40));
     new wxButton(this, ID_BUTTON2, "Move (m)", wxPoint(8, 64), wxSize(160, 40));
@@ -31,16 +32,8 @@ ButtonDlg::ButtonDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &ButtonDlg::OnBack, this, ID_BUTTON7);
 }
 
-MainDialog* ButtonDlg::Panel() const {
-    auto* panel = dynamic_cast<MainDialog*>(GetParent());
-    wxASSERT_MSG(panel != nullptr, "the button menu belongs to the panel window");
-    return panel;
-}
-
 void ButtonDlg::ChooseMode(int mode) {
-    if (MainDialog* panel = Panel()) {
-        panel->SetEditMode(mode);
-    }
+    m_panel.SetEditMode(mode);
     Close();
 }
 
@@ -66,14 +59,10 @@ void ButtonDlg::OnDelete(wxCommandEvent&) {
 
 void ButtonDlg::OnInsert(wxCommandEvent&) {
     // The dialog stays open, so several buttons can be inserted in a row.
-    if (MainDialog* panel = Panel()) {
-        panel->InsertButton();
-    }
+    m_panel.InsertButton();
 }
 
 void ButtonDlg::OnBack(wxCommandEvent&) {
     Close();
-    if (MainDialog* panel = Panel()) {
-        panel->BackToMainMenu();
-    }
+    m_panel.BackToMainMenu();
 }

@@ -2,13 +2,13 @@
 
 #include <wx/dialog.h>
 
-class MainDialog;
+class PanelOperations;
 
 /// The button menu: chooses the edit operation the next touches on the panel perform, inserts a
 /// button at once, or goes back to the main menu.
 class ButtonDlg : public wxDialog {
   public:
-    explicit ButtonDlg(wxWindow* parent);
+    ButtonDlg(wxWindow* parent, PanelOperations& panel);
 
     enum {
         ID_BUTTON1 = wxID_HIGHEST + 1,
@@ -31,5 +31,5 @@ class ButtonDlg : public wxDialog {
 
     /// Puts the edit mode in force on the panel (title and page) and closes the menu.
     void ChooseMode(int mode);
-    MainDialog* Panel() const;
+    PanelOperations& m_panel;
 };

@@ -1,6 +1,5 @@
 #include "dialogs/ButtonSettingsDlg.h"
 
-#include <algorithm>
 #include <optional>
 
 #include <wx/button.h>
@@ -13,10 +12,11 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/FieldPads.h"
 #include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -40,12 +40,6 @@ wxFont MakeFont(const std::wstring& face, int size, int style) {
     return font;
 }
 
-wxColour OpaqueColourOf(Colour colour) {
-    return wxColour(static_cast<unsigned char>(RedOf(colour)),
-                    static_cast<unsigned char>(GreenOf(colour)),
-                    static_cast<unsigned char>(BlueOf(colour)));
-}
-
 /// A text field that opens the pad for `input` on a long touch, or none.
 wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
                          const char* name, std::optional<FieldInput> input) {
@@ -65,35 +59,16 @@ wxButton* NewButton(wxWindow* parent, wxWindowID id, const char* label, const wx
 /// Two lines high: no room for a scroll bar, the text scrolls with the cursor instead.
 constexpr long kMultiLine = wxTE_MULTILINE | wxTE_NO_VSCROLL;
 
-/// The sizes below suit narrower fonts than this platform's theme: a label that needs more room
-/// gets it (every one has free space to its right and below), rather than being cut.
-void GrowToLabel(wxWindow* control) {
-    const wxSize best = control->GetBestSize();
-    const wxSize size = control->GetSize();
-    control->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
-}
-
-void NewLabel(wxWindow* parent, const char* label, const wxPoint& position, const wxSize& size,
-              const char* name) {
-    GrowToLabel(new wxStaticText(parent, wxID_ANY, label, position, size, 0, name));
-}
-
-/// Widens a number field from 40 pixels so that four digits show inside the theme's padding,
-/// up to `widest`, where the next control begins.
-void FitFourDigits(wxTextCtrl* field, int widest) {
-    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("0000").x).x;
-    field->SetSize(wxSize(std::clamp(needed, field->GetSize().x, widest), field->GetSize().y));
-}
-
 }  // namespace
 
-ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
+ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
-    NewLabel(this, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
+    NewLabel(this, wxID_ANY, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
     m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1",
                              FieldInput::Lines);
-    NewLabel(this, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
+    NewLabel(this, wxID_ANY, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
     m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2",
                             FieldInput::Lines);
     // Shows the working face; the face is chosen with "Font" (by touch as well), so typing here
@@ -112,14 +87,14 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
                                 wxSize(88, 32), 0, wxDefaultValidator, "ID_CHECKBOX1");
     GrowToLabel(m_inactive);
 
-    NewLabel(this, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
+    NewLabel(this, wxID_ANY, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
     m_taster =
         NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4", FieldInput::Number);
-    FitFourDigits(m_taster, 52);
-    NewLabel(this, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
+    FitDigits(m_taster, 4, 52);
+    NewLabel(this, wxID_ANY, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
     m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5",
                          FieldInput::Number);
-    FitFourDigits(m_led, 52);
+    FitDigits(m_led, 4, 52);
 
     m_imageOff =
         NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6", FieldInput::Text);
@@ -134,7 +109,7 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent)
     wxButton* picOn =
         NewButton(this, wxID_ANY, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23), "ID_BUTTON5");
 
-    NewLabel(this, "Pageflip", wxPoint(16, 328), wxDefaultSize, "ID_STATICTEXT5");
+    NewLabel(this, wxID_ANY, "Pageflip", wxPoint(16, 328), wxDefaultSize, "ID_STATICTEXT5");
     // Read-only: only an entry of the list means something.
     m_pageflip = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(72, 328), wxSize(208, 23), 0,
                                 nullptr, wxCB_READONLY, wxDefaultValidator, "ID_COMBOBOX1");
@@ -301,10 +276,8 @@ void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
 
         PanelState& panel = GetPanelState();
         panel.LayoutChanged = 1;
-        if (auto* main = dynamic_cast<MainDialog*>(GetParent())) {
-            main->LoadButtonImages(panel.CurrentPage);
-            main->DrawPage(panel.CurrentPage);
-        }
+        m_panel.LoadButtonImages(panel.CurrentPage);
+        m_panel.DrawPage(panel.CurrentPage);
     }
     EndModal(wxID_OK);
 }

@@ -4,6 +4,8 @@
 
 #include "model/ButtonEditing.h"
 
+class PanelOperations;
+
 class wxCheckBox;
 class wxColour;
 class wxComboBox;
@@ -19,7 +21,7 @@ class wxTextCtrl;
 /// list stores the moment an entry is picked.
 class ButtonSettingsDlg : public wxDialog {
   public:
-    explicit ButtonSettingsDlg(wxWindow* parent);
+    ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel);
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -58,4 +60,5 @@ class ButtonSettingsDlg : public wxDialog {
 
     WorkingFont m_font;
     ButtonRef m_button;  ///< the button being edited, fixed when the dialog is shown
+    PanelOperations& m_panel;
 };

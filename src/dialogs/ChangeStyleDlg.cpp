@@ -5,11 +5,12 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 
-#include "app/MainDialog.h"
+#include "panel/PanelOperations.h"
 
-ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent)
+ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     struct Choice {
         int group;
         const char* label;
@@ -70,10 +71,8 @@ void ChangeStyleDlg::OnOk(wxCommandEvent&) {
     panel.LayoutChanged = 1;
     // The source has done its job: the page no longer marks it (it stays the source).
     panel.StyleSourceMarked = false;
-    if (auto* main = dynamic_cast<MainDialog*>(GetParent())) {
-        main->LoadButtonImages(panel.CurrentPage);
-        main->DrawPage(panel.CurrentPage);
-    }
+    m_panel.LoadButtonImages(panel.CurrentPage);
+    m_panel.DrawPage(panel.CurrentPage);
     EndModal(wxID_OK);
 }
 

@@ -6,13 +6,15 @@
 
 #include "model/StyleCopy.h"
 
+class PanelOperations;
+
 class wxCheckBox;
 
 /// Asks which groups of properties to copy from the style source to the touched button, and
 /// copies them on "OK". The ticks confirmed with "OK" are remembered for the rest of the run.
 class ChangeStyleDlg : public wxDialog {
   public:
-    explicit ChangeStyleDlg(wxWindow* parent);
+    ChangeStyleDlg(wxWindow* parent, PanelOperations& panel);
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -20,4 +22,5 @@ class ChangeStyleDlg : public wxDialog {
     void OnCancel(wxCommandEvent& event);
 
     std::array<wxCheckBox*, StyleGroups::Count> m_choices{};  ///< indexed by StyleGroups
+    PanelOperations& m_panel;
 };

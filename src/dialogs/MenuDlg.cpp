@@ -4,14 +4,9 @@
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
-#include "app/MainDialog.h"
-#include "dialogs/ButtonDlg.h"
-#include "dialogs/PageDlg.h"
-#include "dialogs/PageSelectDlg.h"
-#include "dialogs/SettingsDlg.h"
-#include "dialogs/TransmitDlg.h"
 #include "link/PanelAddress.h"
 #include "model/Contrast.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -31,9 +26,10 @@ wxStaticText* MenuLabel(wxWindow* parent, int id, const wxString& text, int y) {
 
 }  // namespace
 
-MenuDlg::MenuDlg(wxWindow* parent)
+MenuDlg::MenuDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Main Menü"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     SetClientSize(180, 438);
     new wxButton(this, ID_BUTTON1, "Button Menu", wxPoint(8, 16), wxSize(160, 40));
     new wxButton(this, ID_BUTTON2, "Page Settings", wxPoint(8, 64), wxSize(160, 40));
@@ -60,12 +56,6 @@ MenuDlg::MenuDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &MenuDlg::OnStore, this, ID_BUTTON6);
     Bind(wxEVT_BUTTON, &MenuDlg::OnCloseMenu, this, ID_BUTTON7);
     Bind(wxEVT_BUTTON, &MenuDlg::OnQuit, this, ID_BUTTON10);
-}
-
-MainDialog* MenuDlg::Panel() const {
-    auto* panel = dynamic_cast<MainDialog*>(GetParent());
-    wxASSERT_MSG(panel != nullptr, "the menu belongs to the panel window");
-    return panel;
 }
 
 int MenuDlg::ShowModal() {
@@ -113,40 +103,28 @@ void MenuDlg::ShowInstead(wxDialog& dialog, bool showAgain) {
 }
 
 void MenuDlg::OnButtonMenu(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        ShowInstead(panel->ButtonMenu(), false);
-    }
+    ShowInstead(m_panel.Dialog(PanelDialog::ButtonMenu), false);
 }
 
 void MenuDlg::OnPageSettings(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        ShowInstead(panel->PageSettings(), true);
-    }
+    ShowInstead(m_panel.Dialog(PanelDialog::PageSettings), true);
 }
 
 void MenuDlg::OnMainSettings(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        ShowInstead(panel->MainSettings(), true);
-    }
+    ShowInstead(m_panel.Dialog(PanelDialog::MainSettings), true);
 }
 
 void MenuDlg::OnPageSelect(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        ShowInstead(panel->PageSelect(), false);
-    }
+    ShowInstead(m_panel.Dialog(PanelDialog::PageSelect), false);
 }
 
 void MenuDlg::OnTransmit(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        panel->Transmit().ShowModal();
-    }
+    m_panel.Dialog(PanelDialog::Transmit).ShowModal();
 }
 
 void MenuDlg::OnStore(wxCommandEvent&) {
     // A store that did not work says so and leaves the layout marked as changed.
-    if (MainDialog* panel = Panel()) {
-        panel->StoreLayoutAndReport();
-    }
+    m_panel.StoreLayoutAndReport();
 }
 
 void MenuDlg::OnCloseMenu(wxCommandEvent&) {
@@ -154,7 +132,5 @@ void MenuDlg::OnCloseMenu(wxCommandEvent&) {
 }
 
 void MenuDlg::OnQuit(wxCommandEvent&) {
-    if (MainDialog* panel = Panel()) {
-        panel->Close();
-    }
+    GetParent()->Close();
 }

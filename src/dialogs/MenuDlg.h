@@ -3,14 +3,14 @@
 #include <wx/dialog.h>
 #include <wx/stattext.h>
 
-class MainDialog;
+class PanelOperations;
 
 /// The main menu: the entry to the button menu, the page and main settings, the page selection,
 /// the transfer, storing the layout and ending the program. It hides itself while a sub-dialog
 /// runs, which ends its own modal run, and comes back on top of the panel afterwards.
 class MenuDlg : public wxDialog {
   public:
-    explicit MenuDlg(wxWindow* parent);
+    MenuDlg(wxWindow* parent, PanelOperations& panel);
 
     /// The menu's modal run. Hiding the menu for a sub-dialog ends it; when the menu is shown
     /// again meanwhile, the run goes on until the menu is closed or hidden for good.
@@ -47,9 +47,9 @@ class MenuDlg : public wxDialog {
     /// Hides the menu (ending a modal run), shows `dialog` modally, and shows the menu again
     /// when asked.
     void ShowInstead(wxDialog& dialog, bool showAgain);
-    MainDialog* Panel() const;
 
     wxStaticText* m_address = nullptr;
     int m_runs = 0;            ///< modal runs of the menu on the call stack
     bool m_showAgain = false;  ///< the ending run is to start again
+    PanelOperations& m_panel;
 };

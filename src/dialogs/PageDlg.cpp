@@ -1,18 +1,16 @@
 #include "dialogs/PageDlg.h"
 
-#include <algorithm>
-
 #include <wx/button.h>
 #include <wx/colordlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/FieldPads.h"
-#include "dialogs/LimitedField.h"
 #include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -22,33 +20,12 @@ constexpr unsigned long kComponentDigits = 3;
 /// A colour field may grow to this width: the next control begins 48 pixels to its right.
 constexpr int kWidestColourField = 46;
 
-/// The sizes below suit narrower fonts and paddings than this platform's theme. A label that
-/// needs more room gets it (each has free space to its right), rather than being cut.
-void NewLabel(wxWindow* parent, int id, const wxString& text, const wxPoint& position,
-              const wxSize& size) {
-    auto* label = new wxStaticText(parent, id, text, position, size);
-    const wxSize best = label->GetBestSize();
-    label->SetSize(wxSize(std::max(size.x, best.x), std::max(size.y, best.y)));
-}
-
-/// Widens a colour field from 40 pixels so that three digits show inside the theme's padding.
-void FitThreeDigits(wxTextCtrl* field) {
-    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("000").x).x + 2;
-    field->SetSize(
-        wxSize(std::clamp(needed, field->GetSize().x, kWidestColourField), field->GetSize().y));
-}
-
-wxColour OpaqueColourOf(Colour colour) {
-    return wxColour(static_cast<unsigned char>(RedOf(colour)),
-                    static_cast<unsigned char>(GreenOf(colour)),
-                    static_cast<unsigned char>(BlueOf(colour)));
-}
-
 }  // namespace
 
-PageDlg::PageDlg(wxWindow* parent)
+PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Page Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
     m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
     AttachPad(*m_name, FieldInput::Text);
@@ -69,10 +46,10 @@ PageDlg::PageDlg(wxWindow* parent)
     for (int row = 0; row < 2; ++row) {
         for (int i = 0; i < 3; ++i) {
             wxTextCtrl* field =
-                new LimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
-                                 wxSize(40, 24), kComponentDigits);
-            FitThreeDigits(field);
-            AttachPad(*field, FieldInput::Number);
+                NewLimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
+                                wxSize(40, 24), kComponentDigits, FieldInput::Number);
+            // Three digits inside the theme's padding, and two pixels to spare.
+            FitDigits(field, 3, kWidestColourField, 2);
             m_colours[row][i] = field;
         }
         new wxButton(this, setButton[row], "Set", wxPoint(160, rowY[row]), wxSize(40, 23));
@@ -100,10 +77,6 @@ PageDlg::PageDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &PageDlg::OnOk, this, ID_BUTTON7);
 }
 
-MainDialog* PageDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
-}
-
 int PageDlg::RowOfButton(int id) {
     return id == ID_BUTTON2 || id == ID_BUTTON3 ? 0 : 1;
 }
@@ -121,10 +94,8 @@ void PageDlg::ShowColour(int row, Colour colour) {
 }
 
 void PageDlg::ShowPage() {
-    if (MainDialog* panel = Panel()) {
-        panel->BuildPageBackground(m_page);
-        panel->DrawPage(m_page);
-    }
+    m_panel.BuildPageBackground(m_page);
+    m_panel.DrawPage(m_page);
 }
 
 void PageDlg::OnInitDialog(wxInitDialogEvent&) {

@@ -7,7 +7,7 @@
 
 #include "model/Layout.h"
 
-class MainDialog;
+class PanelOperations;
 class PictureChooser;
 class wxTextCtrl;
 
@@ -17,7 +17,7 @@ class wxTextCtrl;
 /// shown. The name is stored only by "OK". The close box ends the dialog without either.
 class PageDlg : public wxDialog {
   public:
-    explicit PageDlg(wxWindow* parent);
+    PageDlg(wxWindow* parent, PanelOperations& panel);
 
     enum {
         ID_TEXTCTRL1 = wxID_HIGHEST + 1,  ///< page name
@@ -62,7 +62,6 @@ class PageDlg : public wxDialog {
     void ShowPage();
     /// The page being edited is still a page of the layout.
     bool EditsAPage() const { return ::Layout::IsPageSlot(m_page); }
-    MainDialog* Panel() const;
 
     wxTextCtrl* m_name = nullptr;
     wxTextCtrl* m_image = nullptr;
@@ -72,4 +71,5 @@ class PageDlg : public wxDialog {
     int m_page = -1;  ///< CurrentPage when the dialog was shown
     std::wstring m_savedImage;
     std::array<Colour, 2> m_savedColours{};
+    PanelOperations& m_panel;
 };

@@ -1,13 +1,14 @@
 #include "dialogs/PageSelectDlg.h"
 
-#include "app/MainDialog.h"
 #include "dialogs/MenuDlg.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
-PageSelectDlg::PageSelectDlg(wxWindow* parent)
+PageSelectDlg::PageSelectDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Page Select"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     SetClientSize(180, 387);
     for (int k = 0; k < kPageButtons; ++k) {
         m_pageButtons[k] = new wxButton(this, ID_BUTTON1 + k, wxString::Format("%02d", k + 1),
@@ -23,12 +24,6 @@ PageSelectDlg::PageSelectDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &PageSelectDlg::OnBack, this, ID_BUTTON11);
 }
 
-MainDialog* PageSelectDlg::Panel() const {
-    auto* panel = dynamic_cast<MainDialog*>(GetParent());
-    wxASSERT_MSG(panel != nullptr, "the page selection belongs to the panel window");
-    return panel;
-}
-
 void PageSelectDlg::OnInit(wxInitDialogEvent& event) {
     const ::Layout& layout = GetLayout();
     for (int k = 0; k < kPageButtons; ++k) {
@@ -41,15 +36,11 @@ void PageSelectDlg::OnInit(wxInitDialogEvent& event) {
 void PageSelectDlg::OnPageButton(wxCommandEvent& event) {
     const int page = event.GetId() - ID_BUTTON1;
     GetPanelState().CurrentPage = page;
-    if (MainDialog* panel = Panel()) {
-        panel->LoadPage(page);
-        panel->DrawPage(page);
-    }
+    m_panel.LoadPage(page);
+    m_panel.DrawPage(page);
 }
 
 void PageSelectDlg::OnBack(wxCommandEvent&) {
     Close();
-    if (MainDialog* panel = Panel()) {
-        panel->BackToMainMenu();
-    }
+    m_panel.BackToMainMenu();
 }

@@ -5,13 +5,13 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 
-class MainDialog;
+class PanelOperations;
 
 /// Shows any of the first ten pages on the panel while the menu is in use. Each page button
 /// switches the panel at once and leaves the dialog open; "Back" returns to the main menu.
 class PageSelectDlg : public wxDialog {
   public:
-    explicit PageSelectDlg(wxWindow* parent);
+    PageSelectDlg(wxWindow* parent, PanelOperations& panel);
 
     static constexpr int kPageButtons = 10;
 
@@ -24,7 +24,7 @@ class PageSelectDlg : public wxDialog {
     void OnInit(wxInitDialogEvent& event);
     void OnPageButton(wxCommandEvent& event);
     void OnBack(wxCommandEvent& event);
-    MainDialog* Panel() const;
 
     std::array<wxButton*, kPageButtons> m_pageButtons{};
+    PanelOperations& m_panel;
 };

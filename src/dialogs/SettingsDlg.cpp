@@ -1,57 +1,44 @@
 #include "dialogs/SettingsDlg.h"
 
-#include <algorithm>
-
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/font.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/MainDialog.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/FieldPads.h"
-#include "dialogs/LimitedField.h"
 #include "model/PanelState.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
-/// The size every number field is given; FitDigits may widen it.
+/// The size every number field is given; NewField may widen it.
 const wxSize kNumberField(40, 24);
 /// A number field may grow to this width: the next control begins 48 pixels to its right.
 constexpr int kWidestNumberField = 46;
 
-/// The sizes below suit narrower fonts and paddings than this platform's theme. A label that
-/// needs more room gets it (up to the dialog's edge), rather than being cut or wrapped.
-void NewLabel(wxWindow* parent, const char* text, const wxPoint& position, const wxSize& size) {
-    auto* label = new wxStaticText(parent, wxID_ANY, text, position, size);
-    const wxSize best = label->GetBestSize();
-    label->SetSize(
-        wxSize(std::min(std::max(size.x, best.x), 300 - position.x), std::max(size.y, best.y)));
-}
-
-/// Widens a number field from 40 pixels so that a four-digit size shows inside the theme's
-/// padding, as far as the room to the next control allows.
-void FitDigits(wxTextCtrl* field) {
-    const int needed = field->GetSizeFromTextSize(field->GetTextExtent("0000").x).x;
-    field->SetSize(
-        wxSize(std::clamp(needed, field->GetSize().x, kWidestNumberField), field->GetSize().y));
+/// A label grown to its text up to the dialog's edge, where it would be cut.
+void NewEdgeLabel(wxWindow* parent, const char* text, const wxPoint& position, const wxSize& size) {
+    GrowToLabel(new wxStaticText(parent, wxID_ANY, text, position, size), 300 - position.x);
 }
 
 }  // namespace
 
-SettingsDlg::SettingsDlg(wxWindow* parent)
+SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
-    NewLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
+    NewEdgeLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
     m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField, FieldInput::Number);
-    NewLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
+    NewEdgeLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
     m_sizeY = NewField(ID_EditSizeY, wxPoint(56, 40), kNumberField, FieldInput::Number);
-    NewLabel(this, "Grid X", wxPoint(192, 16), wxSize(40, 16));
+    NewEdgeLabel(this, "Grid X", wxPoint(192, 16), wxSize(40, 16));
     m_gridX = NewField(ID_EditGridX, wxPoint(192, 40), kNumberField, FieldInput::Number);
-    NewLabel(this, "Grid Y", wxPoint(240, 16), wxSize(40, 16));
+    NewEdgeLabel(this, "Grid Y", wxPoint(240, 16), wxSize(40, 16));
     m_gridY = NewField(ID_EditGridY, wxPoint(240, 40), kNumberField, FieldInput::Number);
 
-    NewLabel(this, "Start Page", wxPoint(8, 80), wxSize(64, 16));
+    NewEdgeLabel(this, "Start Page", wxPoint(8, 80), wxSize(64, 16));
     m_startPage = NewField(ID_EditStartPage, wxPoint(8, 104), kNumberField, FieldInput::Number);
     auto* reboot =
         new wxStaticText(this, wxID_ANY, "----- Reboot required -----", wxPoint(88, 80),
@@ -65,25 +52,25 @@ SettingsDlg::SettingsDlg(wxWindow* parent)
     busSize.IncTo(wxSize(96, 15));
     m_busModus->SetSize(busSize);
 
-    NewLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
+    NewEdgeLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
     for (int i = 0; i < 4; ++i) {
         m_ip[static_cast<std::size_t>(i)] =
             NewField(ID_EditIP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, FieldInput::Number, 3);
     }
 
-    NewLabel(this, "Bright\nOn", wxPoint(8, 224), wxSize(40, 32));
+    NewEdgeLabel(this, "Bright\nOn", wxPoint(8, 224), wxSize(40, 32));
     m_bright = NewField(ID_TEXTCTRL1, wxPoint(8, 264), kNumberField, FieldInput::Number, 3);
-    NewLabel(this, "Bright\nDim", wxPoint(80, 224), wxSize(40, 32));
+    NewEdgeLabel(this, "Bright\nDim", wxPoint(80, 224), wxSize(40, 32));
     m_brightDim = NewField(ID_TEXTCTRL2, wxPoint(80, 264), kNumberField, FieldInput::Number, 3);
-    NewLabel(this, "Display\nDim(min)", wxPoint(168, 224), wxSize(56, 32));
+    NewEdgeLabel(this, "Display\nDim(min)", wxPoint(168, 224), wxSize(56, 32));
     m_offDim = NewField(ID_TEXTCTRL3, wxPoint(168, 264), kNumberField, FieldInput::Number, 2);
-    NewLabel(this, "Display\nOff(min)", wxPoint(240, 224), wxSize(56, 32));
+    NewEdgeLabel(this, "Display\nOff(min)", wxPoint(240, 224), wxSize(56, 32));
     m_off = NewField(ID_EditDisplayOff, wxPoint(240, 264), kNumberField, FieldInput::Number, 2);
 
-    NewLabel(this, "Password", wxPoint(8, 304), wxSize(144, 16));
+    NewEdgeLabel(this, "Password", wxPoint(8, 304), wxSize(144, 16));
     // In clear: the panel hangs on a wall and is typed on with a finger.
     m_password = NewField(ID_EditPassword, wxPoint(8, 328), wxSize(272, 23), FieldInput::Text);
-    NewLabel(this, "Path", wxPoint(8, 360), wxSize(64, 16));
+    NewEdgeLabel(this, "Path", wxPoint(8, 360), wxSize(64, 16));
     // Shows the layout folder; it is chosen at start-up, so what is typed here is never read.
     m_path = new wxTextCtrl(this, ID_TEXTCTRL6, "Text", wxPoint(8, 384), wxSize(272, 23));
     m_path->SetForegroundColour(wxColour(128, 128, 128));
@@ -107,17 +94,18 @@ SettingsDlg::~SettingsDlg() = default;
 
 wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize& size,
                                   FieldInput input, std::size_t limit) {
-    wxTextCtrl* field = limit > 0 ? new LimitedField(this, id, position, size, limit)
-                                  : new wxTextCtrl(this, id, wxEmptyString, position, size);
-    if (size == kNumberField) {
-        FitDigits(field);
+    wxTextCtrl* field = nullptr;
+    if (limit > 0) {
+        field = NewLimitedField(this, id, position, size, limit, input);
+    } else {
+        field = new wxTextCtrl(this, id, wxEmptyString, position, size);
+        AttachPad(*field, input);
     }
-    AttachPad(*field, input);
+    if (size == kNumberField) {
+        // A four-digit size inside the theme's padding, as far as the next control allows.
+        FitDigits(field, 4, kWidestNumberField);
+    }
     return field;
-}
-
-MainDialog* SettingsDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
 }
 
 void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
@@ -177,15 +165,13 @@ void SettingsDlg::OnOk(wxCommandEvent&) {
     StoreSettingsFields(FieldsInWindow(), form);
     PanelState& state = GetPanelState();
     state.LayoutChanged = 1;
-    if (MainDialog* panel = Panel()) {
-        panel->SetClientSize(form.SizeX, form.SizeY);
-        // A changed address or mode takes effect now: in LAN mode the link connects to the
-        // address just stored, in the other modes it stays closed.
-        panel->Relink();
-        panel->FitToDisplay();
-        panel->LoadPage(state.CurrentPage);
-        panel->DrawPage(state.CurrentPage);
-    }
+    GetParent()->SetClientSize(form.SizeX, form.SizeY);
+    // A changed address or mode takes effect now: in LAN mode the link connects to the
+    // address just stored, in the other modes it stays closed.
+    m_panel.Relink();
+    m_panel.FitToDisplay();
+    m_panel.LoadPage(state.CurrentPage);
+    m_panel.DrawPage(state.CurrentPage);
     EndDialog(wxID_OK);
 }
 

@@ -8,7 +8,7 @@
 #include "model/FieldEntry.h"
 #include "model/SettingsForm.h"
 
-class MainDialog;
+class PanelOperations;
 class wxCheckBox;
 class wxTextCtrl;
 
@@ -18,7 +18,7 @@ class wxTextCtrl;
 /// the controller link); "Cancel" and the close box change nothing.
 class SettingsDlg : public wxDialog {
   public:
-    explicit SettingsDlg(wxWindow* parent);
+    SettingsDlg(wxWindow* parent, PanelOperations& panel);
     ~SettingsDlg() override;
 
     enum {
@@ -55,7 +55,6 @@ class SettingsDlg : public wxDialog {
     wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size, FieldInput input,
                          std::size_t limit = 0);
     SettingsFields FieldsInWindow() const;
-    MainDialog* Panel() const;
 
     wxTextCtrl* m_sizeX = nullptr;
     wxTextCtrl* m_sizeY = nullptr;
@@ -72,4 +71,5 @@ class SettingsDlg : public wxDialog {
     wxTextCtrl* m_off = nullptr;
     wxTextCtrl* m_password = nullptr;
     wxTextCtrl* m_path = nullptr;
+    PanelOperations& m_panel;
 };

@@ -4,9 +4,7 @@
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 
-#include "app/MainDialog.h"
-#include "dialogs/FieldPads.h"
-#include "dialogs/LimitedField.h"
+#include "dialogs/DialogControls.h"
 #include "link/TransferSocket.h"
 #include "model/File.h"
 #include "model/Layout.h"
@@ -14,6 +12,7 @@
 #include "model/Paths.h"
 #include "model/PictureList.h"
 #include "model/Prompter.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -45,9 +44,10 @@ std::wstring EndMessage(std::size_t files, const std::vector<std::wstring>& notS
 
 }  // namespace
 
-TransmitDlg::TransmitDlg(wxWindow* parent)
+TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_panel(panel) {
     SetClientSize(446, 264);
     new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
     const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
@@ -55,9 +55,8 @@ TransmitDlg::TransmitDlg(wxWindow* parent)
         // Three characters can be typed; a longer octet from the layout is shown whole, so
         // that what is sent to is what the user sees.
         m_address[octet] =
-            new LimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
-                             wxSize(40, 24), 3);
-        AttachPad(*m_address[octet], FieldInput::Number);
+            NewLimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
+                            wxSize(40, 24), 3, FieldInput::Number);
     }
     new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
     new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));
@@ -81,10 +80,6 @@ TransmitDlg::~TransmitDlg() {
     if (m_waitLoop != nullptr) {
         m_waitLoop->ScheduleExit();
     }
-}
-
-MainDialog* TransmitDlg::Panel() const {
-    return dynamic_cast<MainDialog*>(GetParent());
 }
 
 void TransmitDlg::OnShow(wxShowEvent& event) {
@@ -116,8 +111,7 @@ bool TransmitDlg::BeginAction() {
     ReadAddress();
     // Sending what is on the disk when the panel's own layout could not be written there would
     // give the other panel something the user never saw: a failed store ends the action.
-    MainDialog* panel = Panel();
-    if (panel == nullptr || !panel->StoreLayoutAndReport()) {
+    if (!m_panel.StoreLayoutAndReport()) {
         return false;
     }
     m_status->Clear();
@@ -160,8 +154,7 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
 }
 
 TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
-    MainDialog* panel = Panel();
-    TransferSocket* transfer = panel != nullptr ? panel->Transfer() : nullptr;
+    TransferSocket* transfer = m_panel.Transfer();
     wxCHECK_MSG(transfer != nullptr, FileOutcome::BrokenOff,
                 "the transfer exists once the panel has been shown");
 
@@ -219,10 +212,8 @@ void TransmitDlg::Wait() {
 
 void TransmitDlg::BreakOff() {
     TransmitCancelled = 1;
-    if (MainDialog* panel = Panel()) {
-        if (TransferSocket* transfer = panel->Transfer()) {
-            transfer->Close();
-        }
+    if (TransferSocket* transfer = m_panel.Transfer()) {
+        transfer->Close();
     }
     if (m_waitLoop != nullptr) {
         m_waitLoop->ScheduleExit();

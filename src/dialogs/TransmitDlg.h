@@ -9,7 +9,7 @@
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
-class MainDialog;
+class PanelOperations;
 class wxGUIEventLoop;
 
 /// Sends the panel's layout file, or every picture the layout uses, to another panel at
@@ -19,7 +19,7 @@ class wxGUIEventLoop;
 /// breaks off with "OK", "Cancel" or the close box.
 class TransmitDlg : public wxDialog {
   public:
-    explicit TransmitDlg(wxWindow* parent);
+    TransmitDlg(wxWindow* parent, PanelOperations& panel);
     ~TransmitDlg() override;
 
     /// A modal run cannot end while the wait nested in it runs: ending it then breaks off the
@@ -76,7 +76,6 @@ class TransmitDlg : public wxDialog {
     /// What "OK", "Cancel" and a close during a wait have in common.
     void BreakOff();
     void SetSendingEnabled(bool enabled);
-    MainDialog* Panel() const;
 
     std::array<wxTextCtrl*, 4> m_address{};
     wxTextCtrl* m_status = nullptr;
@@ -87,4 +86,5 @@ class TransmitDlg : public wxDialog {
     std::optional<int> m_endAfterWait;
     /// Shared with a running wait, which must not touch the dialog once it is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    PanelOperations& m_panel;
 };

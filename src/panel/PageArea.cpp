@@ -3,8 +3,6 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
-#include "app/MainDialog.h"
-
 PageArea::PageArea(wxWindow* parent)
     : wxScrolledWindow(parent, kPageAreaId, wxPoint(0, 0), wxSize(40, 40), wxHSCROLL | wxVSCROLL,
                        "ID_SCROLL_WINDOW1") {

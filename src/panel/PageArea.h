@@ -7,6 +7,9 @@
 #include "model/EditMarks.h"
 #include "model/PanelState.h"
 
+/// The page area's window identifier.
+constexpr int kPageAreaId = 3002;
+
 /// The scrolled window the pages are drawn on. Everything drawn goes into a back buffer the
 /// size of the page; the paint handler presents the buffer, so what the screen shows always
 /// matches the buffer and survives any repaint. While an edit mode is on, the paint handler puts

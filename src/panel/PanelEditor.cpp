@@ -1,13 +1,11 @@
 #include "panel/PanelEditor.h"
 
-#include "app/MainDialog.h"
-#include "dialogs/ButtonSettingsDlg.h"
-#include "dialogs/ChangeStyleDlg.h"
 #include "model/PageEditing.h"
 #include "model/Prompter.h"
-#include "panel/PageArea.h"
+#include "panel/PageRenderer.h"
+#include "panel/PanelOperations.h"
 
-PanelEditor::PanelEditor(MainDialog& panel) : m_panel(panel) {}
+PanelEditor::PanelEditor(PanelOperations& panel) : m_panel(panel) {}
 
 void PanelEditor::StartMove(int button, PagePoint point) {
     PanelState& panel = GetPanelState();
@@ -27,8 +25,8 @@ void PanelEditor::OnMoveTimer() {
     }
     ::Layout& layout = GetLayout();
     Rect& rect = m_panel.Renderer().ButtonRect(button);
-    const PagePoint position = SnapToGrid(m_panel.GetPageArea()->PointerOnPage(), panel.GrabOffset,
-                                          rect.width, rect.height, layout.Form);
+    const PagePoint position =
+        SnapToGrid(m_panel.PointerOnPage(), panel.GrabOffset, rect.width, rect.height, layout.Form);
     if (position == panel.LastMovePos) {
         return;
     }
@@ -49,7 +47,7 @@ void PanelEditor::Release(int button) {
             m_panel.DrawButtons(panel.CurrentPage);
             break;
         case EditModes::Settings:
-            m_panel.ButtonSettings().ShowModal();
+            m_panel.Dialog(PanelDialog::ButtonSettings).ShowModal();
             break;
         case EditModes::GetStyle:
             panel.StyleSource = ButtonRef{button, panel.CurrentPage};
@@ -57,7 +55,7 @@ void PanelEditor::Release(int button) {
             m_panel.ShowEditMarks();
             break;
         case EditModes::ChangeStyle:
-            m_panel.ChangeStyle().ShowModal();
+            m_panel.Dialog(PanelDialog::ChangeStyle).ShowModal();
             break;
         case EditModes::Delete:
             Delete(button);

@@ -2,13 +2,13 @@
 
 #include "model/PanelState.h"
 
-class MainDialog;
+class PanelOperations;
 
 /// The edit operations a touch performs on the panel: moving a button along the grid while the
 /// finger is down, taking a style source, deleting, and inserting a new button.
 class PanelEditor {
   public:
-    explicit PanelEditor(MainDialog& panel);
+    explicit PanelEditor(PanelOperations& panel);
 
     /// Down event on a button in move mode.
     void StartMove(int button, PagePoint point);
@@ -22,5 +22,5 @@ class PanelEditor {
   private:
     void Delete(int button);
 
-    MainDialog& m_panel;
+    PanelOperations& m_panel;
 };

@@ -2,17 +2,18 @@
 
 #include <algorithm>
 
-#include "app/MainDialog.h"
 #include "model/PanelRules.h"
-#include "panel/PageArea.h"
+#include "panel/PageRenderer.h"
 #include "panel/PanelEditor.h"
+#include "panel/PanelOperations.h"
 
-TouchInput::TouchInput(MainDialog& panel, PanelEditor& editor) : m_panel(panel), m_editor(editor) {}
+TouchInput::TouchInput(PanelOperations& panel, PanelEditor& editor)
+    : m_panel(panel), m_editor(editor) {}
 
 void TouchInput::OnLeftDown(wxMouseEvent&) {
     const ::Layout& layout = GetLayout();
     PanelState& panel = GetPanelState();
-    const PagePoint point = m_panel.GetPageArea()->PointerOnPage();
+    const PagePoint point = m_panel.PointerOnPage();
     const int count = std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots);
     const int button = HitTest(m_panel.Renderer().ButtonRects(), count, point);
     panel.SelectedButton = button;
@@ -35,7 +36,7 @@ void TouchInput::OnLeftDown(wxMouseEvent&) {
 void TouchInput::OnLeftUp(wxMouseEvent&) {
     ::Layout& layout = GetLayout();
     PanelState& panel = GetPanelState();
-    const PagePoint point = m_panel.GetPageArea()->PointerOnPage();
+    const PagePoint point = m_panel.PointerOnPage();
     const int button = panel.SelectedButton;
     panel.HeldButton = ButtonRef{};
     panel.MoveUnderWay = false;

@@ -4,7 +4,7 @@
 
 #include "model/PanelState.h"
 
-class MainDialog;
+class PanelOperations;
 class PanelEditor;
 
 /// Touches on the page area and keys on the panel window: finds the button under the finger,
@@ -12,7 +12,7 @@ class PanelEditor;
 /// to the edit operation in force.
 class TouchInput {
   public:
-    TouchInput(MainDialog& panel, PanelEditor& editor);
+    TouchInput(PanelOperations& panel, PanelEditor& editor);
 
     void OnLeftDown(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
@@ -22,6 +22,6 @@ class TouchInput {
   private:
     void ShowPage(int page);
 
-    MainDialog& m_panel;
+    PanelOperations& m_panel;
     PanelEditor& m_editor;
 };
