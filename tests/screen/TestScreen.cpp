@@ -92,6 +92,22 @@ bool Viewable(Display* display, Window window, XWindowAttributes& attributes) {
            attributes.map_state == IsViewable && attributes.c_class == InputOutput;
 }
 
+/// The top-level windows of the screen, bottom first, once the server has done what it was asked.
+std::vector<Window> TopLevels(Display* display) {
+    XSync(display, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> windows;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0 &&
+        children != nullptr) {
+        windows.assign(children, children + count);
+        XFree(children);
+    }
+    return windows;
+}
+
 }  // namespace
 
 TestScreen& TheScreen() {
@@ -167,22 +183,16 @@ std::vector<std::string> TestScreen::Environment() const {
 
 std::vector<ScreenWindow> TestScreen::Stacking() const {
     Display* display = m_connection->display;
-    XSync(display, False);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
+    const Window root = DefaultRootWindow(display);
+    const std::vector<Window> children = TopLevels(display);
     std::vector<ScreenWindow> windows;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
-        return windows;
-    }
     // The server lists the children bottom first.
-    for (unsigned i = count; i-- > 0;) {
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
         XWindowAttributes attributes{};
-        if (!Viewable(display, children[i], attributes)) {
+        if (!Viewable(display, *it, attributes)) {
             continue;
         }
-        const Window client = ClientOf(display, children[i]);
+        const Window client = ClientOf(display, *it);
         if (client == 0 || !Viewable(display, client, attributes)) {
             continue;
         }
@@ -197,9 +207,6 @@ std::vector<ScreenWindow> TestScreen::Stacking() const {
         if (window.x + window.width > 0 && window.y + window.height > 0) {
             windows.push_back(window);
         }
-    }
-    if (children != nullptr) {
-        XFree(children);
     }
     return windows;
 }
@@ -226,17 +233,11 @@ bool TestScreen::Find(const std::string& title, ScreenWindow& found) const {
 
 bool TestScreen::CoveredBy(const std::string& name) const {
     Display* display = m_connection->display;
-    XSync(display, False);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0 ||
-        count == 0) {
+    const std::vector<Window> children = TopLevels(display);
+    if (children.empty()) {
         return false;
     }
-    const Window top = children[count - 1];
-    XFree(children);
+    const Window top = children.back();
     XWindowAttributes attributes{};
     return XGetWindowAttributes(display, top, &attributes) != 0 &&
            attributes.map_state == IsViewable && attributes.c_class == InputOnly &&
@@ -247,22 +248,12 @@ bool TestScreen::CoveredBy(const std::string& name) const {
 
 bool TestScreen::HasWindow(const std::string& name) const {
     Display* display = m_connection->display;
-    XSync(display, False);
-    Window root = 0;
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0) {
-        return false;
+    for (const Window window : TopLevels(display)) {
+        if (TitleOf(display, window) == name) {
+            return true;
+        }
     }
-    bool found = false;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        found = TitleOf(display, children[i]) == name;
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return found;
+    return false;
 }
 
 int TestScreen::CountPixels(int x, int y, int width, int height, unsigned long rgb) const {
