@@ -31,6 +31,7 @@
 #include "model/File.h"
 #include "model/PanelRules.h"
 #include "model/Paths.h"
+#include "model/PictureFile.h"
 #include "model/Prompter.h"
 #include "panel/PageArea.h"
 #include "panel/PageRenderer.h"
@@ -46,6 +47,8 @@ constexpr int kTicksPerFolderLook = 3;
 
 /// The status line while the controller link is down in LAN mode.
 const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
+/// After the name of a picture the panel cannot do without.
+const std::wstring kMissingPicture = L" is missing, Porgram will be terminated";
 
 /// A layout asking for a smaller panel than this gets this much.
 void RaiseToSmallestPanel(FormSettings& form) {
@@ -249,11 +252,11 @@ void MainDialog::ReportRefusedPictures() {
 
 void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& missing) {
     if (missing.menu) {
-        GetPrompter().ShowMessage(L"TvxMenu.png is missing, Porgram will be terminated");
+        GetPrompter().ShowMessage(kMenuPicture + kMissingPicture);
         Close();
     }
     if (missing.defaultButton) {
-        GetPrompter().ShowMessage(L"defaultButton.png is missing, Porgram will be terminated");
+        GetPrompter().ShowMessage(kDefaultPicture + kMissingPicture);
         Close();
     }
 }

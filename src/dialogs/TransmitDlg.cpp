@@ -44,6 +44,23 @@ std::wstring EndMessage(std::size_t files, const std::vector<std::wstring>& notS
 
 }  // namespace
 
+void TransmitDlg::ShowNotice(TransferNotice notice, const std::wstring& path) {
+    switch (notice) {
+        case TransferNotice::PictureMissing:
+            GetPrompter().ShowMessage(L"Datei nicht vorhanden:\n" + path);
+            return;
+        case TransferNotice::CannotConnect:
+            GetPrompter().ShowMessage(L"Error Client Open");
+            return;
+        case TransferNotice::TooLarge:
+            GetPrompter().ShowMessage(L"Datei zu gro\u00df:\n" + path);
+            return;
+        case TransferNotice::Failed:
+            GetPrompter().ShowMessage(L"Error");
+            return;
+    }
+}
+
 TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
@@ -165,6 +182,7 @@ TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
     }
     m_status->AppendText(wxString(name) + "\n");
     m_fileOver = false;
+    transfer->SetNoticeListener(&TransmitDlg::ShowNotice);
     transfer->SetStateListener([this, transfer](int state) {
         if (FileIsOver(*transfer, state)) {
             m_fileOver = true;

@@ -9,6 +9,8 @@
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
+#include "link/TransferSocket.h"
+
 class PanelOperations;
 class wxGUIEventLoop;
 
@@ -30,6 +32,9 @@ class TransmitDlg : public wxDialog {
     int IsCancelled() const { return TransmitCancelled; }
     /// True while a sending action waits for a file.
     bool IsWaiting() const { return m_waitLoop != nullptr; }
+
+    /// Tells the user what the transfer reports, in a message box.
+    static void ShowNotice(TransferNotice notice, const std::wstring& path);
 
     enum {
         ID_STATICTEXT1 = wxID_HIGHEST + 1,

@@ -1,19 +1,19 @@
 #include "link/TransferProtocol.h"
 
-#include "model/File.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 
 std::optional<std::uint64_t> LayoutFolderSource::SizeOf(const std::wstring& name) {
-    return RegularFileSize(NativeName(File::PictureFilePath(m_layout, name)));
+    return RegularFileSize(FindPicture(m_layout.Form.LayoutDirectory, name).path);
 }
 
 bool LayoutFolderSource::Open(const std::wstring& name) {
-    // The lookup changes the name it is given into the path it opened; the caller's name is
-    // the one that goes on the wire.
-    std::wstring path = name;
-    File().OpenPictureFile(m_layout, path);
-    return GetPictureFile().IsOpen();
+    const FoundPicture found = FindPicture(m_layout.Form.LayoutDirectory, name);
+    if (!found.missing.empty() && m_onMissing) {
+        m_onMissing(TextFromNative(found.missing));
+    }
+    // A failed open leaves the file closed: the transfer then sends nothing it has not read.
+    return GetPictureFile().Open(found.path);
 }
 
 std::optional<std::uint64_t> LayoutFolderSource::Length() {

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/Layout.h"
@@ -26,11 +28,15 @@ class TransferSource {
     virtual bool Read(std::uint8_t* data, std::size_t count) = 0;
 };
 
-/// The files of a layout folder, found and opened with File::OpenPictureFile into the shared
-/// PictureFile.
+/// The files of a layout folder, found with FindPicture and opened into the shared PictureFile.
 class LayoutFolderSource : public TransferSource {
   public:
-    explicit LayoutFolderSource(const Layout& layout) : m_layout(layout) {}
+    /// Told the full path of a file that is not there, before the default button picture is
+    /// opened in its place.
+    using MissingListener = std::function<void(const std::wstring& path)>;
+
+    explicit LayoutFolderSource(const Layout& layout, MissingListener onMissing = {})
+        : m_layout(layout), m_onMissing(std::move(onMissing)) {}
 
     std::optional<std::uint64_t> SizeOf(const std::wstring& name) override;
     bool Open(const std::wstring& name) override;
@@ -39,6 +45,7 @@ class LayoutFolderSource : public TransferSource {
 
   private:
     const Layout& m_layout;
+    MissingListener m_onMissing;
 };
 
 /// The sending side of a file transfer as a state machine without a socket: it is told each

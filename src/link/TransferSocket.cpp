@@ -5,14 +5,10 @@
 
 #include <wx/string.h>
 
-#include "model/File.h"
-#include "model/Prompter.h"
+#include "model/Paths.h"
+#include "model/PictureFile.h"
 
 namespace {
-
-const wchar_t* const kClientOpenFailed = L"Error Client Open";
-const wchar_t* const kTransferFailed = L"Error";
-const wchar_t* const kTooLarge = L"Datei zu gro\u00df:\n";
 
 /// What one write offers the socket: far more than a block, so a block goes out in one call.
 constexpr std::size_t kWriteChunk = 64 * 1024;
@@ -43,6 +39,21 @@ void TransferSocket::SetStateListener(std::function<void(int)> listener) {
     m_listener = std::move(listener);
 }
 
+void TransferSocket::SetNoticeListener(NoticeListener listener) {
+    m_noticeListener = std::move(listener);
+}
+
+void TransferSocket::Tell(TransferNotice notice, const std::wstring& path) const {
+    if (m_noticeListener) {
+        m_noticeListener(notice, path);
+    }
+}
+
+LayoutFolderSource TransferSocket::Source(const Layout& layout) const {
+    return LayoutFolderSource(
+        layout, [this](const std::wstring& path) { Tell(TransferNotice::PictureMissing, path); });
+}
+
 int TransferSocket::TransferState() const {
     if (m_closeWhenSent || m_lostLastBlock) {
         return TransferProtocol::kLastBlockDue;
@@ -64,7 +75,7 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
 
     m_protocol.Begin(fileName);
     NotifyState(TransferProtocol::kGreetingSent);
-    LayoutFolderSource source(layout);
+    LayoutFolderSource source = Source(layout);
     const TransferProtocol::Step greeting = m_protocol.Greeting(source);
     if (greeting.problem != TransferProtocol::Problem::None) {
         Report(greeting.problem);
@@ -82,7 +93,7 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
     // Waits in the system (not in the event loop) for up to the socket's timeout.
     if (!addressOk || !m_socket->Connect(address, true)) {
         m_socket->Close();
-        GetPrompter().ShowMessage(kClientOpenFailed);
+        Tell(TransferNotice::CannotConnect);
         return;
     }
     Apply(greeting);
@@ -127,7 +138,7 @@ void TransferSocket::OnInput() {
         // StartTransfer can happen meanwhile, and then this step's outcome is dropped.
         const std::uintptr_t connection = m_connection;
         TransferProtocol next = m_protocol;
-        LayoutFolderSource source(*m_layout);
+        LayoutFolderSource source = Source(*m_layout);
         m_inStep = true;
         const TransferProtocol::Step step = next.OnAck(byte, source);
         m_inStep = false;
@@ -210,14 +221,13 @@ void TransferSocket::Report(TransferProtocol::Problem problem) {
     switch (problem) {
         case TransferProtocol::Problem::None:
             return;
-        case TransferProtocol::Problem::TooLarge: {
-            const std::wstring path = File::PictureFilePath(*m_layout, m_fileName);
-            GetPrompter().ShowMessage(kTooLarge + path);
+        case TransferProtocol::Problem::TooLarge:
+            Tell(TransferNotice::TooLarge,
+                 TextFromNative(FindPicture(m_layout->Form.LayoutDirectory, m_fileName).path));
             return;
-        }
         case TransferProtocol::Problem::WrongAck:
         case TransferProtocol::Problem::ReadError:
-            GetPrompter().ShowMessage(kTransferFailed);
+            Tell(TransferNotice::Failed);
             return;
     }
 }

@@ -10,6 +10,19 @@
 #include "link/TransferProtocol.h"
 #include "model/Layout.h"
 
+/// What a transfer has to tell the user; the window layer words it.
+enum class TransferNotice {
+    /// The file is not in the layout folder (the path says where it was looked for); the
+    /// default button picture goes in its place.
+    PictureMissing,
+    /// No connection to the receiver.
+    CannotConnect,
+    /// The file (the path) is too large to be sent; nothing of it was sent.
+    TooLarge,
+    /// The receiver answered wrongly, or the file could not be read.
+    Failed,
+};
+
 /// Sends one file of the layout folder to another panel at Transmit_IP, port 4001: greeting,
 /// name, 3-byte length, 1000-byte blocks, each step acknowledged by one '>' from the receiver.
 /// The socket's notifications go to the window given at construction, which passes them back
@@ -43,10 +56,18 @@ class TransferSocket {
     /// Called whenever TransferState changes (the transmit dialog's wait ends on it).
     void SetStateListener(std::function<void(int)> listener);
 
+    /// Called with what the user is to be told, at the moment it happens: the listener may
+    /// show a message box, which runs the event loop. The path is empty for notices without one.
+    using NoticeListener = std::function<void(TransferNotice, const std::wstring& path)>;
+    void SetNoticeListener(NoticeListener listener);
+
   private:
     void OnInput();
     void Apply(const TransferProtocol::Step& step);
     void Report(TransferProtocol::Problem problem);
+    void Tell(TransferNotice notice, const std::wstring& path = {}) const;
+    /// The layout folder's files, with a missing one told as PictureMissing.
+    LayoutFolderSource Source(const Layout& layout) const;
     /// Writes what waits in m_outgoing as far as the socket takes it without waiting; the rest
     /// goes out on the next output notification. Closes the connection after the last block.
     void Flush();
@@ -76,4 +97,5 @@ class TransferSocket {
     bool m_inputDeferred = false;
     int m_reportedState = 0;
     std::function<void(int)> m_listener;
+    NoticeListener m_noticeListener;
 };

@@ -15,8 +15,6 @@
 
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
-#include "model/PictureFile.h"
-#include "model/Prompter.h"
 
 namespace {
 
@@ -406,26 +404,4 @@ void File::RemoveStaleTemporaries(const std::wstring& directory) {
         ::unlinkat(::dirfd(dir), name.c_str(), 0);
     }
     ::closedir(dir);
-}
-
-std::wstring File::PictureFilePath(const Layout& layout, const std::wstring& name) {
-    const std::wstring& folder = layout.Form.LayoutDirectory;
-    const std::wstring chosen = name.size() < 5 ? std::wstring(kDefaultPicture) : name;
-    const std::string path = PathInFolder(folder, chosen);
-    return TextFromNative(FileExists(path) ? path : PathInFolder(folder, kDefaultPicture));
-}
-
-void File::OpenPictureFile(const Layout& layout, std::wstring& name) const {
-    const std::wstring& folder = layout.Form.LayoutDirectory;
-    if (name.size() < 5) {
-        name = kDefaultPicture;
-    }
-    std::string path = PathInFolder(folder, name);
-    if (!FileExists(path)) {
-        GetPrompter().ShowMessage(L"Datei nicht vorhanden:\n" + TextFromNative(path));
-        path = PathInFolder(folder, kDefaultPicture);
-    }
-    name = TextFromNative(path);
-    // A failed open leaves the file closed: the transfer then sends nothing it has not read.
-    GetPictureFile().Open(path);
 }

@@ -19,7 +19,7 @@ enum class FileStatus {
 };
 
 /// The layout file "tvxdef.ini" in the layout folder: loading it, and storing it so that a
-/// crash or a power cut never leaves less than a whole file; and the pictures a transfer sends.
+/// crash or a power cut never leaves less than a whole file.
 /// What the file holds is LayoutFormat's. Holds no data; every call works on the layout it is
 /// given.
 class File {
@@ -55,19 +55,6 @@ class File {
 
     /// Deletes temporary files that an interrupted store left in the folder.
     static void RemoveStaleTemporaries(const std::wstring& directory);
-
-    /// The default button picture that stands in for a picture that cannot be sent.
-    static constexpr wchar_t kDefaultPicture[] = L"defaultButton.png";
-
-    /// Opens the shared PictureFile on a picture of the layout folder for sending. A name under
-    /// 5 characters means the default button picture; a missing file is reported with its full
-    /// path, then the default button picture is opened instead. `name` becomes the full path
-    /// that was opened. Afterwards GetPictureFile() is open unless even that failed.
-    void OpenPictureFile(const Layout& layout, std::wstring& name) const;
-
-    /// The full path OpenPictureFile would open for `name`, found without telling anyone about
-    /// a missing file.
-    static std::wstring PictureFilePath(const Layout& layout, const std::wstring& name);
 
     /// Where a store keeps the file it replaces, beside it.
     static constexpr char kBackupSuffix[] = ".bak";

@@ -6,6 +6,18 @@
 
 #include <cerrno>
 
+#include "model/Paths.h"
+
+FoundPicture FindPicture(const std::wstring& folder, const std::wstring& name) {
+    const std::wstring chosen = name.size() < 5 ? std::wstring(kDefaultPicture) : name;
+    FoundPicture found{PathInFolder(folder, chosen), {}};
+    if (!FileExists(found.path)) {
+        found.missing = found.path;
+        found.path = PathInFolder(folder, kDefaultPicture);
+    }
+    return found;
+}
+
 PictureFile::~PictureFile() {
     Close();
 }

@@ -5,9 +5,27 @@
 #include <optional>
 #include <string>
 
-/// The one file a transfer reads from: opened by File::OpenPictureFile for each file sent and
-/// read by the transfer. Opening it again first lets go of what it held, so one sending after
-/// another never leaks a descriptor or reads the bytes of an earlier file.
+/// The pictures every layout folder holds: the main menu's, and the default button picture that
+/// stands in for a button picture that is missing or cannot be sent.
+constexpr wchar_t kMenuPicture[] = L"TvxMenu.png";
+constexpr wchar_t kDefaultPicture[] = L"defaultButton.png";
+
+/// Where a file of the layout folder is found for sending.
+struct FoundPicture {
+    /// What to open (native path): the file, or the default button picture in its place.
+    std::string path;
+    /// The file's own path when it is not there (or not a regular file); empty when found.
+    std::string missing;
+};
+
+/// Looks up a file of the layout folder `folder` for sending. A name under 5 characters means
+/// the default button picture; for a file that is not there, the default button picture is
+/// found instead, whether or not that is there.
+FoundPicture FindPicture(const std::wstring& folder, const std::wstring& name);
+
+/// The one file a transfer reads from: opened for each file sent and read by the transfer. Opening
+/// it again first lets go of what it held, so one sending after another never leaks a descriptor or
+/// reads the bytes of an earlier file.
 class PictureFile {
   public:
     PictureFile() = default;

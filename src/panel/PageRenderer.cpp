@@ -7,11 +7,9 @@
 #include <wx/settings.h>
 
 #include "model/Paths.h"
+#include "model/PictureFile.h"
 
 namespace {
-
-const wchar_t* const kMenuPicture = L"TvxMenu.png";
-const wchar_t* const kDefaultButtonPicture = L"defaultButton.png";
 
 wxColour ColourOf(Colour value) {
     return wxColour(static_cast<unsigned char>(RedOf(value)),
@@ -100,7 +98,7 @@ PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) 
     m_menuRect = m_menuBitmap.IsOk() ? Rect{0, 0, m_menuBitmap.GetWidth(), m_menuBitmap.GetHeight()}
                                      : Rect{};
     missing.menu = !m_menuBitmap.IsOk();
-    missing.defaultButton = !LoadPicture(layout, kDefaultButtonPicture).bitmap.IsOk();
+    missing.defaultButton = !LoadPicture(layout, kDefaultPicture).bitmap.IsOk();
     return missing;
 }
 
@@ -124,7 +122,7 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
             found = LoadPicture(layout, name);
         }
         if (!found.bitmap.IsOk()) {
-            found = LoadPicture(layout, kDefaultButtonPicture);
+            found = LoadPicture(layout, kDefaultPicture);
         }
         return loaded.emplace(name, found).first->second;
     };

@@ -14,6 +14,7 @@
 #include <wx/image.h>
 
 #include "app/MainDialog.h"
+#include "dialogs/TransmitDlg.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/Prompter.h"
@@ -155,6 +156,8 @@ class TransferHost : public wxEvtHandler {
     TransferHost() : transfer(*this, kTransferSocketId) {
         Bind(wxEVT_SOCKET, [this](wxSocketEvent& event) { transfer.OnSocketEvent(event); });
         transfer.SetStateListener([this](int state) { states.push_back(state); });
+        // In the words of the transmit dialog, which sets the same listener.
+        transfer.SetNoticeListener(&TransmitDlg::ShowNotice);
     }
 
     TransferSocket transfer;

@@ -12,28 +12,10 @@
 #include <vector>
 
 #include "link/TransferProtocol.h"
-#include "model/File.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
-#include "model/Prompter.h"
 
 namespace {
-
-/// Records the messages the lookup shows.
-class RecordingPrompter : public Prompter {
-  public:
-    bool ChooseDirectory(const std::wstring&, const std::wstring&, std::wstring&) override {
-        return false;
-    }
-    void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
-    Answer AskYesNoCancel(const std::wstring&, const std::wstring&) override {
-        return Answer::Cancel;
-    }
-    Answer AskYesNo(const std::wstring&, const std::wstring&) override { return Answer::No; }
-    void ExitProcess(int) override {}
-
-    std::vector<std::wstring> messages;
-};
 
 std::size_t OpenDescriptors() {
     std::size_t count = 0;
@@ -55,11 +37,9 @@ class PictureLookup : public testing::Test {
         Write("defaultButton.png", "default picture");
         Write("abcde", "five");
         Write("lamp-on.png", "lamp on picture");
-        SetPrompter(&m_prompter);
     }
     void TearDown() override {
         GetPictureFile().Close();
-        SetPrompter(nullptr);
         std::filesystem::remove_all(m_folder);
     }
 
@@ -68,6 +48,15 @@ class PictureLookup : public testing::Test {
     }
     std::wstring Path(const std::string& name) const {
         return TextFromNative(m_folder + "/" + name);
+    }
+    /// Opens a file of the folder as a transfer does; a missing one is recorded in m_missing.
+    /// Gives the path that was to be opened.
+    std::wstring Open(const std::wstring& name) {
+        LayoutFolderSource source(*m_layout,
+                                  [this](const std::wstring& path) { m_missing.push_back(path); });
+        const bool opened = source.Open(name);
+        EXPECT_EQ(opened, GetPictureFile().IsOpen());
+        return TextFromNative(FindPicture(m_layout->Form.LayoutDirectory, name).path);
     }
     /// Everything the shared picture file gives from where it stands.
     static std::string ReadAll() {
@@ -85,14 +74,14 @@ class PictureLookup : public testing::Test {
 
     std::string m_folder;
     std::unique_ptr<Layout> m_layout;
-    RecordingPrompter m_prompter;
+    std::vector<std::wstring> m_missing;
 };
 
 TEST_F(PictureLookup, OpensTheNamedPictureOrFallsBackToTheDefault) {
     struct Case {
         std::wstring name;
         std::string opened;   ///< file name in the folder
-        std::string message;  ///< missing file named in the message, empty for none
+        std::string missing;  ///< missing file reported, empty for none
         std::string contents;
     };
     const Case cases[] = {
@@ -105,69 +94,57 @@ TEST_F(PictureLookup, OpensTheNamedPictureOrFallsBackToTheDefault) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(NativeName(c.name));
-        m_prompter.messages.clear();
-        std::wstring name = c.name;
-        File().OpenPictureFile(*m_layout, name);
-        EXPECT_EQ(name, Path(c.opened));
-        if (c.message.empty()) {
-            EXPECT_TRUE(m_prompter.messages.empty());
+        m_missing.clear();
+        EXPECT_EQ(Open(c.name), Path(c.opened));
+        if (c.missing.empty()) {
+            EXPECT_TRUE(m_missing.empty());
         } else {
-            ASSERT_EQ(m_prompter.messages.size(), 1u);
-            EXPECT_EQ(m_prompter.messages[0], L"Datei nicht vorhanden:\n" + Path(c.message));
+            EXPECT_EQ(m_missing, std::vector<std::wstring>{Path(c.missing)});
         }
         ASSERT_TRUE(GetPictureFile().IsOpen());
+        EXPECT_EQ(GetPictureFile().Path(), NativeName(Path(c.opened)));
         EXPECT_EQ(ReadAll(), c.contents);
-        EXPECT_EQ(File::PictureFilePath(*m_layout, c.name), Path(c.opened));
     }
 }
 
 TEST_F(PictureLookup, WithoutTheDefaultPictureNothingIsOpen) {
     std::filesystem::remove(m_folder + "/defaultButton.png");
-    std::wstring name = L"abcde";
-    File().OpenPictureFile(*m_layout, name);
+    Open(L"abcde");
     ASSERT_TRUE(GetPictureFile().IsOpen());
 
-    name = L"lamp.png";
-    File().OpenPictureFile(*m_layout, name);
+    EXPECT_EQ(Open(L"lamp.png"), Path("defaultButton.png"));
     EXPECT_FALSE(GetPictureFile().IsOpen());
-    EXPECT_EQ(m_prompter.messages.size(), 1u);
-    EXPECT_EQ(name, Path("defaultButton.png"));
+    EXPECT_EQ(m_missing, std::vector<std::wstring>{Path("lamp.png")});
     EXPECT_FALSE(GetPictureFile().Length().has_value());
 }
 
 TEST_F(PictureLookup, ANewOpenClosesTheOldFileFirst) {
-    std::wstring name = L"lamp-on.png";
-    File().OpenPictureFile(*m_layout, name);
+    Open(L"lamp-on.png");
     std::uint8_t two[2];
     ASSERT_TRUE(GetPictureFile().Read(two, 2));
 
     // A file read half-way must not lend its position or its bytes to the next one.
-    name = L"abcde";
-    File().OpenPictureFile(*m_layout, name);
+    Open(L"abcde");
     EXPECT_EQ(ReadAll(), "five");
 
     const std::size_t before = OpenDescriptors();
     for (int i = 0; i < 200; ++i) {
-        name = i % 2 == 0 ? L"abcde" : L"a.jp";
-        File().OpenPictureFile(*m_layout, name);
+        Open(i % 2 == 0 ? L"abcde" : L"a.jp");
     }
     EXPECT_EQ(OpenDescriptors(), before);
 }
 
 TEST_F(PictureLookup, AFileEndingTooSoonIsAReadError) {
-    std::wstring name = L"abcde";
-    File().OpenPictureFile(*m_layout, name);
+    Open(L"abcde");
     std::uint8_t bytes[5];
     EXPECT_FALSE(GetPictureFile().Read(bytes, 5));
 }
 
 TEST_F(PictureLookup, APipeInThePicturesPlaceIsNeitherOpenedNorWaitedFor) {
     ASSERT_EQ(::mkfifo((m_folder + "/pipe.png").c_str(), 0600), 0);
-    std::wstring name = L"pipe.png";
-    File().OpenPictureFile(*m_layout, name);
     // Not a regular file: taken for missing, and the default picture is opened instead.
-    EXPECT_EQ(name, Path("defaultButton.png"));
-    EXPECT_EQ(m_prompter.messages.size(), 1u);
+    EXPECT_EQ(Open(L"pipe.png"), Path("defaultButton.png"));
+    EXPECT_EQ(m_missing, std::vector<std::wstring>{Path("pipe.png")});
     EXPECT_FALSE(GetPictureFile().Open(m_folder + "/pipe.png"));
 }
 
@@ -183,7 +160,7 @@ TEST_F(PictureLookup, AFourCharacterNameSendsTheDefaultPictureUnderThatName) {
     }
     wire.append(step.send.begin(), step.send.end());
     EXPECT_EQ(wire, std::string("TVXa.jp\0\0\x0F", 10) + "default picture");
-    EXPECT_TRUE(m_prompter.messages.empty());
+    EXPECT_TRUE(m_missing.empty());
     EXPECT_EQ(protocol.State(), TransferProtocol::kDone);
 }
 

@@ -13,7 +13,6 @@
 #include <cstring>
 
 #include "CommandLine.h"
-#include "model/File.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 
@@ -100,7 +99,7 @@ FileOutcome PanelSender::Send(const PlannedFile& file, const Progress& progress)
         return outcome;
     }
     if (file.path.empty()) {
-        outcome.problem = "no " + NativeName(File::kDefaultPicture) + " to send in its place";
+        outcome.problem = "no " + NativeName(kDefaultPicture) + " to send in its place";
         return outcome;
     }
     PlannedSource source(file.path);

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "ToolProcess.h"
-#include "model/File.h"
 #include "model/Paths.h"
+#include "model/PictureFile.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ void SendOutput::FileLine(const std::string& panel, const PlannedFile& file,
     if (outcome.sent) {
         text += "sent, " + std::to_string(outcome.bytes) + " bytes";
         if (!standIn.empty()) {
-            text += " of " + ShownName(File::kDefaultPicture) + " in its place: " + standIn;
+            text += " of " + ShownName(kDefaultPicture) + " in its place: " + standIn;
         }
         if (!outcome.problem.empty()) {
             text += "; " + outcome.problem;

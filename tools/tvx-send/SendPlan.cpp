@@ -2,6 +2,7 @@
 
 #include "model/File.h"
 #include "model/Paths.h"
+#include "model/PictureFile.h"
 #include "model/PictureList.h"
 
 namespace {
@@ -11,7 +12,7 @@ PlannedFile Plan(const Layout& layout, const std::wstring& name) {
     if (!IsBareFileName(name)) {
         return PlannedFile{name, std::string(), StandIn::Outside};
     }
-    PlannedFile file{name, NativeName(File::PictureFilePath(layout, name)), StandIn::None};
+    PlannedFile file{name, FindPicture(layout.Form.LayoutDirectory, name).path, StandIn::None};
     const std::string own = PathInFolder(layout.Form.LayoutDirectory, name);
     if (file.path != own) {
         file.standIn = FileExists(own) ? StandIn::ShortName : StandIn::Missing;
