@@ -16,29 +16,17 @@ bool SameRect(const Rect& a, const Rect& b) {
 
 }  // namespace
 
-std::wstring ModeBanner(int editMode) {
+bool IsShownMode(int editMode) {
     switch (editMode) {
         case EditModes::Move:
-            return L"--- Button Move ---";
         case EditModes::Settings:
-            return L"--- Button Settings ---";
         case EditModes::GetStyle:
-            return L"--- Button Get Style ---";
         case EditModes::ChangeStyle:
-            return L"--- Button Change Style ---";
         case EditModes::Delete:
-            return L"--- Button Delete ---";
+            return true;
         default:
-            return std::wstring();
+            return false;
     }
-}
-
-std::wstring PanelTitle(const Layout& layout, const PanelState& panel) {
-    std::wstring banner = ModeBanner(panel.EditMode);
-    if (!banner.empty() || !Layout::IsPageSlot(panel.CurrentPage)) {
-        return banner;
-    }
-    return layout.Page(panel.CurrentPage).PageName;
 }
 
 MarkColours MarkColoursOn(Colour page) {
@@ -48,16 +36,16 @@ MarkColours MarkColoursOn(Colour page) {
 }
 
 bool EditMarks::operator==(const EditMarks& o) const {
-    return banner == o.banner && colours == o.colours &&
+    return bannerMode == o.bannerMode && colours == o.colours &&
            source.has_value() == o.source.has_value() && (!source || SameRect(*source, *o.source));
 }
 
 EditMarks EditMarksOf(const Layout& layout, const PanelState& panel, const Rect* buttonRects) {
-    EditMarks marks;
-    marks.banner = ModeBanner(panel.EditMode);
-    if (marks.banner.empty() || !Layout::IsPageSlot(panel.CurrentPage)) {
+    if (!IsShownMode(panel.EditMode) || !Layout::IsPageSlot(panel.CurrentPage)) {
         return EditMarks();
     }
+    EditMarks marks;
+    marks.bannerMode = panel.EditMode;
     const PageRecord& page = layout.Page(panel.CurrentPage);
     marks.colours = MarkColoursOn(page.BackColor1 & kColourMask);
     const ButtonRef& source = panel.StyleSource;

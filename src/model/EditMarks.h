@@ -7,12 +7,9 @@
 #include "model/PanelRules.h"
 #include "model/PanelState.h"
 
-/// The words that name an edit mode, in the panel's title and on its page; empty for normal
-/// operation and for a value that names no mode.
-std::wstring ModeBanner(int editMode);
-
-/// The panel window's title: the banner of the edit mode in force, else the current page's name.
-std::wstring PanelTitle(const Layout& layout, const PanelState& panel);
+/// Whether the panel shows `editMode` in its title and on its page: every edit mode does; normal
+/// operation and a value that names no mode do not.
+bool IsShownMode(int editMode);
 
 /// The colours of the marks an edit mode puts on the page: a fill that stands out from the page
 /// and ink that reads on the fill.
@@ -27,16 +24,17 @@ struct MarkColours {
 /// and its ink outlines it besides.
 MarkColours MarkColoursOn(Colour page);
 
-/// What the page shows on top of itself while an edit mode is on: the mode's banner on the top
-/// edge and, from "get style" until the style is applied or the edit ends, a frame around the
+/// What the page shows on top of itself while an edit mode is on: the banner of the mode on the
+/// top edge and, from "get style" until the style is applied or the edit ends, a frame around the
 /// style source when it lies on the page shown. Nothing at all in normal operation, so that a
 /// page in normal operation is exactly the page drawn.
 struct EditMarks {
-    std::wstring banner;
+    /// The edit mode the banner names; normal operation shows no banner.
+    int bannerMode = EditModes::Normal;
     MarkColours colours;
     std::optional<Rect> source;
 
-    bool Empty() const { return banner.empty() && !source; }
+    bool Empty() const { return bannerMode == EditModes::Normal && !source; }
     bool operator==(const EditMarks& o) const;
     bool operator!=(const EditMarks& o) const { return !(*this == o); }
 };

@@ -3,6 +3,8 @@
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
+#include "panel/EditBanner.h"
+
 PageArea::PageArea(wxWindow* parent)
     : wxScrolledWindow(parent, kPageAreaId, wxPoint(0, 0), wxSize(40, 40), wxHSCROLL | wxVSCROLL,
                        "ID_SCROLL_WINDOW1") {
@@ -42,10 +44,11 @@ wxRect WxRect(const Rect& rect) {
 
 void PageArea::ShowEditMarks(const EditMarks& marks, const Rect& menu, int visibleWidth) {
     wxRect banner;
-    if (!marks.banner.empty()) {
+    if (marks.bannerMode != EditModes::Normal) {
         int width = 0;
         int height = 0;
-        GetTextExtent(marks.banner, &width, &height, nullptr, nullptr, &m_bannerFont);
+        GetTextExtent(ModeBanner(marks.bannerMode), &width, &height, nullptr, nullptr,
+                      &m_bannerFont);
         banner = WxRect(
             BannerPlace(width + 2 * kBannerPadX, height + 2 * kBannerPadY, visibleWidth, menu));
     }
@@ -92,7 +95,7 @@ void PageArea::DrawEditMarks(wxDC& dc) const {
         dc.DrawRectangle(m_bannerRect);
         dc.SetFont(m_bannerFont);
         dc.SetTextForeground(ink);
-        dc.DrawLabel(m_marks.banner, m_bannerRect, wxALIGN_CENTRE);
+        dc.DrawLabel(ModeBanner(m_marks.bannerMode), m_bannerRect, wxALIGN_CENTRE);
     }
 }
 

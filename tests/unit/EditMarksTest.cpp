@@ -1,5 +1,5 @@
-// What the panel shows of an edit mode: the banner words, the title, the colours of the marks,
-// which marks a page gets, and where the banner goes.
+// What the panel shows of an edit mode: the colours of the marks, which marks a page gets, and
+// where the banner goes.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,33 +10,6 @@
 #include "model/EditMarks.h"
 
 namespace {
-
-TEST(EditMarks, EachModeHasItsBannerWhichIsAlsoTheTitle) {
-    auto layout = std::make_unique<Layout>();
-    layout->ResetLayout();
-    layout->Page(3).PageName = L"Garten";
-    PanelState panel;
-    panel.CurrentPage = 3;
-    struct Case {
-        int mode;
-        const wchar_t* banner;
-    };
-    for (const Case& c : {
-             Case{EditModes::Move, L"--- Button Move ---"},
-             Case{EditModes::Settings, L"--- Button Settings ---"},
-             Case{EditModes::GetStyle, L"--- Button Get Style ---"},
-             Case{EditModes::ChangeStyle, L"--- Button Change Style ---"},
-             Case{EditModes::Delete, L"--- Button Delete ---"},
-             Case{EditModes::Normal, L""},
-             Case{1, L""},
-             Case{5, L""},
-         }) {
-        panel.EditMode = c.mode;
-        EXPECT_EQ(ModeBanner(c.mode), c.banner) << c.mode;
-        // The title shows the mode as long as it is in force, whatever was drawn meanwhile.
-        EXPECT_EQ(PanelTitle(*layout, panel), *c.banner != L'\0' ? c.banner : L"Garten") << c.mode;
-    }
-}
 
 TEST(EditMarks, TheFillStandsOutFromAnyPageAndItsInkFromTheFill) {
     std::vector<Colour> pages;
@@ -84,7 +57,7 @@ TEST_F(EditMarksOfTest, NormalOperationMarksNothingEvenWithAMarkedSource) {
 TEST_F(EditMarksOfTest, AnEditModeShowsItsBannerInColoursForThePageTop) {
     panel.EditMode = EditModes::Delete;
     const EditMarks marks = EditMarksOf(*layout, panel, rects.data());
-    EXPECT_EQ(marks.banner, L"--- Button Delete ---");
+    EXPECT_EQ(marks.bannerMode, EditModes::Delete);
     EXPECT_EQ(marks.colours, MarkColoursOn(0xFFFFFFu));
     EXPECT_FALSE(marks.source);
     layout->Page(1).BackColor1 = 0x000000u;
