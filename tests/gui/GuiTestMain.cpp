@@ -2,6 +2,11 @@
 // logged error fails the running test instead of opening a modal box that would hang the run.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/image.h>
@@ -34,10 +39,35 @@ class FailingLog : public wxLog {
     }
 };
 
+/// Under CTest the window tests share one X screen, which a fixture starts: the file named by
+/// TVX_DISPLAY_FILE holds its display. False when it names one that cannot be read.
+bool UseSharedScreen() {
+    const char* file = std::getenv("TVX_DISPLAY_FILE");
+    if (file == nullptr) {
+        return true;
+    }
+    std::string display;
+    std::ifstream(file) >> display;
+    if (display.empty()) {
+        std::fprintf(stderr, "no display in %s: is the test screen running?\n", file);
+        return false;
+    }
+    return ::setenv("DISPLAY", display.c_str(), 1) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // Listing the tests needs no screen.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
+    if (!UseSharedScreen()) {
+        return 1;
+    }
+    // No desktop settings service under Xvfb: GTK keeps its settings in memory.
+    ::setenv("GSETTINGS_BACKEND", "memory", 0);
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
         std::fprintf(stderr, "cannot start the toolkit (no display?)\n");

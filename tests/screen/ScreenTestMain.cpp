@@ -19,6 +19,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Listing the tests needs no screen.
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();
+    }
     if (!TheScreen().Start(withWindowManager)) {
         std::fprintf(stderr, "the test screen did not start (Xvfb%s)\n",
                      withWindowManager ? " with openbox" : "");
