@@ -650,7 +650,7 @@ TEST(ButtonSettings, PictureChooserListsEveryPictureType) {
     LayoutFolder samples;
     for (const char* name : {"a.png", "b.JPG", "c.bmp", "d.txt", "e.jpeg", "F.Png", "g.gif",
                              "h.png.txt", "ipng", "j.BMP"}) {
-        samples.WriteBytes(name, "");
+        samples.Write(name, "");
     }
     ModalScript script;
     script.Then([](wxDialog& d) {

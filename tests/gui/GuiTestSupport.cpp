@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -35,6 +34,7 @@
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include "Loopback.h"
 #include "link/LinkMessages.h"
 #include "model/LayoutFormat.h"
 #include "model/PanelState.h"
@@ -123,40 +123,13 @@ void Pump(int milliseconds) {
     WaitFor([] { return false; }, milliseconds);
 }
 
-LayoutFolder::LayoutFolder() {
-    std::string pattern = "/tmp/tvx-gui-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::abort();
-    }
-    m_path = pattern;
+LayoutFolder::LayoutFolder() : TempFolder("tvx-gui") {
     WritePicture("TvxMenu.png", 40, 40, wxColour(10, 200, 10));
     WritePicture("defaultButton.png", 100, 50, wxColour(128, 128, 128));
 }
 
-LayoutFolder::~LayoutFolder() {
-    if (DIR* dir = ::opendir(m_path.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") {
-                ::unlink((m_path + "/" + name).c_str());
-            }
-        }
-        ::closedir(dir);
-    }
-    ::rmdir(m_path.c_str());
-}
-
-std::wstring LayoutFolder::WidePath() const {
-    return TextFromNative(m_path);
-}
-
 void LayoutFolder::Write(const Layout& layout) const {
-    WriteBytes("tvxdef.ini", LayoutFormat::FormatLayout(layout));
-}
-
-void LayoutFolder::WriteBytes(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(m_path + "/" + name, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    TempFolder::Write("tvxdef.ini", LayoutFormat::FormatLayout(layout));
 }
 
 void LayoutFolder::WriteButtonLooks() const {
@@ -178,15 +151,8 @@ void LayoutFolder::WritePicture(const std::string& name, int width, int height,
         }
     }
     const bool bmp = name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0;
-    image.SaveFile(wxString::FromUTF8((m_path + "/" + name).c_str()),
+    image.SaveFile(wxString::FromUTF8(At(name).c_str()),
                    bmp ? wxBITMAP_TYPE_BMP : wxBITMAP_TYPE_PNG);
-}
-
-std::string LayoutFolder::Read(const std::string& name) const {
-    std::ifstream in(m_path + "/" + name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 std::unique_ptr<Layout> SmallLayout() {
@@ -447,30 +413,8 @@ bool FakeController::Listen() {
     if (m_listener >= 0) {
         return true;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    // Set before listening, so that the connections accepted inherit it from the start.
-    if (m_receiveBuffer > 0) {
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &m_receiveBuffer, sizeof m_receiveBuffer);
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(4001);
-    address.sin_addr.s_addr = htonl(static_cast<std::uint32_t>(m_address[0]) << 24 |
-                                    static_cast<std::uint32_t>(m_address[1]) << 16 |
-                                    static_cast<std::uint32_t>(m_address[2]) << 8 |
-                                    static_cast<std::uint32_t>(m_address[3]));
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 4) != 0) {
-        ::close(fd);
-        return false;
-    }
-    m_listener = fd;
-    return true;
+    m_listener = ListenOn(m_address, 4001, 4, true, m_receiveBuffer);
+    return m_listener >= 0;
 }
 
 void FakeController::Stop() {

@@ -13,6 +13,7 @@
 #include <wx/colour.h>
 #include <wx/image.h>
 
+#include "TempFolder.h"
 #include "app/MainDialog.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/TransferSocket.h"
@@ -71,25 +72,18 @@ void Pump(int milliseconds);
 
 /// A temporary layout folder with the two required pictures (a 40 x 40 menu picture and a
 /// 100 x 50 grey default button) and a layout file written from a Layout.
-class LayoutFolder {
+class LayoutFolder : public TempFolder {
   public:
     LayoutFolder();
-    ~LayoutFolder();
-    const std::string& Path() const { return m_path; }
-    std::wstring WidePath() const;
+    using TempFolder::Write;
     /// Writes tvxdef.ini in the format the program stores.
     void Write(const Layout& layout) const;
-    void WriteBytes(const std::string& name, const std::string& bytes) const;
     /// A solid picture of one colour (optionally with an alpha value): a BMP file when the name
     /// ends in ".bmp" (every such picture of one size has the same file size), else PNG.
     void WritePicture(const std::string& name, int width, int height, const wxColour& colour) const;
     /// The three looks of the test buttons: 100 x 50 pictures "off.png", "press.png" and
     /// "on.png" in kOff, kPressed and kOn.
     void WriteButtonLooks() const;
-    std::string Read(const std::string& name) const;
-
-  private:
-    std::string m_path;
 };
 
 /// A fresh layout with the reset values and a small 400 x 300 page.

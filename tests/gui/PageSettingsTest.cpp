@@ -229,7 +229,7 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     wxFileDialog* firstChooser = nullptr;
     LayoutFolder samples;
     for (const char* name : {"a.png", "b.JPG", "c.bmp", "d.txt", "e.JPEG", "f.gif"}) {
-        samples.WriteBytes(name, "");
+        samples.Write(name, "");
     }
     choosers.push_back([&](wxDialog& d) {
         auto* chooser = dynamic_cast<wxFileDialog*>(&d);

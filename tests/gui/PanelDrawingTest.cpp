@@ -216,8 +216,8 @@ TEST(PageDrawing, PicturesBeyondThePixelLimitAreNotDecodedAndReportedOncePerFile
     const std::string jpeg = LyingJpeg(made);
     // In the folder before the panel starts: the first page is loaded then.
     auto panel = std::make_unique<DrawnPanel>(*layout, [&](const LayoutFolder& folder) {
-        folder.WriteBytes("giant.png", GiantPngHeader());
-        folder.WriteBytes("lying.jpg", jpeg);
+        folder.Write("giant.png", GiantPngHeader());
+        folder.Write("lying.jpg", jpeg);
     });
     const FakePrompter* prompter = &panel->prompter;
     const std::wstring limit = L"at most 16 million are shown)";

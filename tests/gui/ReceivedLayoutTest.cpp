@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
-#include "ToolTestSupport.h"
 #include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
@@ -129,7 +129,7 @@ class ReceivedLayout : public testing::Test {
 
     /// Puts a layout file in place as a receiver does: written beside it, renamed over it.
     void Arrive(const std::string& bytes) const {
-        folder.WriteBytes("incoming.part", bytes);
+        folder.Write("incoming.part", bytes);
         ASSERT_EQ(std::rename((folder.Path() + "/incoming.part").c_str(),
                               (folder.Path() + "/tvxdef.ini").c_str()),
                   0);

@@ -297,7 +297,7 @@ TEST(Pictures, DamagedRequiredPicturesCountAsMissing) {
         FakePrompter prompter;
         LayoutFolder folder;
         folder.Write(*SmallLayout());
-        folder.WriteBytes(c.file, c.bytes);
+        folder.Write(c.file, c.bytes);
         PanelUnderTest panel(folder, prompter);
         ASSERT_FALSE(prompter.messages.empty());
         EXPECT_EQ(prompter.messages[0], c.message);

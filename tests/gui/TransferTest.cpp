@@ -19,6 +19,7 @@
 #include <wx/app.h>
 
 #include "GuiTestSupport.h"
+#include "Loopback.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
@@ -29,11 +30,6 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 int g_receiverInstance = 0;
-
-std::uint32_t HostOrder(const std::array<int, 4>& a) {
-    return static_cast<std::uint32_t>(a[0]) << 24 | static_cast<std::uint32_t>(a[1]) << 16 |
-           static_cast<std::uint32_t>(a[2]) << 8 | static_cast<std::uint32_t>(a[3]);
-}
 
 /// An address of 127/8 that nobody else in this run uses (the fake controllers take
 /// 127.16-215.x.y).
@@ -52,22 +48,7 @@ class FakeReceiver {
     explicit FakeReceiver(int backlog = 4, int receiveBuffer = 0) {
         for (int attempt = 0; attempt < 30 && m_listener < 0; ++attempt) {
             m_address = FreshAddress();
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            const int one = 1;
-            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            if (receiveBuffer > 0) {
-                ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-            }
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(4001);
-            address.sin_addr.s_addr = htonl(HostOrder(m_address));
-            if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-                ::listen(fd, backlog) == 0) {
-                m_listener = fd;
-            } else {
-                ::close(fd);
-            }
+            m_listener = ListenOn(m_address, 4001, backlog, true, receiveBuffer);
         }
         if (m_listener < 0) {
             ADD_FAILURE() << "the fake receiver found no address to listen on";
@@ -224,7 +205,7 @@ class Transfer : public testing::Test {
     void TearDown() override { Pump(20); }
 
     void Put(const std::string& name, const Bytes& contents) {
-        m_folder.WriteBytes(name, Text(contents));
+        m_folder.Write(name, Text(contents));
     }
     /// Starts a transfer of `name` to the receiver.
     void Send(FakeReceiver& receiver, const std::wstring& name) {
@@ -299,10 +280,7 @@ TEST_F(Transfer, AReceiverThatNeverAcceptsIsGivenUpAfterTwoSeconds) {
     std::vector<int> fillers;
     for (int i = 0; i < 3; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(4001);
-        address.sin_addr.s_addr = htonl(HostOrder(receiver.Address()));
+        const sockaddr_in address = SocketAddress(receiver.Address(), 4001);
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
         fillers.push_back(fd);
     }

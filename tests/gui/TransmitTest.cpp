@@ -25,6 +25,7 @@
 #include <wx/timer.h>
 
 #include "GuiTestSupport.h"
+#include "Loopback.h"
 #include "ModalScript.h"
 #include "dialogs/TransmitDlg.h"
 #include "model/PanelState.h"
@@ -66,7 +67,7 @@ class FakeReceiver {
     explicit FakeReceiver(int answers = -1, int slowMs = 0) : m_answers(answers), m_slowMs(slowMs) {
         for (int attempt = 0; attempt < 30 && m_listener < 0; ++attempt) {
             m_address = ReceiverAddress(g_receiverInstance++);
-            m_listener = Listen(m_address);
+            m_listener = ListenOn(m_address, 4001, 8, false);
         }
         if (m_listener < 0) {
             ADD_FAILURE() << "the fake receiver found no address to listen on";
@@ -95,25 +96,6 @@ class FakeReceiver {
     bool Stalled() const { return m_stalled; }
     /// The sender closed a connection that had stalled.
     bool SenderLeft() const { return m_senderLeft; }
-
-    static int Listen(const std::array<int, 4>& address) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int one = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in where{};
-        where.sin_family = AF_INET;
-        where.sin_port = htons(4001);
-        where.sin_addr.s_addr = htonl(static_cast<std::uint32_t>(address[0]) << 24 |
-                                      static_cast<std::uint32_t>(address[1]) << 16 |
-                                      static_cast<std::uint32_t>(address[2]) << 8 |
-                                      static_cast<std::uint32_t>(address[3]));
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 ||
-            ::listen(fd, 8) != 0) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
-    }
 
   private:
     /// Waits until `fd` can be read, checking now and then whether the test is over.
@@ -432,7 +414,7 @@ class TransmitTest : public testing::Test {
         for (std::size_t i = 0; i < size; ++i) {
             bytes[i] = static_cast<char>((i * 7 + name.size()) % 251);
         }
-        folder.WriteBytes(name, bytes);
+        folder.Write(name, bytes);
         return bytes;
     }
 
@@ -686,7 +668,7 @@ TEST_F(TransmitTest, AFailedStoreSendsNothing) {
 TEST_F(TransmitTest, ATooLargePictureIsSkippedAndTheEndSaysWhichWereNotSent) {
     const std::string small = WriteFile("small.png", 1500);
     for (const std::string name : {"huge.png", "big.png"}) {
-        folder.WriteBytes(name, "");
+        folder.Write(name, "");
         ASSERT_EQ(::truncate((folder.Path() + "/" + name).c_str(), 16 * 1024 * 1024), 0);
     }
     struct Case {

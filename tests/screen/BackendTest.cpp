@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "TempFolder.h"
 #include "TestScreen.h"
 
 namespace {
@@ -23,14 +24,9 @@ const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
 class SilentWaylandDisplay {
   public:
     SilentWaylandDisplay() {
-        m_folder = testing::TempDir() + "tvx-wayland-XXXXXX";
-        if (::mkdtemp(m_folder.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp";
-            return;
-        }
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
-        const std::string path = m_folder + "/wayland-silent";
+        const std::string path = m_folder.At("wayland-silent");
         path.copy(address.sun_path, sizeof address.sun_path - 1);
         m_socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
@@ -38,21 +34,18 @@ class SilentWaylandDisplay {
             ADD_FAILURE() << "cannot listen on " << path;
         }
     }
-    ~SilentWaylandDisplay() {
-        ::close(m_socket);
-        std::filesystem::remove_all(m_folder);
-    }
+    ~SilentWaylandDisplay() { ::close(m_socket); }
 
     /// The session's environment that names this display.
     std::vector<std::string> Environment() const {
         std::vector<std::string> environment = TheScreen().Environment();
-        environment.push_back("XDG_RUNTIME_DIR=" + m_folder);
+        environment.push_back("XDG_RUNTIME_DIR=" + m_folder.Path());
         environment.push_back("WAYLAND_DISPLAY=wayland-silent");
         return environment;
     }
 
   private:
-    std::string m_folder;
+    TempFolder m_folder{"tvx-wayland"};
     int m_socket = -1;
 };
 

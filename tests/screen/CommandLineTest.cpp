@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "PanelOnScreen.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -64,8 +65,8 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
 // A folder without a layout, or no folder at all: the message, and after "OK" the end with code 0,
 // as after the chooser.
 TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
-    const std::string empty = testing::TempDir() + "tvx-empty-folder";
-    std::filesystem::create_directories(empty);
+    const TempFolder temp("tvx-empty-folder");
+    const std::string& empty = temp.Path();
     for (const std::string& folder : {empty, empty + "/not-there"}) {
         SCOPED_TRACE(folder);
         ChildProcess panel(kPanelPath, {folder}, ChildSetting{"", TheScreen().Environment()});
@@ -88,7 +89,6 @@ TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
         EXPECT_TRUE(WIFEXITED(*status));
         EXPECT_EQ(WEXITSTATUS(*status), 0);
     }
-    std::filesystem::remove_all(empty);
 }
 
 // Started without a folder in its layout folder, the panel's chooser opens there: taking it as
@@ -100,7 +100,8 @@ TEST(CommandLine, TheChooserOpensInTheWorkingFolder) {
 
 // A folder relative to the working folder.
 TEST(CommandLine, ARelativeFolderIsFound) {
-    const std::string parent = testing::TempDir() + "tvx-relative";
+    const TempFolder temp("tvx-relative");
+    const std::string& parent = temp.Path();
     std::filesystem::create_directories(parent + "/layout");
     for (const auto& entry :
          std::filesystem::directory_iterator(std::string(TVX_SOURCE_DIR) + "/demo")) {
@@ -115,5 +116,4 @@ TEST(CommandLine, ARelativeFolderIsFound) {
             << TheScreen().Describe();
     }
     WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
-    std::filesystem::remove_all(parent);
 }

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "PanelOnScreen.h"
+#include "TempFolder.h"
 #include "model/File.h"
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
@@ -53,13 +54,12 @@ void PutLayout(const std::string& folder, int bright, int brightDim, int dimMinu
 /// A folder made like a backlight of the kernel: max_brightness 1000, brightness 500.
 class FakeBacklight {
   public:
-    FakeBacklight() : m_folder(NewFolder("tvx-backlight")) {
+    FakeBacklight() {
         std::ofstream(m_folder + "/max_brightness") << "1000\n";
         std::ofstream(m_folder + "/brightness") << "500\n";
     }
-    ~FakeBacklight() { fs::remove_all(m_folder); }
 
-    const std::string& Folder() const { return m_folder; }
+    const std::string& Folder() const { return m_temp.Path(); }
     std::string Text() const {
         std::ifstream in(m_folder + "/brightness");
         std::stringstream text;
@@ -73,7 +73,8 @@ class FakeBacklight {
     }
 
   private:
-    std::string m_folder;
+    TempFolder m_temp{"tvx-backlight"};
+    const std::string& m_folder = m_temp.Path();
 };
 
 /// build/tvx-display on a layout folder of the test screen; SIGTERM when it goes.
@@ -176,7 +177,8 @@ std::string PowerChange(const std::string& change) {
 }  // namespace
 
 TEST(Display, DimsThenSwitchesOffThenInputBringsItBack) {
-    const std::string folder = NewFolder("tvx-display");
+    const TempFolder temp("tvx-display");
+    const std::string& folder = temp.Path();
     PutLayout(folder, 200, 40, 1, 2);
     FakeBacklight backlight;
     // Minutes of two seconds: the guard left after a move of the pointer goes after a second
@@ -218,7 +220,6 @@ TEST(Display, DimsThenSwitchesOffThenInputBringsItBack) {
     EXPECT_TRUE(backlight.Holds(784)) << backlight.Text();
     EXPECT_TRUE(WaitUntil([] { return !Guarded(); }, 1s)) << "the guard stayed after the click";
     EXPECT_EQ(tool.Stop(), 0);
-    fs::remove_all(folder);
 }
 
 TEST(Display, StopPutsTheBrightnessBack) {
@@ -234,7 +235,8 @@ TEST(Display, StopPutsTheBrightnessBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        const std::string folder = NewFolder("tvx-display");
+        const TempFolder temp("tvx-display");
+        const std::string& folder = temp.Path();
         PutLayout(folder, c.bright, 40, 1, 2);
         FakeBacklight backlight;
         DisplayTool tool(folder, {"--backlight", backlight.Folder(), "--minute-seconds", "1"});
@@ -246,7 +248,6 @@ TEST(Display, StopPutsTheBrightnessBack) {
         EXPECT_EQ(tool.WaitFor("on:"), c.line + PowerChange("on")) << tool.Seen();
         EXPECT_EQ(backlight.Text(), std::to_string(c.value) + "\n");
         EXPECT_FALSE(Guarded()) << "the guard outlived the program";
-        fs::remove_all(folder);
     }
 }
 
@@ -297,7 +298,8 @@ TEST(Display, TheWakingTouchPressesNoButton) {
 }
 
 TEST(Display, ANewDimTimeTakesEffectWithoutARestart) {
-    const std::string folder = NewFolder("tvx-display");
+    const TempFolder temp("tvx-display");
+    const std::string& folder = temp.Path();
     PutLayout(folder, 200, 40, 30, 0);
     FakeBacklight backlight;
     DisplayTool tool(folder, {"--backlight", backlight.Folder(), "--minute-seconds", "1"});
@@ -323,11 +325,11 @@ TEST(Display, ANewDimTimeTakesEffectWithoutARestart) {
     EXPECT_EQ(tool.LinesWithin(3s), std::vector<std::string>{});
     EXPECT_EQ(backlight.Text(), "784\n");
     EXPECT_EQ(tool.Stop(), 0);
-    fs::remove_all(folder);
 }
 
 TEST(Display, AllZeroChangesNothing) {
-    const std::string folder = NewFolder("tvx-display");
+    const TempFolder temp("tvx-display");
+    const std::string& folder = temp.Path();
     PutLayout(folder, 0, 0, 0, 0);
     FakeBacklight backlight;
     struct stat before {};
@@ -346,7 +348,6 @@ TEST(Display, AllZeroChangesNothing) {
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     EXPECT_FALSE(TheScreen().HasWindow(kGuard)) << "a window was made";
-    fs::remove_all(folder);
 }
 
 // Without a backlight it can use, the X server's gamma ramps dim the screen. (Xvfb takes the
@@ -364,7 +365,8 @@ TEST(Display, AMissingOrUnwritableBacklightIsSkipped) {
     };
     for (const auto& [backlight, skipped] : cases) {
         SCOPED_TRACE(backlight);
-        const std::string folder = NewFolder("tvx-display");
+        const TempFolder temp("tvx-display");
+        const std::string& folder = temp.Path();
         PutLayout(folder, 200, 40, 1, 0);
         DisplayTool tool(folder, {"--backlight", backlight, "--minute-seconds", "1"});
         EXPECT_EQ(tool.WaitFor("skipped backlight"), skipped);
@@ -377,13 +379,13 @@ TEST(Display, AMissingOrUnwritableBacklightIsSkipped) {
         EXPECT_EQ(tool.Stop(), 0);
         tool.LinesWithin(200ms);
         EXPECT_EQ(tool.Seen().find("\ncannot"), std::string::npos) << tool.Seen();
-        fs::remove_all(folder);
     }
 }
 
 // X servers of the test's own, each without an extension the program uses.
 TEST(Display, AServerWithoutAnExtension) {
-    const std::string folder = NewFolder("tvx-display");
+    const TempFolder temp("tvx-display");
+    const std::string& folder = temp.Path();
     PutLayout(folder, 200, 40, 1, 2);
     for (const std::string extension : {"MIT-SCREEN-SAVER", "RANDR"}) {
         SCOPED_TRACE(extension);
@@ -415,13 +417,13 @@ TEST(Display, AServerWithoutAnExtension) {
             << tool.Seen();
         EXPECT_EQ(tool.Stop(), 0);
     }
-    fs::remove_all(folder);
 }
 
 // The X server ends while the display is off (the session ended): the backlight, which does not
 // end with it, is put back before the program ends.
 TEST(Display, TheBacklightComesBackWhenTheServerEnds) {
-    const std::string folder = NewFolder("tvx-display");
+    const TempFolder temp("tvx-display");
+    const std::string& folder = temp.Path();
     PutLayout(folder, 200, 40, 1, 2);
     FakeBacklight backlight;
     ChildProcess server("/usr/bin/Xvfb",
@@ -442,5 +444,4 @@ TEST(Display, TheBacklightComesBackWhenTheServerEnds) {
     EXPECT_EQ(tool.Process().Err().Next(), "tvx-display: lost the X display :" + *number);
     EXPECT_EQ(tool.WaitFor("on:"), "on: brightness 200 of 255") << tool.Seen();
     EXPECT_EQ(backlight.Text(), "784\n");
-    fs::remove_all(folder);
 }

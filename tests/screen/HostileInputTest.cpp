@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "PanelOnScreen.h"
+#include "TempFolder.h"
 #include "model/Paths.h"
 
 namespace {
@@ -217,8 +218,8 @@ TEST(HostileInput, GiantPicturesAreRefusedAndThePanelAnswers) {
 // A layout file of 1 GB (the demo with a sparse tail) on a small panel PC (1 GiB of address
 // space): the message that it cannot be read, at once, and the end with code 0.
 TEST(HostileInput, AHugeLayoutFileIsRefusedWithAMessage) {
-    const std::string folder = testing::TempDir() + "tvx-huge-" + std::to_string(::getpid());
-    std::filesystem::remove_all(folder);
+    const TempFolder temp("tvx-huge");
+    const std::string& folder = temp.Path();
     std::filesystem::copy(std::string(TVX_SOURCE_DIR) + "/demo", folder);
     std::filesystem::resize_file(folder + "/tvxdef.ini", 1ull << 30);
 
@@ -249,5 +250,4 @@ TEST(HostileInput, AHugeLayoutFileIsRefusedWithAMessage) {
     const auto status = child.WaitExit(10s);
     ASSERT_TRUE(status.has_value());
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
-    std::filesystem::remove_all(folder);
 }

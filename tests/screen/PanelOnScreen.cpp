@@ -28,15 +28,6 @@ int g_addresses = 0;
 
 }  // namespace
 
-std::string NewFolder(const std::string& prefix) {
-    std::string pattern = testing::TempDir() + prefix + "-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "mkdtemp " << pattern;
-        return std::string();
-    }
-    return pattern;
-}
-
 std::array<int, 4> LoopbackAddress(bool listening) {
     // Other test runs on this machine use other addresses: the process id is in it.
     const int pid = static_cast<int>(::getpid());
@@ -50,13 +41,13 @@ std::string AddressText(const std::array<int, 4>& address) {
 }
 
 PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start start)
-    : m_folder(NewFolder("tvx-screen")), m_layout(std::make_unique<Layout>()) {
+    : m_layout(std::make_unique<Layout>()) {
     for (const auto& entry : std::filesystem::directory_iterator(kDemoFolder)) {
-        std::filesystem::copy_file(entry.path(),
-                                   std::filesystem::path(m_folder) / entry.path().filename());
+        std::filesystem::copy_file(
+            entry.path(), std::filesystem::path(m_folder.Path()) / entry.path().filename());
     }
     m_layout->ResetLayout();
-    m_layout->Form.LayoutDirectory = TextFromNative(m_folder);
+    m_layout->Form.LayoutDirectory = m_folder.WidePath();
     if (File().LoadLayout(*m_layout) != FileStatus::Ok) {
         ADD_FAILURE() << "the demo layout does not load";
         return;
@@ -65,18 +56,18 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
     if (change) {
         change(*m_layout);
     }
-    std::ofstream(m_folder + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
+    std::ofstream(m_folder.At("tvxdef.ini"), std::ios::binary | std::ios::trunc)
         << LayoutFormat::FormatLayout(*m_layout);
 
     if (start != Start::InTheChooser) {
         m_process = std::make_unique<ChildProcess>(
-            kPanelPath, std::vector<std::string>{m_folder},
+            kPanelPath, std::vector<std::string>{m_folder.Path()},
             ChildSetting{testing::TempDir(), TheScreen().Environment()});
     } else {
         // Started in its folder without one: the chooser opens there, and Return takes it.
-        m_process =
-            std::make_unique<ChildProcess>(kPanelPath, std::vector<std::string>{},
-                                           ChildSetting{m_folder, TheScreen().Environment()});
+        m_process = std::make_unique<ChildProcess>(
+            kPanelPath, std::vector<std::string>{},
+            ChildSetting{m_folder.Path(), TheScreen().Environment()});
         ScreenWindow chooser;
         if (!WaitUntil([&chooser] { return TheScreen().Find("Select directory", chooser); },
                        kScreenTimeout)) {
@@ -109,7 +100,6 @@ PanelOnScreen::~PanelOnScreen() {
     m_process.reset();
     // The panel's windows go with it; the next test starts on an empty screen.
     WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
-    std::filesystem::remove_all(m_folder);
 }
 
 bool PanelOnScreen::Running() {
@@ -182,11 +172,10 @@ void ClickMessageButton(const ScreenWindow& box, int index, int count) {
     TheScreen().Click(box, box.width * (2 * index + 1) / (2 * count), box.height - 16);
 }
 
-ReceiverOnLoopback::ReceiverOnLoopback()
-    : m_address(LoopbackAddress(true)), m_folder(NewFolder("tvx-screen-receive")) {
+ReceiverOnLoopback::ReceiverOnLoopback() : m_address(LoopbackAddress(true)) {
     m_process = std::make_unique<ChildProcess>(
-        kReceivePath,
-        std::vector<std::string>{"--listen", AddressText(m_address) + ":4001", "--into", m_folder});
+        kReceivePath, std::vector<std::string>{"--listen", AddressText(m_address) + ":4001",
+                                               "--into", m_folder.Path()});
     const auto line = m_process->Out().Next();
     m_listening = line && line->rfind("listening on ", 0) == 0;
     EXPECT_TRUE(m_listening) << "the receiver said: " << line.value_or("(nothing)");
@@ -194,7 +183,6 @@ ReceiverOnLoopback::ReceiverOnLoopback()
 
 ReceiverOnLoopback::~ReceiverOnLoopback() {
     m_process.reset();
-    std::filesystem::remove_all(m_folder);
 }
 
 bool ReceiverOnLoopback::Received(const std::string& name, std::chrono::milliseconds timeout) {

@@ -6,8 +6,9 @@
 #include <set>
 #include <string>
 
+#include "ChildProcess.h"
+#include "TempFolder.h"
 #include "TestScreen.h"
-#include "ToolTestSupport.h"
 #include "model/Layout.h"
 
 /// A copy of the demo layout folder, changed by the test, and the real panel program started on
@@ -32,7 +33,7 @@ class PanelOnScreen {
     bool WaitForStartPage();
     /// True once the start page is on screen.
     bool Started() const { return m_window.id != 0; }
-    const std::string& Folder() const { return m_folder; }
+    const std::string& Folder() const { return m_folder.Path(); }
     const Layout& StartLayout() const { return *m_layout; }
     /// The panel window where it is now (its title follows the page and the edit mode).
     ScreenWindow Window() const;
@@ -61,14 +62,11 @@ class PanelOnScreen {
     ScreenWindow OpenMenu() const;
 
   private:
-    std::string m_folder;
+    TempFolder m_folder{"tvx-screen"};
     std::unique_ptr<Layout> m_layout;
     std::unique_ptr<ChildProcess> m_process;
     ScreenWindow m_window;
 };
-
-/// A new empty folder in the tests' temporary folder, its name starting with `prefix`.
-std::string NewFolder(const std::string& prefix);
 
 /// The button of a message box: `index` of `count` in the row of buttons along its bottom edge.
 void ClickMessageButton(const ScreenWindow& box, int index = 0, int count = 1);
@@ -92,7 +90,7 @@ class ReceiverOnLoopback {
 
   private:
     std::array<int, 4> m_address{};
-    std::string m_folder;
+    TempFolder m_folder{"tvx-screen-receive"};
     std::unique_ptr<ChildProcess> m_process;
     bool m_listening = false;
     std::set<std::string> m_names;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
 
 /// One top-level window as the user sees it: the client window (inside the window manager's
 /// frame, if there is one), its title and its client area on the screen.

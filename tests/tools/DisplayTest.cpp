@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
 
 namespace {
 

@@ -24,8 +24,10 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "Loopback.h"
 #include "ReceiverProcess.h"
-#include "ToolTestSupport.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -547,8 +549,8 @@ TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
     if (limit.rlim_max < 216) {
         GTEST_SKIP() << "the hard limit of open files is below what the test asks for";
     }
-    std::string folder = testing::TempDir() + "tvx-receive-XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const TempFolder temp("tvx-receive");
+    const std::string& folder = temp.Path();
     // 100 connections need 216 descriptors: two for each and some for the receiver itself.
     const auto start = [&folder](const std::string& ulimit) {
         return std::make_unique<ChildProcess>(
@@ -578,7 +580,6 @@ TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
                   "tvx-receive: --max-connections 100 needs 216 open files, the limit is 40 "
                   "(ulimit -n)");
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(Receive, RefusesANameThatIsNoFileInTheFolderBeforeItsContents) {

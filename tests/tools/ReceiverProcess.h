@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
+#include "TempFolder.h"
 
 inline const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
 
@@ -26,22 +27,14 @@ class Receiver {
   public:
     explicit Receiver(std::vector<std::string> args = {},
                       const std::string& address = "127.0.0.1") {
-        m_folder = testing::TempDir() + "tvx-receive-XXXXXX";
-        if (mkdtemp(m_folder.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp";
-            return;
-        }
-        m_into = m_folder + "/into";
+        m_into = m_folder.At("into");
         std::filesystem::create_directory(m_into);
         args.insert(args.begin(), {"--listen", address + ":0", "--into", m_into});
         m_process = std::make_unique<ChildProcess>(kReceivePath, args);
         m_process->ReadListeningPort();
     }
 
-    ~Receiver() {
-        m_process.reset();
-        std::filesystem::remove_all(m_folder);
-    }
+    ~Receiver() { m_process.reset(); }
 
     std::uint16_t Port() const { return m_process->Port(); }
     std::optional<std::string> Line(std::chrono::milliseconds timeout = kTimeout) {
@@ -54,24 +47,15 @@ class Receiver {
     /// The target folder.
     const std::string& Into() const { return m_into; }
     /// Names in the target folder, temporaries included, and everything beside it.
-    std::vector<std::string> Stored() const { return Names(m_into); }
-    std::vector<std::string> BesideTheFolder() const { return Names(m_folder); }
+    std::vector<std::string> Stored() const { return NamesIn(m_into); }
+    std::vector<std::string> BesideTheFolder() const { return m_folder.Names(); }
     std::string Contents(const std::string& name) const {
         std::ifstream in(m_into + "/" + name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
   private:
-    static std::vector<std::string> Names(const std::string& folder) {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string m_folder;
+    TempFolder m_folder{"tvx-receive"};
     std::string m_into;
     std::unique_ptr<ChildProcess> m_process;
 };

@@ -24,8 +24,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "ReceiverProcess.h"
-#include "ToolTestSupport.h"
+#include "TempFolder.h"
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
@@ -38,39 +39,23 @@ const std::string kSendPath = std::string(TVX_BINARY_DIR) + "/tvx-send";
 
 /// A layout folder of the test's own: the files put into it, and a layout without buttons or
 /// pictures until the test gives it some, stored as its tvxdef.ini.
-class LayoutFolder {
+class LayoutFolder : public TempFolder {
   public:
-    LayoutFolder() {
-        m_path = testing::TempDir() + "tvx-send-XXXXXX";
-        if (mkdtemp(m_path.data()) == nullptr) {
-            ADD_FAILURE() << "mkdtemp";
-        }
+    LayoutFolder() : TempFolder("tvx-send") {
         m_layout->ResetLayout();
-        m_layout->Form.LayoutDirectory = TextFromNative(m_path);
+        m_layout->Form.LayoutDirectory = WidePath();
     }
-    ~LayoutFolder() { std::filesystem::remove_all(m_path); }
 
-    const std::string& Path() const { return m_path; }
     Layout& Edit() { return *m_layout; }
     void Store() {
         // A store only ever replaces a layout file.
-        Put("tvxdef.ini", "");
+        Write("tvxdef.ini", "");
         ASSERT_EQ(File().StoreLayout(*m_layout), FileStatus::Ok);
     }
 
-    void Put(const std::string& name, const std::string& contents) {
-        std::ofstream(m_path + "/" + name, std::ios::binary) << contents;
-    }
-    std::string Contents(const std::string& name) const {
-        std::ifstream in(m_path + "/" + name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::string Size(const std::string& name) const {
-        return std::to_string(Contents(name).size());
-    }
+    std::string Size(const std::string& name) const { return std::to_string(Read(name).size()); }
 
   private:
-    std::string m_path;
     std::unique_ptr<Layout> m_layout = std::make_unique<Layout>();
 };
 
@@ -179,15 +164,15 @@ std::string Panel(const std::string& address, const Receiver& receiver) {
 
 TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
     LayoutFolder folder;
-    folder.Put("defaultButton.png", Pattern(1234, 1));
-    folder.Put("back.png", Pattern(2500, 2));
-    folder.Put("night.jpg", Pattern(1000, 3));
-    folder.Put("off.png", Pattern(999, 4));
-    folder.Put(
+    folder.Write("defaultButton.png", Pattern(1234, 1));
+    folder.Write("back.png", Pattern(2500, 2));
+    folder.Write("night.jpg", Pattern(1000, 3));
+    folder.Write("off.png", Pattern(999, 4));
+    folder.Write(
         "K\xC3\xBC"
         "che.png",
         Pattern(7, 5));
-    folder.Put("Off.png", "");
+    folder.Write("Off.png", "");
     Layout& layout = folder.Edit();
     layout.Page(0).PageImage = L"back.png";
     layout.Page(1).PageImage = L"night.jpg";
@@ -238,15 +223,15 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
         for (const std::string& name : order) {
             const std::string source = name == "gone.png" ? "defaultButton.png" : name;
             EXPECT_EQ(receiver->Line(), "received " + name + " " + folder.Size(source) + " bytes");
-            EXPECT_EQ(receiver->Contents(name), folder.Contents(source)) << name;
+            EXPECT_EQ(receiver->Contents(name), folder.Read(source)) << name;
         }
     }
 }
 
 TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
     LayoutFolder folder;
-    folder.Put("back.png", Pattern(1500, 2));
-    folder.Put("off.png", Pattern(10, 3));
+    folder.Write("back.png", Pattern(1500, 2));
+    folder.Write("off.png", Pattern(10, 3));
     folder.Edit().Page(0).PageImage = L"back.png";
     folder.Edit().Page(0).Button_Last = 1;
     folder.Edit().Button(0, 0).Image_File_Off = L"off.png";
@@ -292,7 +277,7 @@ TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
 
     for (const std::string& name : names) {
         EXPECT_EQ(good.Line(), "received " + name + " " + folder.Size(name) + " bytes");
-        EXPECT_EQ(good.Contents(name), folder.Contents(name));
+        EXPECT_EQ(good.Contents(name), folder.Read(name));
         EXPECT_EQ(stranger.Line(), "refused -: 127.0.0.1 is not allowed to send (--allow)");
     }
     EXPECT_TRUE(stranger.Stored().empty());
@@ -301,9 +286,9 @@ TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
 
 TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
     LayoutFolder folder;
-    folder.Put("fine.png", Pattern(10, 1));
-    folder.Put("photo.gif", Pattern(10, 2));
-    folder.Put("huge.png", "");
+    folder.Write("fine.png", Pattern(10, 1));
+    folder.Write("photo.gif", Pattern(10, 2));
+    folder.Write("huge.png", "");
     // Sparse: the length alone decides.
     std::filesystem::resize_file(folder.Path() + "/huge.png", std::uint64_t{1} << 24);
     Layout& layout = folder.Edit();
@@ -340,7 +325,7 @@ TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
 
 TEST(Send, ATerminalSeesTheProgressOfThePanelAndKeepsOnlyTheLines) {
     LayoutFolder folder;
-    folder.Put("back.png", Pattern(2500, 2));
+    folder.Write("back.png", Pattern(2500, 2));
     folder.Edit().Page(0).PageImage = L"back.png";
     folder.Store();
     Receiver receiver;

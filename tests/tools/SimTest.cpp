@@ -20,7 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
+#include "Loopback.h"
 
 namespace {
 

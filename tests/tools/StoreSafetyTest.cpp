@@ -20,7 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
+#include "TempFolder.h"
 #include "model/File.h"
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
@@ -33,53 +34,8 @@ constexpr int kKills = 200;
 /// A kill comes this long at most after the writer's first store: several stores' worth.
 constexpr int kLongestDelayUs = 30000;
 
-/// A folder of its own for the writer, removed with what is in it.
-class Folder {
-  public:
-    Folder() {
-        std::string pattern = "/tmp/tvx-store-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        m_path = pattern;
-    }
-    ~Folder() {
-        for (const std::string& name : Names()) {
-            ::unlink((m_path + "/" + name).c_str());
-        }
-        ::rmdir(m_path.c_str());
-    }
-
-    const std::string& Path() const { return m_path; }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(m_path + "/" + name, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(m_path + "/" + name, std::ios::binary) << bytes;
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        if (DIR* dir = ::opendir(m_path.c_str())) {
-            while (const dirent* entry = ::readdir(dir)) {
-                const std::string name = entry->d_name;
-                if (name != "." && name != "..") {
-                    names.push_back(name);
-                }
-            }
-            ::closedir(dir);
-        }
-        return names;
-    }
-
-  private:
-    std::string m_path;
-};
-
 TEST(StoreSafety, AKilledStoreLeavesTheOldOrTheNewFile) {
-    Folder folder;
+    const TempFolder folder("tvx-store");
     const std::wstring wide = TextFromNative(folder.Path());
     const std::string a = LayoutFormat::FormatLayout(*StoreSafetyLayout(0, wide));
     const std::string b = LayoutFormat::FormatLayout(*StoreSafetyLayout(1, wide));

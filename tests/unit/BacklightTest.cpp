@@ -1,6 +1,7 @@
 // The kernel's backlight as tvx-display uses it, on folders made like /sys/class/backlight:
 // the scale of the layout's levels, which folders are usable, and what is written.
 #include "Backlight.h"
+#include "TempFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,13 +31,6 @@ void Write(const fs::path& path, const std::string& text) {
 /// A folder of the test's own, gone afterwards.
 class BacklightTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = testing::TempDir() + "tvx-backlight-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
     /// A backlight folder as the kernel makes one.
     fs::path MakeBacklight(const std::string& name, const std::string& maximum,
                            const std::string& brightness = "0\n") {
@@ -47,7 +41,8 @@ class BacklightTest : public testing::Test {
         return folder;
     }
 
-    fs::path m_folder;
+    TempFolder m_temp{"tvx-backlight"};
+    const fs::path m_folder = m_temp.Path();
 };
 
 TEST(BacklightScale, LevelsOfTheLayoutToTheBacklightsSteps) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "model/LayoutFormat.h"
 
 namespace {
@@ -21,13 +22,9 @@ namespace fs = std::filesystem;
 class DisplaySettingsFileTest : public testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = testing::TempDir() + "tvx-display-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
         m_file = std::make_unique<DisplaySettingsFile>(
             m_folder, [this](const std::string& line) { m_lines.push_back(line); });
     }
-    void TearDown() override { fs::remove_all(m_folder); }
 
     /// A layout file with these display values, put in place as the panel stores one (a new
     /// file renamed over the old); `cut` bytes left off its end.
@@ -44,7 +41,8 @@ class DisplaySettingsFileTest : public testing::Test {
         fs::rename(temporary, m_folder + "/tvxdef.ini");
     }
 
-    std::string m_folder;
+    TempFolder m_temp{"tvx-display-settings"};
+    const std::string m_folder = m_temp.Path();
     std::vector<std::string> m_lines;
     std::unique_ptr<DisplaySettingsFile> m_file;
 };

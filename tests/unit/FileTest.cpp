@@ -17,6 +17,7 @@
 
 #include "FileDoubles.h"
 #include "LayoutSamples.h"
+#include "TempFolder.h"
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/LayoutFormat.h"
@@ -30,29 +31,14 @@ namespace {
 class FileOnDisk : public testing::Test {
   protected:
     void SetUp() override {
-        m_folder = testing::TempDir() + "tvx-file-XXXXXX";
-        ASSERT_NE(::mkdtemp(m_folder.data()), nullptr);
         m_layout = NewLayout();
         m_layout->Form.LayoutDirectory = TextFromNative(m_folder);
         m_path = m_folder + "/tvxdef.ini";
     }
-    void TearDown() override {
-        ::chmod(m_folder.c_str(), 0700);
-        std::filesystem::remove_all(m_folder);
-    }
-
     void Write(const std::string& bytes) const { std::ofstream(m_path, std::ios::binary) << bytes; }
     std::string Read() const {
         std::ifstream in(m_path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::vector<std::string> Entries() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
     }
     mode_t Mode() const {
         struct stat info {};
@@ -60,7 +46,8 @@ class FileOnDisk : public testing::Test {
         return info.st_mode & 07777;
     }
 
-    std::string m_folder;
+    TempFolder m_temp{"tvx-file"};
+    const std::string m_folder = m_temp.Path();
     std::string m_path;
     std::unique_ptr<Layout> m_layout;
     File m_file;
@@ -125,7 +112,7 @@ TEST_F(FileOnDisk, ALayoutFileThatIsThereButCannotBeUsedIsNotCalledMissing) {
             EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Failed);
             EXPECT_EQ(error, c.reason);
             EXPECT_EQ(Kind(m_path), kind);
-            EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+            EXPECT_EQ(m_temp.Names(), std::vector<std::string>{"tvxdef.ini"});
         }
     }
 }
@@ -196,7 +183,7 @@ TEST_F(FileOnDisk, ACompleteLoadTakesOnlyAWholeFileAndElseLeavesTheLayoutAsItWas
 TEST_F(FileOnDisk, StoreNeverCreatesTheFile) {
     std::string error;
     EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Missing);
-    EXPECT_TRUE(Entries().empty());
+    EXPECT_TRUE(m_temp.Names().empty());
 }
 
 TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
@@ -209,7 +196,7 @@ TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
     ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
     EXPECT_EQ(Read(), LayoutFormat::FormatLayout(*filled));
     EXPECT_EQ(Mode(), 0640u);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 
     ASSERT_EQ(m_file.LoadLayout(*m_layout), FileStatus::Ok);
     ExpectSameTables(*m_layout, *filled);
@@ -236,7 +223,7 @@ TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
     m_layout->Page(0).PageName = L"changed";
     ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
     EXPECT_EQ(contents(backup), second) << "one generation: the version just replaced";
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 
     // A backup that cannot be written (its name taken by a folder) leaves the store done, with
     // the reason.
@@ -248,7 +235,7 @@ TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
     EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::StoredWithoutBackup);
     EXPECT_NE(error.find("cannot replace " + backup), std::string::npos) << error;
     EXPECT_NE(Read().find("again"), std::string::npos);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsTheLinks) {
@@ -331,7 +318,7 @@ TEST_F(FileOnDisk, AFolderThatCannotBeSyncedLeavesTheStoreDoneWithAWarning) {
               FileStatus::StoredUnsynced);
     EXPECT_EQ(error, "cannot sync the folder " + m_folder + ": " + std::strerror(EIO));
     EXPECT_EQ(Read(), LayoutFormat::FormatLayout(*filled));
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 /// Fails the step that would put the new file in place, as a crash just before it would.
@@ -350,7 +337,7 @@ TEST_F(FileOnDisk, AnInterruptedStoreLeavesTheOldFileAsItWas) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(Read(), old);
     // The backup taken before is the old file too; no temporary is left.
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }
 
 TEST_F(FileOnDisk, AFullDiskFailsTheStoreAndLeavesTheOldFile) {
@@ -372,7 +359,7 @@ TEST_F(FileOnDisk, AFullDiskFailsTheStoreAndLeavesTheOldFile) {
     EXPECT_EQ(status, FileStatus::Failed);
     EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
     EXPECT_EQ(Read(), old);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+    EXPECT_EQ(m_temp.Names(), std::vector<std::string>{"tvxdef.ini"});
 }
 
 TEST_F(FileOnDisk, AReadOnlyFolderOrFileFailsTheStore) {
@@ -390,7 +377,7 @@ TEST_F(FileOnDisk, AReadOnlyFolderOrFileFailsTheStore) {
     ::chmod(m_path.c_str(), 0444);
     EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Failed);
     EXPECT_EQ(Read(), old);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"tvxdef.ini"});
+    EXPECT_EQ(m_temp.Names(), std::vector<std::string>{"tvxdef.ini"});
 }
 
 TEST_F(FileOnDisk, RemovesOnlyOurStaleTemporaries) {
@@ -401,9 +388,9 @@ TEST_F(FileOnDisk, RemovesOnlyOurStaleTemporaries) {
         std::ofstream(m_folder + "/" + name) << "x";
     }
     File::RemoveStaleTemporaries(m_layout->Form.LayoutDirectory);
-    EXPECT_EQ(Entries(), (std::vector<std::string>{".tvxdef.ini.abc-12", ".tvxdef.ini.abcdefg",
-                                                   ".tvxdef.ini.bak", "notes.txt", "tvxdef.ini",
-                                                   "tvxdef.ini.a1B2c3"}));
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{".tvxdef.ini.abc-12", ".tvxdef.ini.abcdefg",
+                                                        ".tvxdef.ini.bak", "notes.txt",
+                                                        "tvxdef.ini", "tvxdef.ini.a1B2c3"}));
     File::RemoveStaleTemporaries(L"/no/such/folder");
 }
 

@@ -1,4 +1,5 @@
 #include "IncomingFile.h"
+#include "TempFolder.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -101,8 +102,8 @@ TEST(IncomingFile, AFileMustLeaveTheMarginFree) {
 }
 
 TEST(IncomingFile, ANameTakenByAnythingButAFileIsInTheWay) {
-    std::string folder = testing::TempDir() + "tvx-target-XXXXXX";
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const TempFolder temp("tvx-target");
+    const std::string& folder = temp.Path();
     const std::filesystem::path in(folder);
     std::ofstream(in / "file.png") << "x";
     std::filesystem::create_directory(in / "folder.png");
@@ -132,7 +133,6 @@ TEST(IncomingFile, ANameTakenByAnythingButAFileIsInTheWay) {
     for (const auto& [name, problem] : cases) {
         EXPECT_EQ(CheckTarget(folder, name), problem) << name;
     }
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "TempFolder.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
 #include "model/Paths.h"
@@ -189,8 +190,8 @@ TEST(Paths, JoinsFolderAndNameAndFindsRegularFilesOnly) {
     EXPECT_EQ(PathInFolder(L"", L"a.png"), "a.png");
     EXPECT_EQ(PathInFolder(L"/B\u00FChne", L"\u00E4.png"), "/B\xC3\xBChne/\xC3\xA4.png");
 
-    std::string folder = testing::TempDir() + "tvx-paths-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    const TempFolder temp("tvx-paths");
+    const std::string& folder = temp.Path();
     const std::string file = folder + "/file";
     std::FILE* out = std::fopen(file.c_str(), "w");
     ASSERT_NE(out, nullptr);
@@ -198,7 +199,6 @@ TEST(Paths, JoinsFolderAndNameAndFindsRegularFilesOnly) {
     EXPECT_TRUE(FileExists(file));
     EXPECT_FALSE(FileExists(folder));
     EXPECT_FALSE(FileExists(folder + "/missing"));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "model/LayoutWatch.h"
 #include "model/Paths.h"
 
@@ -197,12 +198,9 @@ TEST(LayoutWatch, AFolderDealtWithWithinAStepOfACoarseClockIsLookedAtOnceMoreAft
 class LayoutFolderLooks : public testing::Test {
   protected:
     void SetUp() override {
-        m_folder = testing::TempDir() + "tvx-watch-XXXXXX";
-        ASSERT_NE(::mkdtemp(m_folder.data()), nullptr);
         m_layout.Form.LayoutDirectory = TextFromNative(m_folder);
         Write("tvxdef.ini", "first");
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(m_folder + "/" + name, std::ios::binary | std::ios::trunc) << bytes;
@@ -215,7 +213,8 @@ class LayoutFolderLooks : public testing::Test {
         ASSERT_EQ(::utimensat(AT_FDCWD, m_folder.c_str(), times, 0), 0);
     }
 
-    std::string m_folder;
+    TempFolder m_temp{"tvx-watch"};
+    const std::string m_folder = m_temp.Path();
     Layout m_layout;
 };
 

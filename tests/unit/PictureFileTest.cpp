@@ -1,3 +1,4 @@
+#include "TempFolder.h"
 #include "model/PictureFile.h"
 
 #include <gtest/gtest.h>
@@ -30,18 +31,13 @@ std::size_t OpenDescriptors() {
 class PictureLookup : public testing::Test {
   protected:
     void SetUp() override {
-        m_folder = testing::TempDir() + "tvx-picture-XXXXXX";
-        ASSERT_NE(::mkdtemp(m_folder.data()), nullptr);
         m_layout = std::make_unique<Layout>();
         m_layout->Form.LayoutDirectory = TextFromNative(m_folder);
         Write("defaultButton.png", "default picture");
         Write("abcde", "five");
         Write("lamp-on.png", "lamp on picture");
     }
-    void TearDown() override {
-        GetPictureFile().Close();
-        std::filesystem::remove_all(m_folder);
-    }
+    void TearDown() override { GetPictureFile().Close(); }
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(m_folder + "/" + name, std::ios::binary) << bytes;
@@ -72,7 +68,8 @@ class PictureLookup : public testing::Test {
         return bytes;
     }
 
-    std::string m_folder;
+    TempFolder m_temp{"tvx-picture"};
+    const std::string m_folder = m_temp.Path();
     std::unique_ptr<Layout> m_layout;
     std::vector<std::wstring> m_missing;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
 
@@ -18,20 +19,18 @@ namespace {
 class SendPlanTest : public testing::Test {
   protected:
     void SetUp() override {
-        m_folder = testing::TempDir() + "tvx-plan-XXXXXX";
-        ASSERT_NE(::mkdtemp(m_folder.data()), nullptr);
         m_layout->ResetLayout();
         m_layout->Form.LayoutDirectory = TextFromNative(m_folder);
         for (int page = 0; page < kPageSlots; ++page) {
             m_layout->Page(page).Button_Last = 0;
         }
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
 
     void Put(const std::string& name) { std::ofstream(m_folder + "/" + name) << name; }
     std::string Path(const std::string& name) const { return m_folder + "/" + name; }
 
-    std::string m_folder;
+    TempFolder m_temp{"tvx-plan"};
+    const std::string m_folder = m_temp.Path();
     std::unique_ptr<Layout> m_layout = std::make_unique<Layout>();
 };
 

@@ -83,20 +83,3 @@ class ChildProcess {
     std::unique_ptr<LineReader> m_out;
     std::unique_ptr<LineReader> m_err;
 };
-
-/// A TCP client connected to a tool on 127.0.0.1; closed when it goes.
-class LoopbackClient {
-  public:
-    /// `receiveBuffer` > 0 sets a small receive buffer, for a client that does not keep up.
-    /// `source`, when given, is the loopback address the client sends from.
-    explicit LoopbackClient(std::uint16_t port, int receiveBuffer = 0,
-                            const std::string& source = std::string());
-    ~LoopbackClient() { Close(); }
-    LoopbackClient(const LoopbackClient&) = delete;
-    LoopbackClient& operator=(const LoopbackClient&) = delete;
-
-    void Close();
-
-  protected:
-    int m_fd = -1;
-};

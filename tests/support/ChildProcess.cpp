@@ -1,10 +1,7 @@
-#include "ToolTestSupport.h"
+#include "ChildProcess.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -191,34 +188,4 @@ std::optional<int> ChildProcess::WaitExit(std::chrono::milliseconds timeout) {
 
 void ChildProcess::Signal(int signal) {
     kill(m_pid, signal);
-}
-
-LoopbackClient::LoopbackClient(std::uint16_t port, int receiveBuffer, const std::string& source) {
-    m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (receiveBuffer > 0) {
-        setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    }
-    if (!source.empty()) {
-        sockaddr_in from{};
-        from.sin_family = AF_INET;
-        if (inet_pton(AF_INET, source.c_str(), &from.sin_addr) != 1 ||
-            (ntohl(from.sin_addr.s_addr) >> 24) != 127 ||
-            bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
-            ADD_FAILURE() << "cannot send from " << source;
-        }
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ADD_FAILURE() << "cannot connect to port " << port;
-    }
-}
-
-void LoopbackClient::Close() {
-    if (m_fd >= 0) {
-        close(m_fd);
-        m_fd = -1;
-    }
 }
