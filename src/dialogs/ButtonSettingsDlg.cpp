@@ -166,7 +166,7 @@ void ButtonSettingsDlg::OnInitDialog(wxInitDialogEvent&) {
     }
 
     m_pageflip->Clear();
-    for (const std::wstring& entry : PageflipEntries(layout)) {
+    for (const std::wstring& entry : PageflipEntries(layout, L"--- No Pageflip ---")) {
         m_pageflip->Append(entry);
     }
     m_pageflip->SetSelection(PageflipEntryOf(button.Pageflip, layout.LastPage));

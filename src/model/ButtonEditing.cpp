@@ -9,7 +9,7 @@ namespace {
 /// Larger sizes than this only make the text fields unusable (and can overflow the toolkit's
 /// own size arithmetic).
 constexpr int kLargestShownPointSize = 400;
-/// "--- No Pageflip ---" is entry 0; page k is entry k + 1.
+/// "No page flip" is entry 0; page k is entry k + 1.
 constexpr int kNoPageflipEntry = 0;
 
 int UsableLastPage(int lastPage) {
@@ -48,8 +48,8 @@ int ShownPointSize(int size, int fallback) {
     return std::min(size, kLargestShownPointSize);
 }
 
-std::vector<std::wstring> PageflipEntries(const Layout& layout) {
-    std::vector<std::wstring> entries{L"--- No Pageflip ---"};
+std::vector<std::wstring> PageflipEntries(const Layout& layout, const std::wstring& noPageflip) {
+    std::vector<std::wstring> entries{noPageflip};
     const int last = UsableLastPage(layout.LastPage);
     for (int page = 0; page <= last; ++page) {
         wchar_t number[16];

@@ -35,9 +35,9 @@ std::wstring ThreeDigits(int value);
 /// what is shown falls back to `fallback` for sizes below 1 and is capped for absurd ones.
 int ShownPointSize(int size, int fallback);
 
-/// The entries of the page-flip list: "--- No Pageflip ---", then one "%.2d:%s" entry from
-/// k + 1 and the name of page k for every page 0 ... LastPage.
-std::vector<std::wstring> PageflipEntries(const Layout& layout);
+/// The entries of the page-flip list: `noPageflip` (the words for "no page flip"), then one
+/// "%.2d:%s" entry from k + 1 and the name of page k for every page 0 ... LastPage.
+std::vector<std::wstring> PageflipEntries(const Layout& layout, const std::wstring& noPageflip);
 
 /// The list entry that shows a stored `Pageflip`. A value the list has no entry for (neither
 /// 999 nor a page 0 ... lastPage) shows the "no page flip" entry.

@@ -66,9 +66,9 @@ TEST(ButtonEditing, PageflipEntriesNameEveryPageInUse) {
     auto layout = std::make_unique<Layout>();
     layout->Page(0).PageName = L"Start";
     layout->Page(10).PageName = L"Küche";
-    const auto entries = PageflipEntries(*layout);
+    const auto entries = PageflipEntries(*layout, L"none");
     ASSERT_EQ(entries.size(), 12u);
-    EXPECT_EQ(entries[0], L"--- No Pageflip ---");
+    EXPECT_EQ(entries[0], L"none");
     EXPECT_EQ(entries[1], L"01:Start");
     EXPECT_EQ(entries[2], L"02:newPage");
     EXPECT_EQ(entries[11], L"11:Küche");
@@ -77,9 +77,9 @@ TEST(ButtonEditing, PageflipEntriesNameEveryPageInUse) {
 TEST(ButtonEditing, PageflipListNeverNamesAnEntryItDoesNotHave) {
     auto layout = std::make_unique<Layout>();
     layout->LastPage = 500;  // only ever 10; a larger value must still stay inside the tables
-    EXPECT_EQ(PageflipEntries(*layout).size(), static_cast<std::size_t>(kPageSlots) + 1);
+    EXPECT_EQ(PageflipEntries(*layout, L"none").size(), static_cast<std::size_t>(kPageSlots) + 1);
     layout->LastPage = -7;
-    EXPECT_EQ(PageflipEntries(*layout).size(), 1u);
+    EXPECT_EQ(PageflipEntries(*layout, L"none").size(), 1u);
 }
 
 TEST(ButtonEditing, PageflipToEntryAndBack) {
