@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "PanelOnScreen.h"
+#include "Sanitizer.h"
 #include "TempFolder.h"
 #include "model/Paths.h"
 
@@ -20,18 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 /// The display of the test screen.
 constexpr int kDisplayWidth = 1280;
@@ -204,7 +193,7 @@ TEST(HostileInput, GiantPicturesAreRefusedAndThePanelAnswers) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, 15.0);
     RecordProperty("seconds_to_page", std::to_string(seconds));
-    if (!kSanitized) {
+    if (!kAddressSanitizer) {
         const long peak = MemoryMiB(panel.Pid(), "VmHWM");
         RecordProperty("peak_resident_mib", std::to_string(peak));
         EXPECT_LT(peak, 300) << "MiB";
@@ -225,7 +214,7 @@ TEST(HostileInput, AHugeLayoutFileIsRefusedWithAMessage) {
 
     std::vector<std::string> args{folder};
     std::string program = kPanelPath;
-    if (!kSanitized) {
+    if (!kAddressSanitizer) {
         // The sanitizers reserve far more address space than the limit.
         args = {"--as=" + std::to_string(1ull << 30), kPanelPath, folder};
         program = "/usr/bin/prlimit";
