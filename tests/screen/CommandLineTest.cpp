@@ -102,13 +102,7 @@ TEST(CommandLine, TheChooserOpensInTheWorkingFolder) {
 TEST(CommandLine, ARelativeFolderIsFound) {
     const TempFolder temp("tvx-relative");
     const std::string& parent = temp.Path();
-    std::filesystem::create_directories(parent + "/layout");
-    for (const auto& entry :
-         std::filesystem::directory_iterator(std::string(TVX_SOURCE_DIR) + "/demo")) {
-        std::filesystem::copy_file(entry.path(),
-                                   parent + "/layout/" + entry.path().filename().string(),
-                                   std::filesystem::copy_options::overwrite_existing);
-    }
+    std::filesystem::copy(std::string(TVX_SOURCE_DIR) + "/demo", parent + "/layout");
     {
         ChildProcess panel(kPanelPath, {"layout"}, ChildSetting{parent, TheScreen().Environment()});
         ScreenWindow window;

@@ -60,12 +60,7 @@ class FakeBacklight {
     }
 
     const std::string& Folder() const { return m_temp.Path(); }
-    std::string Text() const {
-        std::ifstream in(m_folder + "/brightness");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Text() const { return m_temp.Read("brightness"); }
     /// Waits until the backlight holds `value`.
     bool Holds(int value) const {
         const std::string wanted = std::to_string(value) + "\n";

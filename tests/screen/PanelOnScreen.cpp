@@ -42,10 +42,7 @@ std::string AddressText(const std::array<int, 4>& address) {
 
 PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start start)
     : m_layout(std::make_unique<Layout>()) {
-    for (const auto& entry : std::filesystem::directory_iterator(kDemoFolder)) {
-        std::filesystem::copy_file(
-            entry.path(), std::filesystem::path(m_folder.Path()) / entry.path().filename());
-    }
+    std::filesystem::copy(kDemoFolder, m_folder.Path());
     m_layout->ResetLayout();
     m_layout->Form.LayoutDirectory = m_folder.WidePath();
     if (File().LoadLayout(*m_layout) != FileStatus::Ok) {

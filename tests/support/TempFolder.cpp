@@ -36,6 +36,11 @@ TempFolder::~TempFolder() {
     fs::remove_all(m_path, ignored);
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 std::vector<std::string> NamesIn(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ignored;
@@ -56,6 +61,5 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
 }
 
 std::string TempFolder::Read(const std::string& name) const {
-    std::ifstream in(At(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadFile(At(name));
 }

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+/// The whole of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 /// The names in a folder, sorted; none when it cannot be read.
 std::vector<std::string> NamesIn(const std::string& folder);
 

@@ -49,10 +49,7 @@ class Receiver {
     /// Names in the target folder, temporaries included, and everything beside it.
     std::vector<std::string> Stored() const { return NamesIn(m_into); }
     std::vector<std::string> BesideTheFolder() const { return m_folder.Names(); }
-    std::string Contents(const std::string& name) const {
-        std::ifstream in(m_into + "/" + name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Contents(const std::string& name) const { return ReadFile(m_into + "/" + name); }
 
   private:
     TempFolder m_folder{"tvx-receive"};

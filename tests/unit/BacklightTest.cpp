@@ -17,13 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path) << text;
 }
@@ -139,14 +132,14 @@ TEST_F(BacklightTest, WritesTheScaledLevelAndPutsBackWhatItFound) {
     std::string why;
     const auto backlight = Backlight::Open(folder.string(), why);
     ASSERT_NE(backlight, nullptr) << why;
-    EXPECT_EQ(Read(folder / "brightness"), "321\n") << "opening writes nothing";
+    EXPECT_EQ(ReadFile(folder / "brightness"), "321\n") << "opening writes nothing";
     EXPECT_EQ(backlight->Save(), "");
     EXPECT_EQ(backlight->Set(40), "");
-    EXPECT_EQ(Read(folder / "brightness"), "157\n");
+    EXPECT_EQ(ReadFile(folder / "brightness"), "157\n");
     EXPECT_EQ(backlight->Set(0), "");
-    EXPECT_EQ(Read(folder / "brightness"), "0\n");
+    EXPECT_EQ(ReadFile(folder / "brightness"), "0\n");
     EXPECT_EQ(backlight->Restore(), "");
-    EXPECT_EQ(Read(folder / "brightness"), "321\n");
+    EXPECT_EQ(ReadFile(folder / "brightness"), "321\n");
 
     // The brightness gone from under it: told, not thrown.
     fs::remove(folder / "brightness");

@@ -36,10 +36,7 @@ class FileOnDisk : public testing::Test {
         m_path = m_folder + "/tvxdef.ini";
     }
     void Write(const std::string& bytes) const { std::ofstream(m_path, std::ios::binary) << bytes; }
-    std::string Read() const {
-        std::ifstream in(m_path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Read() const { return ReadFile(m_path); }
     mode_t Mode() const {
         struct stat info {};
         ::stat(m_path.c_str(), &info);
@@ -209,12 +206,8 @@ TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
     Write(first);
     ::chmod(m_path.c_str(), 0640);
     const std::string backup = m_path + ".bak";
-    const auto contents = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
     ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
-    EXPECT_EQ(contents(backup), first);
+    EXPECT_EQ(ReadFile(backup), first);
     struct stat info {};
     ::stat(backup.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -222,7 +215,7 @@ TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
     const std::string second = Read();
     m_layout->Page(0).PageName = L"changed";
     ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
-    EXPECT_EQ(contents(backup), second) << "one generation: the version just replaced";
+    EXPECT_EQ(ReadFile(backup), second) << "one generation: the version just replaced";
     EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 
     // A backup that cannot be written (its name taken by a folder) leaves the store done, with
@@ -261,14 +254,6 @@ TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsThe
     };
     auto filled = EverythingFilled();
     filled->Form.LayoutDirectory = m_layout->Form.LayoutDirectory;
-    const auto names = [](const std::string& folder) {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            found.push_back(entry.path().filename().string());
-        }
-        std::sort(found.begin(), found.end());
-        return found;
-    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (const std::string& folder : {panel, shared}) {
@@ -280,13 +265,11 @@ TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsThe
         for (const auto& [name, target] : c.links) {
             ASSERT_EQ(::symlink(target.c_str(), name.c_str()), 0);
         }
-        const std::vector<std::string> before[] = {names(panel), names(shared)};
+        const std::vector<std::string> before[] = {NamesIn(panel), NamesIn(shared)};
 
         std::string error;
         ASSERT_EQ(m_file.StoreLayout(*filled, &error), FileStatus::Ok) << error;
-        std::ifstream in(c.file, std::ios::binary);
-        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) ==
-                    LayoutFormat::FormatLayout(*filled))
+        EXPECT_TRUE(ReadFile(c.file) == LayoutFormat::FormatLayout(*filled))
             << "the file the links lead to holds the new layout";
         struct stat info {};
         ::stat(c.file.c_str(), &info);
@@ -298,8 +281,8 @@ TEST_F(FileOnDisk, StoreThroughSymbolicLinksReplacesTheFileTheyLeadToAndKeepsThe
         std::vector<std::string> withBackup = before[c.file.rfind(panel, 0) == 0 ? 0 : 1];
         withBackup.push_back("real.ini.bak");
         std::sort(withBackup.begin(), withBackup.end());
-        EXPECT_EQ(names(c.file.rfind(panel, 0) == 0 ? panel : shared), withBackup);
-        EXPECT_EQ(names(c.file.rfind(panel, 0) == 0 ? shared : panel),
+        EXPECT_EQ(NamesIn(c.file.rfind(panel, 0) == 0 ? panel : shared), withBackup);
+        EXPECT_EQ(NamesIn(c.file.rfind(panel, 0) == 0 ? shared : panel),
                   before[c.file.rfind(panel, 0) == 0 ? 1 : 0]);
 
         auto loaded = NewLayout();

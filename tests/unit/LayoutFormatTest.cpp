@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "LayoutSamples.h"
+#include "TempFolder.h"
 #include "model/Layout.h"
 #include "model/LayoutFormat.h"
 
@@ -477,8 +478,7 @@ TEST(LayoutReader, SurvivesMutatedAndRandomInput) {
 // --- The table -----------------------------------------------------------------------------
 
 std::string SourceFile(const std::string& name) {
-    std::ifstream in(std::string(TVX_SOURCE_DIR) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFile(std::string(TVX_SOURCE_DIR) + "/" + name);
 }
 
 /// The reader cuts each field where the writer puts it: after the page and button numbers of
