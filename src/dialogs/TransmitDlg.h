@@ -9,7 +9,7 @@
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
-#include "link/TransferSocket.h"
+#include "link/TransferProtocol.h"
 
 class PanelOperations;
 class wxGUIEventLoop;

@@ -10,6 +10,19 @@
 
 #include "model/Layout.h"
 
+/// What a transfer has to tell the user; the window layer words it.
+enum class TransferNotice {
+    /// The file is not in the layout folder (the path says where it was looked for); the
+    /// default button picture goes in its place.
+    PictureMissing,
+    /// No connection to the receiver.
+    CannotConnect,
+    /// The file (the path) is too large to be sent; nothing of it was sent.
+    TooLarge,
+    /// The receiver answered wrongly, or the file could not be read.
+    Failed,
+};
+
 /// Where a transfer takes the file it sends from. The program reads the layout folder through
 /// the picture lookup; tests hand in bytes of their own.
 class TransferSource {

@@ -10,19 +10,6 @@
 #include "link/TransferProtocol.h"
 #include "model/Layout.h"
 
-/// What a transfer has to tell the user; the window layer words it.
-enum class TransferNotice {
-    /// The file is not in the layout folder (the path says where it was looked for); the
-    /// default button picture goes in its place.
-    PictureMissing,
-    /// No connection to the receiver.
-    CannotConnect,
-    /// The file (the path) is too large to be sent; nothing of it was sent.
-    TooLarge,
-    /// The receiver answered wrongly, or the file could not be read.
-    Failed,
-};
-
 /// Sends one file of the layout folder to another panel at Transmit_IP, port 4001: greeting,
 /// name, 3-byte length, 1000-byte blocks, each step acknowledged by one '>' from the receiver.
 /// The socket's notifications go to the window given at construction, which passes them back
