@@ -20,6 +20,8 @@
 #include <vector>
 
 #include <wx/evtloop.h>
+#include <wx/image.h>
+#include <wx/mstream.h>
 #include <wx/timer.h>
 
 #include "PanelFixture.h"
@@ -162,8 +164,13 @@ void BM_TransferPicture1MiB(benchmark::State& state) {
     Layout& layout = GetLayout();
     layout.Form.Transmit_IP = receiver.Address();
     {
+        // A picture the receiver takes (its header is read), made up to the size with bytes
+        // after its end.
+        wxMemoryOutputStream png;
+        wxImage(8, 8).SaveFile(png, wxBITMAP_TYPE_PNG);
         std::string bytes(kPictureSize, '\0');
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
+        png.CopyTo(bytes.data(), png.GetSize());
+        for (std::size_t i = png.GetSize(); i < bytes.size(); ++i) {
             bytes[i] = static_cast<char>(i * 31 + i / 4093);
         }
         std::ofstream(PathInFolder(layout.Form.LayoutDirectory, TextFromNative(kPictureName)),

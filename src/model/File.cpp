@@ -199,9 +199,8 @@ std::string File::LayoutPath(const Layout& layout) {
     return PathInFolder(layout.Form.LayoutDirectory, kLayoutFileName);
 }
 
-FileStatus File::ReadLayoutBytes(const Layout& layout, long long largest, std::string& bytes,
+FileStatus File::ReadLayoutBytes(const std::string& path, long long largest, std::string& bytes,
                                  std::string* error) const {
-    const std::string path = LayoutPath(layout);
     const LinkEnd end = FollowLinks(path);
     if (const FileStatus usable = CheckUsable(path, end, error); usable != FileStatus::Ok) {
         return usable;
@@ -223,7 +222,7 @@ FileStatus File::ReadLayoutBytes(const Layout& layout, long long largest, std::s
 
 FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
     std::string bytes;
-    const FileStatus status = ReadLayoutBytes(layout, kMostLayoutBytes, bytes, error);
+    const FileStatus status = ReadLayoutBytes(LayoutPath(layout), kMostLayoutBytes, bytes, error);
     if (status == FileStatus::Ok) {
         LayoutFormat::ParseLayout(bytes, layout);
     }
@@ -231,8 +230,13 @@ FileStatus File::LoadLayout(Layout& layout, std::string* error) const {
 }
 
 FileStatus File::LoadCompleteLayout(Layout& layout, std::string* error) const {
+    return LoadCompleteLayoutAt(LayoutPath(layout), layout, error);
+}
+
+FileStatus File::LoadCompleteLayoutAt(const std::string& path, Layout& layout,
+                                      std::string* error) const {
     std::string bytes;
-    const FileStatus status = ReadLayoutBytes(layout, kMostLayoutBytes, bytes, error);
+    const FileStatus status = ReadLayoutBytes(path, kMostLayoutBytes, bytes, error);
     if (status != FileStatus::Ok) {
         return status;
     }
@@ -244,7 +248,8 @@ FileStatus File::LoadCompleteLayout(Layout& layout, std::string* error) const {
     const std::size_t before = ended && cr > 0 ? all.rfind('\r', cr - 1) : std::string_view::npos;
     const std::size_t start = before == std::string_view::npos ? 0 : before + 2;
     if (!ended || start > cr || all.substr(start, cr - start) != "EndOfFile") {
-        return Fail(error, "no \"EndOfFile\" line at the end of", LayoutPath(layout), 0);
+        Explain(error, "no \"EndOfFile\" line at the end of", path, 0);
+        return FileStatus::Incomplete;
     }
     LayoutFormat::ParseLayout(bytes, layout);
     return FileStatus::Ok;

@@ -16,6 +16,9 @@ enum class FileStatus {
     /// Store only: the new file is in place, but the one it replaced could not be kept as the
     /// backup.
     StoredWithoutBackup,
+    /// Complete loads only: the file was read, but it does not end with its "EndOfFile" line
+    /// (cut off, or no layout file at all).
+    Incomplete,
 };
 
 /// The layout file "tvxdef.ini" in the layout folder: loading it, and storing it so that a
@@ -39,11 +42,16 @@ class File {
     /// says why.
     FileStatus LoadLayout(Layout& layout, std::string* error = nullptr) const;
 
-    /// As LoadLayout, for a file that another program has put in place of the one the panel
-    /// runs on, which must not replace a working layout with part of one: the file must also
-    /// be complete (its last line "EndOfFile", as every store writes it) and no larger than a
-    /// layout file can be. Otherwise Failed with the reason, and the layout is left as it was.
+    /// As LoadLayout, for a file that must not put part of a layout in place of a whole one
+    /// (at the start, and for a file another program has put in place of the one the panel
+    /// runs on): the file must also be complete (its last line "EndOfFile", as every store
+    /// writes it) and no larger than a layout file can be. Otherwise Incomplete or Failed with
+    /// the reason, and the layout is left as it was.
     FileStatus LoadCompleteLayout(Layout& layout, std::string* error = nullptr) const;
+    /// As LoadCompleteLayout, from the file at `path` (native, links followed): the backup,
+    /// or a file received under a temporary name.
+    FileStatus LoadCompleteLayoutAt(const std::string& path, Layout& layout,
+                                    std::string* error = nullptr) const;
 
     /// Writes the whole layout. The old file is replaced only by a complete, synced new one
     /// (temporary file in the same folder, renamed over it), keeping its permissions, and is
@@ -76,8 +84,8 @@ class File {
   private:
     /// Keeps a copy of `target`, with the given permission bits, as the backup beside it.
     bool KeepBackup(const std::string& target, unsigned permissions, std::string* error) const;
-    /// The bytes of the layout file, or Missing or Failed (with the reason) as LoadLayout says.
-    /// A file larger than `largest` is not read.
-    FileStatus ReadLayoutBytes(const Layout& layout, long long largest, std::string& bytes,
+    /// The bytes of the layout file at `path`, or Missing or Failed (with the reason) as
+    /// LoadLayout says. A file larger than `largest` is not read.
+    FileStatus ReadLayoutBytes(const std::string& path, long long largest, std::string& bytes,
                                std::string* error) const;
 };

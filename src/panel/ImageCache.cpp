@@ -8,11 +8,11 @@
 #include <functional>
 #include <string_view>
 
-#include <gdk-pixbuf/gdk-pixbuf.h>
-
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+
+#include "model/PictureHeader.h"
 
 namespace {
 
@@ -69,10 +69,12 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
     } else {
         // The header tells the size without decoding; a file whose header cannot be read is
         // no picture (and is not given to a decoder that might take it for one).
-        if (gdk_pixbuf_get_file_info(path.c_str(), &refusal.width, &refusal.height) == nullptr) {
-            refusal.width = refusal.height = 0;
+        const std::optional<PictureSize> header = ReadPictureHeader(path);
+        if (!header) {
             return Keep(path, entry);
         }
+        refusal.width = header->width;
+        refusal.height = header->height;
         entry.refused = static_cast<std::uint64_t>(std::max(refusal.width, 0)) *
                             static_cast<std::uint64_t>(std::max(refusal.height, 0)) >
                         mostPixels;

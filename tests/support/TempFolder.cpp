@@ -15,6 +15,14 @@
 
 namespace fs = std::filesystem;
 
+std::map<std::string, std::string> FilesIn(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : NamesIn(folder)) {
+        files[name] = ReadFile(folder + "/" + name);
+    }
+    return files;
+}
+
 TempFolder::TempFolder(const std::string& prefix)
     : m_path(testing::TempDir() + prefix + "-XXXXXX") {
     if (::mkdtemp(m_path.data()) == nullptr) {

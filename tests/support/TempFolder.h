@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,10 @@ std::string ReadFile(const std::string& path);
 
 /// The names in a folder, sorted; none when it cannot be read.
 std::vector<std::string> NamesIn(const std::string& folder);
+
+/// Every name in a folder with the bytes of its file (empty for what is no readable file): two
+/// looks compare equal when the folder holds the same files byte for byte.
+std::map<std::string, std::string> FilesIn(const std::string& folder);
 
 /// A fresh folder of the test's own under the temporary folder, removed with all it holds when
 /// it goes (read-only or not).

@@ -74,7 +74,10 @@ class Sender : public LoopbackClient {
     }
 
     /// Sends a whole file as the panel does and returns the answers it got, one per step.
-    std::string SendFile(const std::string& name, const std::string& contents) {
+    /// `toTheEnd` waits after the last block as well: 'E' when the receiver closes (it has
+    /// stored the file), else the byte it sends instead.
+    std::string SendFile(const std::string& name, const std::string& contents,
+                         bool toTheEnd = false) {
         std::string answers = Begin(name, contents.size());
         std::size_t at = 0;
         while (contents.size() - at > 999 && Step(answers, contents.substr(at, 1000))) {
@@ -82,6 +85,10 @@ class Sender : public LoopbackClient {
         }
         if (answers.find_first_not_of('>') == std::string::npos) {
             Send(contents.substr(at));
+            if (toTheEnd) {
+                shutdown(m_fd, SHUT_WR);
+                answers += Answer();
+            }
         }
         Close();
         return answers;
@@ -120,44 +127,91 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
     Receiver receiver;
     struct Case {
         std::string name;
-        std::size_t size;
+        std::string contents;
         std::string answers;
     };
     const Case cases[] = {
-        {"tvxdef.ini", 2500, ">>>>>"}, {"empty.png", 0, ">>>"},  {"block.png", 1000, ">>>>"},
-        {"short.png", 999, ">>>"},     {"photo.JPEG", 1, ">>>"},
+        {"tvxdef.ini", LayoutBytes(2500, 9), ">>>>>"},
+        {"block.png", Picture(1000, 9), ">>>>"},
+        {"short.png", Picture(999, 9), ">>>"},
+        {"photo.JPEG", kPixel, ">>>"},
     };
     for (const Case& c : cases) {
         Sender sender(receiver.Port());
-        EXPECT_EQ(sender.SendFile(c.name, Pattern(c.size, 9)), c.answers) << c.name;
-        EXPECT_EQ(receiver.Line(), "received " + c.name + " " + std::to_string(c.size) + " bytes");
-        EXPECT_EQ(receiver.Contents(c.name), Pattern(c.size, 9)) << c.name;
+        EXPECT_EQ(sender.SendFile(c.name, c.contents), c.answers) << c.name;
+        EXPECT_EQ(receiver.Line(),
+                  "received " + c.name + " " + std::to_string(c.contents.size()) + " bytes");
+        EXPECT_EQ(receiver.Contents(c.name), c.contents) << c.name;
     }
-    EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"block.png", "empty.png", "photo.JPEG",
-                                                           "short.png", "tvxdef.ini"}));
+    EXPECT_EQ(receiver.Stored(),
+              (std::vector<std::string>{"block.png", "photo.JPEG", "short.png", "tvxdef.ini"}));
 
     // A second sending of a name replaces the first; a name from ISO-8859-1 is stored in UTF-8.
     Sender again(receiver.Port());
-    EXPECT_EQ(again.SendFile("tvxdef.ini", "new"), ">>>");
-    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 3 bytes");
-    EXPECT_EQ(receiver.Contents("tvxdef.ini"), "new");
+    EXPECT_EQ(again.SendFile("tvxdef.ini", LayoutBytes(11)), ">>>");
+    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 11 bytes");
+    EXPECT_EQ(receiver.Contents("tvxdef.ini"), LayoutBytes(11));
     // The layout it replaced is kept, one generation, as with the panel's own stores.
-    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), Pattern(2500, 9));
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), LayoutBytes(2500, 9));
     Sender third(receiver.Port());
-    EXPECT_EQ(third.SendFile("tvxdef.ini", "newer"), ">>>");
-    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 5 bytes");
-    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), "new");
+    EXPECT_EQ(third.SendFile("tvxdef.ini", LayoutBytes(20)), ">>>");
+    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 20 bytes");
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), LayoutBytes(11));
     Sender latin(receiver.Port());
     EXPECT_EQ(latin.SendFile("K\xFC"
                              "che.png",
-                             "k"),
+                             kPixel),
               ">>>");
     EXPECT_EQ(receiver.Line(),
               "received K\xC3\xBC"
-              "che.png 1 bytes");
+              "che.png 69 bytes");
     EXPECT_EQ(receiver.Contents("K\xC3\xBC"
                                 "che.png"),
-              "k");
+              kPixel);
+}
+
+// A file the panel could not use never takes the place of one it can: it is refused with '?'
+// as the answer to its last step, whichever that is, and the folder stays as it was.
+TEST(Receive, RefusesContentsThePanelCannotUseAndKeepsTheFolderAsItWas) {
+    Receiver receiver;
+    const std::string layout = LayoutBytes(3000, 4);
+    std::ofstream(receiver.Into() + "/tvxdef.ini", std::ios::binary) << layout;
+    std::ofstream(receiver.Into() + "/tvxdef.ini.bak", std::ios::binary) << LayoutBytes(2000, 5);
+    std::ofstream(receiver.Into() + "/pic.png", std::ios::binary) << Picture(500);
+    const auto before = FilesIn(receiver.Into());
+    const std::string noLayout =
+        "no layout the panel can use: its last line is not \"EndOfFile\" "
+        "(cut off, or no layout file)";
+    const std::string noPicture =
+        "no picture the panel can read: the picture reader does not know its header";
+    struct Case {
+        std::string name;
+        std::string contents;
+        std::string answers;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"tvxdef.ini", layout.substr(0, 2500), ">>>>>?", noLayout},
+        {"tvxdef.ini", layout.substr(0, 2000), ">>>>?", noLayout},
+        {"tvxdef.ini", Pattern(1500), ">>>>?", noLayout},
+        {"tvxdef.ini", "", ">>?", noLayout},
+        {"pic.png", Pattern(1500), ">>>>?", noPicture},
+        {"pic.png", kPixel.substr(0, 30), ">>>?", noPicture},
+        {"new.jpg", "", ">>?", noPicture},
+    };
+    for (const Case& c : cases) {
+        Sender sender(receiver.Port());
+        EXPECT_EQ(sender.SendFile(c.name, c.contents, true), c.answers) << c.name;
+        EXPECT_EQ(receiver.Line(), "refused " + c.name + ": " + c.reason);
+    }
+    EXPECT_TRUE(FilesIn(receiver.Into()) == before) << "the folder changed";
+
+    // A whole layout still takes the place of the one there, which becomes the backup.
+    Sender sender(receiver.Port());
+    EXPECT_EQ(sender.SendFile("tvxdef.ini", LayoutBytes(1200, 6), true), ">>>>E");
+    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 1200 bytes");
+    EXPECT_EQ(receiver.Contents("tvxdef.ini"), LayoutBytes(1200, 6));
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), layout);
 }
 
 const std::string kNotStored = "neither tvxdef.ini nor a picture (.png, .jpg, .jpeg, .bmp)";
@@ -232,8 +286,8 @@ TEST(Receive, TakesFilesOnlyFromAllowedAddresses) {
         Receiver receiver(args);
         Sender sender(receiver.Port(), 0, c.from);
         if (c.taken) {
-            EXPECT_EQ(sender.SendFile("a.png", "abc"), ">>>") << c.from;
-            EXPECT_EQ(receiver.Line(), "received a.png 3 bytes") << c.from;
+            EXPECT_EQ(sender.SendFile("a.png", kPixel), ">>>") << c.from;
+            EXPECT_EQ(receiver.Line(), "received a.png 69 bytes") << c.from;
             continue;
         }
         // Closed before a byte is answered, whatever the stranger sends.
@@ -247,9 +301,9 @@ TEST(Receive, TakesFilesOnlyFromAllowedAddresses) {
     Receiver receiver({"--allow", "127.0.0.3"});
     Sender stranger(receiver.Port(), 0, "127.0.0.4");
     Sender panel(receiver.Port(), 0, "127.0.0.3");
-    EXPECT_EQ(panel.SendFile("b.png", "xyz"), ">>>");
+    EXPECT_EQ(panel.SendFile("b.png", kPixel), ">>>");
     EXPECT_EQ(receiver.Line(), "refused -: 127.0.0.4 is not allowed to send (--allow)");
-    EXPECT_EQ(receiver.Line(), "received b.png 3 bytes");
+    EXPECT_EQ(receiver.Line(), "received b.png 69 bytes");
     EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"b.png"});
 }
 
@@ -267,16 +321,16 @@ TEST(Receive, RefusesAFileThatDoesNotFitOnTheDisk) {
         {free, "fits.png", 1500, ">>>>", "received fits.png 1500 bytes"},
         {free, "big.png", 1501, ">>?",
          "refused big.png: no room, 1501 bytes with 1050076 free and 1048576 to keep free"},
-        {"1048576", "empty.png", 0, ">>>", "received empty.png 0 bytes"},
-        {"1048575", "empty.png", 0, ">>?",
-         "refused empty.png: no room, 0 bytes with 1048575 free and 1048576 to keep free"},
-        {"0", "tvxdef.ini", 10, ">>?",
-         "refused tvxdef.ini: no room, 10 bytes with 0 free and 1048576 to keep free"},
+        {"1048645", "pixel.png", 69, ">>>", "received pixel.png 69 bytes"},
+        {"1048644", "pixel.png", 69, ">>?",
+         "refused pixel.png: no room, 69 bytes with 1048644 free and 1048576 to keep free"},
+        {"0", "tvxdef.ini", 69, ">>?",
+         "refused tvxdef.ini: no room, 69 bytes with 0 free and 1048576 to keep free"},
     };
     for (const Case& c : cases) {
         Receiver receiver({"--assume-free", c.free});
         Sender sender(receiver.Port());
-        EXPECT_EQ(sender.SendFile(c.name, Pattern(c.size)), c.answers) << c.name;
+        EXPECT_EQ(sender.SendFile(c.name, Picture(c.size)), c.answers) << c.name;
         EXPECT_EQ(receiver.Line(), c.line);
         const bool stored = c.answers.back() == '>';
         EXPECT_EQ(receiver.Stored(),
@@ -314,8 +368,8 @@ TEST(Receive, DropsAStalledTransferAndServesTheNextClient) {
     const auto start = Clock::now();
     // Meanwhile the next panel is served.
     Sender next(receiver.Port());
-    EXPECT_EQ(next.SendFile("next.png", "ok"), ">>>");
-    EXPECT_EQ(receiver.Line(), "received next.png 2 bytes");
+    EXPECT_EQ(next.SendFile("next.png", kPixel), ">>>");
+    EXPECT_EQ(receiver.Line(), "received next.png 69 bytes");
     EXPECT_LT(Clock::now() - start, 400ms);
 
     EXPECT_EQ(stalled.Answer(3s), 'E');
@@ -338,13 +392,13 @@ TEST(Receive, SilentClientsDelayNobody) {
 
     const auto start = Clock::now();
     Sender panel(receiver.Port());
-    EXPECT_EQ(panel.SendFile("panel.png", Pattern(2500)), ">>>>>");
+    EXPECT_EQ(panel.SendFile("panel.png", Picture(2500)), ">>>>>");
     EXPECT_EQ(receiver.Line(), "received panel.png 2500 bytes");
     const auto served = Clock::now() - start;
     // One after another, the silent ones would hold the panel for 100 s.
     EXPECT_LT(served, 3s);
     RecordProperty("served_ms", Milliseconds(served));
-    EXPECT_EQ(receiver.Contents("panel.png"), Pattern(2500));
+    EXPECT_EQ(receiver.Contents("panel.png"), Picture(2500));
 }
 
 TEST(Receive, CutsATrickleAtTheDeadlineAndServesOthersMeanwhile) {
@@ -359,7 +413,7 @@ TEST(Receive, CutsATrickleAtTheDeadlineAndServesOthersMeanwhile) {
         if (sent == 2) {
             const auto otherStart = Clock::now();
             Sender other(receiver.Port());
-            EXPECT_EQ(other.SendFile("other.png", Pattern(2500)), ">>>>>");
+            EXPECT_EQ(other.SendFile("other.png", Picture(2500)), ">>>>>");
             EXPECT_EQ(receiver.Line(), "received other.png 2500 bytes");
             // Served after the trickle, it would wait 2 s.
             const auto served = Clock::now() - otherStart;
@@ -396,7 +450,7 @@ TEST(Receive, ServesTwoHundredSendersAtOnce) {
         senders.emplace_back([&, i] {
             const auto start = Clock::now();
             Sender sender(receiver.Port());
-            answers[i] = sender.SendFile(name(i), Pattern(300, i));
+            answers[i] = sender.SendFile(name(i), Picture(300, i));
             took[i] = Clock::now() - start;
         });
     }
@@ -426,7 +480,7 @@ TEST(Receive, ServesTwoHundredSendersAtOnce) {
     }
     EXPECT_EQ(receiver.Stored().size(), static_cast<std::size_t>(kSenders));
     for (int i = 0; i < kSenders; ++i) {
-        EXPECT_EQ(receiver.Contents(name(i)), Pattern(300, i)) << name(i);
+        EXPECT_EQ(receiver.Contents(name(i)), Picture(300, i)) << name(i);
     }
 }
 
@@ -450,11 +504,11 @@ TEST(Receive, AClientBeyondTheLimitWaitsForAPlace) {
         EXPECT_LT(Clock::now() - start, 2s);
         three.Send("three.png");
         EXPECT_EQ(three.Answer(), '>');
-        three.Send(std::string{0, 0, 3});
+        three.Send(std::string{0, 0, static_cast<char>(kPixel.size())});
         EXPECT_EQ(three.Answer(), '>');
-        three.Send("abc");
+        three.Send(kPixel);
         three.Close();
-        EXPECT_EQ(receiver.Line(), "received three.png 3 bytes");
+        EXPECT_EQ(receiver.Line(), "received three.png 69 bytes");
     }
     {
         // With a client waiting, a silent one gives up its place after a short while, long
@@ -468,7 +522,7 @@ TEST(Receive, AClientBeyondTheLimitWaitsForAPlace) {
         std::atomic<bool> panelDone{false};
         std::thread panel([&] {
             Sender sender(receiver.Port());
-            EXPECT_EQ(sender.SendFile("panel.png", Pattern(1500)), ">>>>");
+            EXPECT_EQ(sender.SendFile("panel.png", Picture(1500)), ">>>>");
             served = Clock::now() - start;
             panelDone = true;
         });
@@ -491,9 +545,9 @@ TEST(Receive, AClientBeyondTheLimitWaitsForAPlace) {
         EXPECT_EQ(receiver.Line(), "refused ../x.png: path separator in the name");
         const auto start = Clock::now();
         Sender panel(receiver.Port());
-        EXPECT_EQ(panel.SendFile("panel.png", "abc"), ">>>");
+        EXPECT_EQ(panel.SendFile("panel.png", kPixel), ">>>");
         EXPECT_LT(Clock::now() - start, 5s);
-        EXPECT_EQ(receiver.Line(), "received panel.png 3 bytes");
+        EXPECT_EQ(receiver.Line(), "received panel.png 69 bytes");
     }
 }
 
@@ -515,7 +569,7 @@ TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
         sender->Send(Pattern(500));
     }
     early.Close();
-    EXPECT_EQ(good.SendFile("good.png", Pattern(2500)), ">>>>>");
+    EXPECT_EQ(good.SendFile("good.png", Picture(2500)), ">>>>>");
     const auto start = Clock::now();
     while (trickle.Answer(300ms) == 'T' && Clock::now() - start < 5s) {
         trickle.Send("x");
@@ -567,8 +621,8 @@ TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
             held.push_back(std::make_unique<Sender>(receiver->Port()));
         }
         Sender panel(receiver->Port());
-        EXPECT_EQ(panel.SendFile("panel.png", "abc"), ">>>");
-        EXPECT_EQ(receiver->Out().Next(), "received panel.png 3 bytes");
+        EXPECT_EQ(panel.SendFile("panel.png", kPixel), ">>>");
+        EXPECT_EQ(receiver->Out().Next(), "received panel.png 69 bytes");
     }
     {
         // Above it, it does not start.
@@ -611,7 +665,7 @@ TEST(Receive, RefusesANameThatIsNoFileInTheFolderBeforeItsContents) {
 
 TEST(Receive, SendersOfOneNameAtOnceLeaveOneWholeVersion) {
     Receiver receiver;
-    const std::string versions[] = {Pattern(5500, 1), Pattern(5500, 2)};
+    const std::string versions[] = {Picture(5500, 1), Picture(5500, 2)};
     struct Case {
         int endsFirst;   ///< the sender whose last block goes first
         bool breaksOff;  ///< it closes before its last block instead
@@ -651,8 +705,9 @@ TEST(Receive, TransfersUnderWayShareTheFreeSpace) {
     // still to come.
     Receiver receiver({"--assume-free", std::to_string((1 << 20) + 2500)});
     Sender first(receiver.Port());
+    const std::string firstPicture = Picture(2000);
     EXPECT_EQ(first.Begin("first.png", 2000), ">>>");
-    first.Send(Pattern(1000));
+    first.Send(firstPicture.substr(0, 1000));
     EXPECT_EQ(first.Answer(), '>');
 
     Sender tooBig(receiver.Port());
@@ -661,10 +716,10 @@ TEST(Receive, TransfersUnderWayShareTheFreeSpace) {
               "refused big.png: no room, 1501 bytes with 1051076 free, 1000 of them promised to "
               "transfers under way, and 1048576 to keep free");
     Sender fits(receiver.Port());
-    EXPECT_EQ(fits.SendFile("fits.png", Pattern(1500)), ">>>>");
+    EXPECT_EQ(fits.SendFile("fits.png", Picture(1500)), ">>>>");
     EXPECT_EQ(receiver.Line(), "received fits.png 1500 bytes");
 
-    first.Send(Pattern(1000));
+    first.Send(firstPicture.substr(1000));
     EXPECT_EQ(first.Answer(), '>');
     EXPECT_EQ(receiver.Line(), "received first.png 2000 bytes");
     EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"first.png", "fits.png"}));
@@ -697,7 +752,7 @@ TEST(Receive, MisbehavesOnRequest) {
         sender.Close();
         EXPECT_EQ(receiver.Line(), "refused -: closed early");
         const auto restStart = Clock::now();
-        EXPECT_EQ(rest.SendFile("slow.png", Pattern(1500)), ">>>>");
+        EXPECT_EQ(rest.SendFile("slow.png", Picture(1500)), ">>>>");
         EXPECT_GE(Clock::now() - restStart, 4 * 140ms);
         EXPECT_EQ(receiver.Line(), "received slow.png 1500 bytes");
     }

@@ -13,11 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -164,15 +166,15 @@ std::string Panel(const std::string& address, const Receiver& receiver) {
 
 TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
     LayoutFolder folder;
-    folder.Write("defaultButton.png", Pattern(1234, 1));
-    folder.Write("back.png", Pattern(2500, 2));
-    folder.Write("night.jpg", Pattern(1000, 3));
-    folder.Write("off.png", Pattern(999, 4));
+    folder.Write("defaultButton.png", Picture(1234, 1));
+    folder.Write("back.png", Picture(2500, 2));
+    folder.Write("night.jpg", Picture(1000, 3));
+    folder.Write("off.png", Picture(999, 4));
     folder.Write(
         "K\xC3\xBC"
         "che.png",
-        Pattern(7, 5));
-    folder.Write("Off.png", "");
+        Picture(70, 5));
+    folder.Write("Off.png", kPixel);
     Layout& layout = folder.Edit();
     layout.Page(0).PageImage = L"back.png";
     layout.Page(1).PageImage = L"night.jpg";
@@ -230,8 +232,8 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
 
 TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
     LayoutFolder folder;
-    folder.Write("back.png", Pattern(1500, 2));
-    folder.Write("off.png", Pattern(10, 3));
+    folder.Write("back.png", Picture(1500, 2));
+    folder.Write("off.png", Picture(100, 3));
     folder.Edit().Page(0).PageImage = L"back.png";
     folder.Edit().Page(0).Button_Last = 1;
     folder.Edit().Button(0, 0).Image_File_Off = L"off.png";
@@ -286,7 +288,7 @@ TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
 
 TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
     LayoutFolder folder;
-    folder.Write("fine.png", Pattern(10, 1));
+    folder.Write("fine.png", kPixel);
     folder.Write("photo.gif", Pattern(10, 2));
     folder.Write("huge.png", "");
     // Sparse: the length alone decides.
@@ -309,7 +311,7 @@ TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
         panel +
             " gone.png: not sent, gone.png is not in the folder; no defaultButton.png to send in "
             "its place",
-        panel + " fine.png: sent, 10 bytes",
+        panel + " fine.png: sent, 69 bytes",
         panel + ": 2 of 5 files sent",
         "0 of 1 panels got every file",
     };
@@ -319,13 +321,75 @@ TEST(Send, FilesThatCannotGoAreNamedAndTheOthersSent) {
     EXPECT_EQ(receiver.Line(), "received tvxdef.ini " + folder.Size("tvxdef.ini") + " bytes");
     EXPECT_EQ(receiver.Line(),
               "refused photo.gif: neither tvxdef.ini nor a picture (.png, .jpg, .jpeg, .bmp)");
-    EXPECT_EQ(receiver.Line(), "received fine.png 10 bytes");
+    EXPECT_EQ(receiver.Line(), "received fine.png 69 bytes");
     EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"fine.png", "tvxdef.ini"}));
+}
+
+// A layout or picture the panel could not use is refused on its way in: tvx-send names it and
+// fails, the receiver says why, and the panel's folder stays as it was byte for byte; a good
+// layout arrives after them all the same.
+TEST(Send, WhatThePanelCannotUseLeavesItsFolderAsItWas) {
+    const std::string demo = std::string(TVX_SOURCE_DIR) + "/demo";
+    Receiver receiver;
+    std::filesystem::copy(demo, receiver.Into(), std::filesystem::copy_options::recursive);
+    std::filesystem::copy_file(demo + "/tvxdef.ini", receiver.Into() + "/tvxdef.ini.bak");
+    const auto before = FilesIn(receiver.Into());
+    const std::string panel = Panel("127.0.0.1", receiver);
+    const std::string noLayout =
+        "no layout the panel can use: its last line is not \"EndOfFile\" "
+        "(cut off, or no layout file)";
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> spoil;
+        std::string file;
+        std::string sent;  ///< tvx-send's words for the refusal
+        std::string said;  ///< the receiver's
+    };
+    const Case cases[] = {
+        {"a cut-off layout",
+         [](const TempFolder& f) { f.Write("tvxdef.ini", f.Read("tvxdef.ini").substr(0, 5000)); },
+         "tvxdef.ini", "refused by the panel: '?' after 5000 of 5000 bytes", noLayout},
+        {"a file of garbage as the layout",
+         [](const TempFolder& f) { f.Write("tvxdef.ini", Pattern(2345)); }, "tvxdef.ini",
+         "refused by the panel: '?' after the last block", noLayout},
+        {"a picture that is none",
+         [](const TempFolder& f) { f.Write("garden.png", Pattern(36616)); }, "garden.png",
+         "refused by the panel: '?' after the last block",
+         "no picture the panel can read: the picture reader does not know its header"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder("tvx-send");
+        std::filesystem::copy(demo, folder.Path(), std::filesystem::copy_options::recursive);
+        c.spoil(folder);
+        const SendRun run = RunSend({folder.Path(), panel});
+        EXPECT_EQ(run.exitCode, 1);
+        const std::string refused = panel + " " + c.file + ": not sent, " + c.sent;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), refused), 1)
+            << testing::PrintToString(run.out);
+        EXPECT_EQ(run.out.back(), "0 of 1 panels got every file");
+        std::vector<std::string> said;
+        while (const auto line = receiver.Line(200ms)) {
+            said.push_back(*line);
+        }
+        EXPECT_EQ(std::count(said.begin(), said.end(), "refused " + c.file + ": " + c.said), 1)
+            << testing::PrintToString(said);
+        EXPECT_TRUE(FilesIn(receiver.Into()) == before) << "the panel's folder changed";
+    }
+
+    const TempFolder good("tvx-send");
+    std::filesystem::copy(demo, good.Path(), std::filesystem::copy_options::recursive);
+    std::string layout = good.Read("tvxdef.ini");
+    layout.replace(layout.find("Erdgeschoss"), 11, "Angekommen!");
+    good.Write("tvxdef.ini", layout);
+    EXPECT_EQ(RunSend({good.Path(), panel}).exitCode, 0);
+    EXPECT_EQ(receiver.Contents("tvxdef.ini"), layout);
+    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), before.at("tvxdef.ini"));
 }
 
 TEST(Send, ATerminalSeesTheProgressOfThePanelAndKeepsOnlyTheLines) {
     LayoutFolder folder;
-    folder.Write("back.png", Pattern(2500, 2));
+    folder.Write("back.png", Picture(2500, 2));
     folder.Edit().Page(0).PageImage = L"back.png";
     folder.Store();
     Receiver receiver;

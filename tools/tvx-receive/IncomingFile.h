@@ -53,6 +53,8 @@ class IncomingFile {
     bool Commit(const std::string& name, std::string& error);
     /// Removes the temporary file.
     void Discard();
+    /// The temporary file (full path) while there is one: what Commit would put in place.
+    const std::string& Path() const { return m_temporary; }
 
     /// Our temporary names start with this; a received name never does (no leading dot).
     static constexpr const char* kTemporaryPrefix = ".tvx-receive-";

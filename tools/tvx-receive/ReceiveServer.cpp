@@ -113,7 +113,8 @@ void ReceiveServer::Run(int stopFd) {
         fds.assign({{stopFd, POLLIN, 0}, {taking ? m_listenFd : -1, POLLIN, 0}});
         for (const auto& session : m_sessions) {
             fds.push_back({session->Fd(),
-                           static_cast<short>(POLLIN | (session->WantsOutput(now) ? POLLOUT : 0)),
+                           static_cast<short>((session->WantsInput() ? POLLIN : 0) |
+                                              (session->WantsOutput(now) ? POLLOUT : 0)),
                            0});
             const auto deadline = session->Deadline(now);
             if (!wake || deadline < *wake) {

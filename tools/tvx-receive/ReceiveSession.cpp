@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "CommandLine.h"
+#include "ReceivedContents.h"
 
 namespace {
 
@@ -107,7 +108,11 @@ void ReceiveSession::OnInput(Clock::time_point now) {
         return;
     }
     if (got <= 0) {
-        if (m_phase == Phase::Finishing) {
+        if (m_phase == Phase::Finishing && got == 0 && !m_answers.empty()) {
+            // A sender that ends its side after the last block still waits for our word on
+            // the file: a refusal goes out before the connection closes.
+            m_inputEnded = true;
+        } else if (m_phase == Phase::Finishing) {
             CloseNow();
         } else if (m_phase == Phase::Data) {
             Refuse("closed early after " + std::to_string(m_received) + " of " +
@@ -210,11 +215,8 @@ void ReceiveSession::Take(const std::uint8_t* data, std::size_t size, Clock::tim
                 const std::uint64_t blocksBefore = std::min(m_received / kBlockSize, fullBlocks);
                 m_received += take;
                 const std::uint64_t blocksAfter = std::min(m_received / kBlockSize, fullBlocks);
-                if (m_received == m_length) {
-                    Complete(now);
-                    if (m_phase != Phase::Finishing) {
-                        return;  // refused: the sender gets no '>' for a file we lost
-                    }
+                if (m_received == m_length && !Complete(now)) {
+                    return;  // refused: the sender gets no '>' for a file not stored
                 }
                 // Queued after the file is in place: the sender closes on the last answer.
                 for (std::uint64_t block = blocksBefore; block < blocksAfter; ++block) {
@@ -272,17 +274,25 @@ bool ReceiveSession::HasRoom(Clock::time_point now) {
     return true;
 }
 
-void ReceiveSession::Complete(Clock::time_point now) {
+bool ReceiveSession::Complete(Clock::time_point now) {
+    // Checked before anything in the folder changes: a file the panel would refuse never
+    // takes the place of one it can use.
+    const std::string unusable = CheckContents(m_name, m_file.Path());
+    if (!unusable.empty()) {
+        Refuse(unusable, kRefusal, now);
+        return false;
+    }
     std::string error;
     if (!m_file.Commit(m_name, error)) {
         Refuse(error, kRefusal, now);
-        return;
+        return false;
     }
     m_print("received " + m_name + " " + std::to_string(m_length) + " bytes");
     if (m_length == 0) {
         QueueAnswer(kAck, now);  // the answer to the length
     }
     Finish(now);
+    return true;
 }
 
 void ReceiveSession::QueueAnswer(char byte, Clock::time_point now) {
@@ -355,7 +365,7 @@ void ReceiveSession::OnTime(Clock::time_point now) {
             ::shutdown(m_fd, SHUT_WR);
             m_outputShut = true;
         }
-        if (now >= m_finishBy) {
+        if ((m_outputShut && m_inputEnded) || now >= m_finishBy) {
             CloseNow();
         }
         return;

@@ -46,6 +46,8 @@ class ReceiveSession {
     void GiveWay(Clock::time_point now);
     /// Whether an answer is due and waits for the socket to take it.
     bool WantsOutput(Clock::time_point now) const;
+    /// Whether the client may still send: not once it has ended its side.
+    bool WantsInput() const { return !m_inputEnded; }
     /// When the session next has something to do without any input: at the latest, at the
     /// overall deadline.
     Clock::time_point Deadline(Clock::time_point now) const;
@@ -69,7 +71,9 @@ class ReceiveSession {
     void TakeName(Clock::time_point now);
     /// Whether the announced length fits on the disk; refuses the file when it does not.
     bool HasRoom(Clock::time_point now);
-    void Complete(Clock::time_point now);
+    /// Puts the complete file in place when its contents are of use to the panel; refuses it
+    /// otherwise. True when it is in place.
+    bool Complete(Clock::time_point now);
     void QueueAnswer(char byte, Clock::time_point now);
     /// Stores nothing. With `answer` the sender is told with a byte other than '>' and the
     /// connection closes once the sender has seen it; without, it closes at once.
@@ -97,4 +101,6 @@ class ReceiveSession {
     Clock::time_point m_finishBy;
     Clock::time_point m_giveUpAt;  ///< the overall deadline of the connection
     bool m_outputShut = false;
+    /// The client ended its side while an answer of ours was still to go.
+    bool m_inputEnded = false;
 };
