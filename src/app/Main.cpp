@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         case StartOptions::Action::Wrong:
             std::fprintf(stderr, "tolvamix: %s\n%s", options.problem.c_str(),
                          StartUsage("tolvamix").c_str());
-            return 2;
+            return ExitCodes::kWrongCommandLine;
         case StartOptions::Action::Run:
             break;
     }
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     // does not give away: there the panel runs through XWayland, unless the backend is chosen
     // for it.
     ::setenv("GDK_BACKEND", "x11", 0);
-    wxApp::SetInstance(new MainApp(AbsoluteFolder(options.folder)));
+    wxApp::SetInstance(new MainApp(AbsoluteFolder(options.folder), options.waitForLayout));
     // The toolkit gets the program's name only: the folder is ours.
     int toolkitArgc = 1;
     return wxEntry(toolkitArgc, argv);

@@ -7,6 +7,8 @@
 #include <wx/image.h>
 
 #include "app/MainDialog.h"
+#include "app/WaitingPage.h"
+#include "model/StartOptions.h"
 
 namespace {
 
@@ -29,6 +31,9 @@ bool MainApp::OnInit() {
     wxInitAllImageHandlers();
     SetPrompter(&m_prompter);
     try {
+        if (m_waitForLayout) {
+            WaitForLayout();
+        }
         m_dialog = new MainDialog(nullptr, wxID_ANY, m_folder);
         if (m_dialog->StartedUp()) {
             SetTopWindow(m_dialog);
@@ -39,13 +44,23 @@ bool MainApp::OnInit() {
         const std::wstring failure = CurrentFailure();
         std::fprintf(stderr, "tolvamix: cannot start: %ls\n", failure.c_str());
         m_prompter.ShowMessage(L"Tolvamix cannot start: " + failure);
-        m_prompter.ExitProcess(1);
+        m_prompter.ExitProcess(ExitCodes::kFailure);
     }
     if (m_dialog != nullptr) {
         m_dialog->Destroy();
         m_dialog = nullptr;
     }
     return false;
+}
+
+void MainApp::WaitForLayout() {
+    const File file;
+    WaitingPage page(m_folder, file);
+    if (!page.Ready()) {
+        SetTopWindow(&page);
+        page.ShowModal();
+        SetTopWindow(nullptr);
+    }
 }
 
 bool MainApp::OnExceptionInMainLoop() {

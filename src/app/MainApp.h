@@ -13,14 +13,22 @@ class MainDialog;
 /// is reported and ends the program with code 1; one in an event is reported and skipped.
 class MainApp : public wxApp {
   public:
-    /// `folder`: the layout folder from the command line; empty: ask for one.
-    explicit MainApp(std::wstring folder) : m_folder(std::move(folder)) {}
+    /// `folder`: the layout folder from the command line; empty: ask for one. With
+    /// `waitForLayout` a folder that holds no layout the panel can start on gets the page that
+    /// waits for one first.
+    MainApp(std::wstring folder, bool waitForLayout)
+        : m_folder(std::move(folder)), m_waitForLayout(waitForLayout) {}
     bool OnInit() override;
     bool OnExceptionInMainLoop() override;
     void OnUnhandledException() override;
 
   private:
+    /// Shows the page that waits for a layout until the folder holds one the panel can start
+    /// on (at once when it does).
+    void WaitForLayout();
+
     std::wstring m_folder;
+    bool m_waitForLayout;
     WxPrompter m_prompter;
     MainDialog* m_dialog = nullptr;
     bool m_failureShown = false;

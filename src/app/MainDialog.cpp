@@ -32,6 +32,8 @@
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 #include "model/Prompter.h"
+#include "model/StartLayout.h"
+#include "model/StartOptions.h"
 #include "panel/EditBanner.h"
 #include "panel/PageArea.h"
 #include "panel/PageRenderer.h"
@@ -54,6 +56,27 @@ const std::wstring kMissingPicture = L" is missing, Porgram will be terminated";
 void RaiseToSmallestPanel(FormSettings& form) {
     form.SizeX = std::max(form.SizeX, 200);
     form.SizeY = std::max(form.SizeY, 200);
+}
+
+/// Why the panel cannot start on the layout file of `folder`.
+std::wstring StartFailureText(const StartLoad& load, const std::wstring& folder) {
+    wxString text;
+    switch (load.status) {
+        case FileStatus::Missing:
+            text.Printf("tvxdef.ini missing ! %s", wxString(folder));
+            break;
+        case FileStatus::Incomplete:
+            text.Printf(
+                "tvxdef.ini cannot be used ! %s\n%s\n\nThere is no whole tvxdef.ini.bak "
+                "to run on instead.",
+                wxString(folder), wxString::FromUTF8(load.problem.c_str()));
+            break;
+        default:
+            text.Printf("tvxdef.ini cannot be read ! %s\n%s", wxString(folder),
+                        wxString::FromUTF8(load.problem.c_str()));
+            break;
+    }
+    return text.ToStdWstring();
 }
 
 std::wstring CurrentWorkingFolder() {
@@ -93,7 +116,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
         std::wstring chosen;
         if (!prompter.ChooseDirectory(wxGetTranslation("Select directory").ToStdWstring(),
                                       layout.Form.LayoutDirectory, chosen)) {
-            prompter.ExitProcess(0);
+            prompter.ExitProcess(ExitCodes::kQuit);
             return;
         }
         layout.Form.LayoutDirectory = chosen;
@@ -103,19 +126,22 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     // Looked at before the file is read: a file put in its place meanwhile is news.
     m_watch = LayoutWatch(LookAtLayoutFolder(layout));
 
-    std::string error;
-    if (const FileStatus status = m_file->LoadLayout(layout, &error); status != FileStatus::Ok) {
+    const StartLoad load = LoadStartLayout(*m_file, layout);
+    if (!load.Loaded()) {
         // Never run on the reset layout: a later store would write it over the real file.
-        wxString text;
-        if (status == FileStatus::Missing) {
-            text.Printf("tvxdef.ini missing ! %s", wxString(layout.Form.LayoutDirectory));
-        } else {
-            text.Printf("tvxdef.ini cannot be read ! %s\n%s", wxString(layout.Form.LayoutDirectory),
-                        wxString::FromUTF8(error.c_str()));
-        }
-        prompter.ShowMessage(text.ToStdWstring());
-        prompter.ExitProcess(0);
+        prompter.ShowMessage(StartFailureText(load, layout.Form.LayoutDirectory));
+        prompter.ExitProcess(ExitCodes::kFailure);
         return;
+    }
+    if (load.fromBackup) {
+        // What runs is not what tvxdef.ini holds: a store makes it so, and "Quit" asks for one.
+        prompter.ShowMessage(
+            wxString::Format("tvxdef.ini cannot be used:\n%s\n\nThe panel runs on the layout "
+                             "the last store kept as tvxdef.ini.bak. \"Store\" makes it "
+                             "tvxdef.ini again.",
+                             wxString::FromUTF8(load.problem.c_str()))
+                .ToStdWstring());
+        panel.LayoutChanged = 1;
     }
     // A store that was cut short (power loss) may have left its temporary file behind.
     File::RemoveStaleTemporaries(layout.Form.LayoutDirectory);
@@ -251,6 +277,8 @@ void MainDialog::ReportRefusedPictures() {
 }
 
 void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& missing) {
+    // The panel cannot go on: a session starts it again once the picture is back.
+    m_exitCode = ExitCodes::kFailure;
     if (missing.menu) {
         GetPrompter().ShowMessage(kMenuPicture + kMissingPicture);
         Close();
@@ -259,6 +287,8 @@ void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& miss
         GetPrompter().ShowMessage(kDefaultPicture + kMissingPicture);
         Close();
     }
+    // Cancelled at "SAVE CHANGES ?": the panel goes on, and a later "Quit" is a quit.
+    m_exitCode = ExitCodes::kQuit;
 }
 
 void MainDialog::BuildPageBackground(int page) {
@@ -378,7 +408,7 @@ void MainDialog::OnClose(wxCloseEvent&) {
     // The request is never passed on: the window only goes away with the process.
     Prompter& prompter = GetPrompter();
     if (GetPanelState().LayoutChanged == 0) {
-        prompter.ExitProcess(0);
+        prompter.ExitProcess(m_exitCode);
         return;
     }
     switch (prompter.AskYesNoCancel(L"SAVE CHANGES ?", L"Store")) {
@@ -389,10 +419,10 @@ void MainDialog::OnClose(wxCloseEvent&) {
             if (!StoreLayoutAndReport()) {
                 return;
             }
-            prompter.ExitProcess(0);
+            prompter.ExitProcess(m_exitCode);
             return;
         default:
-            prompter.ExitProcess(0);
+            prompter.ExitProcess(m_exitCode);
             return;
     }
 }

@@ -13,6 +13,7 @@
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
 #include "model/PanelState.h"
+#include "model/StartOptions.h"
 
 #include "panel/PageRenderer.h"
 #include "panel/PanelOperations.h"
@@ -47,9 +48,10 @@ class MainDialog : public wxDialog, public PanelOperations {
   public:
     /// Resets the layout and the panel state, takes `folder` as the layout folder or, when it is
     /// empty, asks for one (the chooser opens in the working folder), loads the layout and builds
-    /// the window. When the user cancels or the file is missing or unreadable the process ends
-    /// here; under a test prompter the constructor then returns with StartedUp() false. `file`
-    /// loads and stores the layout file for the whole run.
+    /// the window. A cut-off layout file is reported and its whole backup runs instead. When the
+    /// user cancels (code 0) or there is no layout to run on (code 1) the process ends here;
+    /// under a test prompter the constructor then returns with StartedUp() false. `file` loads
+    /// and stores the layout file for the whole run.
     MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder = std::wstring(),
                std::unique_ptr<const File> file = std::make_unique<File>());
     ~MainDialog() override;
@@ -182,6 +184,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     TextKeyboardDlg* m_textKeyboardDlg = nullptr;
     std::unique_ptr<FieldPads> m_fieldPads;
     TransmitDlg* m_transmitDlg = nullptr;
+    /// How the process ends on a close request: a quit, or a failure while a required picture
+    /// is reported missing.
+    int m_exitCode = ExitCodes::kQuit;
     bool m_startedUp = false;
     bool m_initialised = false;
     bool m_pageAreaBound = false;

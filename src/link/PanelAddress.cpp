@@ -8,10 +8,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace {
 
 bool IsLoopbackNetwork(std::uint32_t address) {
     return (address >> 24) == 127;
+}
+
+/// Whether another computer may reach the panel at this address. 0.0.0.0 on an interface
+/// means it has no address yet.
+bool IsReachable(const InterfaceAddress& entry) {
+    return entry.up && !entry.loopback && !IsLoopbackNetwork(entry.address) && entry.address != 0;
 }
 
 }  // namespace
@@ -19,9 +27,7 @@ bool IsLoopbackNetwork(std::uint32_t address) {
 std::string ChoosePanelAddress(const std::vector<InterfaceAddress>& interfaces,
                                const std::function<std::optional<std::uint32_t>()>& resolveHost) {
     for (const InterfaceAddress& entry : interfaces) {
-        // 0.0.0.0 on an interface means it has no address yet.
-        if (entry.up && !entry.loopback && !IsLoopbackNetwork(entry.address) &&
-            entry.address != 0) {
+        if (IsReachable(entry)) {
             return FormatIpv4(entry.address);
         }
     }
@@ -29,6 +35,18 @@ std::string ChoosePanelAddress(const std::vector<InterfaceAddress>& interfaces,
         return FormatIpv4(*host);
     }
     return "0.0.0.0";
+}
+
+std::vector<std::string> ReachableAddresses(const std::vector<InterfaceAddress>& interfaces) {
+    std::vector<std::string> addresses;
+    for (const InterfaceAddress& entry : interfaces) {
+        const std::string shown = FormatIpv4(entry.address);
+        if (IsReachable(entry) &&
+            std::find(addresses.begin(), addresses.end(), shown) == addresses.end()) {
+            addresses.push_back(shown);
+        }
+    }
+    return addresses;
 }
 
 std::string FormatIpv4(std::uint32_t address) {

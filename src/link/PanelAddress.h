@@ -22,6 +22,10 @@ struct InterfaceAddress {
 std::string ChoosePanelAddress(const std::vector<InterfaceAddress>& interfaces,
                                const std::function<std::optional<std::uint32_t>()>& resolveHost);
 
+/// Every address at which another computer may reach the panel: of the interfaces that are
+/// up and not loopback, each address once, in the order given; none without a network.
+std::vector<std::string> ReachableAddresses(const std::vector<InterfaceAddress>& interfaces);
+
 /// Dotted-decimal form of an address in host byte order.
 std::string FormatIpv4(std::uint32_t address);
 

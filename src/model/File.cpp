@@ -255,6 +255,10 @@ FileStatus File::LoadCompleteLayoutAt(const std::string& path, Layout& layout,
     return FileStatus::Ok;
 }
 
+std::string File::BackupPath(const Layout& layout) {
+    return FollowLinks(LayoutPath(layout)).path + kBackupSuffix;
+}
+
 bool File::ReadWholeFile(const std::string& path, std::string& bytes) const {
     // Not blocking: a pipe put in the file's place must not hang the start.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -53,6 +53,9 @@ class File {
     FileStatus LoadCompleteLayoutAt(const std::string& path, Layout& layout,
                                     std::string* error = nullptr) const;
 
+    /// Full path of the backup a store keeps: beside the file the layout file's links lead to.
+    static std::string BackupPath(const Layout& layout);
+
     /// Writes the whole layout. The old file is replaced only by a complete, synced new one
     /// (temporary file in the same folder, renamed over it), keeping its permissions, and is
     /// kept as "tvxdef.ini.bak" beside it (one generation), so that a mistaken store can be

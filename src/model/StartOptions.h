@@ -3,8 +3,18 @@
 #include <string>
 #include <vector>
 
-/// What the panel program's command line asks for: `tolvamix [LAYOUT-FOLDER]`, `--help`,
-/// `--version`. Read before the toolkit starts, so that none of it needs a display.
+/// How the panel program ends: with "Quit" (or a folder chooser left without a folder), when it
+/// cannot start or go on, after a wrong command line. A session that starts the panel again
+/// after a failure tells them apart.
+namespace ExitCodes {
+constexpr int kQuit = 0;
+constexpr int kFailure = 1;
+constexpr int kWrongCommandLine = 2;
+}  // namespace ExitCodes
+
+/// What the panel program's command line asks for: `tolvamix [--wait-for-layout]
+/// [LAYOUT-FOLDER]`, `--help`, `--version`. Read before the toolkit starts, so that none of it
+/// needs a display.
 struct StartOptions {
     enum class Action {
         Run,      ///< run the panel, on `folder` when one is given, else ask for one
@@ -15,6 +25,9 @@ struct StartOptions {
 
     Action action = Action::Run;
     std::string folder;  ///< the layout folder as given; empty: ask with the chooser
+    /// Started by itself (the kiosk session, the user units, the autostart entry): a folder
+    /// without a layout the panel can use gets the page that waits for one, not a message.
+    bool waitForLayout = false;
     std::string problem;
 };
 

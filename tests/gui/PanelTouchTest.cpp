@@ -678,7 +678,7 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
         PanelUnderTest panel(folder, prompter);
         EXPECT_EQ(prompter.messages, std::vector<std::wstring>{kMissing});
         EXPECT_TRUE(prompter.questions.empty());
-        EXPECT_EQ(prompter.exitCode, 0);
+        EXPECT_EQ(prompter.exitCode, 1);
     }
 
     SCOPED_TRACE("gone while the panel runs with changes not stored; the close is cancelled");

@@ -12,8 +12,10 @@
 #include "FileDoubles.h"
 #include "GuiTestSupport.h"
 #include "model/File.h"
+#include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
+#include "model/StartOptions.h"
 #include "panel/PageArea.h"
 
 namespace {
@@ -59,22 +61,23 @@ TEST(Startup, AGivenFolderIsTakenWithoutTheChooser) {
     EXPECT_FALSE(none->StartedUp());
     delete none;
     EXPECT_EQ(prompter.choosers, 0);
-    EXPECT_EQ(prompter.exitCode, 0);
+    EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
     EXPECT_EQ(prompter.messages,
               std::vector<std::wstring>{L"tvxdef.ini missing ! " + empty.WidePath()});
 }
 
-TEST(Startup, MissingLayoutFileEndsWithCodeZeroAndNamesTheFolder) {
+// A start that fails ends with code 1, so that a session or a unit tells it from "Quit".
+TEST(Startup, MissingLayoutFileEndsWithCodeOneAndNamesTheFolder) {
     FakePrompter prompter;
     LayoutFolder folder;
     PanelUnderTest panel(folder, prompter, false);
     EXPECT_FALSE(panel->StartedUp());
-    EXPECT_EQ(prompter.exitCode, 0);
+    EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0], L"tvxdef.ini missing ! " + folder.WidePath());
 }
 
-TEST(Startup, LayoutFileThatCannotBeReadIsReportedWithItsReasonAndEndsWithCodeZero) {
+TEST(Startup, LayoutFileThatCannotBeReadIsReportedWithItsReasonAndEndsWithCodeOne) {
     struct Case {
         const char* name;
         std::function<void(const std::string& path)> make;
@@ -110,12 +113,60 @@ TEST(Startup, LayoutFileThatCannotBeReadIsReportedWithItsReasonAndEndsWithCodeZe
                                                   : std::make_unique<File>());
             EXPECT_FALSE(panel->StartedUp());
         }
-        EXPECT_EQ(prompter.exitCode, 0);
+        EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
         EXPECT_EQ(prompter.messages,
                   std::vector<std::wstring>{L"tvxdef.ini cannot be read ! " + folder.WidePath() +
                                             L"\n" + TextFromNative(c.reason(path))});
         ::rmdir(path.c_str());
         ::unlink(path.c_str());
+    }
+}
+
+// A layout file cut off before its end is never run as it is (what follows the cut would be
+// lost at the next store): the panel says so and runs on the whole backup the last store kept,
+// leaving the files as they are until a store; without a whole backup it ends with code 1.
+TEST(Startup, ACutOffLayoutFileRunsOnItsWholeBackupOrEndsWithCodeOne) {
+    auto cut = SmallLayout();
+    cut->Page(0).PageName = L"Cut off";
+    const std::string cutBytes = LayoutFormat::FormatLayout(*cut).substr(0, 1500);
+    auto backup = SmallLayout();
+    backup->Page(0).PageName = L"Kept";
+    const std::string backupBytes = LayoutFormat::FormatLayout(*backup);
+    for (const bool whole : {true, false}) {
+        SCOPED_TRACE(whole ? "a whole backup" : "a backup cut off too");
+        FakePrompter prompter;
+        LayoutFolder folder;
+        folder.Write("tvxdef.ini", cutBytes);
+        folder.Write("tvxdef.ini.bak", whole ? backupBytes : backupBytes.substr(0, 900));
+        const std::wstring reason =
+            L"no \"EndOfFile\" line at the end of " + folder.WidePath() + L"/tvxdef.ini";
+        PanelUnderTest panel(folder, prompter);
+        if (!whole) {
+            EXPECT_FALSE(panel->StartedUp());
+            EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
+            EXPECT_EQ(prompter.messages,
+                      std::vector<std::wstring>{L"tvxdef.ini cannot be used ! " +
+                                                folder.WidePath() + L"\n" + reason +
+                                                L"\n\nThere is no whole tvxdef.ini.bak to run on "
+                                                L"instead."});
+            continue;
+        }
+        ASSERT_TRUE(panel->StartedUp());
+        EXPECT_EQ(panel->GetTitle(), "Kept");
+        EXPECT_EQ(prompter.messages,
+                  std::vector<std::wstring>{
+                      L"tvxdef.ini cannot be used:\n" + reason +
+                      L"\n\nThe panel runs on the layout the last store kept as tvxdef.ini.bak. "
+                      L"\"Store\" makes it tvxdef.ini again."});
+        EXPECT_EQ(folder.Read("tvxdef.ini"), cutBytes);
+        EXPECT_EQ(folder.Read("tvxdef.ini.bak"), backupBytes);
+        // What runs is not in tvxdef.ini yet: closing asks, and Yes stores it there.
+        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        prompter.answers.push_back(Prompter::Answer::Yes);
+        panel->Close();
+        EXPECT_EQ(prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
+        EXPECT_EQ(prompter.exitCode, ExitCodes::kQuit);
+        EXPECT_EQ(folder.Read("tvxdef.ini"), backupBytes);
     }
 }
 
@@ -301,7 +352,7 @@ TEST(Pictures, DamagedRequiredPicturesCountAsMissing) {
         PanelUnderTest panel(folder, prompter);
         ASSERT_FALSE(prompter.messages.empty());
         EXPECT_EQ(prompter.messages[0], c.message);
-        EXPECT_EQ(prompter.exitCode, 0);
+        EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
     }
 }
 
@@ -313,7 +364,7 @@ TEST(Pictures, MissingMenuPictureIsReportedAndClosesThePanel) {
     PanelUnderTest panel(folder, prompter);
     ASSERT_FALSE(prompter.messages.empty());
     EXPECT_EQ(prompter.messages[0], L"TvxMenu.png is missing, Porgram will be terminated");
-    EXPECT_EQ(prompter.exitCode, 0);
+    EXPECT_EQ(prompter.exitCode, ExitCodes::kFailure);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
     const Finished help = RunWithoutDisplay({"--help"});
     EXPECT_EQ(help.code, 0);
     ASSERT_FALSE(help.out.empty());
-    EXPECT_EQ(help.out.front(), "usage: tolvamix [LAYOUT-FOLDER]");
+    EXPECT_EQ(help.out.front(), "usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]");
     EXPECT_TRUE(help.err.empty());
 
     const Finished version = RunWithoutDisplay({"--version"});
@@ -53,17 +53,18 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
     EXPECT_EQ(version.out.front().rfind("tolvamix 1.", 0), 0u) << version.out.front();
 
     for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"one", "two"}}) {
+         {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"one", "two"},
+          std::vector<std::string>{"--wait-for-layout"}}) {
         const Finished refused = RunWithoutDisplay(wrong);
         EXPECT_EQ(refused.code, 2);
         EXPECT_TRUE(refused.out.empty());
         ASSERT_GE(refused.err.size(), 2u);
-        EXPECT_EQ(refused.err[1], "usage: tolvamix [LAYOUT-FOLDER]");
+        EXPECT_EQ(refused.err[1], "usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]");
     }
 }
 
-// A folder without a layout, or no folder at all: the message, and after "OK" the end with code 0,
-// as after the chooser.
+// Started by hand on a folder without a layout, or on no folder at all: the message, and after
+// "OK" the end with code 1, a start that failed.
 TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
     const TempFolder temp("tvx-empty-folder");
     const std::string& empty = temp.Path();
@@ -87,7 +88,7 @@ TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
         const auto status = panel.WaitExit(10s);
         ASSERT_TRUE(status.has_value());
         EXPECT_TRUE(WIFEXITED(*status));
-        EXPECT_EQ(WEXITSTATUS(*status), 0);
+        EXPECT_EQ(WEXITSTATUS(*status), 1);
     }
 }
 

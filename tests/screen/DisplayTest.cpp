@@ -293,12 +293,16 @@ TEST(Display, TheWakingTouchPressesNoButton) {
 }
 
 TEST(Display, ANewDimTimeTakesEffectWithoutARestart) {
+    // A new panel: the folder and its layout come later, from a PC.
     const TempFolder temp("tvx-display");
-    const std::string& folder = temp.Path();
-    PutLayout(folder, 200, 40, 30, 0);
+    const std::string folder = temp.At("panel");
     FakeBacklight backlight;
     DisplayTool tool(folder, {"--backlight", backlight.Folder(), "--minute-seconds", "1"});
     EXPECT_EQ(tool.WaitFor("settings:"),
+              "settings: no brightness, dim or off time set, the display is left alone");
+    fs::create_directory(folder);
+    PutLayout(folder, 200, 40, 30, 0);
+    EXPECT_EQ(tool.WaitFor("settings:", 5s),
               "settings: on brightness 200 of 255, dim to 40 of 255 after 30 min, never off");
     MovePointer();
     EXPECT_EQ(tool.WaitFor("dim:", 2s), "") << "dimmed before its time";

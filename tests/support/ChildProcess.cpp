@@ -118,8 +118,12 @@ ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> arg
     const std::vector<char*> argv = Pointers(args);
     std::vector<std::string> environment = EnvironmentWith(setting.environment);
     const std::vector<char*> envp = Pointers(environment);
+    m_ownGroup = setting.ownGroup;
     m_pid = fork();
     if (m_pid == 0) {
+        if (setting.ownGroup) {
+            setpgid(0, 0);
+        }
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
@@ -128,6 +132,9 @@ ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> arg
         }
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
+    }
+    if (setting.ownGroup) {
+        setpgid(m_pid, m_pid);  // either side may come first
     }
     close(in[0]);
     close(out[1]);
@@ -142,6 +149,10 @@ ChildProcess::~ChildProcess() {
     if (m_pid > 0 && !m_status) {
         kill(m_pid, SIGKILL);
         waitpid(m_pid, nullptr, 0);
+    }
+    // What the child started and left running; the group keeps its number while one lives.
+    if (m_pid > 0 && m_ownGroup) {
+        kill(-m_pid, SIGKILL);
     }
     // The readers end once the child is gone and its pipes are closed.
     m_out.reset();

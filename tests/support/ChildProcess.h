@@ -48,10 +48,13 @@ class LineReader {
 struct ChildSetting {
     std::string folder;                    ///< working folder; empty: the test's own
     std::vector<std::string> environment;  ///< "NAME=VALUE" to set, "NAME" to remove
+    /// The child leads a process group of its own, and what it starts in turn is ended with it
+    /// (a session script and the programs it runs).
+    bool ownGroup = false;
 };
 
 /// A tool from the build folder as a child process with pipes on its standard input, output and
-/// error; killed when it goes unless it has ended.
+/// error; killed when it goes unless it has ended (with its group, when it leads one).
 class ChildProcess {
   public:
     ChildProcess(const std::string& path, std::vector<std::string> args,
@@ -77,6 +80,7 @@ class ChildProcess {
 
   private:
     pid_t m_pid = -1;
+    bool m_ownGroup = false;
     int m_input = -1;
     std::uint16_t m_port = 0;
     std::optional<int> m_status;

@@ -18,7 +18,9 @@ namespace fs = std::filesystem;
 std::map<std::string, std::string> FilesIn(const std::string& folder) {
     std::map<std::string, std::string> files;
     for (const std::string& name : NamesIn(folder)) {
-        files[name] = ReadFile(folder + "/" + name);
+        std::error_code ignored;
+        const std::string path = folder + "/" + name;
+        files[name] = fs::is_regular_file(path, ignored) ? ReadFile(path) : std::string();
     }
     return files;
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ const std::string kDisplayPath = std::string(TVX_BINARY_DIR) + "/tvx-display";
 TEST(DisplayTool, AStartItCannotWorkWith) {
     const std::string folder = testing::TempDir() + "tvx-display-tool";
     std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/file") << "no folder";
     struct Case {
         std::vector<std::string> args;
         std::vector<std::string> environment;
@@ -27,7 +29,7 @@ TEST(DisplayTool, AStartItCannotWorkWith) {
     };
     const Case cases[] = {
         {{}, {}, 2, "tvx-display: no layout folder given", true},
-        {{folder + "/none"}, {}, 2, "tvx-display: not a folder: " + folder + "/none", true},
+        {{folder + "/file"}, {}, 2, "tvx-display: not a folder: " + folder + "/file", true},
         {{"--minute-seconds", "-1", folder},
          {},
          2,

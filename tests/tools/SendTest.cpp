@@ -188,7 +188,7 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
     layout.Button(2, 0).Image_File_On = L"Off.png";
     folder.Store();
     // The panel's order: the layout, the backgrounds page by page, the button pictures as they
-    // are first met. gone.png is not in the folder.
+    // are first met; then the default picture a new panel needs. gone.png is not in the folder.
     const std::vector<std::string> order = {"tvxdef.ini",
                                             "back.png",
                                             "night.jpg",
@@ -197,7 +197,8 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
                                             "gone.png",
                                             "K\xC3\xBC"
                                             "che.png",
-                                            "Off.png"};
+                                            "Off.png",
+                                            "defaultButton.png"};
 
     Receiver first;
     Receiver second({}, "127.0.0.2");
@@ -214,7 +215,7 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
                                    : panel + " " + name + ": sent, " + folder.Size(name) +
                                          " bytes");
         }
-        expected.push_back(panel + ": 8 of 8 files sent");
+        expected.push_back(panel + ": 9 of 9 files sent");
     }
     expected.push_back("2 of 2 panels got every file");
     EXPECT_EQ(run.out, expected);

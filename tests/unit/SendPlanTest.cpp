@@ -41,7 +41,8 @@ struct Expected {
 };
 
 TEST_F(SendPlanTest, TheLayoutFileThenThePicturesAsThePanelFindsThem) {
-    for (const char* name : {"tvxdef.ini", "defaultButton.png", "back.png", "off.png", "a.jp"}) {
+    for (const char* name :
+         {"tvxdef.ini", "defaultButton.png", "TvxMenu.png", "back.png", "off.png", "a.jp"}) {
         Put(name);
     }
     m_layout->Page(0).PageImage = L"back.png";
@@ -51,6 +52,7 @@ TEST_F(SendPlanTest, TheLayoutFileThenThePicturesAsThePanelFindsThem) {
     m_layout->Button(0, 0).Image_File_Off = L"off.png";
     m_layout->Button(0, 0).Image_File_On = L"gone.png";
     m_layout->Button(0, 1).Image_File_Press = L"off.png";
+    m_layout->Button(0, 1).Image_File_Off = L"TvxMenu.png";
     m_layout->Button(0, 1).Image_File_On = L"Off.png";
     // A name from a layout written elsewhere that leads out of the folder is never read.
     m_layout->Page(4).PageImage = L"../../../../../etc/hostname";
@@ -63,7 +65,10 @@ TEST_F(SendPlanTest, TheLayoutFileThenThePicturesAsThePanelFindsThem) {
         {L"../../../../../etc/hostname", "", StandIn::Outside},
         {L"off.png", "off.png", StandIn::None},
         {L"gone.png", "defaultButton.png", StandIn::Missing},
+        {L"TvxMenu.png", "TvxMenu.png", StandIn::None},
         {L"Off.png", "defaultButton.png", StandIn::Missing},
+        // A new panel needs it to start; the menu picture went with the button pictures.
+        {L"defaultButton.png", "defaultButton.png", StandIn::None},
     };
     const std::vector<PlannedFile> plan = MakeSendPlan(*m_layout);
     ASSERT_EQ(plan.size(), std::size(expected));

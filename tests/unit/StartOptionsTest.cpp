@@ -14,6 +14,7 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         std::vector<std::string> args;
         Action action;
         std::string folder;
+        bool wait = false;
     } cases[] = {
         {{}, Action::Run, ""},
         {{"/srv/panel"}, Action::Run, "/srv/panel"},
@@ -30,6 +31,10 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         {{"one", "two"}, Action::Wrong, "one"},
         {{""}, Action::Wrong, ""},
         {{"--", "a", "--", "b"}, Action::Wrong, "a"},
+        {{"--wait-for-layout", "/srv/panel"}, Action::Run, "/srv/panel", true},
+        {{"/srv/panel", "--wait-for-layout"}, Action::Run, "/srv/panel", true},
+        {{"--", "--wait-for-layout"}, Action::Run, "--wait-for-layout"},
+        {{"--wait-for-layout"}, Action::Wrong, "", true},
     };
     for (const auto& c : cases) {
         std::string trace;
@@ -40,6 +45,7 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         const StartOptions options = ParseStartOptions(c.args);
         EXPECT_EQ(options.action, c.action);
         EXPECT_EQ(options.folder, c.folder);
+        EXPECT_EQ(options.waitForLayout, c.wait);
         EXPECT_EQ(options.problem.empty(), c.action != Action::Wrong);
     }
 }
@@ -47,7 +53,10 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
 TEST(StartOptions, TheProblemNamesTheWrongArgument) {
     EXPECT_EQ(ParseStartOptions({"--bogus"}).problem, "unknown option --bogus");
     EXPECT_EQ(ParseStartOptions({"a", "b"}).problem, "one layout folder only, not also b");
-    EXPECT_NE(StartUsage("tolvamix").find("usage: tolvamix [LAYOUT-FOLDER]"), std::string::npos);
+    EXPECT_EQ(ParseStartOptions({"--wait-for-layout"}).problem,
+              "--wait-for-layout needs the layout folder");
+    EXPECT_NE(StartUsage("tolvamix").find("usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]"),
+              std::string::npos);
 }
 
 }  // namespace

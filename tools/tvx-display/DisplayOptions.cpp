@@ -38,7 +38,8 @@ const char* DisplayUsage() {
            "while, beside the panel program on the same X display, as the layout's main\n"
            "settings say: \"Bright On\" (Display_Bright), \"Bright Dim\" (Display_Bright_Dim),\n"
            "\"Display Dim(min)\" (Display_Off_Dim) and \"Display Off(min)\" (Display_Off) in\n"
-           "tvxdef.ini. The file is read again when it changes.\n"
+           "tvxdef.ini. The file is read again when it changes; until there is one (a new\n"
+           "panel, whose folder may not even be there yet) the display is left alone.\n"
            "\n"
            "  LAYOUT-FOLDER       the layout folder, with tvxdef.ini in it\n"
            "  --backlight DIR     the backlight folder to use (with brightness and\n"
@@ -63,5 +64,5 @@ const char* DisplayUsage() {
            "\n"
            "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
            "(which tells the idle time) or when the X display ends (a backlight is put back\n"
-           "first), 2 for a bad command line or folder.\n";
+           "first), 2 for a bad command line or a LAYOUT-FOLDER that is no folder.\n";
 }

@@ -31,8 +31,10 @@ int main(int argc, char** argv) {
         std::fputs(DisplayUsage(), stdout);
         return 0;
     }
+    // A folder that is not there yet is waited for, as a layout that is not there yet: a new
+    // panel gets both from a PC.
     struct stat info {};
-    if (stat(options.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    if (stat(options.folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
         return BadCommandLine("not a folder: " + options.folder);
     }
     const int stopFd = InstallStopSignals();

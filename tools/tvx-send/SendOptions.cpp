@@ -43,6 +43,8 @@ const char* SendUsage() {
            "does with \"Store && Transmit Layout\" and then \"Store && Transmit Picture\":\n"
            "first tvxdef.ini, then every picture the layout uses, in the panel's order, each\n"
            "over a connection of its own. Nothing is stored first: the files go as they are.\n"
+           "TvxMenu.png and defaultButton.png go last when the layout does not name them: a\n"
+           "new panel, which waits for its first layout, cannot start without them.\n"
            "\n"
            "  FOLDER              the layout folder, with tvxdef.ini in it\n"
            "  HOST[:PORT]         a receiving panel: an IPv4 address or a host name, port 4001\n"

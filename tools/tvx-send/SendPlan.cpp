@@ -1,5 +1,7 @@
 #include "SendPlan.h"
 
+#include <algorithm>
+
 #include "model/File.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
@@ -27,8 +29,17 @@ PlannedFile Plan(const Layout& layout, const std::wstring& name) {
 
 std::vector<PlannedFile> MakeSendPlan(const Layout& layout) {
     std::vector<PlannedFile> plan{Plan(layout, File::kLayoutFileName)};
-    for (const std::wstring& name : PictureList(layout)) {
+    const std::vector<std::wstring> pictures = PictureList(layout);
+    for (const std::wstring& name : pictures) {
         plan.push_back(Plan(layout, name));
+    }
+    // A panel that has no layout yet has no menu or default picture either, and cannot start
+    // without them.
+    for (const std::wstring required : {kMenuPicture, kDefaultPicture}) {
+        if (std::find(pictures.begin(), pictures.end(), required) == pictures.end() &&
+            FileExists(PathInFolder(layout.Form.LayoutDirectory, required))) {
+            plan.push_back(Plan(layout, required));
+        }
     }
     return plan;
 }

@@ -24,5 +24,7 @@ struct PlannedFile {
 
 /// What a panel's transmit dialog sends when "Store && Transmit Layout" is followed by
 /// "Store && Transmit Picture": "tvxdef.ini", then the layout's picture list in its order. Each
-/// name is looked up in the layout folder as a panel does it.
+/// name is looked up in the layout folder as a panel does it. Then the menu picture and the
+/// default button picture, when the folder has them and the list does not name them: a panel
+/// set up from a PC gets everything it needs to start.
 std::vector<PlannedFile> MakeSendPlan(const Layout& layout);
