@@ -1,3 +1,4 @@
+#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -47,6 +48,17 @@ int main(int argc, char** argv) {
     // does not give away: there the panel runs through XWayland, unless the backend is chosen
     // for it.
     ::setenv("GDK_BACKEND", "x11", 0);
+    // Without a display the toolkit would fail inside its start-up, with an assertion over a
+    // message box it cannot show: the panel says so in one line instead.
+    if (!gtk_init_check(nullptr, nullptr)) {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            std::fputs("tolvamix: no display: DISPLAY is not set\n", stderr);
+        } else {
+            std::fprintf(stderr, "tolvamix: cannot open the display %s\n", display);
+        }
+        return 1;
+    }
     wxApp::SetInstance(new MainApp(AbsoluteFolder(options.folder), options.waitForLayout));
     // The toolkit gets the program's name only: the folder is ours.
     int toolkitArgc = 1;

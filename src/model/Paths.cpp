@@ -5,12 +5,23 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+/// A byte of a name that is not UTF-8 stands as this character + the byte; only bytes from 0x80
+/// on can be such a byte.
+constexpr char32_t kByteCharacters = 0x100000;
 
 bool IsScalarValue(char32_t c) {
     return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
 }
 
+bool StandsForAByte(char32_t c) {
+    return c >= kByteCharacters + 0x80 && c <= kByteCharacters + 0xFF;
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
+    if (StandsForAByte(c)) {
+        out += static_cast<char>(c - kByteCharacters);
+        return;
+    }
     if (!IsScalarValue(c)) {
         c = kReplacement;
     }
@@ -33,9 +44,12 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 /// Decodes one character at `i` and moves `i` past it. A byte that does not start a
 /// well-formed sequence (stray continuation, overlong form, surrogate, beyond U+10FFFF,
-/// cut short) becomes one U+FFFD and decoding goes on with the next byte.
+/// cut short) becomes the character that stands for it, and decoding goes on with the next
+/// byte. So does the first byte of a well-formed character that itself stands for a byte: it
+/// would come back as one byte.
 char32_t NextUtf8(const std::string& in, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(in[i]);
+    const char32_t byte = kByteCharacters + lead;
     int extra = 0;
     char32_t c = 0;
     char32_t least = 0;
@@ -56,23 +70,23 @@ char32_t NextUtf8(const std::string& in, std::size_t& i) {
         least = 0x10000;
     } else {
         ++i;
-        return kReplacement;
+        return byte;
     }
     if (in.size() - i <= static_cast<std::size_t>(extra)) {
         ++i;
-        return kReplacement;
+        return byte;
     }
     for (int k = 1; k <= extra; ++k) {
         const auto next = static_cast<unsigned char>(in[i + static_cast<std::size_t>(k)]);
         if ((next & 0xC0) != 0x80) {
             ++i;
-            return kReplacement;
+            return byte;
         }
         c = (c << 6) | (next & 0x3F);
     }
-    if (c < least || !IsScalarValue(c)) {
+    if (c < least || !IsScalarValue(c) || StandsForAByte(c)) {
         ++i;
-        return kReplacement;
+        return byte;
     }
     i += static_cast<std::size_t>(extra) + 1;
     return c;

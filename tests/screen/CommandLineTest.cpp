@@ -16,14 +16,18 @@ using namespace std::chrono_literals;
 
 const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
 
-/// The panel run with `args` and no display at all, to its end.
+/// The panel run with `args` and no display at all (or the given `display`, which is not there),
+/// to its end.
 struct Finished {
     int code = -1;
     std::vector<std::string> out;
     std::vector<std::string> err;
 };
-Finished RunWithoutDisplay(const std::vector<std::string>& args) {
-    ChildProcess panel(kPanelPath, args, ChildSetting{"", {"DISPLAY", "WAYLAND_DISPLAY"}});
+Finished RunWithoutDisplay(const std::vector<std::string>& args,
+                           const std::string& display = std::string()) {
+    ChildProcess panel(
+        kPanelPath, args,
+        ChildSetting{"", {display.empty() ? "DISPLAY" : "DISPLAY=" + display, "WAYLAND_DISPLAY"}});
     Finished finished;
     const auto status = panel.WaitExit();
     if (status && WIFEXITED(*status)) {
@@ -63,6 +67,26 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
     }
 }
 
+// Started without a display, or with one that is not there, the panel says so in one line and
+// ends with an error, before it looks at its folder.
+TEST(CommandLine, WithoutADisplayThePanelSaysSoInOneLine) {
+    const struct {
+        std::string display;
+        std::string line;
+    } cases[] = {
+        {"", "tolvamix: no display: DISPLAY is not set"},
+        {":59999", "tolvamix: cannot open the display :59999"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.display);
+        const Finished finished =
+            RunWithoutDisplay({std::string(TVX_SOURCE_DIR) + "/demo"}, c.display);
+        EXPECT_EQ(finished.code, 1);
+        EXPECT_TRUE(finished.out.empty());
+        EXPECT_EQ(finished.err, std::vector<std::string>{c.line});
+    }
+}
+
 // Started by hand on a folder without a layout, or on no folder at all: the message, and after
 // "OK" the end with code 1, a start that failed.
 TEST(CommandLine, AFolderWithoutALayoutEndsWithTheMessage) {
@@ -99,16 +123,23 @@ TEST(CommandLine, TheChooserOpensInTheWorkingFolder) {
     EXPECT_TRUE(panel.Started());
 }
 
-// A folder relative to the working folder.
-TEST(CommandLine, ARelativeFolderIsFound) {
-    const TempFolder temp("tvx-relative");
+// A folder relative to the working folder, and one whose name is not UTF-8: the panel finds its
+// layout by the name's bytes.
+TEST(CommandLine, TheFolderIsFoundByTheBytesOfItsName) {
+    const TempFolder temp("tvx-folder-names");
     const std::string& parent = temp.Path();
-    std::filesystem::copy(std::string(TVX_SOURCE_DIR) + "/demo", parent + "/layout");
-    {
-        ChildProcess panel(kPanelPath, {"layout"}, ChildSetting{parent, TheScreen().Environment()});
-        ScreenWindow window;
-        EXPECT_TRUE(WaitUntil([&window] { return TheScreen().Find("Erdgeschoss", window); }, 20s))
-            << TheScreen().Describe();
+    for (const std::string& folder : {std::string("layout"), parent + "/\xFF\xFE-latin"}) {
+        SCOPED_TRACE(testing::PrintToString(folder));
+        const std::string copy = folder.front() == '/' ? folder : parent + "/" + folder;
+        std::filesystem::copy(std::string(TVX_SOURCE_DIR) + "/demo", copy);
+        {
+            ChildProcess panel(kPanelPath, {folder},
+                               ChildSetting{parent, TheScreen().Environment()});
+            ScreenWindow window;
+            EXPECT_TRUE(
+                WaitUntil([&window] { return TheScreen().Find("Erdgeschoss", window); }, 20s))
+                << TheScreen().Describe();
+        }
+        WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
     }
-    WaitUntil([] { return TheScreen().Stacking().empty(); }, 5s);
 }

@@ -149,23 +149,32 @@ TEST(Paths, ConvertsTextToUtf8AndBack) {
     EXPECT_EQ(NativeName(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
 }
 
-TEST(Paths, DecodesMalformedUtf8AsReplacementCharacters) {
+TEST(Paths, KeepsTheBytesOfANameThatIsNotUtf8) {
+    // Each byte outside a well-formed character stands as U+100000 + byte, as the toolkit's
+    // choosers give such names, and comes back as that byte.
+    const auto b = [](unsigned byte) { return static_cast<wchar_t>(0x100000 + byte); };
     const struct {
         std::string bytes;
         std::wstring expected;
     } cases[] = {
-        {"\xFF", L"\uFFFD"},
-        {"a\xC3", L"a\uFFFD"},                              // cut short at the end
-        {"\xC3(", L"\uFFFD("},                              // continuation missing
-        {"\xC0\xAF", L"\uFFFD\uFFFD"},                      // overlong slash
-        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},            // surrogate
-        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-        {"\x80z", L"\uFFFDz"},
+        {"\xFF\xFE-latin", {b(0xFF), b(0xFE), L'-', L'l', L'a', L't', L'i', L'n'}},
+        {"a\xC3", {L'a', b(0xC3)}},                                  // cut short at the end
+        {"\xC3(", {b(0xC3), L'('}},                                  // continuation missing
+        {"\xC0\xAF", {b(0xC0), b(0xAF)}},                            // overlong slash
+        {"\xED\xA0\x80", {b(0xED), b(0xA0), b(0x80)}},               // surrogate
+        {"\xF4\x90\x80\x80", {b(0xF4), b(0x90), b(0x80), b(0x80)}},  // beyond U+10FFFF
+        {"\x80z", {b(0x80), L'z'}},
+        // Well-formed, but the character that stands for byte 0x80: kept as its four bytes.
+        {"\xF4\x80\x82\x80", {b(0xF4), b(0x80), b(0x82), b(0x80)}},
+        {"B\xC3\xBChne", L"B\u00FChne"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
         EXPECT_EQ(TextFromNative(c.bytes), c.expected);
+        EXPECT_EQ(NativeName(TextFromNative(c.bytes)), c.bytes);
     }
+    // The overlong form of '/' is no separator.
+    EXPECT_TRUE(IsBareFileName(TextFromNative("\xC0\xAF")));
 }
 
 // A name from a layout written elsewhere never reaches a file outside the layout folder.
