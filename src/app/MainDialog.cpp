@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 
 #include <wx/dcclient.h>
@@ -256,10 +257,18 @@ WindowFit MainDialog::FitOnDisplay() const {
 }
 
 void MainDialog::LoadPage(int page) {
-    BuildPageBackground(page);
-    ReportMissingPictures(m_renderer->LoadMenuImage(GetLayout()));
-    LoadButtonImages(page);
+    ReportMissingPictures(LoadPagePictures(page));
     ReportRefusedPictures();
+}
+
+PageRenderer::MissingPictures MainDialog::LoadPagePictures(int page) {
+    // Looked at before they are read: a picture changed meanwhile is news.
+    const ::Layout& layout = GetLayout();
+    m_watch.Shown(LookAtPictures(layout, page), static_cast<std::int64_t>(std::time(nullptr)));
+    BuildPageBackground(page);
+    const PageRenderer::MissingPictures missing = m_renderer->LoadMenuImage(layout);
+    LoadButtonImages(page);
+    return missing;
 }
 
 void MainDialog::ReportRefusedPictures() {
@@ -277,6 +286,11 @@ void MainDialog::ReportRefusedPictures() {
 }
 
 void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& missing) {
+    // Without its folder the panel has none of its pictures: the watch says that instead, and
+    // the panel goes on with what it shows.
+    if (!FolderIsThere(GetLayout())) {
+        return;
+    }
     // The panel cannot go on: a session starts it again once the picture is back.
     m_exitCode = ExitCodes::kFailure;
     if (missing.menu) {
@@ -310,44 +324,41 @@ void MainDialog::DrawPage(int page) {
         return;
     }
     SetTitle(PanelTitle(layout, panel));
-    {
-        wxMemoryDC dc(PageBuffer());
-        m_renderer->DrawPageBase(dc, panel.StatusText);
-        DrawButtonsInto(dc, page);
-    }
-    m_pageArea->Refresh(false);
-    ShowEditMarks();
+    BringPageUpToDate(page);
 }
 
 wxBitmap& MainDialog::PageBuffer() {
     const ::Layout& layout = GetLayout();
-    return m_pageArea->Buffer(wxSize(layout.Form.SizeX, layout.Form.SizeY));
+    const wxSize size(layout.Form.SizeX, layout.Form.SizeY);
+    if (!m_pageArea->Buffer().IsOk() || m_pageArea->Buffer().GetSize() != size) {
+        // A new buffer shows nothing of the page yet.
+        m_renderer->ForgetDrawn();
+    }
+    return m_pageArea->Buffer(size);
 }
 
-wxRect MainDialog::DrawButtonsInto(wxDC& dc, int page) {
+void MainDialog::BringPageUpToDate(int page) {
     ::Layout& layout = GetLayout();
-    const ButtonRef held = GetPanelState().HeldButton;
+    const PanelState& panel = GetPanelState();
+    const ButtonRef held = panel.HeldButton;
+    // A button under a finger keeps its pressed look through any redraw until the release.
+    const auto lookOf = [&](int button) {
+        return held.page == page && held.button == button ? Looks::Pressed : LampLook(page, button);
+    };
     wxRect drawn;
-    const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
-    for (int i = 0; i < last; ++i) {
-        // A button under a finger keeps its pressed look through any redraw until the release.
-        const int look = held.page == page && held.button == i ? Looks::Pressed : LampLook(page, i);
-        drawn.Union(m_renderer->DrawButton(dc, layout, page, i, look));
+    {
+        wxMemoryDC dc(PageBuffer());
+        drawn = m_renderer->DrawPage(dc, layout, page, panel.StatusText, lookOf);
     }
-    return drawn;
+    m_pageArea->ShowPageRect(drawn);
+    ShowEditMarks();
 }
 
 void MainDialog::DrawButtons(int page) {
     if (!::Layout::IsPageSlot(page)) {
         return;
     }
-    wxRect drawn;
-    {
-        wxMemoryDC dc(PageBuffer());
-        drawn = DrawButtonsInto(dc, page);
-    }
-    m_pageArea->ShowPageRect(drawn);
-    ShowEditMarks();
+    BringPageUpToDate(page);
 }
 
 void MainDialog::RestoreBackground(int button, int x, int y) {
@@ -456,15 +467,16 @@ void MainDialog::OnLinkTimer(wxTimerEvent&) {
         m_ticksSinceLook = 0;
         WatchLayoutFolder();
     }
+    // Scrolled or resized: the buffer holds the whole page, only the window is painted again.
     PanelState& panel = GetPanelState();
     if (panel.RedrawPending > 0) {
         --panel.RedrawPending;
-        DrawPage(panel.CurrentPage);
+        m_pageArea->Refresh(false);
     }
 }
 
 void MainDialog::WatchLayoutFolder() {
-    const FolderSnapshot now = LookAtLayoutFolder(GetLayout());
+    const FolderSnapshot now = LookAtLayoutFolder(GetLayout(), GetPanelState().CurrentPage);
     const LayoutWatch::Change change = m_watch.Check(now);
     // A dialog or message box open (ours included), or a finger on a button: the change waits
     // until the user is done; the watch reports it again.
@@ -473,6 +485,15 @@ void MainDialog::WatchLayoutFolder() {
         return;
     }
     m_watch.Dealt(now);
+    if (change == LayoutWatch::Change::FolderGone) {
+        wxString text;
+        text.Printf(
+            "The layout folder is gone:\n%s\n\nThe panel goes on with the page it shows. A "
+            "layout put back there is loaded.",
+            wxString(GetLayout().Form.LayoutDirectory));
+        GetPrompter().ShowMessage(text.ToStdWstring());
+        return;
+    }
     if (change == LayoutWatch::Change::Layout && TakeNewLayout()) {
         return;
     }
@@ -482,10 +503,8 @@ void MainDialog::WatchLayoutFolder() {
 
 void MainDialog::ShowNewPictures(int page) {
     // Files coming and going in the folder do not end the panel: a required picture that is
-    // missing is reported by the next page load, as before.
-    BuildPageBackground(page);
-    m_renderer->LoadMenuImage(GetLayout());
-    LoadButtonImages(page);
+    // missing is reported by the next page load.
+    LoadPagePictures(page);
     DrawPage(page);
 }
 
@@ -560,8 +579,13 @@ void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
     if (!status) {
         return;
     }
+    // Said again on every tick while the link is down: only a change is drawn.
     PanelState& panel = GetPanelState();
-    panel.StatusText = *status == LinkStatus::Down ? kNoConnection : L"";
+    const std::wstring text = *status == LinkStatus::Down ? kNoConnection : L"";
+    if (text == panel.StatusText) {
+        return;
+    }
+    panel.StatusText = text;
     DrawPage(panel.CurrentPage);
 }
 

@@ -151,8 +151,11 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Replaces the running layout by `fresh` and shows it as the main settings' "OK" would.
     void ShowNewLayout(std::unique_ptr<::Layout> fresh);
 
+    /// The page's pictures as they are in the folder now; which required ones are missing.
+    PageRenderer::MissingPictures LoadPagePictures(int page);
     wxBitmap& PageBuffer();
-    wxRect DrawButtonsInto(wxDC& dc, int page);
+    /// Puts on the page (and the screen) what changed of it: the base, the buttons' looks.
+    void BringPageUpToDate(int page);
     /// Shows the message for a required picture that is missing and asks the window to close.
     void ReportMissingPictures(const PageRenderer::MissingPictures& missing);
     /// One message for each picture not shown for its size (each file once).

@@ -13,3 +13,6 @@ struct PictureSize {
 /// size it gives, or nothing when the file is no picture the panel's picture reader knows.
 /// The panel asks before it decodes a picture, the receiver before it stores one.
 std::optional<PictureSize> ReadPictureHeader(const std::string& path);
+/// The same from the bytes of a whole picture file: the panel reads a picture without waiting
+/// and asks this of what it read.
+std::optional<PictureSize> PictureHeaderOf(const std::string& bytes);

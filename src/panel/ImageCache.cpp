@@ -1,14 +1,16 @@
 #include "panel/ImageCache.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <functional>
+#include <optional>
 #include <string_view>
 
-#include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 
@@ -16,21 +18,54 @@
 
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
+/// An open picture file, closed when it goes.
+class OpenFile {
+  public:
+    /// Opens without waiting: a pipe put in the picture's place must not hang the panel in
+    /// open(). What was opened is examined through the descriptor, so nothing can be put in
+    /// its place between the look and the read.
+    explicit OpenFile(const std::string& path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
+        if (m_fd >= 0 && (::fstat(m_fd, &m_info) != 0 || !S_ISREG(m_info.st_mode))) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
     }
-    bytes.clear();
-    char chunk[65536];
-    std::size_t count = 0;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.append(chunk, count);
+    ~OpenFile() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
     }
-    const bool complete = std::ferror(file) == 0;
-    std::fclose(file);
-    return complete;
-}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    /// Whether a regular file is open.
+    bool IsRegular() const { return m_fd >= 0; }
+    const struct stat& Info() const { return m_info; }
+
+    /// Reads the whole file, up to `most` bytes; false on a read error or when there are more.
+    bool ReadAll(std::string& bytes, long long most) const {
+        bytes.clear();
+        char chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(m_fd, chunk, sizeof chunk);
+            if (got > 0) {
+                bytes.append(chunk, static_cast<std::size_t>(got));
+                if (static_cast<long long>(bytes.size()) > most) {
+                    return false;
+                }
+            } else if (got == 0) {
+                return true;
+            } else if (errno != EINTR) {
+                return false;
+            }
+        }
+    }
+
+  private:
+    int m_fd;
+    struct stat m_info {};
+};
 
 /// Whether a file time lies at least `step` seconds before now.
 bool LiesBack(const timespec& time, int step) {
@@ -39,66 +74,82 @@ bool LiesBack(const timespec& time, int step) {
     return now - then >= std::chrono::seconds(step);
 }
 
+/// Memory a decoded picture takes: three bytes a pixel, a fourth with transparency.
+std::size_t BytesOf(const wxImage& image) {
+    if (!image.IsOk()) {
+        return 0;
+    }
+    const auto pixels =
+        static_cast<std::size_t>(image.GetWidth()) * static_cast<std::size_t>(image.GetHeight());
+    return pixels * (image.HasAlpha() ? 4 : 3);
+}
+
+/// What an entry's bookkeeping takes besides its pixels: so many refused or broken files are
+/// kept within the budget too.
+constexpr std::size_t kEntryBytes = 256;
+
 }  // namespace
 
 ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mostPixels) {
-    ++m_uses;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        Forget(path);
+    const OpenFile file(path);
+    if (!file.IsRegular()) {
+        m_entries.Forget(path);
         return Picture();
     }
-    const auto found = m_entries.find(path);
-    const bool sameFile = found != m_entries.end() &&
-                          found->second.seconds == info.st_mtim.tv_sec &&
-                          found->second.nanoseconds == info.st_mtim.tv_nsec &&
-                          found->second.size == static_cast<long long>(info.st_size);
-    if (sameFile && (found->second.settled || found->second.refused)) {
-        found->second.lastUse = m_uses;
-        return found->second.picture;
+    const struct stat& info = file.Info();
+    Entry* const found = m_entries.Find(path);
+    const bool sameFile = found != nullptr && found->seconds == info.st_mtim.tv_sec &&
+                          found->nanoseconds == info.st_mtim.tv_nsec &&
+                          found->size == static_cast<long long>(info.st_size);
+    if (sameFile && (found->settled || found->refused)) {
+        return found->picture;
     }
 
     Entry entry;
     entry.seconds = info.st_mtim.tv_sec;
     entry.nanoseconds = info.st_mtim.tv_nsec;
     entry.size = static_cast<long long>(info.st_size);
-    const bool reported = found != m_entries.end() && found->second.refused;
+    const bool reported = found != nullptr && found->refused;
     Refusal refusal{path, 0, 0, entry.size};
-    if (entry.size > kMostFileBytes) {
+    const auto refuse = [&] {
         entry.refused = true;
-    } else {
-        // The header tells the size without decoding; a file whose header cannot be read is
-        // no picture (and is not given to a decoder that might take it for one).
-        const std::optional<PictureSize> header = ReadPictureHeader(path);
-        if (!header) {
-            return Keep(path, entry);
-        }
-        refusal.width = header->width;
-        refusal.height = header->height;
-        entry.refused = static_cast<std::uint64_t>(std::max(refusal.width, 0)) *
-                            static_cast<std::uint64_t>(std::max(refusal.height, 0)) >
-                        mostPixels;
-    }
-    if (entry.refused) {
         if (!reported) {
             m_refusals.push_back(refusal);
         }
         return Keep(path, entry);
+    };
+    if (entry.size > kMostFileBytes) {
+        return refuse();
     }
 
     // Judged before the bytes are read: when the time lies a whole step back already, any
     // write after the read gives the file a later time.
     const bool settled = LiesBack(info.st_mtim, kFileClockStepSeconds);
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        Forget(path);
+    if (!file.ReadAll(bytes, kMostFileBytes)) {
+        m_entries.Forget(path);
         return Picture();
     }
-    const std::size_t fingerprint = std::hash<std::string_view>()(bytes);
-    if (sameFile && found->second.fingerprint == fingerprint) {
-        found->second.settled = settled;
-        found->second.lastUse = m_uses;
-        return found->second.picture;
+    const std::uint64_t fingerprint = std::hash<std::string_view>()(bytes);
+    if (sameFile && found->fingerprint == fingerprint) {
+        found->settled = settled;
+        return found->picture;
+    }
+    entry.fingerprint = fingerprint;
+    entry.settled = settled;
+
+    // The header tells the size without decoding; bytes whose header cannot be read are no
+    // picture (and are not given to a decoder that might take them for one).
+    const std::optional<PictureSize> header = PictureHeaderOf(bytes);
+    if (!header) {
+        return Keep(path, entry);
+    }
+    refusal.width = header->width;
+    refusal.height = header->height;
+    if (static_cast<std::uint64_t>(std::max(header->width, 0)) *
+            static_cast<std::uint64_t>(std::max(header->height, 0)) >
+        mostPixels) {
+        return refuse();
     }
 
     wxImage image;
@@ -108,17 +159,21 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
         wxMemoryInputStream stream(bytes.data(), bytes.size());
         image.LoadFile(stream);
     }
-    entry.fingerprint = fingerprint;
-    entry.settled = settled;
     if (image.IsOk() && static_cast<std::uint64_t>(image.GetWidth()) *
                                 static_cast<std::uint64_t>(image.GetHeight()) <=
                             mostPixels) {
-        entry.picture.bitmap = wxBitmap(image);
-        entry.picture.serial = ++m_lastSerial;
-        entry.bytes = static_cast<std::size_t>(image.GetWidth()) *
-                      static_cast<std::size_t>(image.GetHeight()) * 4;
+        entry.picture.image = image;
+        entry.picture.serial = fingerprint != 0 ? fingerprint : 1;
     }
     return Keep(path, entry);
+}
+
+wxImage ImageCache::Kept(const std::string& path, std::uint64_t serial) {
+    const Entry* found = m_entries.Find(path);
+    if (found == nullptr || serial == 0 || found->picture.serial != serial) {
+        return wxImage();
+    }
+    return found->picture.image;
 }
 
 std::vector<ImageCache::Refusal> ImageCache::TakeRefusals() {
@@ -128,29 +183,9 @@ std::vector<ImageCache::Refusal> ImageCache::TakeRefusals() {
 }
 
 ImageCache::Picture ImageCache::Keep(const std::string& path, Entry entry) {
-    Forget(path);
-    entry.lastUse = m_uses;
-    // The least recently used go first, until the new picture fits the budget (a single
-    // picture larger than the budget is still kept while it is the only one).
-    while (!m_entries.empty() &&
-           (m_keptBytes + entry.bytes > kBudgetBytes || m_entries.size() >= kMaxEntries)) {
-        auto oldest = m_entries.begin();
-        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (it->second.lastUse < oldest->second.lastUse) {
-                oldest = it;
-            }
-        }
-        m_keptBytes -= oldest->second.bytes;
-        m_entries.erase(oldest);
-    }
-    m_keptBytes += entry.bytes;
-    return m_entries.emplace(path, std::move(entry)).first->second.picture;
-}
-
-void ImageCache::Forget(const std::string& path) {
-    const auto found = m_entries.find(path);
-    if (found != m_entries.end()) {
-        m_keptBytes -= found->second.bytes;
-        m_entries.erase(found);
-    }
+    // A picture larger than the whole budget is given to the caller but not kept.
+    const Picture picture = entry.picture;
+    const std::size_t bytes = BytesOf(picture.image) + kEntryBytes + path.size();
+    m_entries.Keep(path, std::move(entry), bytes);
+    return picture;
 }

@@ -3,10 +3,11 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include <wx/bitmap.h>
+#include <wx/image.h>
+
+#include "model/ByteLru.h"
 
 /// Decoded pictures by path. A page flip asks for three pictures per button, mostly the same
 /// few files: each file is decoded once and reused while it stays as it was, so an edited
@@ -18,17 +19,19 @@
 /// soon is therefore checked against its bytes on every use until its time lies a whole step
 /// back; from then on a change also changes the time.
 ///
-/// A picture is decoded only when its header says it has no more pixels than the caller allows
+/// A picture is read without ever waiting (a pipe or a device put in its place gives no
+/// picture) and decoded only when its header says it has no more pixels than the caller allows
 /// and its file is no larger than kMostFileBytes: a giant picture (or a small file whose header
 /// claims one) would take gigabytes and minutes. Such a file gives no picture and is reported
-/// once (TakeRefusals). The decoded pictures kept stay within a memory budget; the least
-/// recently used go first.
+/// once (TakeRefusals). The decoded pictures kept stay within kBudgetBytes; the least recently
+/// used go first.
 class ImageCache {
   public:
-    /// A decoded picture and the number of that decoding. Numbers are never given twice, so
-    /// equal numbers mean equal pixels; 0 stands for "no picture".
+    /// A decoded picture and its number, which is drawn from the bytes it was decoded from:
+    /// equal numbers mean equal pixels, also for a picture given up for room and decoded again
+    /// from the same bytes; 0 stands for "no picture".
     struct Picture {
-        wxBitmap bitmap;
+        wxImage image;
         std::uint64_t serial = 0;
     };
 
@@ -40,51 +43,43 @@ class ImageCache {
         long long bytes = 0;
     };
 
-    /// Memory the kept pictures may take (four bytes a pixel).
-    static constexpr std::size_t kBudgetBytes = 128u << 20;
+    /// Memory the kept pictures may take, with their bookkeeping.
+    static constexpr std::size_t kBudgetBytes = 96u << 20;
     /// A picture file larger than this is not read at all.
     static constexpr long long kMostFileBytes = 64LL << 20;
 
-    /// The picture at `path`, or an invalid bitmap when the file is missing, cannot be decoded
-    /// or has more than `mostPixels` pixels.
+    /// The picture at `path` as the file is now, or an invalid image when the file is missing,
+    /// no regular file, cannot be decoded or has more than `mostPixels` pixels.
     Picture Fetch(const std::string& path, std::uint64_t mostPixels);
+    /// The picture numbered `serial` of `path` while it is still kept, without looking at the
+    /// file; else an invalid image.
+    wxImage Kept(const std::string& path, std::uint64_t serial);
 
     /// The files refused for their size since the last call, each file once.
     std::vector<Refusal> TakeRefusals();
 
-    void Clear() {
-        m_entries.clear();
-        m_keptBytes = 0;
-    }
+    void Clear() { m_entries.Clear(); }
     /// Memory the pictures kept take now.
-    std::size_t KeptBytes() const { return m_keptBytes; }
-    std::size_t Size() const { return m_entries.size(); }
+    std::size_t KeptBytes() const { return m_entries.Bytes(); }
+    std::size_t Size() const { return m_entries.Size(); }
 
   private:
     struct Entry {
         std::time_t seconds = 0;
         long nanoseconds = 0;
         long long size = -1;
-        std::size_t fingerprint = 0;  ///< of the bytes the picture was decoded from
-        bool settled = false;         ///< the time alone tells a change
-        bool refused = false;         ///< not decoded for its size
-        std::size_t bytes = 0;        ///< memory of the decoded picture
-        std::uint64_t lastUse = 0;
+        std::uint64_t fingerprint = 0;  ///< of the bytes the picture was decoded from
+        bool settled = false;           ///< the time alone tells a change
+        bool refused = false;           ///< not decoded for its size
         Picture picture;
     };
 
-    /// Keeps `entry` for `path`, making room within the budget.
+    /// Keeps `entry` for `path` and gives its picture.
     Picture Keep(const std::string& path, Entry entry);
-    void Forget(const std::string& path);
 
     /// The coarsest step of the file clocks a layout folder may live on.
     static constexpr int kFileClockStepSeconds = 2;
-    /// Bounds the bookkeeping of a layout naming very many different pictures.
-    static constexpr std::size_t kMaxEntries = 512;
 
-    std::unordered_map<std::string, Entry> m_entries;
+    ByteLru<std::string, Entry> m_entries{kBudgetBytes};
     std::vector<Refusal> m_refusals;
-    std::size_t m_keptBytes = 0;
-    std::uint64_t m_lastSerial = 0;
-    std::uint64_t m_uses = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <tuple>
+#include <type_traits>
+#include <vector>
 
 #include <wx/dcmemory.h>
 #include <wx/settings.h>
@@ -17,20 +19,42 @@ wxColour ColourOf(Colour value) {
                     static_cast<unsigned char>(BlueOf(value)));
 }
 
-/// The top-left part of a picture that fits a width x height button.
-wxBitmap CutTo(const wxBitmap& picture, int width, int height) {
+wxRect WxRect(const Rect& rect) {
+    return wxRect(rect.x, rect.y, rect.width, rect.height);
+}
+
+Rect RectOf(const wxRect& rect) {
+    return Rect{rect.x, rect.y, rect.width, rect.height};
+}
+
+bool SameRect(const Rect& a, const Rect& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+bool Meet(const Rect& a, const Rect& b) {
+    return WxRect(a).Intersects(WxRect(b));
+}
+
+/// The part of `picture` in `part` (picture coordinates), as a bitmap to draw.
+wxBitmap PartOf(const wxImage& picture, const wxRect& part) {
+    if (part == wxRect(0, 0, picture.GetWidth(), picture.GetHeight())) {
+        return wxBitmap(picture);
+    }
+    return wxBitmap(picture.GetSubImage(part));
+}
+
+/// Draws the part of `picture` that falls on `dc` (of `size`) when its corner is at `at`.
+void DrawPicturePart(wxDC& dc, const wxSize& size, const wxImage& picture, const wxSize& cut,
+                     const wxPoint& at, bool useMask) {
     if (!picture.IsOk()) {
-        return picture;
+        return;
     }
-    const int w = std::min(picture.GetWidth(), width);
-    const int h = std::min(picture.GetHeight(), height);
-    if (w <= 0 || h <= 0) {
-        return wxBitmap();
+    wxRect part(0, 0, std::min(picture.GetWidth(), cut.x), std::min(picture.GetHeight(), cut.y));
+    part.Intersect(wxRect(-at.x, -at.y, size.x, size.y));
+    if (part.IsEmpty()) {
+        return;
     }
-    if (w == picture.GetWidth() && h == picture.GetHeight()) {
-        return picture;
-    }
-    return picture.GetSubBitmap(wxRect(0, 0, w, h));
+    dc.DrawBitmap(PartOf(picture, part), part.x + at.x, part.y + at.y, useMask);
 }
 
 /// The alignments DrawLabel knows apart: 1 left, 2 right, every other value centred.
@@ -51,18 +75,37 @@ int AlignmentOf(int horizAlign) {
 
 }  // namespace
 
-bool PageRenderer::ComposedKey::operator<(const ComposedKey& other) const {
-    const auto fields = [](const ComposedKey& k) {
-        return std::tie(k.pageWidth, k.pageHeight, k.top, k.bottom, k.pagePicture, k.x, k.y,
-                        k.width, k.height, k.picture, k.text, k.face, k.size, k.style, k.colour,
-                        k.align);
+std::size_t PageRenderer::ComposedKeyHash::operator()(const ComposedKey& key) const {
+    std::size_t hash = 0;
+    const auto mix = [&hash](const auto& field) {
+        const std::size_t value = std::hash<std::decay_t<decltype(field)>>()(field);
+        hash ^= value + 0x9e3779b97f4a7c15ull + (hash << 6) + (hash >> 2);
     };
-    return fields(*this) < fields(other);
+    std::apply([&mix](const auto&... fields) { (mix(fields), ...); }, key.Tied());
+    return hash;
 }
 
-ImageCache::Picture PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
-    return m_cache.Fetch(PathInFolder(layout.Form.LayoutDirectory, name),
-                         MostPicturePixels(layout));
+PageRenderer::PictureRef PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
+    PictureRef ref;
+    ref.path = PathInFolder(layout.Form.LayoutDirectory, name);
+    const ImageCache::Picture loaded = m_cache.Fetch(ref.path, MostPicturePixels(layout));
+    if (loaded.image.IsOk()) {
+        ref.serial = loaded.serial;
+        ref.width = loaded.image.GetWidth();
+        ref.height = loaded.image.GetHeight();
+    }
+    return ref;
+}
+
+wxImage PageRenderer::PictureOf(const Layout& layout, const PictureRef& ref) {
+    if (ref.serial == 0) {
+        return wxImage();
+    }
+    wxImage image = m_cache.Kept(ref.path, ref.serial);
+    if (!image.IsOk()) {
+        image = m_cache.Fetch(ref.path, MostPicturePixels(layout)).image;
+    }
+    return image;
 }
 
 void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
@@ -81,24 +124,34 @@ void PageRenderer::BuildPageBackground(const Layout& layout, int page) {
     if (record.PageImage.empty()) {
         return;
     }
-    const ImageCache::Picture loaded = LoadPicture(layout, record.PageImage);
-    const wxBitmap& picture = loaded.bitmap;
-    m_pageContent.pagePicture = loaded.serial;
-    if (picture.IsOk()) {
-        dc.DrawBitmap(picture, (width - picture.GetWidth()) / 2, (height - picture.GetHeight()) / 2,
-                      true);
-    }
+    const PictureRef picture = LoadPicture(layout, record.PageImage);
+    m_pageContent.pagePicture = picture.serial;
+    // Centred; of a picture larger than the page only the part on the page is drawn.
+    DrawPicturePart(dc, wxSize(width, height), PictureOf(layout, picture),
+                    wxSize(picture.width, picture.height),
+                    wxPoint((width - picture.width) / 2, (height - picture.height) / 2), true);
 }
 
 PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) {
     // A picture that is there but cannot be decoded (empty, cut short, no picture at all) is
     // as good as missing: without the menu picture there is no way into the menu.
     MissingPictures missing;
-    m_menuBitmap = LoadPicture(layout, kMenuPicture).bitmap;
-    m_menuRect = m_menuBitmap.IsOk() ? Rect{0, 0, m_menuBitmap.GetWidth(), m_menuBitmap.GetHeight()}
-                                     : Rect{};
-    missing.menu = !m_menuBitmap.IsOk();
-    missing.defaultButton = !LoadPicture(layout, kDefaultPicture).bitmap.IsOk();
+    const PictureRef menu = LoadPicture(layout, kMenuPicture);
+    m_menuRect = Rect{0, 0, menu.width, menu.height};
+    m_menuSerial = menu.serial;
+    m_menuBitmap = wxBitmap();
+    if (menu.serial != 0) {
+        // Only the part on the page is kept; the whole picture is the touch area.
+        const wxImage picture = PictureOf(layout, menu);
+        const wxRect part = wxRect(0, 0, menu.width, menu.height)
+                                .Intersect(wxRect(0, 0, std::max(layout.Form.SizeX, 1),
+                                                  std::max(layout.Form.SizeY, 1)));
+        if (picture.IsOk() && !part.IsEmpty()) {
+            m_menuBitmap = PartOf(picture, part);
+        }
+    }
+    missing.menu = menu.serial == 0;
+    missing.defaultButton = LoadPicture(layout, kDefaultPicture).serial == 0;
     return missing;
 }
 
@@ -106,7 +159,7 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
     const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
     const std::wstring& folder = layout.Form.LayoutDirectory;
     // Most buttons of a page name the same few files: each name is looked up once per load.
-    std::map<std::wstring, ImageCache::Picture> loaded;
+    std::map<std::wstring, PictureRef> loaded;
     const auto picture = [&](int button, std::wstring ButtonRecord::*field) {
         std::wstring name;
         if (button < kButtonSlots) {
@@ -117,30 +170,23 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
             return known->second;
         }
         // A missing picture, and one that cannot or may not be decoded, shows as the default.
-        ImageCache::Picture found;
+        PictureRef found;
         if (FileExists(PathInFolder(folder, name))) {
             found = LoadPicture(layout, name);
         }
-        if (!found.bitmap.IsOk()) {
+        if (found.serial == 0) {
             found = LoadPicture(layout, kDefaultPicture);
         }
         return loaded.emplace(name, found).first->second;
     };
-    const auto cut = [](ImageCache::Picture image, int width, int height) {
-        image.bitmap = CutTo(image.bitmap, width, height);
-        return image;
-    };
     for (int i = 0; i <= last; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         m_offImage[slot] = picture(i, &ButtonRecord::Image_File_Off);
-        const wxBitmap& off = m_offImage[slot].bitmap;
-        const int width = off.IsOk() ? off.GetWidth() : 0;
-        const int height = off.IsOk() ? off.GetHeight() : 0;
         const int x = i < kButtonSlots ? layout.Button(page, i).PosX : 0;
         const int y = i < kButtonSlots ? layout.Button(page, i).PosY : 0;
-        m_buttonRect[slot] = Rect{x, y, width, height};
-        m_pressedImage[slot] = cut(picture(i, &ButtonRecord::Image_File_Press), width, height);
-        m_onImage[slot] = cut(picture(i, &ButtonRecord::Image_File_On), width, height);
+        m_buttonRect[slot] = Rect{x, y, m_offImage[slot].width, m_offImage[slot].height};
+        m_pressedImage[slot] = picture(i, &ButtonRecord::Image_File_Press);
+        m_onImage[slot] = picture(i, &ButtonRecord::Image_File_On);
     }
 }
 
@@ -160,23 +206,145 @@ void PageRenderer::DrawPageBase(wxDC& dc, const std::wstring& statusText) const 
     }
 }
 
-wxBitmap PageRenderer::BackgroundPiece(int x, int y, int width, int height) const {
-    const wxRect piece(x, y, width, height);
-    const wxRect page(0, 0, m_pageBitmap.GetWidth(), m_pageBitmap.GetHeight());
-    if (page.Contains(piece)) {
-        return m_pageBitmap.GetSubBitmap(piece);
+wxRect PageRenderer::DrawPage(wxDC& dc, Layout& layout, int page, const std::wstring& statusText,
+                              const LookOf& lookOf) {
+    wxRect drawn;
+    const Base base{m_pageContent, statusText, m_menuSerial};
+    if (!m_drawnBase || !(*m_drawnBase == base)) {
+        DrawPageBase(dc, statusText);
+        m_drawnBase = base;
+        m_drawn.fill(std::nullopt);
+        drawn = wxRect(0, 0, m_pageBitmap.GetWidth(), m_pageBitmap.GetHeight());
     }
-    // Part of the button lies off the page (a negative position from the file): what the page
-    // does not cover stays black.
-    wxBitmap canvas(width, height);
-    wxMemoryDC dc(canvas);
-    dc.SetBackground(*wxBLACK_BRUSH);
-    dc.Clear();
-    const wxRect common = piece.Intersect(page);
-    if (!common.IsEmpty()) {
-        dc.DrawBitmap(m_pageBitmap.GetSubBitmap(common), common.x - x, common.y - y, false);
+    std::array<std::optional<Composition>, kImageSlots> wanted;
+    const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
+    for (int i = 0; i < last; ++i) {
+        wanted[static_cast<std::size_t>(i)] = Compose(layout, page, i, lookOf(i));
     }
-    return canvas;
+    // A button that is drawn elsewhere now, or not at all, leaves the page background behind.
+    std::vector<Rect> changed;
+    for (std::size_t i = 0; i < m_drawn.size(); ++i) {
+        if (m_drawn[i] && (!wanted[i] || !SameRect(wanted[i]->key.shown, m_drawn[i]->shown))) {
+            changed.push_back(m_drawn[i]->shown);
+        }
+    }
+    for (const Rect& left : changed) {
+        RestoreBase(dc, left);
+    }
+    // In index order, so that a button over another stays on top: every button that changed,
+    // and every one over a part of the page drawn anew.
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (!wanted[i]) {
+            continue;
+        }
+        const ComposedKey& key = wanted[i]->key;
+        const bool under = std::any_of(changed.begin(), changed.end(),
+                                       [&key](const Rect& area) { return Meet(area, key.shown); });
+        if (m_drawn[i] && *m_drawn[i] == key && !under) {
+            continue;
+        }
+        Put(dc, layout, page, static_cast<int>(i), *wanted[i]);
+        m_drawn[i] = key;
+        changed.push_back(key.shown);
+    }
+    for (const Rect& area : changed) {
+        drawn.Union(WxRect(area));
+    }
+    return drawn;
+}
+
+wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, int look) {
+    const std::optional<Composition> composed = Compose(layout, page, button, look);
+    if (!composed) {
+        return wxRect();
+    }
+    Put(dc, layout, page, button, *composed);
+    m_drawn[static_cast<std::size_t>(button)] = composed->key;
+    // Drawn over the buttons above it: they are no longer whole on the page.
+    Covered(composed->key.shown, button);
+    return WxRect(composed->key.shown);
+}
+
+std::optional<PageRenderer::Composition> PageRenderer::Compose(Layout& layout, int page, int button,
+                                                               int look) {
+    if (look != Looks::Off && look != Looks::Pressed && look != Looks::On) {
+        return std::nullopt;
+    }
+    if (!Layout::IsButtonSlot(button) || !m_pageBitmap.IsOk()) {
+        return std::nullopt;
+    }
+    const auto slot = static_cast<std::size_t>(button);
+    const int width = m_offImage[slot].width;
+    const int height = m_offImage[slot].height;
+    const PictureRef& picture = look == Looks::Off       ? m_offImage[slot]
+                                : look == Looks::Pressed ? m_pressedImage[slot]
+                                                         : m_onImage[slot];
+
+    ButtonRecord& record = layout.Button(page, button);
+    record.PosX = KeepInsidePage(record.PosX, width, layout.Form.SizeX);
+    record.PosY = KeepInsidePage(record.PosY, height, layout.Form.SizeY);
+
+    // The touch area follows the button to where it is drawn, so that a button moved back
+    // onto the page answers where it is seen and nowhere else.
+    Rect& rect = m_buttonRect[slot];
+    rect.x = record.PosX;
+    rect.y = record.PosY;
+    const wxRect shown =
+        WxRect(rect).Intersect(wxRect(0, 0, m_pageBitmap.GetWidth(), m_pageBitmap.GetHeight()));
+    if (rect.width <= 0 || rect.height <= 0 || shown.IsEmpty()) {
+        return std::nullopt;
+    }
+    std::wstring text = look == Looks::Off  ? record.Text_Off
+                        : look == Looks::On ? record.Text_On
+                                            : std::wstring();
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+
+    Composition composed;
+    ComposedKey& key = composed.key;
+    key = m_pageContent;
+    key.x = rect.x;
+    key.y = rect.y;
+    key.width = rect.width;
+    key.height = rect.height;
+    key.shown = RectOf(shown);
+    key.textWidth = width;
+    key.textHeight = height;
+    key.picture = picture.serial;
+    if (!text.empty()) {
+        key.face = record.Font_Family;
+        key.size = ButtonFontSize(record);
+        key.style = record.Font_Style & 7;
+        key.colour = record.Font_Color & kColourMask;
+        key.align = AlignmentKey(record.Font_HorizAlign);
+    }
+    key.text = std::move(text);
+    composed.picture = &picture;
+    return composed;
+}
+
+void PageRenderer::Put(wxDC& dc, const Layout& layout, int page, int button,
+                       const Composition& composed) {
+    const ComposedKey& key = composed.key;
+    const wxBitmap* canvas = m_composed.Find(key);
+    wxBitmap fresh;
+    if (canvas == nullptr) {
+        fresh =
+            ComposeButton(layout.Button(page, button), PictureOf(layout, *composed.picture), key);
+        const std::size_t bytes = static_cast<std::size_t>(key.shown.width) *
+                                      static_cast<std::size_t>(key.shown.height) * 4 +
+                                  sizeof(ComposedKey) +
+                                  (key.text.size() + key.face.size()) * sizeof(wchar_t);
+        // A button too large for the budget is drawn all the same, composed each time.
+        canvas = m_composed.Keep(key, fresh, bytes);
+        if (canvas == nullptr) {
+            canvas = &fresh;
+        }
+    }
+    dc.DrawBitmap(*canvas, key.shown.x, key.shown.y, false);
+}
+
+wxBitmap PageRenderer::BackgroundPiece(const Rect& piece) const {
+    return m_pageBitmap.GetSubBitmap(WxRect(piece));
 }
 
 int PageRenderer::ButtonFontSize(const ButtonRecord& button) const {
@@ -212,101 +380,65 @@ const wxFont& PageRenderer::ButtonFont(const ButtonRecord& button) {
     return m_fonts.emplace(key, font).first->second;
 }
 
-wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, int look) {
-    if (look != Looks::Off && look != Looks::Pressed && look != Looks::On) {
-        return wxRect();
-    }
-    if (!Layout::IsButtonSlot(button) || !m_pageBitmap.IsOk()) {
-        return wxRect();
-    }
-    const auto slot = static_cast<std::size_t>(button);
-    const wxBitmap& off = m_offImage[slot].bitmap;
-    const int width = off.IsOk() ? off.GetWidth() : 0;
-    const int height = off.IsOk() ? off.GetHeight() : 0;
-    const ImageCache::Picture& picture = look == Looks::Off       ? m_offImage[slot]
-                                         : look == Looks::Pressed ? m_pressedImage[slot]
-                                                                  : m_onImage[slot];
-
-    ButtonRecord& record = layout.Button(page, button);
-    record.PosX = KeepInsidePage(record.PosX, width, layout.Form.SizeX);
-    record.PosY = KeepInsidePage(record.PosY, height, layout.Form.SizeY);
-
-    // The touch area follows the button to where it is drawn, so that a button moved back
-    // onto the page answers where it is seen and nowhere else.
-    Rect& rect = m_buttonRect[slot];
-    rect.x = record.PosX;
-    rect.y = record.PosY;
-    if (rect.width <= 0 || rect.height <= 0) {
-        return wxRect();
-    }
-    std::wstring text = look == Looks::Off  ? record.Text_Off
-                        : look == Looks::On ? record.Text_On
-                                            : std::wstring();
-    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
-
-    ComposedKey key = m_pageContent;
-    key.x = record.PosX;
-    key.y = record.PosY;
-    key.width = rect.width;
-    key.height = rect.height;
-    key.picture = picture.serial;
-    if (!text.empty()) {
-        key.face = record.Font_Family;
-        key.size = ButtonFontSize(record);
-        key.style = record.Font_Style & 7;
-        key.colour = record.Font_Color & kColourMask;
-        key.align = AlignmentKey(record.Font_HorizAlign);
-    }
-    // The text is laid out in the off image's size, the canvas has the rectangle's. They
-    // differ only when the rectangle was changed after loading: then compose it every time.
-    if (width != rect.width || height != rect.height) {
-        const wxBitmap canvas = ComposeButton(record, picture.bitmap, text, width, height, rect);
-        dc.DrawBitmap(canvas, record.PosX, record.PosY, false);
-        return wxRect(record.PosX, record.PosY, rect.width, rect.height);
-    }
-    key.text = std::move(text);
-    auto found = m_composed.find(key);
-    if (found == m_composed.end()) {
-        const long long pixels = static_cast<long long>(rect.width) * rect.height;
-        if (m_composedPixels + pixels > kComposedPixels) {
-            m_composed.clear();
-            m_composedPixels = 0;
-        }
-        wxBitmap canvas = ComposeButton(record, picture.bitmap, key.text, width, height, rect);
-        found = m_composed.emplace(std::move(key), std::move(canvas)).first;
-        m_composedPixels += pixels;
-    }
-    dc.DrawBitmap(found->second, record.PosX, record.PosY, false);
-    return wxRect(record.PosX, record.PosY, rect.width, rect.height);
-}
-
-wxBitmap PageRenderer::ComposeButton(const ButtonRecord& record, const wxBitmap& picture,
-                                     const std::wstring& text, int width, int height,
-                                     const Rect& rect) {
-    wxBitmap canvas = BackgroundPiece(record.PosX, record.PosY, rect.width, rect.height);
+wxBitmap PageRenderer::ComposeButton(const ButtonRecord& record, const wxImage& picture,
+                                     const ComposedKey& key) {
+    // Only the part of the button on the page is composed; the button's own corner lies at
+    // `corner` of that part.
+    wxBitmap canvas = BackgroundPiece(key.shown);
+    const wxPoint corner(key.x - key.shown.x, key.y - key.shown.y);
     wxMemoryDC composer(canvas);
-    if (picture.IsOk()) {
-        composer.DrawBitmap(picture, 0, 0, false);
-    }
-    if (!text.empty()) {
+    // The look's picture cut to the off picture's size, without its mask (its own
+    // transparency, if any, blends with the background piece).
+    DrawPicturePart(composer, wxSize(key.shown.width, key.shown.height), picture,
+                    wxSize(key.textWidth, key.textHeight), corner, false);
+    if (!key.text.empty()) {
         composer.SetFont(ButtonFont(record));
         composer.SetTextForeground(ColourOf(record.Font_Color));
-        composer.DrawLabel(text, wxRect(0, 0, width, height), AlignmentOf(record.Font_HorizAlign));
+        composer.DrawLabel(key.text, wxRect(corner, wxSize(key.textWidth, key.textHeight)),
+                           AlignmentOf(record.Font_HorizAlign));
     }
     composer.SelectObject(wxNullBitmap);
     return canvas;
 }
 
-wxRect PageRenderer::RestoreBackground(wxDC& dc, int button, int x, int y) const {
+wxRect PageRenderer::RestoreBackground(wxDC& dc, int button, int x, int y) {
     if (!m_pageBitmap.IsOk() || m_pageBitmap.GetWidth() == 0 || !Layout::IsButtonSlot(button)) {
         return wxRect();
     }
     const Rect& rect = m_buttonRect[static_cast<std::size_t>(button)];
-    if (rect.width <= 0 || rect.height <= 0) {
+    const wxRect area =
+        wxRect(x, y, rect.width, rect.height)
+            .Intersect(wxRect(0, 0, m_pageBitmap.GetWidth(), m_pageBitmap.GetHeight()));
+    if (rect.width <= 0 || rect.height <= 0 || area.IsEmpty()) {
         return wxRect();
     }
-    dc.DrawBitmap(BackgroundPiece(x, y, rect.width, rect.height), x, y, false);
-    return wxRect(x, y, rect.width, rect.height);
+    RestoreBase(dc, RectOf(area));
+    return area;
+}
+
+void PageRenderer::RestoreBase(wxDC& dc, const Rect& area) {
+    // The status line and the menu picture lie on the base: drawn again where they meet the area.
+    dc.SetClippingRegion(WxRect(area));
+    if (m_drawnBase) {
+        DrawPageBase(dc, m_drawnBase->status);
+    } else {
+        dc.DrawBitmap(BackgroundPiece(area), area.x, area.y, false);
+    }
+    dc.DestroyClippingRegion();
+    Covered(area, -1);
+}
+
+void PageRenderer::Covered(const Rect& area, int above) {
+    for (std::size_t i = static_cast<std::size_t>(above + 1); i < m_drawn.size(); ++i) {
+        if (m_drawn[i] && Meet(m_drawn[i]->shown, area)) {
+            m_drawn[i].reset();
+        }
+    }
+}
+
+void PageRenderer::ForgetDrawn() {
+    m_drawnBase.reset();
+    m_drawn.fill(std::nullopt);
 }
 
 void PageRenderer::ShiftEntriesDown(int button, int last) {

@@ -682,11 +682,9 @@ wxImage ComposedAfresh(int page) {
     wxBitmap bitmap(layout->Form.SizeX, layout->Form.SizeY);
     {
         wxMemoryDC dc(bitmap);
-        renderer.DrawPageBase(dc, L"");
-        for (int i = 0; i < layout->Page(page).Button_Last; ++i) {
-            renderer.DrawButton(dc, *layout, page, i,
-                                LampLookOf(*layout, GetPanelState().Lamps, page, i));
-        }
+        renderer.DrawPage(dc, *layout, page, L"", [&](int button) {
+            return LampLookOf(*layout, GetPanelState().Lamps, page, button);
+        });
     }
     return bitmap.ConvertToImage();
 }

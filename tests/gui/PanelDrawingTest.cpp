@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include <wx/dcmemory.h>
+
 #include "GuiTestSupport.h"
 #include "model/PanelRules.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
+#include "panel/PageArea.h"
 #include "panel/PageRenderer.h"
 
 namespace {
@@ -235,6 +238,57 @@ TEST(PageDrawing, PicturesBeyondThePixelLimitAreNotDecodedAndReportedOncePerFile
     panel->Panel().LoadPage(0);
     panel->Panel().LoadPage(1);
     EXPECT_EQ(prompter->messages.size(), 2u);
+}
+
+// Buttons whose pictures are far larger than the page (4096 x 4096, the most an 800 x 480 panel
+// shows, 48 MiB each decoded): each shows the part of its picture that lies on the page, and
+// everything the page keeps of its pictures stays within 128 MiB.
+TEST(PageDrawing, PicturesLargerThanThePageShowTheirPartOnItWithinTheMemoryBudget) {
+    struct Big {
+        const char* name;
+        int x, y;  ///< as the layout gives it
+        wxColour body, corner;
+        wxPoint bodyAt, cornerAt;  ///< where the page shows them
+    };
+    // The first is pulled back onto the page (its bottom-right corner at the page's); the
+    // others reach onto it from above and to the left, each over the one before.
+    const wxColour red(200, 0, 0), blue(0, 0, 200), green(0, 200, 0), yellow(200, 200, 0);
+    const wxColour cyan(0, 200, 200), purple(200, 0, 200);
+    const Big bigs[] = {
+        {"big0.png", 0, 0, red, blue, {650, 200}, {750, 450}},
+        {"big1.png", -3500, -3700, green, yellow, {300, 200}, {550, 350}},
+        {"big2.png", -3900, -4000, cyan, purple, {60, 60}, {150, 50}},
+    };
+    auto layout = DrawingLayout();
+    for (const Big& big : bigs) {
+        AddButton(*layout, 0, big.x, big.y).Image_File_Off = wxString(big.name).ToStdWstring();
+    }
+    DrawnPanel drawn(*layout, [&bigs](const LayoutFolder& folder) {
+        for (const Big& big : bigs) {
+            // One colour, the bottom-right 100 x 100 in another.
+            wxImage picture(4096, 4096);
+            picture.SetRGB(wxRect(0, 0, 4096, 4096), big.body.Red(), big.body.Green(),
+                           big.body.Blue());
+            picture.SetRGB(wxRect(3996, 3996, 100, 100), big.corner.Red(), big.corner.Green(),
+                           big.corner.Blue());
+            picture.SetOption(wxIMAGE_OPTION_PNG_COMPRESSION_LEVEL, 1);
+            picture.SaveFile(wxString::FromUTF8(folder.At(big.name)), wxBITMAP_TYPE_PNG);
+        }
+    });
+    // The file carries four digits: positions this far off the page come from a move.
+    for (int i = 0; i < 3; ++i) {
+        GetLayout().Button(0, i).PosX = bigs[i].x;
+        GetLayout().Button(0, i).PosY = bigs[i].y;
+    }
+    drawn.Panel().LoadPage(0);
+    drawn.Redraw();
+    for (const Big& big : bigs) {
+        SCOPED_TRACE(big.name);
+        EXPECT_EQ(drawn.Pixel(big.bodyAt.x, big.bodyAt.y), big.body);
+        EXPECT_EQ(drawn.Pixel(big.cornerAt.x, big.cornerAt.y), big.corner);
+    }
+    EXPECT_LE(drawn.Panel().Renderer().KeptBytes(), std::size_t{128} << 20);
+    EXPECT_TRUE(drawn.prompter.messages.empty());
 }
 
 TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {
@@ -656,6 +710,78 @@ TEST(StatusLine, ShownInRedWhileTheLinkIsDownInLanModeOnly) {
             5000));
         EXPECT_EQ(drawn.Count(line, Reddish), 0);
     }
+}
+
+/// A colour no drawing of these tests uses.
+const wxColour kMark(255, 0, 255);
+
+/// Paints a 4 x 4 mark into the page's back buffer at a page point, behind the panel's back,
+/// so that a test sees whether the panel draws there again.
+void Mark(MainDialog& panel, const wxPoint& at) {
+    PageArea& area = *panel.GetPageArea();
+    wxMemoryDC dc(area.Buffer(area.Buffer().GetSize()));
+    dc.SetBrush(wxBrush(kMark));
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.DrawRectangle(at.x, at.y, 4, 4);
+}
+
+// The page is drawn again only where something changed: not on the ticks of a link that stays
+// down, not for scrolling, not for lamp states that change nothing. A lamp that changes redraws
+// its button and the button over it, nothing else.
+TEST(PageRedraw, OnlyWhatChangedIsDrawnAgain) {
+    FakeController controller;
+    controller.Stop();  // the link stays down
+    auto layout = DrawingLayout();
+    layout->Form.Form_ConnectModus = 1;
+    layout->Form.Destination_IP = controller.Address();
+    AddButton(*layout, 0, 100, 100, 1);
+    AddButton(*layout, 0, 300, 100, 2);
+    AddButton(*layout, 0, 150, 120, 3);  // over part of the first
+    DrawnPanel drawn(*layout);
+    ASSERT_TRUE(
+        WaitFor([] { return GetPanelState().StatusText == L"Keine Verbindung zum Server"; }));
+    Pump(150);
+    const wxPoint background(20, 300);
+    const wxPoint first(110, 105);
+    const wxPoint second(310, 105);
+    const wxPoint third(160, 125);
+    const auto marked = [&drawn](const wxPoint& at) {
+        return drawn.Pixel(at.x + 1, at.y + 1) == kMark;
+    };
+    const auto markAll = [&] {
+        for (const wxPoint& at : {background, first, second, third}) {
+            Mark(drawn.Panel(), at);
+        }
+    };
+
+    markAll();
+    Pump(1000);
+    EXPECT_TRUE(marked(background) && marked(first) && marked(second) && marked(third))
+        << "drawn again while the link stayed down";
+    GetPanelState().RedrawPending = 1;
+    ASSERT_TRUE(WaitFor([] { return GetPanelState().RedrawPending == 0; }));
+    EXPECT_TRUE(marked(background) && marked(first) && marked(second) && marked(third))
+        << "drawn again for a scroll";
+
+    ASSERT_TRUE(controller.Listen());
+    ASSERT_TRUE(PanelLinked(controller, 5000));
+    Pump(150);
+    markAll();
+    ASSERT_TRUE(controller.Send(LampState({})));
+    Pump(500);
+    EXPECT_TRUE(marked(background) && marked(first) && marked(second) && marked(third))
+        << "drawn again for lamps that stayed as they were";
+
+    ASSERT_TRUE(controller.Send(LampState({1})));
+    ASSERT_TRUE(WaitFor([&] {
+        controller.Poll();
+        return drawn.Pixel(195, 105) == kOn;
+    }));
+    EXPECT_FALSE(marked(first));
+    EXPECT_FALSE(marked(third)) << "the button over the changed one is drawn over it again";
+    EXPECT_EQ(drawn.Pixel(third.x + 1, third.y + 1), kOff);
+    EXPECT_TRUE(marked(second));
+    EXPECT_TRUE(marked(background));
 }
 
 }  // namespace

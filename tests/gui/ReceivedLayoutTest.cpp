@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -185,6 +187,73 @@ TEST_F(ReceivedLayout, ALayoutSentThroughTheReceiverIsShownAndSoAreThePicturesAf
     }
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_TRUE(prompter.messages.empty());
+}
+
+// A picture of the page copied over in place, as a copy command does (the same file, other
+// bytes), is shown as one renamed into place is.
+TEST_F(ReceivedLayout, APictureCopiedOverInPlaceIsShown) {
+    auto layout = Named(L"Pictures");
+    layout->Button(0, 0).Image_File_Off = L"look.png";
+    folder.WritePicture("look.png", 100, 50, kOff);
+    Start(*layout);
+    ASSERT_EQ(panel->PagePixel(150, 125), kOff);
+    struct stat before {};
+    ASSERT_EQ(::stat(folder.At("look.png").c_str(), &before), 0);
+    // Made elsewhere, so that nothing but the picture changes in the folder.
+    const LayoutFolder elsewhere;
+    for (const wxColour& colour : {kOn, kPressed}) {
+        elsewhere.WritePicture("copy.png", 100, 50, colour);
+        folder.Write("look.png", elsewhere.Read("copy.png"));
+        struct stat after {};
+        ASSERT_EQ(::stat(folder.At("look.png").c_str(), &after), 0);
+        ASSERT_EQ(after.st_ino, before.st_ino) << "written in place";
+        EXPECT_TRUE(WaitFor([&] { return panel->PagePixel(150, 125) == colour; }, kArrivalMs));
+    }
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+// The layout folder removed under the running panel: the page stays as it is and the user is told
+// once; the folder put back brings its layout.
+TEST_F(ReceivedLayout, AFolderRemovedUnderThePanelKeepsThePageAndIsReported) {
+    auto layout = Named(L"Kept");
+    layout->Button(0, 0).Image_File_Off = L"off.png";
+    folder.WriteButtonLooks();
+    Start(*layout);
+    ASSERT_EQ(panel->PagePixel(150, 125), kOff);
+    const TempFolder aside("tvx-aside");
+    const std::string copy = aside.At("copy");
+    std::filesystem::copy(folder.Path(), copy);
+
+    std::filesystem::remove_all(folder.Path());
+    ASSERT_TRUE(WaitFor([&] { return !prompter.messages.empty(); }, kArrivalMs));
+    Pump(kSeveralLooksMs);
+    EXPECT_EQ(prompter.messages,
+              std::vector<std::wstring>{L"The layout folder is gone:\n" + folder.WidePath() +
+                                        L"\n\nThe panel goes on with the page it shows. A layout "
+                                        L"put back there is loaded."});
+    EXPECT_EQ(panel->PagePixel(150, 125), kOff);
+    const wxImage screen = PageOnScreen(Panel(), wxRect(90, 90, 120, 70));
+    ASSERT_TRUE(screen.IsOk());
+    EXPECT_EQ(wxColour(screen.GetRed(60, 35), screen.GetGreen(60, 35), screen.GetBlue(60, 35)),
+              kOff);
+    EXPECT_EQ(Panel().GetTitle(), "Kept");
+    // A page loaded meanwhile (a flip) finds no pictures, but that does not end the panel.
+    Panel().LoadPage(0);
+    EXPECT_EQ(prompter.exitCode, -1);
+    EXPECT_EQ(prompter.messages.size(), 1u);
+
+    // Put back, with a layout of another name.
+    {
+        auto back = Named(L"Back");
+        back->Button(0, 0).Image_File_Off = L"off.png";
+        std::ofstream(copy + "/tvxdef.ini", std::ios::binary | std::ios::trunc)
+            << LayoutFormat::FormatLayout(*back);
+    }
+    std::filesystem::rename(copy, folder.Path());
+    ASSERT_TRUE(TitleBecomes("Back"));
+    EXPECT_TRUE(WaitFor([&] { return panel->PagePixel(150, 125) == kOff; }));
+    EXPECT_EQ(prompter.messages.size(), 1u);
+    EXPECT_TRUE(prompter.questions.empty());
 }
 
 TEST_F(ReceivedLayout, WithUnsavedChangesTheUserDecidesAndNoIsNotAskedAgainForTheSameFile) {

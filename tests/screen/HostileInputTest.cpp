@@ -38,9 +38,9 @@ long MemoryMiB(pid_t pid, const std::string& field = "VmRSS") {
     return -1;
 }
 
-/// A valid PNG of 20000 x 20000 pixels of one colour: 1.2 MB on disk, 1.2 GB decoded.
-void WriteGiantPng(const std::string& path) {
-    constexpr unsigned kSide = 20000;
+/// A valid PNG of `side` x `side` pixels of one grey: of 20000 x 20000 1.2 MB on disk and
+/// 1.2 GB decoded.
+void WriteSolidPng(const std::string& path, unsigned side, char grey) {
     const auto chunk = [](std::ofstream& out, const char* type, const std::string& data) {
         const auto be32 = [&out](unsigned long value) {
             const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8),
@@ -54,29 +54,19 @@ void WriteGiantPng(const std::string& path) {
         crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), data.size());
         be32(crc);
     };
-    std::string header = {0,
-                          0,
-                          char(kSide >> 8),
-                          char(kSide & 0xFF),
-                          0,
-                          0,
-                          char(kSide >> 8),
-                          char(kSide & 0xFF),
-                          8,
-                          2,
-                          0,
-                          0,
-                          0};
-    std::string row(1 + 3 * kSide, '\x60');
+    std::string header = {
+        0, 0, char(side >> 8), char(side & 0xFF), 0, 0, char(side >> 8), char(side & 0xFF), 8, 2, 0,
+        0, 0};
+    std::string row(1 + 3 * side, grey);
     row[0] = 0;  // no filter
     z_stream stream{};
     deflateInit(&stream, Z_BEST_SPEED);
     std::string compressed;
     std::vector<unsigned char> buffer(1 << 16);
-    for (unsigned y = 0; y < kSide; ++y) {
+    for (unsigned y = 0; y < side; ++y) {
         stream.next_in = reinterpret_cast<Bytef*>(row.data());
         stream.avail_in = static_cast<uInt>(row.size());
-        const int flush = y + 1 == kSide ? Z_FINISH : Z_NO_FLUSH;
+        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
         do {
             stream.next_out = buffer.data();
             stream.avail_out = static_cast<uInt>(buffer.size());
@@ -174,7 +164,7 @@ TEST(HostileInput, GiantPicturesAreRefusedAndThePanelAnswers) {
     PanelOnScreen panel(
         [](Layout& layout) {
             const std::string folder = NativeName(layout.Form.LayoutDirectory);
-            WriteGiantPng(folder + "/giant.png");
+            WriteSolidPng(folder + "/giant.png", 20000, '\x60');
             WriteLyingJpeg(folder + "/lying.jpg");
             layout.Page(0).PageImage = L"giant.png";
             layout.Button(0, 1).Image_File_Off = L"lying.jpg";
@@ -202,6 +192,30 @@ TEST(HostileInput, GiantPicturesAreRefusedAndThePanelAnswers) {
     panel.OpenMenu();
     std::this_thread::sleep_for(500ms);
     EXPECT_NE(PanelOnScreen::Top().title, "") << TheScreen().Describe();
+}
+
+// Six buttons with different pictures of 4096 x 4096, the largest an 800 x 480 panel shows (a
+// few hundred KB each on disk, 48 MiB each decoded), and the controller link down: the panel
+// keeps its memory small and answers a touch.
+TEST(HostileInput, TheLargestPicturesAllowedKeepThePanelSmall) {
+    PanelOnScreen panel([](Layout& layout) {
+        const std::string folder = NativeName(layout.Form.LayoutDirectory);
+        for (int i = 0; i < 6; ++i) {
+            const std::string name = "large" + std::to_string(i) + ".png";
+            WriteSolidPng(folder + "/" + name, 4096, static_cast<char>(0x30 + 0x10 * i));
+            layout.Button(0, i).Image_File_Off = TextFromNative(name);
+        }
+        layout.Form.Form_ConnectModus = 1;
+        layout.Form.Destination_IP = LoopbackAddress(false);
+    });
+    ASSERT_TRUE(panel.Started());
+    std::this_thread::sleep_for(1s);
+    if (!kAddressSanitizer) {
+        const long resident = MemoryMiB(panel.Pid());
+        RecordProperty("resident_mib", std::to_string(resident));
+        EXPECT_LT(resident, 320) << "MiB";
+    }
+    panel.OpenMenu();
 }
 
 // A layout file of 1 GB (the demo with a sparse tail) on a small panel PC (1 GiB of address
