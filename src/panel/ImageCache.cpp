@@ -84,6 +84,19 @@ std::size_t BytesOf(const wxImage& image) {
     return pixels * (image.HasAlpha() ? 4 : 3);
 }
 
+/// The decoder of a format: the header has told it, so no decoder guesses.
+wxBitmapType DecoderOf(PictureType type) {
+    switch (type) {
+        case PictureType::Jpeg:
+            return wxBITMAP_TYPE_JPEG;
+        case PictureType::Bmp:
+            return wxBITMAP_TYPE_BMP;
+        case PictureType::Png:
+            break;
+    }
+    return wxBITMAP_TYPE_PNG;
+}
+
 /// What an entry's bookkeeping takes besides its pixels: so many refused or broken files are
 /// kept within the budget too.
 constexpr std::size_t kEntryBytes = 256;
@@ -140,7 +153,7 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
 
     // The header tells the size without decoding; bytes whose header cannot be read are no
     // picture (and are not given to a decoder that might take them for one).
-    const std::optional<PictureSize> header = PictureHeaderOf(bytes);
+    const std::optional<PictureHeader> header = PictureHeaderOf(bytes);
     if (!header) {
         return Keep(path, entry);
     }
@@ -157,11 +170,10 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
         // A broken picture file is the layout's problem, not a reason for an error box.
         wxLogNull quiet;
         wxMemoryInputStream stream(bytes.data(), bytes.size());
-        image.LoadFile(stream);
+        image.LoadFile(stream, DecoderOf(header->type));
     }
-    if (image.IsOk() && static_cast<std::uint64_t>(image.GetWidth()) *
-                                static_cast<std::uint64_t>(image.GetHeight()) <=
-                            mostPixels) {
+    // A file that is not what its header says is no picture.
+    if (image.IsOk() && image.GetWidth() == header->width && image.GetHeight() == header->height) {
         entry.picture.image = image;
         entry.picture.serial = fingerprint != 0 ? fingerprint : 1;
     }

@@ -8,6 +8,7 @@
 #include <wx/image.h>
 
 #include "model/ByteLru.h"
+#include "model/PictureHeader.h"
 
 /// Decoded pictures by path. A page flip asks for three pictures per button, mostly the same
 /// few files: each file is decoded once and reused while it stays as it was, so an edited
@@ -46,7 +47,7 @@ class ImageCache {
     /// Memory the kept pictures may take, with their bookkeeping.
     static constexpr std::size_t kBudgetBytes = 96u << 20;
     /// A picture file larger than this is not read at all.
-    static constexpr long long kMostFileBytes = 64LL << 20;
+    static constexpr long long kMostFileBytes = kMostPictureFileBytes;
 
     /// The picture at `path` as the file is now, or an invalid image when the file is missing,
     /// no regular file, cannot be decoded or has more than `mostPixels` pixels.

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "GuiTestSupport.h"
+#include "TempFolder.h"
 #include "panel/ImageCache.h"
 
 namespace {
@@ -129,3 +130,34 @@ TEST(ImageCache, APictureSwappedForAPipeNeverHoldsThePanelUp) {
 }
 
 }  // namespace
+
+// The header tells the format, whatever the name says; a file that is not what its header says
+// is no picture.
+TEST(ImageCache, APictureIsDecodedAsItsHeaderSaysAndIsNoneWhenItIsNotThat) {
+    LayoutFolder folder;
+    const auto copy = [&folder](const std::string& seed, const std::string& name) {
+        folder.Write(name, ReadFile(TVX_SOURCE_DIR "/fuzz/seeds/pictures/" + seed));
+    };
+    copy("small.jpg", "photo.png");
+    copy("small.bmp", "plain.png");
+    copy("small.png", "small.png");
+    const std::string png = ReadFile(folder.At("small.png"));
+    // The header whole, the rest of the file another picture's or cut off.
+    folder.Write("header-of-a-png.png", png.substr(0, 33) + ReadFile(folder.At("photo.png")));
+    folder.Write("cut.png", png.substr(0, png.size() / 2));
+
+    struct Case {
+        const char* name;
+        int width;  ///< 0: no picture
+        int height;
+    };
+    ImageCache cache;
+    for (const Case& c : {Case{"photo.png", 5, 4}, Case{"plain.png", 7, 3}, Case{"small.png", 3, 2},
+                          Case{"header-of-a-png.png", 0, 0}, Case{"cut.png", 0, 0}}) {
+        const wxImage image = cache.Fetch(folder.At(c.name), kAnyPixels).image;
+        EXPECT_EQ(image.IsOk(), c.width > 0) << c.name;
+        if (image.IsOk()) {
+            EXPECT_EQ(image.GetSize(), wxSize(c.width, c.height)) << c.name;
+        }
+    }
+}
