@@ -5,17 +5,54 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <optional>
 
+#include "model/File.h"
 #include "model/Paths.h"
+
+namespace {
+
+/// The path with every link resolved; nothing when it leads nowhere.
+std::optional<std::string> RealPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (path.empty() || ::realpath(path.c_str(), resolved) == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(resolved);
+}
+
+/// Where the regular file at `path` really lies, when that is inside the folder (itself or a
+/// folder below it): a link leading out of the folder is no file of it.
+std::optional<std::string> FileOfFolder(const std::string& folder, const std::string& path) {
+    const auto real = RealPath(path);
+    const auto realFolder = RealPath(folder.empty() ? std::string(".") : folder);
+    if (!real || !realFolder || !FileExists(*real)) {
+        return std::nullopt;
+    }
+    const std::string prefix = realFolder->back() == '/' ? *realFolder : *realFolder + '/';
+    if (real->compare(0, prefix.size(), prefix) != 0) {
+        return std::nullopt;
+    }
+    return real;
+}
+
+}  // namespace
 
 FoundPicture FindPicture(const std::wstring& folder, const std::wstring& name) {
     const std::wstring chosen = name.size() < 5 ? std::wstring(kDefaultPicture) : name;
-    FoundPicture found{PathInFolder(folder, chosen), {}};
-    if (!FileExists(found.path)) {
-        found.missing = found.path;
-        found.path = PathInFolder(folder, kDefaultPicture);
+    const std::string own = PathInFolder(folder, chosen);
+    // The layout file is the one the panel loads and stores, wherever its link leads.
+    if (chosen == File::kLayoutFileName && FileExists(own)) {
+        return FoundPicture{RealPath(own).value_or(own), {}};
     }
-    return found;
+    const std::string nativeFolder = NativeName(folder);
+    if (const auto real = FileOfFolder(nativeFolder, own)) {
+        return FoundPicture{*real, {}};
+    }
+    const auto fallback = FileOfFolder(nativeFolder, PathInFolder(folder, kDefaultPicture));
+    return FoundPicture{fallback.value_or(std::string()), own};
 }
 
 PictureFile::~PictureFile() {
@@ -24,8 +61,9 @@ PictureFile::~PictureFile() {
 
 bool PictureFile::Open(const std::string& path) {
     Close();
-    // Without O_NONBLOCK a pipe in the picture's place would hang the panel in open().
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Without O_NONBLOCK a pipe in the picture's place would hang the panel in open(). The
+    // path is the file's real one: a link put there since would lead anywhere.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) {
         return false;
     }

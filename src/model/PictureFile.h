@@ -12,15 +12,18 @@ constexpr wchar_t kDefaultPicture[] = L"defaultButton.png";
 
 /// Where a file of the layout folder is found for sending.
 struct FoundPicture {
-    /// What to open (native path): the file, or the default button picture in its place.
+    /// What to open (native path, every link resolved): the file, or the default button picture
+    /// in its place; empty when not even that is there.
     std::string path;
-    /// The file's own path when it is not there (or not a regular file); empty when found.
+    /// The file's own path when it is not there; empty when found.
     std::string missing;
 };
 
 /// Looks up a file of the layout folder `folder` for sending. A name under 5 characters means
 /// the default button picture; for a file that is not there, the default button picture is
-/// found instead, whether or not that is there.
+/// found instead. Only regular files inside the folder are there: a link that leads out of it
+/// (or to no file) counts as missing, as a name with a path does. The layout file itself is
+/// the one the panel loads and stores, so its link may lead anywhere.
 FoundPicture FindPicture(const std::wstring& folder, const std::wstring& name);
 
 /// The one file a transfer reads from: opened for each file sent and read by the transfer. Opening
@@ -33,8 +36,8 @@ class PictureFile {
     PictureFile(const PictureFile&) = delete;
     PictureFile& operator=(const PictureFile&) = delete;
 
-    /// Opens a regular file for reading (native path). Never blocks, not even on a pipe put in
-    /// the picture's place. False when it cannot be opened; the file is then closed.
+    /// Opens a regular file for reading (native path, not a link). Never blocks, not even on a
+    /// pipe put in the picture's place. False when it cannot be opened; the file is then closed.
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }

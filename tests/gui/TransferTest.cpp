@@ -325,6 +325,10 @@ TEST_F(Transfer, CloseBreaksOffInTheMiddleAndTheNextTransferStartsClean) {
 
 TEST_F(Transfer, ShortAndMissingNamesSendTheDefaultPictureUnderTheRequestedName) {
     const std::string fallback = m_folder.Read("defaultButton.png");
+    // A link that leads out of the layout folder is no file of it.
+    LayoutFolder elsewhere;
+    elsewhere.Write("secret.png", "not for other panels");
+    ASSERT_EQ(::symlink(elsewhere.At("secret.png").c_str(), m_folder.At("link.png").c_str()), 0);
     struct Case {
         std::wstring name;
         std::string wire;
@@ -335,6 +339,9 @@ TEST_F(Transfer, ShortAndMissingNamesSendTheDefaultPictureUnderTheRequestedName)
         {L"lamp.png",
          "lamp.png",
          {L"Datei nicht vorhanden:\n" + m_folder.WidePath() + L"/lamp.png"}},
+        {L"link.png",
+         "link.png",
+         {L"Datei nicht vorhanden:\n" + m_folder.WidePath() + L"/link.png"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wire);

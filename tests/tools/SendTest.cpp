@@ -388,6 +388,52 @@ TEST(Send, WhatThePanelCannotUseLeavesItsFolderAsItWas) {
     EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), before.at("tvxdef.ini"));
 }
 
+// A layout folder named in any bytes is found, and a link in it that leads out of it counts as
+// missing: the file it leads to never reaches a panel.
+TEST(Send, OnlyFilesOfTheFolderGoFromAFolderOfAnyName) {
+    TempFolder outer("tvx-send");
+    outer.Write("secret.png", "not for other panels");
+    for (const std::string name : {"layout", "\xFF\xFE-latin"}) {
+        SCOPED_TRACE(testing::PrintToString(name));
+        const std::string path = outer.At(name);
+        std::filesystem::create_directory(path);
+        std::ofstream(path + "/defaultButton.png", std::ios::binary) << Picture(1234, 1);
+        std::ofstream(path + "/own.png", std::ios::binary) << Picture(70, 2);
+        std::filesystem::create_symlink(outer.At("secret.png"), path + "/link.png");
+        std::filesystem::create_symlink("own.png", path + "/alias.png");
+        auto layout = std::make_unique<Layout>();
+        layout->ResetLayout();
+        layout->Form.LayoutDirectory = TextFromNative(path);
+        layout->Page(0).Button_Last = 1;
+        layout->Button(0, 0).Image_File_Off = L"link.png";
+        layout->Button(0, 0).Image_File_Press = L"alias.png";
+        std::ofstream(path + "/tvxdef.ini") << "";
+        ASSERT_EQ(File().StoreLayout(*layout), FileStatus::Ok);
+
+        Receiver receiver;
+        const std::string panel = Panel("127.0.0.1", receiver);
+        const SendRun run = RunSend({path, panel});
+        const std::string layoutSize = std::to_string(ReadFile(path + "/tvxdef.ini").size());
+        const std::vector<std::string> expected = {
+            panel + " tvxdef.ini: sent, " + layoutSize + " bytes",
+            panel +
+                " link.png: sent, 1234 bytes of defaultButton.png in its place: link.png is not in "
+                "the folder",
+            panel + " alias.png: sent, 70 bytes",
+            panel + " defaultButton.png: sent, 1234 bytes",
+            panel + ": 4 of 4 files sent",
+            "1 of 1 panels got every file",
+        };
+        EXPECT_EQ(run.out, expected);
+        EXPECT_EQ(run.exitCode, 0);
+        for (const char* sent : {"tvxdef.ini", "link.png", "alias.png", "defaultButton.png"}) {
+            EXPECT_NE(receiver.Line(), std::nullopt) << sent;
+        }
+        EXPECT_EQ(receiver.Contents("link.png"), Picture(1234, 1));
+        EXPECT_EQ(receiver.Contents("alias.png"), Picture(70, 2));
+    }
+}
+
 TEST(Send, ATerminalSeesTheProgressOfThePanelAndKeepsOnlyTheLines) {
     LayoutFolder folder;
     folder.Write("back.png", Picture(2500, 2));

@@ -109,7 +109,7 @@ TEST_F(PictureLookup, WithoutTheDefaultPictureNothingIsOpen) {
     Open(L"abcde");
     ASSERT_TRUE(GetPictureFile().IsOpen());
 
-    EXPECT_EQ(Open(L"lamp.png"), Path("defaultButton.png"));
+    EXPECT_EQ(Open(L"lamp.png"), L"");
     EXPECT_FALSE(GetPictureFile().IsOpen());
     EXPECT_EQ(m_missing, std::vector<std::wstring>{Path("lamp.png")});
     EXPECT_FALSE(GetPictureFile().Length().has_value());
@@ -129,6 +129,54 @@ TEST_F(PictureLookup, ANewOpenClosesTheOldFileFirst) {
         Open(i % 2 == 0 ? L"abcde" : L"a.jp");
     }
     EXPECT_EQ(OpenDescriptors(), before);
+}
+
+// A layout folder may hold links: only what lies inside the folder is sent, so that a link to a
+// file elsewhere cannot carry that file to another panel. The layout file is the exception: the
+// panel loads and stores it wherever its link leads.
+TEST_F(PictureLookup, OnlyFilesInsideTheFolderAreSent) {
+    TempFolder elsewhere("tvx-elsewhere");
+    elsewhere.Write("secret.png", "not for other panels");
+    elsewhere.Write("tvxdef.ini", "the layout");
+    std::filesystem::create_directory(m_folder + "/sub");
+    Write("sub/deep.png", "below the folder");
+    struct Case {
+        std::string name;
+        std::string target;  ///< where the link leads
+        std::string opened;  ///< file name in the folder
+        bool missing;
+        std::string contents;
+    };
+    const Case cases[] = {
+        {"out.png", elsewhere.At("secret.png"), "defaultButton.png", true, "default picture"},
+        {"up.png", "../" + elsewhere.Path().substr(elsewhere.Path().rfind('/') + 1) + "/secret.png",
+         "defaultButton.png", true, "default picture"},
+        {"dangling.png", m_folder + "/none.png", "defaultButton.png", true, "default picture"},
+        {"folder.png", m_folder + "/sub", "defaultButton.png", true, "default picture"},
+        {"alias.png", "lamp-on.png", "lamp-on.png", false, "lamp on picture"},
+        {"deep-link.png", "sub/deep.png", "sub/deep.png", false, "below the folder"},
+        {"tvxdef.ini", elsewhere.At("tvxdef.ini"), "", false, "the layout"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(::symlink(c.target.c_str(), (m_folder + "/" + c.name).c_str()), 0);
+        m_missing.clear();
+        const std::wstring opened = Open(TextFromNative(c.name));
+        EXPECT_EQ(opened,
+                  c.opened.empty() ? TextFromNative(elsewhere.At("tvxdef.ini")) : Path(c.opened));
+        EXPECT_EQ(m_missing.size(), c.missing ? 1u : 0u);
+        EXPECT_EQ(ReadAll(), c.contents);
+    }
+
+    // The default picture itself leading out: nothing at all is sent in a missing one's place.
+    std::filesystem::remove(m_folder + "/defaultButton.png");
+    ASSERT_EQ(
+        ::symlink(elsewhere.At("secret.png").c_str(), (m_folder + "/defaultButton.png").c_str()),
+        0);
+    EXPECT_EQ(Open(L"gone.png"), L"");
+    EXPECT_FALSE(GetPictureFile().IsOpen());
+    // A link put in the place of the file found is not followed by the open.
+    EXPECT_FALSE(GetPictureFile().Open(m_folder + "/out.png"));
 }
 
 TEST_F(PictureLookup, AFileEndingTooSoonIsAReadError) {

@@ -14,13 +14,12 @@ PlannedFile Plan(const Layout& layout, const std::wstring& name) {
     if (!IsBareFileName(name)) {
         return PlannedFile{name, std::string(), StandIn::Outside};
     }
-    PlannedFile file{name, FindPicture(layout.Form.LayoutDirectory, name).path, StandIn::None};
-    const std::string own = PathInFolder(layout.Form.LayoutDirectory, name);
-    if (file.path != own) {
-        file.standIn = FileExists(own) ? StandIn::ShortName : StandIn::Missing;
-    }
-    if (!FileExists(file.path)) {
-        file.path.clear();
+    const FoundPicture found = FindPicture(layout.Form.LayoutDirectory, name);
+    PlannedFile file{name, found.path, StandIn::None};
+    if (name.size() < 5) {
+        file.standIn = StandIn::ShortName;
+    } else if (!found.missing.empty()) {
+        file.standIn = StandIn::Missing;
     }
     return file;
 }
