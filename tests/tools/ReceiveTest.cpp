@@ -305,6 +305,12 @@ TEST(Receive, TakesFilesOnlyFromAllowedAddresses) {
     EXPECT_EQ(receiver.Line(), "refused -: 127.0.0.4 is not allowed to send (--allow)");
     EXPECT_EQ(receiver.Line(), "received b.png 69 bytes");
     EXPECT_EQ(receiver.Stored(), std::vector<std::string>{"b.png"});
+
+    // An address with bits set past its prefix takes in its whole network, and says so.
+    Receiver wide({"--allow", "127.0.0.50/30"});
+    EXPECT_EQ(wide.ErrorLine(),
+              "tvx-receive: --allow 127.0.0.50/30 has bits set past its prefix: "
+              "it allows 127.0.0.48/30, 127.0.0.48 to 127.0.0.51");
 }
 
 TEST(Receive, RefusesAFileThatDoesNotFitOnTheDisk) {
@@ -597,6 +603,47 @@ TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
     EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"folder.png", "good.png"}));
 }
 
+// A receiver killed in the middle of transfers leaves its temporary files; the next one started
+// on the folder removes them, but not the file that another receiver there is still writing.
+TEST(Receive, RemovesTheTemporariesOfAKilledReceiverAtStart) {
+    Receiver killed;
+    Receiver other({"--into", killed.Into()});
+    Sender first(killed.Port());
+    Sender second(killed.Port());
+    Sender going(other.Port());
+    const std::string picture = Picture(2500);
+    for (auto [sender, name] :
+         {std::pair{&first, "a.png"}, std::pair{&second, "b.png"}, std::pair{&going, "c.png"}}) {
+        std::string answers = sender->Begin(name, 2500);
+        sender->Step(answers, picture.substr(0, 1000));
+        EXPECT_EQ(answers, ">>>>") << name;
+    }
+    EXPECT_EQ(killed.Stored().size(), 3u);
+    killed.Signal(SIGKILL);
+    ASSERT_TRUE(killed.WaitExit().has_value());
+
+    Receiver next({"--into", killed.Into()});
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2; ++i) {
+        lines.push_back(next.Line().value_or("(none)"));
+    }
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.rfind("removed .tvx-receive-", 0), 0u) << line;
+        EXPECT_EQ(line.substr(line.find(',')), ", left by a transfer broken off") << line;
+    }
+    EXPECT_EQ(next.Line(300ms), std::nullopt);
+    EXPECT_EQ(killed.Stored().size(), 1u);
+
+    // The other receiver's transfer goes on undisturbed.
+    std::string answers;
+    EXPECT_TRUE(going.Step(answers, picture.substr(1000, 1000)));
+    going.Send(picture.substr(2000));
+    going.Close();
+    EXPECT_EQ(answers, ">");
+    EXPECT_EQ(other.Line(), "received c.png 2500 bytes");
+    EXPECT_EQ(killed.Stored(), std::vector<std::string>{"c.png"});
+}
+
 TEST(Receive, OpensAsManyFilesAsItsConnectionsNeed) {
     rlimit limit{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
@@ -797,6 +844,7 @@ TEST(Receive, RejectsABadCommandLine) {
         {{"--allow", "127.0.0.1/33"}, 2},
         {{"--allow", "127.0.0.1/"}, 2},
         {{"--allow", "127.0.0/8"}, 2},
+        {{"--allow", "10.0.0.1/0"}, 2},
         {{"--assume-free", "lots"}, 2},
         {{"--into", "/nonexistent/folder"}, 1},
     };

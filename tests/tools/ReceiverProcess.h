@@ -40,6 +40,9 @@ class Receiver {
     std::optional<std::string> Line(std::chrono::milliseconds timeout = kTimeout) {
         return m_process->Out().Next(timeout);
     }
+    std::optional<std::string> ErrorLine(std::chrono::milliseconds timeout = kTimeout) {
+        return m_process->Err().Next(timeout);
+    }
     void Signal(int signal) { m_process->Signal(signal); }
     std::optional<int> WaitExit() { return m_process->WaitExit(); }
     pid_t Pid() const { return m_process->Pid(); }

@@ -11,6 +11,8 @@ template <typename Options>
 struct ParsedOptions {
     Options options;
     std::string error;  ///< empty when the command line was good
+    /// What the user should know about a good command line, one line each for standard error.
+    std::vector<std::string> notes;
 };
 
 /// Takes the value of one option; returns why it is bad, or an empty string when it is good.

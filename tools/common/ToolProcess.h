@@ -33,6 +33,9 @@ int RunTool(const char* name, int argc, char** argv, Parse parse, const char* us
         std::fputs(usage, stdout);
         return 0;
     }
+    for (const std::string& note : parsed.notes) {
+        std::fprintf(stderr, "%s: %s\n", name, note.c_str());
+    }
     const int stopFd = InstallStopSignals();
     if (stopFd < 0) {
         std::fprintf(stderr, "%s: signals: %s\n", name, std::strerror(errno));

@@ -1,6 +1,8 @@
 #include "IncomingFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -167,6 +169,8 @@ bool IncomingFile::Create(const std::string& folder, std::string& error) {
         error = Describe("cannot create a file in the folder", errno);
         return false;
     }
+    // Held until the file is closed: a receiver starting meanwhile leaves it alone.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     m_fd = fd;
     m_folder = folder;
     m_temporary = path.data();
@@ -242,4 +246,37 @@ void IncomingFile::Discard() {
         ::unlink(m_temporary.c_str());
         m_temporary.clear();
     }
+}
+
+std::vector<std::string> IncomingFile::RemoveStale(const std::string& folder) {
+    std::vector<std::string> removed;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return removed;
+    }
+    const std::string prefix = kTemporaryPrefix;
+    // mkostemp puts six characters after the prefix.
+    const std::size_t length = prefix.size() + 6;
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == length && name.compare(0, prefix.size(), prefix) == 0) {
+            candidates.push_back(name);
+        }
+    }
+    for (const std::string& name : candidates) {
+        const int fd =
+            ::openat(::dirfd(dir), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat info {};
+        if (fd < 0) {
+            continue;
+        }
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlinkat(::dirfd(dir), name.c_str(), 0) == 0) {
+            removed.push_back(name);
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 /// A wire name (one byte per character, ISO-8859-1) checked before anything is stored under it.
 struct NameCheck {
@@ -58,6 +59,12 @@ class IncomingFile {
 
     /// Our temporary names start with this; a received name never does (no leading dot).
     static constexpr const char* kTemporaryPrefix = ".tvx-receive-";
+
+    /// Removes from `folder` the temporary files that receivers ended in the middle of a
+    /// transfer (killed, or the power gone) left behind, and returns their names. A temporary
+    /// file is locked for as long as its receiver holds it, so one that another receiver into the
+    /// same folder is still writing stays.
+    static std::vector<std::string> RemoveStale(const std::string& folder);
 
   private:
     /// Keeps the layout file at `target` as its backup before a received one replaces it.

@@ -33,7 +33,8 @@ bool ParseCount(const std::string& text, std::uint64_t limit, std::uint64_t& val
 ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
     ReceiveOptionsResult result;
     ReceiveOptions& options = result.options;
-    const auto take = [&options](const std::string& name, const std::string& value) {
+    std::vector<std::string>& notes = result.notes;
+    const auto take = [&options, &notes](const std::string& name, const std::string& value) {
         std::uint64_t count = 0;
         bool good = true;
         if (name == "--listen") {
@@ -42,10 +43,13 @@ ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args) {
             good = !value.empty();
             options.into = value;
         } else if (name == "--allow") {
-            const auto range = ParseAddressRange(value);
-            good = range.has_value();
-            if (good) {
-                options.allow.push_back(*range);
+            const RangeReading reading = ParseAddressRange(value);
+            if (!reading.range) {
+                return "bad --allow value: " + value + ": " + reading.problem;
+            }
+            options.allow.push_back(*reading.range);
+            if (!reading.note.empty()) {
+                notes.push_back("--allow " + reading.note);
             }
         } else if (name == "--timeout") {
             good = ParseSeconds(value, options.timeout);
@@ -94,7 +98,9 @@ const char* ReceiveUsage() {
            "  --allow ADDR[/BITS] take files from this IPv4 address, or from the network of its\n"
            "                      first BITS bits (e.g. 192.168.1.0/24); repeatable. Without\n"
            "                      it only the panel itself (127.0.0.0/8) may send; with it only\n"
-           "                      the addresses given (add 127.0.0.0/8 to keep the panel itself)\n"
+           "                      the addresses given (add 127.0.0.0/8 to keep the panel itself).\n"
+           "                      Bits past BITS are cleared, with a line saying so; /0 is\n"
+           "                      taken only as 0.0.0.0/0 (every address)\n"
            "  --timeout S         drop a client that sends nothing for S seconds (default 10)\n"
            "  --deadline S        drop a transfer not done S seconds after it connected\n"
            "                      (default 60)\n"

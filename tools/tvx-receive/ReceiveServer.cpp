@@ -93,7 +93,13 @@ bool ReceiveServer::Listen(std::string& error) {
         return false;
     }
     m_listenFd = OpenListener(m_options.address, m_options.port, kBacklog, error);
-    return m_listenFd >= 0;
+    if (m_listenFd < 0) {
+        return false;
+    }
+    for (const std::string& name : IncomingFile::RemoveStale(m_options.into)) {
+        PrintLine("removed " + Printable(name) + ", left by a transfer broken off");
+    }
+    return true;
 }
 
 void ReceiveServer::Run(int stopFd) {

@@ -23,7 +23,8 @@ class ReceiveServer {
     ReceiveServer& operator=(const ReceiveServer&) = delete;
 
     /// Checks the folder and the number of files the process may open, opens the listening
-    /// socket and prints where it listens; false with `error` set on failure.
+    /// socket and prints where it listens, then removes the temporary files that transfers
+    /// broken off left in the folder; false with `error` set on failure.
     bool Listen(std::string& error);
 
     /// Serves until `stopFd` (the read end of the signal pipe) becomes readable.
