@@ -1,9 +1,11 @@
 // The transfer sender against any acknowledgement stream, any file size and the faults a file
 // can have. The input is one or more transfers; each starts with a head (what the file is
-// like, its name) followed by the receiver's bytes, one per acknowledgement. Whatever comes,
+// like, its name) followed by events: 0x00 says the last step's bytes are all out, 0x01 that
+// the receiver ended the connection, any other byte comes from the receiver. Whatever comes,
 // the sender may only move along the transitions of its state machine, must never send a byte
-// of the file it did not read, must send exactly the length it announced when it is done, and
-// must send nothing once it has closed.
+// of the file it did not read, must take no answer that came before the bytes it answers went
+// out, must send exactly the length it announced and have the receiver's word when it is done,
+// and must send nothing once it has closed or finished.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -162,7 +164,8 @@ bool Allowed(int from, int to) {
             return to == Protocol::kSendingBlocks || to == Protocol::kLastBlockDue ||
                    to == Protocol::kFailed;
         case Protocol::kLastBlockDue:
-            return to == Protocol::kDone || to == Protocol::kFailed;
+            return to == Protocol::kLastBlockDue || to == Protocol::kDone ||
+                   to == Protocol::kFailed;
         default:
             return to == from;  // before the first transfer, done and failed stay put
     }
@@ -191,6 +194,8 @@ void RunTransfer(Protocol& protocol, const FileShape& shape, Input& in) {
 
     std::uint64_t wireTotal = greeting.send.size();
     bool closed = greeting.close;
+    bool finished = false;  ///< the last block has been handed out
+    bool stepOut = false;   ///< every byte of the last step is out
     std::optional<std::uint64_t> announced;
     std::uint64_t contentSent = 0;
     int acks = 0;
@@ -198,9 +203,33 @@ void RunTransfer(Protocol& protocol, const FileShape& shape, Input& in) {
     while (!in.Empty() && !(shape.again && Closed(protocol.State()))) {
         const std::uint8_t byte = in.Byte();
         const int before = protocol.State();
+        if (byte == 0x00) {
+            protocol.StepSent();
+            stepOut = true;
+            continue;
+        }
+        if (byte == 0x01) {
+            const bool done = protocol.OnEnd();
+            Expect(done == (before == Protocol::kLastBlockDue && finished && stepOut),
+                   "the receiver's end taken for its word before the whole last block was out, "
+                   "or not after");
+            Expect(protocol.State() == (done ? Protocol::kDone : before),
+                   "the receiver's end moved the state otherwise");
+            Expect(!done || contentSent == *announced, "done before the whole length was sent");
+            continue;
+        }
         const std::uint64_t readBefore = source.delivered;
         const Protocol::Step step = protocol.OnAck(byte, source);
         const int after = protocol.State();
+        const bool active = before >= Protocol::kGreetingSent && before <= Protocol::kLastBlockDue;
+        if (active && byte == Protocol::kAck && !stepOut) {
+            Expect(after == Protocol::kFailed && step.problem == Protocol::Problem::EarlyAck,
+                   "took an answer that came before the bytes it answers went out");
+        }
+        if (active && after != Protocol::kFailed) {
+            stepOut = false;
+        }
+        Expect(!finished || step.send.empty(), "sent bytes after the last block");
 
         Expect(Allowed(before, after), "a transition outside the state machine");
         Expect(!closed || step.send.empty(), "sent bytes after closing");
@@ -232,7 +261,8 @@ void RunTransfer(Protocol& protocol, const FileShape& shape, Input& in) {
             Expect((after == Protocol::kSendingBlocks) == (*announced >= Protocol::kBlockSize),
                    "full blocks announced for less than a block, or none for more");
         }
-        if (before == Protocol::kSendingBlocks || before == Protocol::kLastBlockDue) {
+        if ((before == Protocol::kSendingBlocks || before == Protocol::kLastBlockDue) &&
+            !finished) {
             if (after != Protocol::kFailed) {
                 Expect(step.send.size() == (before == Protocol::kSendingBlocks
                                                 ? Protocol::kBlockSize
@@ -257,13 +287,18 @@ void RunTransfer(Protocol& protocol, const FileShape& shape, Input& in) {
                 "a full block due with less than a block left");
         }
         if (after == Protocol::kDone && before != Protocol::kDone) {
-            Expect(step.close, "done without closing");
-            Expect(contentSent == *announced, "done before the whole length was sent");
-            Expect(acks + 1 == static_cast<int>(3 + *announced / Protocol::kBlockSize),
-                   "done after another number of acknowledgements than the file needs");
+            Expect(finished && step.close && step.send.empty(),
+                   "done without the receiver's word after the last block");
         }
-        if (before >= Protocol::kGreetingSent && before <= Protocol::kLastBlockDue &&
-            after != Protocol::kFailed) {
+        if (step.finish) {
+            Expect(!finished && after == Protocol::kLastBlockDue,
+                   "finished twice, or outside the last block");
+            Expect(contentSent == *announced, "finished before the whole length was sent");
+            Expect(acks + 1 == static_cast<int>(3 + *announced / Protocol::kBlockSize),
+                   "finished after another number of acknowledgements than the file needs");
+            finished = true;
+        }
+        if (active && after != Protocol::kFailed) {
             ++acks;
         }
         wireTotal += step.send.size();

@@ -37,6 +37,8 @@ std::string TransferProtocol::WireName(const std::wstring& name) {
 void TransferProtocol::Begin(const std::wstring& name) {
     m_state = kGreetingSent;
     m_refused = false;
+    m_stepSent = false;
+    m_lastBlockOut = false;
     m_remaining = 0;
     m_name = name;
 }
@@ -47,7 +49,7 @@ TransferProtocol::Step TransferProtocol::Greeting(TransferSource& source) {
     if (const auto size = source.SizeOf(m_name); size && *size >= kLengthLimit) {
         return Fail(Problem::TooLarge);
     }
-    return Step{{'T', 'V', 'X'}, false, Problem::None};
+    return Step{{'T', 'V', 'X'}, false, false, Problem::None};
 }
 
 TransferProtocol::Step TransferProtocol::OnAck(std::uint8_t byte, TransferSource& source) {
@@ -67,6 +69,14 @@ TransferProtocol::Step TransferProtocol::OnAck(std::uint8_t byte, TransferSource
     if (byte != kAck) {
         return Fail(Problem::WrongAck);
     }
+    if (!m_stepSent) {
+        return Fail(Problem::EarlyAck);
+    }
+    if (m_lastBlockOut) {
+        m_state = kDone;
+        return Step{{}, true, false, Problem::None};
+    }
+    m_stepSent = false;
     switch (m_state) {
         case kGreetingSent: {
             if (!source.Open(m_name)) {
@@ -74,7 +84,7 @@ TransferProtocol::Step TransferProtocol::OnAck(std::uint8_t byte, TransferSource
             }
             const std::string wire = WireName(m_name);
             m_state = kNameSent;
-            return Step{{wire.begin(), wire.end()}, false, Problem::None};
+            return Step{{wire.begin(), wire.end()}, false, false, Problem::None};
         }
         case kNameSent: {
             const auto length = source.Length();
@@ -90,6 +100,7 @@ TransferProtocol::Step TransferProtocol::OnAck(std::uint8_t byte, TransferSource
                          static_cast<std::uint8_t>(m_remaining >> 8),
                          static_cast<std::uint8_t>(m_remaining)},
                         false,
+                        false,
                         Problem::None};
         }
         case kSendingBlocks: {
@@ -102,12 +113,20 @@ TransferProtocol::Step TransferProtocol::OnAck(std::uint8_t byte, TransferSource
         default: {
             Step step = SendBlock(static_cast<std::size_t>(m_remaining), source);
             if (step.problem == Problem::None) {
-                step.close = true;
-                m_state = kDone;
+                step.finish = true;
+                m_lastBlockOut = true;
             }
             return step;
         }
     }
+}
+
+bool TransferProtocol::OnEnd() {
+    if (m_state != kLastBlockDue || !m_lastBlockOut || !m_stepSent) {
+        return false;
+    }
+    m_state = kDone;
+    return true;
 }
 
 TransferProtocol::Step TransferProtocol::SendBlock(std::size_t size, TransferSource& source) {

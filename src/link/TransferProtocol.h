@@ -64,8 +64,11 @@ class LayoutFolderSource : public TransferSource {
 /// The sending side of a file transfer as a state machine without a socket: it is told each
 /// byte the receiver sends and answers with the bytes to send next. Greeting "TVX", the name,
 /// the length in 3 bytes (big-endian) and the contents in blocks of 1000 bytes, each step
-/// waiting for the receiver's '>'; after the last (possibly empty) block the connection is
-/// closed.
+/// waiting for the receiver's '>'; after the last (possibly empty) block the sender ends its
+/// side of the connection, and the file is done once the receiver has had its word: it ends
+/// its side too, or answers '>'. An answer that comes before every byte it answers was sent is
+/// no answer to them: the transfer fails, so that a receiver answering ahead of time is never
+/// taken to have the file.
 class TransferProtocol {
   public:
     /// Values of TransferState: 0 before the first transfer.
@@ -89,6 +92,7 @@ class TransferProtocol {
     enum class Problem {
         None,
         WrongAck,   ///< the receiver answered something other than '>' ("Error")
+        EarlyAck,   ///< the receiver answered before the bytes it answers were sent ("Error")
         ReadError,  ///< the file could not be opened or read completely ("Error")
         TooLarge,   ///< 16 MiB or more: refused before any byte of it was sent
     };
@@ -96,7 +100,11 @@ class TransferProtocol {
     /// What to do after a step.
     struct Step {
         std::vector<std::uint8_t> send;
-        bool close = false;  ///< close the connection once `send` is out
+        /// Close the connection now: the transfer failed, or the receiver's word is in.
+        bool close = false;
+        /// The last block: once `send` is out, end the sending side of the connection and wait
+        /// for the receiver's word.
+        bool finish = false;
         Problem problem = Problem::None;
     };
 
@@ -106,8 +114,16 @@ class TransferProtocol {
     /// here instead, before anything is sent: state 999, Refused() true, nothing to send.
     Step Greeting(TransferSource& source);
 
-    /// One byte from the receiver, as its acknowledgement of the last step.
+    /// The caller has handed every byte of the last step to the connection: only now can the
+    /// receiver answer them.
+    void StepSent() { m_stepSent = true; }
+    /// One byte from the receiver, as its acknowledgement of the last step. Bytes that arrived
+    /// together are handed in before the next step is sent, so that all but the first count as
+    /// early.
     Step OnAck(std::uint8_t byte, TransferSource& source);
+    /// The receiver ended its side of the connection in order. After the whole last block that
+    /// is its word that the file is complete (state 888, true); before, it changes nothing.
+    bool OnEnd();
 
     int State() const { return m_state; }
     /// Whether the current file was refused for its size (state 999 then): the receiver did
@@ -126,6 +142,10 @@ class TransferProtocol {
 
     int m_state = 0;
     bool m_refused = false;
+    /// Every byte of the last step has been handed to the connection.
+    bool m_stepSent = false;
+    /// The last block has gone out (state 4 then waits for the receiver's word).
+    bool m_lastBlockOut = false;
     std::uint64_t m_remaining = 0;
     std::wstring m_name;
 };

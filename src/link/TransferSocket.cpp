@@ -1,5 +1,7 @@
 #include "link/TransferSocket.h"
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <array>
 
@@ -54,13 +56,6 @@ LayoutFolderSource TransferSocket::Source(const Layout& layout) const {
         layout, [this](const std::wstring& path) { Tell(TransferNotice::PictureMissing, path); });
 }
 
-int TransferSocket::TransferState() const {
-    if (m_closeWhenSent || m_lostLastBlock) {
-        return TransferProtocol::kLastBlockDue;
-    }
-    return m_protocol.State();
-}
-
 void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fileName) {
     // A transfer still under way is broken off: two files in one stream would leave the
     // receiver with neither.
@@ -69,7 +64,6 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
     }
     ++m_connection;
     m_socket->SetClientData(reinterpret_cast<void*>(m_connection));
-    m_lostLastBlock = false;
     m_layout = &layout;
     m_fileName = fileName;
 
@@ -97,6 +91,7 @@ void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fil
         return;
     }
     Apply(greeting);
+    Flush();
 }
 
 void TransferSocket::OnSocketEvent(const wxSocketEvent& event) {
@@ -112,13 +107,19 @@ void TransferSocket::OnSocketEvent(const wxSocketEvent& event) {
             Flush();
             break;
         case wxSOCKET_LOST:
-            // The receiver went away. Not reported here: whoever waits for the file breaks off.
-            Disconnect();
-            NotifyState(TransferState());
+            OnLost();
             break;
         default:
             break;
     }
+}
+
+void TransferSocket::OnLost() {
+    // After the whole last block, the receiver's end is its word that it has the file. Any
+    // other end is not reported here: whoever waits for the file breaks off.
+    m_protocol.OnEnd();
+    Disconnect();
+    NotifyState(TransferState());
 }
 
 void TransferSocket::OnInput() {
@@ -126,44 +127,55 @@ void TransferSocket::OnInput() {
         m_inputDeferred = true;
         return;
     }
-    do {
+    bool more = true;
+    while (more && m_socket->IsConnected() && m_layout != nullptr) {
         m_inputDeferred = false;
-        // One byte per notification: what else the receiver sent raises the next one.
-        std::uint8_t byte = 0;
-        m_socket->Read(&byte, 1);
-        if (m_socket->LastReadCount() != 1 || m_layout == nullptr) {
-            return;
+        // Everything the receiver has sent so far: the next notification comes only after a
+        // read. All of it arrived before the step it may answer goes out, so that step is sent
+        // only after the last of these bytes was handed to the protocol.
+        std::uint8_t bytes[64];
+        m_socket->Read(bytes, sizeof bytes);
+        const wxUint32 count = m_socket->LastReadCount();
+        for (wxUint32 i = 0; i < count; ++i) {
+            // The step may show a message box, which runs the event loop: Close() or a new
+            // StartTransfer can happen meanwhile, and then this step's outcome is dropped.
+            const std::uintptr_t connection = m_connection;
+            TransferProtocol next = m_protocol;
+            LayoutFolderSource source = Source(*m_layout);
+            m_inStep = true;
+            const TransferProtocol::Step step = next.OnAck(bytes[i], source);
+            m_inStep = false;
+            if (connection != m_connection) {
+                return;
+            }
+            m_protocol = next;
+            if (!Apply(step)) {
+                return;
+            }
         }
-        // The step may show a message box, which runs the event loop: Close() or a new
-        // StartTransfer can happen meanwhile, and then this step's outcome is dropped.
-        const std::uintptr_t connection = m_connection;
-        TransferProtocol next = m_protocol;
-        LayoutFolderSource source = Source(*m_layout);
-        m_inStep = true;
-        const TransferProtocol::Step step = next.OnAck(byte, source);
-        m_inStep = false;
-        if (connection != m_connection) {
-            return;
-        }
-        m_protocol = next;
-        Apply(step);
-    } while (m_inputDeferred && m_socket->IsConnected());
+        more = m_inputDeferred || count == sizeof bytes;
+    }
+    Flush();
 }
 
-void TransferSocket::Apply(const TransferProtocol::Step& step) {
+bool TransferSocket::Apply(const TransferProtocol::Step& step) {
     if (step.problem != TransferProtocol::Problem::None) {
         // Nothing more goes to a receiver that failed; what is still queued is dropped.
         Disconnect();
         Report(step.problem);
         NotifyState(TransferState());
-        return;
+        return false;
+    }
+    if (step.close) {
+        // The receiver's word after the last block.
+        Disconnect();
+        NotifyState(TransferState());
+        return false;
     }
     m_outgoing.insert(m_outgoing.end(), step.send.begin(), step.send.end());
-    if (step.close) {
-        m_closeWhenSent = true;
-    }
-    Flush();
+    m_finishWhenSent = step.finish;
     NotifyState(TransferState());
+    return true;
 }
 
 void TransferSocket::Flush() {
@@ -186,10 +198,15 @@ void TransferSocket::Flush() {
     m_outgoing.clear();
     m_outgoingHead = 0;
     WantOutputNotifications(false);
-    if (m_closeWhenSent) {
-        m_closeWhenSent = false;
-        m_socket->Close();
-        NotifyState(TransferState());
+    if (!m_socket->IsConnected()) {
+        return;
+    }
+    m_protocol.StepSent();
+    if (m_finishWhenSent) {
+        m_finishWhenSent = false;
+        // Only the sending side: the toolkit's ShutdownOutput() closes the socket as well, and
+        // the receiver's word would never be heard.
+        ::shutdown(m_socket->GetSocket(), SHUT_WR);
     }
 }
 
@@ -208,10 +225,7 @@ void TransferSocket::Close() {
 }
 
 void TransferSocket::Disconnect() {
-    if (m_closeWhenSent) {
-        m_lostLastBlock = true;
-        m_closeWhenSent = false;
-    }
+    m_finishWhenSent = false;
     m_socket->Close();
     m_outgoing.clear();
     m_outgoingHead = 0;
@@ -226,6 +240,7 @@ void TransferSocket::Report(TransferProtocol::Problem problem) {
                  TextFromNative(FindPicture(m_layout->Form.LayoutDirectory, m_fileName).path));
             return;
         case TransferProtocol::Problem::WrongAck:
+        case TransferProtocol::Problem::EarlyAck:
         case TransferProtocol::Problem::ReadError:
             Tell(TransferNotice::Failed);
             return;

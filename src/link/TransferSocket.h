@@ -12,8 +12,9 @@
 
 /// Sends one file of the layout folder to another panel at Transmit_IP, port 4001: greeting,
 /// name, 3-byte length, 1000-byte blocks, each step acknowledged by one '>' from the receiver.
-/// The socket's notifications go to the window given at construction, which passes them back
-/// to OnSocketEvent.
+/// After the last block the panel ends its side of the connection and waits for the receiver
+/// to end its side (or answer '>'): only then is the file done. The socket's notifications go
+/// to the window given at construction, which passes them back to OnSocketEvent.
 class TransferSocket {
   public:
     static constexpr int kDone = 888;
@@ -31,8 +32,9 @@ class TransferSocket {
     /// Breaks off a transfer under way.
     void Close();
 
-    /// 1 greeting sent, 2 name sent, 3 full blocks, 4 last block due, 888 done, 999 failed.
-    int TransferState() const;
+    /// 1 greeting sent, 2 name sent, 3 full blocks, 4 last block due (or sent, and the
+    /// receiver's word not yet in), 888 done, 999 failed.
+    int TransferState() const { return m_protocol.State(); }
 
     /// True when the file of the last StartTransfer was refused because it is too large for
     /// the transfer (16 MiB or more): the state is then 999, the user has been told, nothing
@@ -50,14 +52,19 @@ class TransferSocket {
 
   private:
     void OnInput();
-    void Apply(const TransferProtocol::Step& step);
+    /// Carries out a step: queues what it sends (Flush writes it), or ends the connection on a
+    /// problem or the receiver's word. False when the connection is over.
+    bool Apply(const TransferProtocol::Step& step);
     void Report(TransferProtocol::Problem problem);
     void Tell(TransferNotice notice, const std::wstring& path = {}) const;
     /// The layout folder's files, with a missing one told as PictureMissing.
     LayoutFolderSource Source(const Layout& layout) const;
     /// Writes what waits in m_outgoing as far as the socket takes it without waiting; the rest
-    /// goes out on the next output notification. Closes the connection after the last block.
+    /// goes out on the next output notification. Once all of a step is out, the protocol is
+    /// told, and after the last block the sending side of the connection is ended.
     void Flush();
+    /// The receiver ended the connection: its word after the last block, else a break-off.
+    void OnLost();
     void WantOutputNotifications(bool wanted);
     void Disconnect();
     /// Tells the listener about `state`. The start of a transfer is always told, so that a
@@ -70,11 +77,8 @@ class TransferSocket {
     std::wstring m_fileName;
     std::vector<std::uint8_t> m_outgoing;
     std::size_t m_outgoingHead = 0;
-    /// The last block is written but not all of it has left yet: the state stays 4 until the
-    /// connection is closed behind it.
-    bool m_closeWhenSent = false;
-    /// The connection went away with the last block still waiting: the file did not arrive.
-    bool m_lostLastBlock = false;
+    /// The last block waits in m_outgoing: once it is out, the sending side is ended.
+    bool m_finishWhenSent = false;
     /// Counts connections: notifications carry the number of theirs, so that one queued for
     /// an earlier connection is never taken for the current one.
     std::uintptr_t m_connection = 0;

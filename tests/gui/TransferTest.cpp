@@ -9,10 +9,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,7 +96,7 @@ class FakeReceiver {
                 }
             }
         }
-        while (m_client >= 0 && !readPaused) {
+        while (m_client >= 0 && !readPaused && !m_peerClosed) {
             std::uint8_t buffer[65536];
             const ssize_t count = ::recv(m_client, buffer, sizeof buffer, 0);
             if (count > 0) {
@@ -102,7 +104,13 @@ class FakeReceiver {
                 Answer();
             } else if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
                 m_peerClosed = true;
-                CloseClient();
+                if (lastWord) {
+                    Send({static_cast<std::uint8_t>(*lastWord)});
+                }
+                if (endsWhenPanelEnds) {
+                    CloseClient();
+                }
+                break;
             } else if (errno != EINTR) {
                 break;
             }
@@ -148,6 +156,10 @@ class FakeReceiver {
     int answerLimit = INT_MAX;  ///< stops answering after so many
     bool readPaused = false;
     Bytes answerAhead;  ///< sent as soon as the connection is accepted
+    /// Sent when the panel has ended its side after the last block, as the receiver's word.
+    std::optional<char> lastWord;
+    /// Whether the receiver ends the connection when the panel has ended its side.
+    bool endsWhenPanelEnds = true;
 
   private:
     void Answer() {
@@ -407,25 +419,55 @@ TEST_F(Transfer, NothingToReadEndsWithErrorAndSendsNoFileBytes) {
     EXPECT_EQ(m_prompter.messages[1], L"Error");
 }
 
-TEST_F(Transfer, AReceiverThatAnswersAheadAndReadsLateStillGetsEveryByteInOrder) {
-    // The answers for every step arrive at once while the receiver does not read: the panel
-    // queues what the socket does not take (the system buffers some megabytes) and sends it
-    // as the receiver catches up, without ever waiting for it.
-    const std::size_t size = 5 * 1024 * 1024 + 345;
-    Put("large.png", Pattern(size, 3));
-    FakeReceiver receiver(4, 4096);
-    receiver.answerAhead = Bytes(3 + size / 1000, '>');
-    receiver.readPaused = true;
+// A receiver that answers every step at once, before it has anything, is no receiver of the
+// file: the panel fails the transfer with "Error" instead of taking the answers for the file.
+TEST_F(Transfer, AReceiverThatAnswersAheadOfTimeGetsNoFileCounted) {
+    Put("large.png", Pattern(5000, 3));
+    FakeReceiver receiver;
+    receiver.answerAhead = Bytes(3 + 5, '>');
+    m_host.states.clear();
     Send(receiver, L"large.png");
-    const auto start = Clock::now();
-    receiver.SpinUntil([] { return false; }, 1500);
-    // The event loop kept turning all the while.
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500));
-    EXPECT_NE(m_host.transfer.TransferState(), 888);
-    receiver.readPaused = false;
-    ASSERT_TRUE(receiver.SpinUntil([&] { return receiver.PeerClosed(); }, 20000));
-    EXPECT_TRUE(receiver.Received() == Wire("large.png", Pattern(size, 3)));
-    EXPECT_TRUE(WaitFor([&] { return m_host.transfer.TransferState() == 888; }));
+    ASSERT_TRUE(receiver.WaitUntil([&] { return receiver.PeerClosed(); }));
+    EXPECT_EQ(Text(receiver.Received()), "TVX");
+    EXPECT_EQ(m_host.transfer.TransferState(), 999);
+    EXPECT_EQ(m_prompter.messages, std::vector<std::wstring>{L"Error"});
+    EXPECT_EQ(std::count(m_host.states.begin(), m_host.states.end(), 888), 0);
+}
+
+// After the last block the file is done only on the receiver's word: its end of the connection
+// or a '>'. A refusal then is an error; a receiver that never ends leaves the file unconfirmed
+// until the wait is broken off.
+TEST_F(Transfer, TheLastBlockCountsOnlyWithTheReceiversWord) {
+    struct Case {
+        const char* name;
+        std::optional<char> word;
+        bool ends;
+        int state;
+        std::vector<std::wstring> messages;
+    };
+    const Case cases[] = {
+        {"it ends the connection", std::nullopt, true, 888, {}},
+        {"it answers", '>', false, 888, {}},
+        {"it refuses", '?', true, 999, {L"Error"}},
+        {"it never ends", std::nullopt, false, 4, {}},
+    };
+    Put("last.png", Pattern(2500, 4));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_prompter.messages.clear();
+        FakeReceiver receiver;
+        receiver.Expect(8, 2500);
+        receiver.lastWord = c.word;
+        receiver.endsWhenPanelEnds = c.ends;
+        Send(receiver, L"last.png");
+        ASSERT_TRUE(receiver.WaitUntil([&] { return receiver.PeerClosed(); }));
+        EXPECT_TRUE(receiver.Received() == Wire("last.png", Pattern(2500, 4)));
+        receiver.WaitUntil([&] { return m_host.transfer.TransferState() == c.state; }, 2000);
+        Pump(300);
+        EXPECT_EQ(m_host.transfer.TransferState(), c.state);
+        EXPECT_EQ(m_prompter.messages, c.messages);
+        m_host.transfer.Close();
+    }
 }
 
 TEST(TransferFromThePanel, ThePanelWindowPassesTheNotificationsOn) {

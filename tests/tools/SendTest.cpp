@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -24,9 +25,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Loopback.h"
 #include "ReceiverProcess.h"
 #include "TempFolder.h"
 #include "model/File.h"
@@ -160,6 +163,120 @@ class UnreachablePanel {
     std::string m_shown;
 };
 
+/// A panel that misbehaves after the transfer's first steps, served on a thread of the test:
+/// it answers the greeting with a '>' for every step a file could need, all at once, or it
+/// answers every step as a receiver does but never ends its side of the connection.
+class MisbehavingPanel {
+  public:
+    enum class Fault { AnswersAhead, NeverEnds };
+
+    explicit MisbehavingPanel(Fault fault) : m_fault(fault) {
+        m_listener = ListenOn({127, 0, 0, 1}, 0, 4, false, 0);
+        sockaddr_in where{};
+        socklen_t size = sizeof where;
+        getsockname(m_listener, reinterpret_cast<sockaddr*>(&where), &size);
+        m_shown = "127.0.0.1:" + std::to_string(ntohs(where.sin_port));
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~MisbehavingPanel() {
+        m_stop = true;
+        m_thread.join();
+        close(m_listener);
+    }
+    MisbehavingPanel(const MisbehavingPanel&) = delete;
+    MisbehavingPanel& operator=(const MisbehavingPanel&) = delete;
+
+    const std::string& Shown() const { return m_shown; }
+    int Connections() const { return m_connections; }
+
+  private:
+    /// The next bytes of the client, empty when it ended or the panel is to stop.
+    std::string Receive(int client, int waitMs = 100) {
+        while (!m_stop) {
+            pollfd entry{client, POLLIN, 0};
+            if (poll(&entry, 1, waitMs) == 0) {
+                if (waitMs < 100) {
+                    return std::string();  // a pause: the name is over
+                }
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = recv(client, buffer, sizeof buffer, 0);
+            return got > 0 ? std::string(buffer, static_cast<std::size_t>(got)) : std::string();
+        }
+        return std::string();
+    }
+
+    void Serve() {
+        while (!m_stop) {
+            pollfd entry{m_listener, POLLIN, 0};
+            if (poll(&entry, 1, 50) <= 0) {
+                continue;
+            }
+            const int client = accept(m_listener, nullptr, nullptr);
+            if (client < 0) {
+                continue;
+            }
+            ++m_connections;
+            if (m_fault == Fault::AnswersAhead) {
+                Receive(client);
+                send(client, std::string(64, '>').data(), 64, MSG_NOSIGNAL);
+            } else {
+                Answer(client);
+            }
+            while (!m_stop && !Receive(client).empty()) {
+            }
+            // One that never ends keeps its side open until the test is over.
+            while (m_fault == Fault::NeverEnds && !m_stop) {
+                std::this_thread::sleep_for(20ms);
+            }
+            close(client);
+        }
+    }
+
+    /// Answers greeting, name, length and every full block, as a receiver does.
+    void Answer(int client) {
+        std::string received = Receive(client);
+        send(client, ">", 1, MSG_NOSIGNAL);
+        std::string name;
+        for (std::string part; !(part = Receive(client, name.empty() ? 100 : 30)).empty();) {
+            name += part;
+        }
+        send(client, ">", 1, MSG_NOSIGNAL);
+        std::string length = Receive(client);
+        send(client, ">", 1, MSG_NOSIGNAL);
+        std::size_t left = static_cast<unsigned char>(length[0]) << 16 |
+                           static_cast<unsigned char>(length[1]) << 8 |
+                           static_cast<unsigned char>(length[2]);
+        while (left >= 1000) {
+            std::string block;
+            while (block.size() < 1000) {
+                block += Receive(client);
+            }
+            left -= 1000;
+            send(client, ">", 1, MSG_NOSIGNAL);
+        }
+    }
+
+    Fault m_fault;
+    int m_listener = -1;
+    std::string m_shown;
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_connections{0};
+    std::thread m_thread;
+};
+
+/// A layout of three files: tvxdef.ini, a page picture "back.png" of `backSize` bytes and a
+/// button picture "off.png" of 100 bytes.
+void StoreBackAndButton(LayoutFolder& folder, std::size_t backSize) {
+    folder.Write("back.png", Picture(backSize, 2));
+    folder.Write("off.png", Picture(100, 3));
+    folder.Edit().Page(0).PageImage = L"back.png";
+    folder.Edit().Page(0).Button_Last = 1;
+    folder.Edit().Button(0, 0).Image_File_Off = L"off.png";
+    folder.Store();
+}
+
 std::string Panel(const std::string& address, const Receiver& receiver) {
     return address + ":" + std::to_string(receiver.Port());
 }
@@ -233,12 +350,7 @@ TEST(Send, EveryFileGoesToEveryPanelInThePanelsOrder) {
 
 TEST(Send, PanelsThatRefuseOrCannotBeReachedAreToldApart) {
     LayoutFolder folder;
-    folder.Write("back.png", Picture(1500, 2));
-    folder.Write("off.png", Picture(100, 3));
-    folder.Edit().Page(0).PageImage = L"back.png";
-    folder.Edit().Page(0).Button_Last = 1;
-    folder.Edit().Button(0, 0).Image_File_Off = L"off.png";
-    folder.Store();
+    StoreBackAndButton(folder, 1500);
     const std::vector<std::string> names = {"tvxdef.ini", "back.png", "off.png"};
 
     Receiver good;
@@ -432,6 +544,38 @@ TEST(Send, OnlyFilesOfTheFolderGoFromAFolderOfAnyName) {
         EXPECT_EQ(receiver.Contents("link.png"), Picture(1234, 1));
         EXPECT_EQ(receiver.Contents("alias.png"), Picture(70, 2));
     }
+}
+
+// A file counts as sent only on the panel's word. A panel that answers ahead of time has not
+// received anything; one that never ends its side after the last block has not confirmed the
+// file, and is given up as a panel that stopped answering, not waited for again file by file.
+TEST(Send, NoFileCountsWithoutThePanelsWord) {
+    LayoutFolder folder;
+    StoreBackAndButton(folder, 2500);
+
+    MisbehavingPanel ahead(MisbehavingPanel::Fault::AnswersAhead);
+    MisbehavingPanel silent(MisbehavingPanel::Fault::NeverEnds);
+    const auto start = Clock::now();
+    const SendRun run = RunSend({"--timeout", "1", folder.Path(), ahead.Shown(), silent.Shown()});
+    const auto took = Clock::now() - start;
+
+    ASSERT_EQ(run.out.size(), 9u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(run.out[i].rfind(ahead.Shown() + " ", 0), 0u) << run.out[i];
+        EXPECT_NE(run.out[i].find(": not sent, the panel answered ahead of time: "),
+                  std::string::npos)
+            << run.out[i];
+    }
+    EXPECT_EQ(run.out[3], ahead.Shown() + ": 0 of 3 files sent");
+    const std::string stopped = "no answer within 1 s after the last block";
+    EXPECT_EQ(run.out[4], silent.Shown() + " tvxdef.ini: not sent, " + stopped);
+    EXPECT_EQ(run.out[5], silent.Shown() + " back.png: not sent, skipped: " + stopped);
+    EXPECT_EQ(run.out[6], silent.Shown() + " off.png: not sent, skipped: " + stopped);
+    EXPECT_EQ(run.out[7], silent.Shown() + ": 0 of 3 files sent");
+    EXPECT_EQ(run.out[8], "0 of 2 panels got every file");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(silent.Connections(), 1);
+    EXPECT_LT(took, 3s);
 }
 
 TEST(Send, ATerminalSeesTheProgressOfThePanelAndKeepsOnlyTheLines) {

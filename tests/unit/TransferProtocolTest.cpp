@@ -80,11 +80,13 @@ TransferProtocol::Step Start(TransferProtocol& protocol, const std::wstring& nam
     return protocol.Greeting(source);
 }
 
-/// A receiver that answers every step with '>' until the sender closes or fails.
+/// A receiver that answers every step with '>' once all of it is out, until the sender fails
+/// or has sent its last block; then it ends the connection, its word that it has the file.
 struct Exchange {
     Bytes wire;
     int acks = 0;
-    bool closed = false;
+    bool closed = false;    ///< the sender failed and closed
+    bool finished = false;  ///< the sender sent its last block and ended its side
     Problem problem = Problem::None;
 };
 
@@ -96,6 +98,12 @@ Exchange RunAcked(TransferProtocol& protocol, TransferSource& source, const std:
         result.problem = step.problem;
         if (step.close) {
             result.closed = true;
+            break;
+        }
+        protocol.StepSent();
+        if (step.finish) {
+            result.finished = true;
+            EXPECT_TRUE(protocol.OnEnd());
             break;
         }
         ++result.acks;
@@ -126,7 +134,7 @@ TEST(TransferProtocol, SendsEveryFileByteForByteWithOneAckPerStep) {
         const Bytes expected = Append(Append(FromText("TVXtvxdef.ini"), c.length), contents);
         EXPECT_TRUE(exchange.wire == expected);
         EXPECT_EQ(exchange.acks, c.acks);
-        EXPECT_TRUE(exchange.closed);
+        EXPECT_TRUE(exchange.finished);
         EXPECT_EQ(exchange.problem, Problem::None);
         EXPECT_EQ(protocol.State(), TransferProtocol::kDone);
         EXPECT_EQ(protocol.Remaining(), 0u);
@@ -139,35 +147,109 @@ TEST(TransferProtocol, WalksTheStatesOfA2500ByteFile) {
     EXPECT_EQ(protocol.State(), 0);
     std::vector<int> states;
     std::vector<std::size_t> sizes;
-    Start(protocol, L"tvxdef.ini", source);
+    bool finished = Start(protocol, L"tvxdef.ini", source).finish;
     states.push_back(protocol.State());
-    while (protocol.State() != TransferProtocol::kDone && states.size() < 10) {
-        sizes.push_back(protocol.OnAck('>', source).send.size());
+    while (!finished && states.size() < 10) {
+        protocol.StepSent();
+        const TransferProtocol::Step step = protocol.OnAck('>', source);
+        sizes.push_back(step.send.size());
+        finished = step.finish;
         states.push_back(protocol.State());
     }
-    EXPECT_EQ(states, (std::vector<int>{1, 2, 3, 3, 4, 888}));
+    EXPECT_EQ(states, (std::vector<int>{1, 2, 3, 3, 4, 4}));
     EXPECT_EQ(sizes, (std::vector<std::size_t>{10, 3, 1000, 1000, 500}));
+    // The last block is out: the receiver's end of the connection is its word.
+    protocol.StepSent();
+    EXPECT_TRUE(protocol.OnEnd());
+    EXPECT_EQ(protocol.State(), TransferProtocol::kDone);
 }
 
-TEST(TransferProtocol, AWrongAckFailsInEveryStateAndFurtherInputRepeatsTheError) {
-    for (int goodAcks = 0; goodAcks < 4; ++goodAcks) {
-        SCOPED_TRACE(goodAcks);
-        MemorySource source(Pattern(2500));
+// What the receiver does after the last block decides whether the file is done: its end of the
+// connection or a '>' is its word; anything else, or its end before the whole block was out, is
+// not.
+TEST(TransferProtocol, TheFileIsDoneOnlyOnTheReceiversWordAfterTheWholeLastBlock) {
+    enum class After { End, Ack, Refusal, Nothing };
+    struct Case {
+        const char* name;
+        bool blockOut;  ///< every byte of the last block was handed to the connection
+        After after;
+        int state;
+        Problem problem;
+    };
+    const Case cases[] = {
+        {"its end", true, After::End, TransferProtocol::kDone, Problem::None},
+        {"an answer", true, After::Ack, TransferProtocol::kDone, Problem::None},
+        {"a refusal", true, After::Refusal, TransferProtocol::kFailed, Problem::WrongAck},
+        {"no word", true, After::Nothing, TransferProtocol::kLastBlockDue, Problem::None},
+        {"its end with the block still going out", false, After::End,
+         TransferProtocol::kLastBlockDue, Problem::None},
+        {"an answer with the block still going out", false, After::Ack, TransferProtocol::kFailed,
+         Problem::EarlyAck},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemorySource source(Pattern(1500));
         TransferProtocol protocol;
-        Start(protocol, L"tvxdef.ini", source);
-        for (int i = 0; i < goodAcks; ++i) {
-            protocol.OnAck('>', source);
+        TransferProtocol::Step step = Start(protocol, L"x.png", source);
+        while (!step.finish && !step.close) {
+            protocol.StepSent();
+            step = protocol.OnAck('>', source);
         }
-        const auto step = protocol.OnAck('?', source);
-        EXPECT_EQ(step.problem, Problem::WrongAck);
-        EXPECT_TRUE(step.close);
-        EXPECT_TRUE(step.send.empty());
-        EXPECT_EQ(protocol.State(), TransferProtocol::kFailed);
-        EXPECT_FALSE(protocol.Refused());
+        ASSERT_EQ(step.problem, Problem::None);
+        if (c.blockOut) {
+            protocol.StepSent();
+        }
+        Problem problem = Problem::None;
+        switch (c.after) {
+            case After::End:
+                EXPECT_EQ(protocol.OnEnd(), c.state == TransferProtocol::kDone);
+                break;
+            case After::Ack:
+            case After::Refusal: {
+                const auto word = protocol.OnAck(c.after == After::Ack ? '>' : '?', source);
+                EXPECT_TRUE(word.close);
+                EXPECT_TRUE(word.send.empty());
+                problem = word.problem;
+                break;
+            }
+            case After::Nothing:
+                break;
+        }
+        EXPECT_EQ(protocol.State(), c.state);
+        EXPECT_EQ(problem, c.problem);
+    }
+}
 
-        const auto again = protocol.OnAck('>', source);
-        EXPECT_EQ(again.problem, Problem::WrongAck);
-        EXPECT_TRUE(again.send.empty());
+// In every step, an answer other than '>' fails the transfer, and so does a '>' that comes
+// before all of its step is out: a receiver that answers ahead of time (every '>' at once, or
+// one step early) never gets a file counted as sent. Further input repeats the error.
+TEST(TransferProtocol, AWrongOrEarlyAnswerFailsInEveryStep) {
+    for (const bool early : {false, true}) {
+        for (int goodAcks = 0; goodAcks < 5; ++goodAcks) {
+            SCOPED_TRACE(testing::Message()
+                         << (early ? "early" : "wrong") << " after " << goodAcks);
+            MemorySource source(Pattern(2500));
+            TransferProtocol protocol;
+            Start(protocol, L"tvxdef.ini", source);
+            for (int i = 0; i < goodAcks; ++i) {
+                protocol.StepSent();
+                ASSERT_EQ(protocol.OnAck('>', source).problem, Problem::None);
+            }
+            if (!early) {
+                protocol.StepSent();
+            }
+            const auto step = protocol.OnAck(early ? '>' : '?', source);
+            EXPECT_EQ(step.problem, early ? Problem::EarlyAck : Problem::WrongAck);
+            EXPECT_TRUE(step.close);
+            EXPECT_TRUE(step.send.empty());
+            EXPECT_EQ(protocol.State(), TransferProtocol::kFailed);
+            EXPECT_FALSE(protocol.Refused());
+            EXPECT_FALSE(protocol.OnEnd());
+
+            const auto again = protocol.OnAck('>', source);
+            EXPECT_EQ(again.problem, Problem::WrongAck);
+            EXPECT_TRUE(again.send.empty());
+        }
     }
 }
 

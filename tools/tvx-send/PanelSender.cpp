@@ -119,45 +119,63 @@ FileOutcome PanelSender::Send(const PlannedFile& file, const Progress& progress)
     for (;;) {
         const int state = protocol.State();
         const std::uint64_t sent = length - protocol.Remaining();
-        const std::string after = AfterStep(state, sent, length);
+        std::string after = AfterStep(state, sent, length);
         std::string error;
         Io io = WriteAll(socket.Fd(), step.send, error);
         if (io != Io::Done) {
             Broken(io, error, after, outcome);
             return outcome;
         }
+        protocol.StepSent();
         if (state != TransferProtocol::kGreetingSent && state != TransferProtocol::kNameSent) {
             progress(sent, length);
         }
-        if (step.close) {
+        if (step.finish) {
+            // The panel ends its side once the file is in place; one that cannot keep it says
+            // so first.
+            shutdown(socket.Fd(), SHUT_WR);
+            after = "after the last block";
+        }
+        std::vector<std::uint8_t> answers;
+        io = ReadAnswers(socket.Fd(), answers, error);
+        if (io == Io::Closed && protocol.OnEnd()) {
             break;
         }
-        std::uint8_t byte = 0;
-        io = ReadAnswer(socket.Fd(), byte, error);
         if (io != Io::Done) {
             Broken(io, error, after, outcome);
             return outcome;
         }
-        step = protocol.OnAck(byte, source);
-        switch (step.problem) {
-            case Problem::None:
-                break;
-            case Problem::WrongAck:
-                outcome.problem = "refused by the panel: " + ShownByte(byte) + " " + after;
-                return outcome;
-            case Problem::ReadError:
-                outcome.problem = "cannot read " + file.path;
-                return outcome;
-            case Problem::TooLarge:
-                outcome.problem = TooLarge(file.path);
-                return outcome;
+        // All of these came before the next step goes out: only the first can answer.
+        for (const std::uint8_t byte : answers) {
+            step = protocol.OnAck(byte, source);
+            switch (step.problem) {
+                case Problem::None:
+                    break;
+                case Problem::WrongAck:
+                    outcome.problem = "refused by the panel: " + ShownByte(byte) + " " + after;
+                    return outcome;
+                case Problem::EarlyAck:
+                    outcome.problem =
+                        "the panel answered ahead of time: " + std::to_string(answers.size()) +
+                        " answers at once " + after;
+                    return outcome;
+                case Problem::ReadError:
+                    outcome.problem = "cannot read " + file.path;
+                    return outcome;
+                case Problem::TooLarge:
+                    outcome.problem = TooLarge(file.path);
+                    return outcome;
+            }
+        }
+        if (protocol.State() == TransferProtocol::kDone) {
+            break;
         }
         if (state == TransferProtocol::kNameSent) {
             length = protocol.Remaining();
         }
     }
     outcome.bytes = length;
-    AwaitClose(socket.Fd(), outcome);
+    outcome.sent = true;
     return outcome;
 }
 
@@ -293,7 +311,8 @@ PanelSender::Io PanelSender::WriteAll(int fd, const std::vector<std::uint8_t>& b
     return Io::Done;
 }
 
-PanelSender::Io PanelSender::ReadAnswer(int fd, std::uint8_t& byte, std::string& error) {
+PanelSender::Io PanelSender::ReadAnswers(int fd, std::vector<std::uint8_t>& bytes,
+                                         std::string& error) {
     const Clock::time_point deadline = Clock::now() + m_timeouts.step;
     for (;;) {
         switch (WaitFor(fd, POLLIN, deadline)) {
@@ -305,8 +324,10 @@ PanelSender::Io PanelSender::ReadAnswer(int fd, std::uint8_t& byte, std::string&
                 error = std::strerror(errno);
                 return Io::Failed;
         }
-        const ssize_t got = recv(fd, &byte, 1, 0);
-        if (got == 1) {
+        std::uint8_t buffer[64];
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            bytes.assign(buffer, buffer + got);
             return Io::Done;
         }
         if (got == 0) {
@@ -319,36 +340,5 @@ PanelSender::Io PanelSender::ReadAnswer(int fd, std::uint8_t& byte, std::string&
             error = std::strerror(errno);
             return Io::Failed;
         }
-    }
-}
-
-void PanelSender::AwaitClose(int fd, FileOutcome& outcome) {
-    // The panel closes once the file is in place; a panel that cannot keep it says so first.
-    shutdown(fd, SHUT_WR);
-    std::uint8_t byte = 0;
-    std::string error;
-    switch (ReadAnswer(fd, byte, error)) {
-        case Io::Closed:
-            outcome.sent = true;
-            return;
-        case Io::Done:
-            if (byte == TransferProtocol::kAck) {
-                outcome.sent = true;
-                return;
-            }
-            outcome.problem = "refused by the panel: " + ShownByte(byte) + " after the last block";
-            return;
-        case Io::TimedOut:
-            // Every byte went out as the protocol wants it; only the panel's word is missing.
-            outcome.sent = true;
-            outcome.problem =
-                "the panel did not close the connection within " + FormatSeconds(m_timeouts.step);
-            return;
-        case Io::Reset:
-            outcome.problem = "the panel broke off the connection after the last block";
-            return;
-        case Io::Failed:
-            outcome.problem = "connection lost after the last block: " + error;
-            return;
     }
 }

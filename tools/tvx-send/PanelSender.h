@@ -29,8 +29,9 @@ struct FileOutcome {
 
 /// Sends planned files to one receiving panel: one connection per file, the transfer's protocol
 /// driven by the panel's answers, every wait bounded by the timeouts. After the last block the
-/// sender waits for the panel to close, so that a file the panel refuses at the end is not
-/// counted as sent.
+/// sender ends its side and waits for the panel's word (its end of the connection, or '>'), so
+/// that a file the panel refuses at the end, or never confirms, is not counted as sent. An
+/// answer that came before the bytes it answers were sent fails the file.
 class PanelSender {
   public:
     /// Told the bytes sent so far and the file's length, after each block.
@@ -52,13 +53,12 @@ class PanelSender {
     Wait WaitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);
     /// Writes all of `bytes`, waiting at most one step's time whenever the panel takes none.
     Io WriteAll(int fd, const std::vector<std::uint8_t>& bytes, std::string& error);
-    /// The panel's next byte, waiting at most one step's time.
-    Io ReadAnswer(int fd, std::uint8_t& byte, std::string& error);
+    /// Every byte the panel has sent by the time the first comes, waiting at most one step's
+    /// time for that one.
+    Io ReadAnswers(int fd, std::vector<std::uint8_t>& bytes, std::string& error);
     /// Fills in the outcome of a write or read that did not end in Done; `after` names the
     /// step last sent.
     void Broken(Io io, const std::string& error, const std::string& after, FileOutcome& outcome);
-    /// After the last block: the panel's close means the file is in place.
-    void AwaitClose(int fd, FileOutcome& outcome);
 
     PanelTarget m_target;
     SendTimeouts m_timeouts;
