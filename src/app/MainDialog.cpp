@@ -166,6 +166,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     Bind(wxEVT_INIT_DIALOG, &MainDialog::OnInitDialog, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainDialog::OnClose, this);
     Bind(wxEVT_SIZE, &MainDialog::OnSize, this);
+    Bind(wxEVT_ICONIZE, &MainDialog::OnIconize, this);
     Bind(wxEVT_CHAR_HOOK, &TouchInput::OnCharHook, m_input.get());
 
     SetIcon(wxIcon(MAINICON_xpm));
@@ -307,6 +308,8 @@ void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& miss
 
 void MainDialog::BuildPageBackground(int page) {
     m_renderer->BuildPageBackground(GetLayout(), page);
+    const PageRecord& record = GetLayout().Page(page);
+    m_pageArea->SetPageColours(record.BackColor1, record.BackColor2);
 }
 
 void MainDialog::LoadButtonImages(int page) {
@@ -445,7 +448,9 @@ void MainDialog::OnSize(wxSizeEvent&) {
     // The window manager tells the size of its frame only once the window is shown, and may
     // give the window the size it asked for before: the page is fitted again with the frame,
     // so that the frame does not push the page off the display.
-    if (m_initialised) {
+    // A maximised window is as large as the window manager makes it: the page shows at its
+    // corner on its own background.
+    if (m_initialised && !IsMaximized()) {
         const WindowFit fit = FitOnDisplay();
         const wxSize client = GetClientSize();
         if (GetSize() - client != m_fittedFrame || client.x > fit.clientWidth ||
@@ -454,6 +459,22 @@ void MainDialog::OnSize(wxSizeEvent&) {
         }
     }
     GetPanelState().RedrawPending = 1;
+}
+
+void MainDialog::OnIconize(wxIconizeEvent& event) {
+    // Under a window manager that iconifies a dialog together with the panel it belongs to, the
+    // panel brings the whole group back, the dialog on top as before.
+    if (!event.IsIconized() || (!HasFlag(wxBORDER_NONE) && !m_modalDialogs.AnyOpenBesides(this))) {
+        return;
+    }
+    CallAfter([this] {
+        if (IsIconized()) {
+            Iconize(false);
+        }
+        if (wxWindow* innermost = m_modalDialogs.Innermost(); innermost != nullptr) {
+            innermost->Raise();
+        }
+    });
 }
 
 void MainDialog::OnScroll(wxScrollWinEvent& event) {

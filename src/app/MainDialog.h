@@ -8,6 +8,7 @@
 #include <wx/timer.h>
 
 #include "app/ModalDialogStack.h"
+#include "app/WindowsOnDisplay.h"
 #include "link/LinkMachine.h"
 #include "model/File.h"
 #include "model/Layout.h"
@@ -131,6 +132,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     void OnInitDialog(wxInitDialogEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnSize(wxSizeEvent& event);
+    /// A frameless panel (a kiosk: nothing else on the screen to bring it back by) or one with a
+    /// dialog open never stays iconified; a framed panel on its own may be minimised.
+    void OnIconize(wxIconizeEvent& event);
     void OnScroll(wxScrollWinEvent& event);
     void OnLinkTimer(wxTimerEvent& event);
     void OnMoveTimer(wxTimerEvent& event);
@@ -165,6 +169,7 @@ class MainDialog : public wxDialog, public PanelOperations {
     wxTimer LinkTimer;
     std::unique_ptr<const File> m_file;
     ModalDialogStack m_modalDialogs;
+    WindowsOnDisplay m_windowsOnDisplay{*this};
     LayoutWatch m_watch{FolderSnapshot{}};
     int m_ticksSinceLook = 0;
     PageArea* m_pageArea = nullptr;

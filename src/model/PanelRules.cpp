@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/WindowPlacement.h"
+
 bool Contains(const Rect& rect, PagePoint point) {
     return rect.x <= point.x && point.x <= rect.x + rect.width && rect.y <= point.y &&
            point.y <= rect.y + rect.height;
@@ -29,12 +31,11 @@ WindowFit FitWindow(const Rect& area, int frameWidth, int frameHeight, const For
     WindowFit fit;
     fit.clientWidth = std::max(1, std::min(area.width - frameWidth, form.SizeX));
     fit.clientHeight = std::max(1, std::min(area.height - frameHeight, form.SizeY));
-    // A window larger than the display (a frame wider than it) keeps its client corner on it.
-    const auto within = [](int at, int size, int start, int length) {
-        return std::max(start, std::min(at, start + length - size));
-    };
-    fit.x = within(window.x, fit.clientWidth + frameWidth, area.x, area.width);
-    fit.y = within(window.y, fit.clientHeight + frameHeight, area.y, area.height);
+    // A window larger than the display (a frame wider than it) keeps its corner on it.
+    const Rect placed = PlaceWithin(area, Rect{window.x, window.y, fit.clientWidth + frameWidth,
+                                               fit.clientHeight + frameHeight});
+    fit.x = placed.x;
+    fit.y = placed.y;
     return fit;
 }
 

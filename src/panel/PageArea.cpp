@@ -22,6 +22,17 @@ wxBitmap& PageArea::Buffer(const wxSize& size) {
     return m_buffer;
 }
 
+void PageArea::SetPageColours(Colour top, Colour bottom) {
+    // wxColour takes the same byte order as the layout's colours.
+    const wxColour topColour(static_cast<unsigned long>(top & kColourMask));
+    const wxColour bottomColour(static_cast<unsigned long>(bottom & kColourMask));
+    if (topColour != m_pageTop || bottomColour != m_pageBottom) {
+        m_pageTop = topColour;
+        m_pageBottom = bottomColour;
+        Refresh(false);
+    }
+}
+
 void PageArea::ShowPageRect(const wxRect& rect) {
     if (rect.IsEmpty()) {
         return;
@@ -109,12 +120,23 @@ void PageArea::OnPaint(wxPaintEvent&) {
     DoPrepareDC(dc);
     const wxSize client = GetClientSize();
     const wxPoint origin = CalcUnscrolledPosition(wxPoint(0, 0));
-    // Whatever the page does not cover (a framed window stretched past the page) stays grey.
-    dc.SetBrush(*wxLIGHT_GREY_BRUSH);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.DrawRectangle(wxRect(origin, client));
+    const wxRect shown(origin, client);
+    const wxSize page = m_buffer.IsOk() ? m_buffer.GetSize() : wxSize(0, 0);
     if (m_buffer.IsOk()) {
         dc.DrawBitmap(m_buffer, 0, 0, false);
+    }
+    // What the page does not cover (a framed window maximised past the page) shows the page's
+    // own background: its gradient goes on to the right of it, its bottom colour fills below it.
+    const int right = shown.GetRight() + 1;
+    const int bottom = shown.GetBottom() + 1;
+    if (right > page.x && page.y > 0) {
+        dc.GradientFillLinear(wxRect(page.x, 0, right - page.x, page.y), m_pageTop, m_pageBottom,
+                              wxSOUTH);
+    }
+    if (bottom > page.y) {
+        dc.SetBrush(wxBrush(m_pageBottom));
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.DrawRectangle(wxRect(shown.x, page.y, shown.width, bottom - page.y));
     }
     DrawEditMarks(dc);
 }

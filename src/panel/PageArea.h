@@ -5,6 +5,7 @@
 #include <wx/scrolwin.h>
 
 #include "model/EditMarks.h"
+#include "model/Layout.h"
 #include "model/PanelState.h"
 
 /// The page area's window identifier.
@@ -21,6 +22,11 @@ class PageArea : public wxScrolledWindow {
     /// The page-sized back buffer, created or resized to `size` when needed.
     wxBitmap& Buffer(const wxSize& size);
     const wxBitmap& Buffer() const { return m_buffer; }
+
+    /// The colours at the top and the bottom of the page's gradient. A window larger than the
+    /// page (a framed panel maximised) shows the page at its top-left corner, the gradient
+    /// going on to its right and the bottom colour below it.
+    void SetPageColours(Colour top, Colour bottom);
 
     /// Asks for a repaint of a rectangle given in page coordinates.
     void ShowPageRect(const wxRect& rect);
@@ -42,6 +48,8 @@ class PageArea : public wxScrolledWindow {
     wxRect MarkedArea() const;
 
     wxBitmap m_buffer;
+    wxColour m_pageTop = *wxLIGHT_GREY;
+    wxColour m_pageBottom = *wxLIGHT_GREY;
     EditMarks m_marks;
     wxRect m_bannerRect;
     wxFont m_bannerFont;

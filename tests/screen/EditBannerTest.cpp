@@ -8,13 +8,6 @@
 
 namespace {
 
-/// Points of the main menu's and of the button menu's buttons, in their client areas.
-constexpr int kMenuX = 88;
-constexpr int kMenuButtonMenuY = 36;
-constexpr int kMenuCloseY = 324;
-constexpr int kButtonMenuMoveY = 84;
-constexpr int kButtonMenuBackY = 332;
-
 /// Pixels of the banner's fill along the top edge of the panel.
 int BannerPixels(const PanelOnScreen& panel, Colour fill) {
     const ScreenWindow window = panel.Window();

@@ -56,6 +56,12 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
     std::ofstream(m_folder.At("tvxdef.ini"), std::ios::binary | std::ios::trunc)
         << LayoutFormat::FormatLayout(*m_layout);
 
+    if (start == Start::ChooserLeftOpen) {
+        m_process = std::make_unique<ChildProcess>(
+            kPanelPath, std::vector<std::string>{},
+            ChildSetting{m_folder.Path(), TheScreen().Environment()});
+        return;
+    }
     if (start != Start::InTheChooser) {
         m_process = std::make_unique<ChildProcess>(
             kPanelPath, std::vector<std::string>{m_folder.Path()},
@@ -162,6 +168,11 @@ void PanelOnScreen::Touch(int x, int y) const {
 ScreenWindow PanelOnScreen::OpenMenu() const {
     Touch(20, 20);
     return WaitOnTop("Main Menü");
+}
+
+PagePoint InsideButton(const Layout& layout, int button) {
+    const ButtonRecord& record = layout.Button(0, button);
+    return {record.PosX + 20, record.PosY + 20};
 }
 
 void ClickMessageButton(const ScreenWindow& box, int index, int count) {

@@ -10,15 +10,33 @@
 #include "TempFolder.h"
 #include "TestScreen.h"
 #include "model/Layout.h"
+#include "model/PanelState.h"
+
+/// Points of the main menu's buttons and of the button menu's, in their client areas: each menu
+/// is a column of buttons 48 pixels apart.
+constexpr int kMenuX = 88;
+constexpr int kMenuButtonMenuY = 36;
+constexpr int kMenuPageSettingsY = 84;
+constexpr int kMenuMainSettingsY = 132;
+constexpr int kMenuPageSelectY = 180;
+constexpr int kMenuTransmitY = 228;
+constexpr int kMenuCloseY = 324;
+constexpr int kButtonMenuSettingsY = 36;
+constexpr int kButtonMenuMoveY = 84;
+constexpr int kButtonMenuGetStyleY = 132;
+constexpr int kButtonMenuChangeStyleY = 180;
+constexpr int kButtonMenuInsertY = 228;
+constexpr int kButtonMenuBackY = 332;
 
 /// A copy of the demo layout folder, changed by the test, and the real panel program started on
 /// it on the test screen, the start page on screen. The panel is killed when the test ends.
 class PanelOnScreen {
   public:
     enum class Start {
-        WithTheFolder,   ///< `tolvamix FOLDER`, as a panel starts by itself
-        InTheChooser,    ///< `tolvamix` started in the folder, the chooser's "Open" taken
-        BehindMessages,  ///< `tolvamix FOLDER`, messages expected before the start page
+        WithTheFolder,    ///< `tolvamix FOLDER`, as a panel starts by itself
+        InTheChooser,     ///< `tolvamix` started in the folder, the chooser's "Open" taken
+        BehindMessages,   ///< `tolvamix FOLDER`, messages expected before the start page
+        ChooserLeftOpen,  ///< `tolvamix` started in the folder, the chooser left to the test
     };
 
     /// `change` edits the layout before the panel starts; the controller link is off unless the
@@ -29,7 +47,8 @@ class PanelOnScreen {
     PanelOnScreen(const PanelOnScreen&) = delete;
     PanelOnScreen& operator=(const PanelOnScreen&) = delete;
 
-    /// Waits until the start page is on screen (after the messages of a BehindMessages start).
+    /// Waits until the start page is on screen (after the messages of a BehindMessages start,
+    /// or the chooser of a ChooserLeftOpen start).
     bool WaitForStartPage();
     /// True once the start page is on screen.
     bool Started() const { return m_window.id != 0; }
@@ -67,6 +86,9 @@ class PanelOnScreen {
     std::unique_ptr<ChildProcess> m_process;
     ScreenWindow m_window;
 };
+
+/// A point inside a button of the start page (page 0).
+PagePoint InsideButton(const Layout& layout, int button);
 
 /// The button of a message box: `index` of `count` in the row of buttons along its bottom edge.
 void ClickMessageButton(const ScreenWindow& box, int index = 0, int count = 1);

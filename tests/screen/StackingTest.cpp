@@ -8,15 +8,6 @@
 
 namespace {
 
-/// Points of the main menu's buttons, in its client area.
-constexpr int kMenuX = 88;
-constexpr int kMenuButtonMenuY = 36;
-constexpr int kMenuPageSettingsY = 84;
-constexpr int kMenuMainSettingsY = 132;
-constexpr int kMenuPageSelectY = 180;
-constexpr int kMenuTransmitY = 228;
-constexpr int kMenuCloseY = 324;
-
 /// Points of the transmit dialog's buttons.
 constexpr int kTransmitActionX = 100;
 constexpr int kTransmitLayoutY = 100;
@@ -219,24 +210,6 @@ TEST(Stacking, ChoosersOverThePageSettings) {
 
 namespace {
 
-/// Points of the button menu's buttons.
-constexpr int kButtonMenuX = 88;
-constexpr int kButtonMenuSettingsY = 36;
-constexpr int kButtonMenuGetStyleY = 132;
-constexpr int kButtonMenuChangeStyleY = 180;
-constexpr int kButtonMenuInsertY = 228;
-constexpr int kButtonMenuBackY = 332;
-
-/// A point inside a button of the start page.
-struct PagePoint {
-    int x;
-    int y;
-};
-PagePoint InsideButton(const Layout& layout, int button) {
-    const ButtonRecord& record = layout.Button(0, button);
-    return {record.PosX + 20, record.PosY + 20};
-}
-
 /// The style copy dialog has no title; it is told apart from a message box by its size.
 bool IsStyleCopy(const ScreenWindow& window) {
     return window.title.empty() && window.height == 229;
@@ -253,7 +226,7 @@ TEST(Stacking, ButtonMenuAndStyleCopy) {
     ScreenWindow buttonMenu = OpenFromMenu(panel, kMenuButtonMenuY, "Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
 
-    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuGetStyleY);
+    TheScreen().Click(buttonMenu, kMenuX, kButtonMenuGetStyleY);
     ASSERT_TRUE(panel.WaitPanelOnTop());
     const PagePoint source = InsideButton(panel.StartLayout(), 1);
     panel.Touch(source.x, source.y);
@@ -261,7 +234,7 @@ TEST(Stacking, ButtonMenuAndStyleCopy) {
     panel.Touch(20, 20);
     buttonMenu = panel.WaitOnTop("Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
-    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuChangeStyleY);
+    TheScreen().Click(buttonMenu, kMenuX, kButtonMenuChangeStyleY);
     ASSERT_TRUE(panel.WaitPanelOnTop());
 
     const PagePoint target = InsideButton(panel.StartLayout(), 3);
@@ -274,7 +247,7 @@ TEST(Stacking, ButtonMenuAndStyleCopy) {
     panel.Touch(20, 20);
     buttonMenu = panel.WaitOnTop("Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
-    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
+    TheScreen().Click(buttonMenu, kMenuX, kButtonMenuBackY);
     EXPECT_TRUE(CloseMenu(panel));
 }
 
@@ -293,9 +266,9 @@ TEST(Stacking, FullPageMessageOverTheButtonMenu) {
     const ScreenWindow buttonMenu = OpenFromMenu(panel, kMenuButtonMenuY, "Button Menu");
     ASSERT_NE(buttonMenu.id, 0u);
 
-    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuInsertY);
+    TheScreen().Click(buttonMenu, kMenuX, kButtonMenuInsertY);
     ASSERT_TRUE(AnswerMessageOver(panel, buttonMenu));
-    TheScreen().Click(buttonMenu, kButtonMenuX, kButtonMenuBackY);
+    TheScreen().Click(buttonMenu, kMenuX, kButtonMenuBackY);
     EXPECT_NE(panel.WaitOnTop("Main Menü").id, 0u);
 }
 
@@ -348,7 +321,7 @@ TEST(Stacking, FullScreenPanel) {
     // The button settings, opened by a touch in the settings mode, and the toolkit's choosers
     // they open: picture, font and colour.
     TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuButtonMenuY);
-    TheScreen().Click(panel.WaitOnTop("Button Menu"), kButtonMenuX, kButtonMenuSettingsY);
+    TheScreen().Click(panel.WaitOnTop("Button Menu"), kMenuX, kButtonMenuSettingsY);
     ASSERT_TRUE(panel.WaitPanelOnTop());
     const PagePoint inside = InsideButton(panel.StartLayout(), 1);
     panel.Touch(inside.x, inside.y);

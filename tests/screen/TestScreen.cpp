@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -58,20 +59,33 @@ Window ClientOf(Display* display, Window window) {
     return client;
 }
 
-std::string TitleOf(Display* display, Window window) {
-    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = 0;
+/// The items of a window's property of that type, at most `length` of them (chars of a text,
+/// longs of 32-bit values), or nothing when the window has no such property.
+template <typename Item>
+std::optional<std::vector<Item>> PropertyOf(Display* display, Window window, const char* name,
+                                            Atom type, long length) {
+    Atom actual = 0;
     int format = 0;
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count,
-                           &after, &data) == Success &&
+    std::optional<std::vector<Item>> items;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, length, False,
+                           type, &actual, &format, &count, &after, &data) == Success &&
         data != nullptr) {
-        std::string title(reinterpret_cast<const char*>(data), count);
+        const auto* first = reinterpret_cast<const Item*>(data);
+        items.emplace(first, first + count);
+    }
+    if (data != nullptr) {
         XFree(data);
-        return title;
+    }
+    return items;
+}
+
+std::string TitleOf(Display* display, Window window) {
+    if (const auto title = PropertyOf<char>(display, window, "_NET_WM_NAME",
+                                            XInternAtom(display, "UTF8_STRING", False), 1024)) {
+        return std::string(title->begin(), title->end());
     }
     char* name = nullptr;
     if (XFetchName(display, window, &name) != 0 && name != nullptr) {
@@ -126,11 +140,15 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-bool TestScreen::Start(bool withWindowManager) {
+bool TestScreen::Start(bool withWindowManager, ScreenSize size) {
+    m_withWindowManager = withWindowManager;
+    m_size = size;
     // The server writes the number of the display it found free to its standard output.
+    const std::string screen =
+        std::to_string(size.width) + "x" + std::to_string(size.height) + "x24";
     m_server = std::make_unique<ChildProcess>(
-        "/usr/bin/Xvfb", std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                                  "-nolisten", "tcp"});
+        "/usr/bin/Xvfb",
+        std::vector<std::string>{"-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp"});
     const auto number = m_server->Out().Next(10s);
     if (!number) {
         return false;
@@ -149,30 +167,41 @@ bool TestScreen::Start(bool withWindowManager) {
         std::make_unique<ChildProcess>("/usr/bin/openbox", std::vector<std::string>{"--sm-disable"},
                                        ChildSetting{"", Environment()});
     Display* display = m_connection->display;
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
     return WaitUntil(
-        [display, check] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0;
-            unsigned long after = 0;
-            unsigned char* data = nullptr;
-            const bool present =
-                XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
-                                   XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-                count == 1;
-            if (data != nullptr) {
-                XFree(data);
-            }
-            return present;
+        [display] {
+            const auto check = PropertyOf<long>(display, DefaultRootWindow(display),
+                                                "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, 1);
+            return check && check->size() == 1;
         },
         10s);
 }
 
+bool TestScreen::Restart(ScreenSize size) {
+    Stop();
+    return Start(m_withWindowManager, size);
+}
+
 TestScreen::~TestScreen() {
+    Stop();
+}
+
+void TestScreen::Stop() {
     m_connection.reset();
     m_windowManager.reset();
     m_server.reset();
+}
+
+ScreenRect TestScreen::WorkArea() const {
+    Display* display = m_connection->display;
+    const auto area =
+        PropertyOf<long>(display, DefaultRootWindow(display), "_NET_WORKAREA", XA_CARDINAL, 4);
+    if (!area || area->size() != 4) {
+        return ScreenRect{0, 0, m_size.width, m_size.height};
+    }
+    // The first desktop's: x, y, width, height.
+    const std::vector<long>& values = *area;
+    return ScreenRect{static_cast<int>(values[0]), static_cast<int>(values[1]),
+                      static_cast<int>(values[2]), static_cast<int>(values[3])};
 }
 
 std::vector<std::string> TestScreen::Environment() const {
@@ -203,6 +232,11 @@ std::vector<ScreenWindow> TestScreen::Stacking() const {
         XTranslateCoordinates(display, client, root, 0, 0, &window.x, &window.y, &child);
         window.width = attributes.width;
         window.height = attributes.height;
+        XWindowAttributes whole{};
+        if (XGetWindowAttributes(display, *it, &whole) != 0) {
+            window.outer = ScreenRect{whole.x, whole.y, whole.width + 2 * whole.border_width,
+                                      whole.height + 2 * whole.border_width};
+        }
         // What lies wholly off the screen (the window manager's own helper window) nobody sees.
         if (window.x + window.width > 0 && window.y + window.height > 0) {
             windows.push_back(window);
@@ -296,6 +330,30 @@ void TestScreen::Click(const ScreenWindow& window, int x, int y, std::chrono::mi
 void TestScreen::Focus(const ScreenWindow& window) {
     Display* display = m_connection->display;
     XSetInputFocus(display, window.id, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+}
+
+void TestScreen::Iconify(const ScreenWindow& window) {
+    Display* display = m_connection->display;
+    XIconifyWindow(display, window.id, DefaultScreen(display));
+    XSync(display, False);
+}
+
+void TestScreen::Maximise(const ScreenWindow& window) {
+    Display* display = m_connection->display;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window.id;
+    event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;  // add
+    event.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False));
+    event.xclient.data.l[2] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False));
+    event.xclient.data.l[3] = 1;  // a normal program
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XSync(display, False);
 }
 
