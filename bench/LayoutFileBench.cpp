@@ -92,11 +92,16 @@ void BM_LoadLayout(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadLayout)->Unit(benchmark::kMillisecond);
 
+/// A store that changes the file: two layouts by turns, so that every store writes the file and
+/// keeps the one it replaces among the backups.
 void BM_StoreLayout(benchmark::State& state) {
     LayoutFolder folder;
     const File file;
     std::string error;
+    bool other = false;
     for (auto _ : state) {
+        other = !other;
+        folder.layout->Page(0).PageName = other ? L"Geschoss 0" : L"Geschoss 0 neu";
         if (file.StoreLayout(*folder.layout, &error) != FileStatus::Ok) {
             state.SkipWithError(error.c_str());
             break;

@@ -13,14 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "model/LayoutBackups.h"
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
+#include "model/WholeFile.h"
 
 namespace {
-
-/// Our temporary files: the prefix, then the six characters mkstemp fills in.
-constexpr std::string_view kTemporaryPrefix = ".tvxdef.ini.";
-constexpr std::size_t kTemporaryRandomChars = 6;
 
 // ---------------------------------------------------------------------------------------------
 // Files
@@ -41,33 +39,6 @@ void Explain(std::string* error, const char* what, const std::string& name, int 
 FileStatus Fail(std::string* error, const char* what, const std::string& name, int error_number) {
     Explain(error, what, name, error_number);
     return FileStatus::Failed;
-}
-
-/// Writes every byte, going on after short writes and interruptions. Sets errno on failure.
-bool WriteAll(int fd, const std::string& bytes) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, data, left);
-        if (done > 0) {
-            data += done;
-            left -= static_cast<std::size_t>(done);
-        } else if (done == 0) {
-            errno = EIO;
-            return false;
-        } else if (errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 /// A chain of symbolic links may be no longer than this, as in the kernel.
@@ -142,57 +113,6 @@ FileStatus CheckUsable(const std::string& path, const LinkEnd& end, std::string*
     return FileStatus::Failed;
 }
 
-/// The temporary file of one store: closed and removed on every way out unless it was
-/// renamed into place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(const std::string& folder)
-        : m_path(folder + (folder.back() == '/' ? "" : "/") + std::string(kTemporaryPrefix) +
-                 std::string(kTemporaryRandomChars, 'X')) {
-        m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
-    }
-    ~TemporaryFile() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        if (!m_placed && m_fd != kNeverCreated) {
-            ::unlink(m_path.c_str());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    bool Created() const { return m_fd >= 0; }
-    int Descriptor() const { return m_fd; }
-    const std::string& Path() const { return m_path; }
-
-    /// Closes the file. A close is never retried, whatever it reports.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = kClosed;
-        return ::close(fd) == 0;
-    }
-    void MarkPlaced() { m_placed = true; }
-
-  private:
-    static constexpr int kNeverCreated = -1;
-    static constexpr int kClosed = -2;
-    std::string m_path;
-    int m_fd = kNeverCreated;
-    bool m_placed = false;
-};
-
-bool IsOurTemporary(std::string_view name) {
-    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomChars ||
-        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) {
-        return false;
-    }
-    const std::string_view random = name.substr(kTemporaryPrefix.size());
-    return std::all_of(random.begin(), random.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    });
-}
-
 }  // namespace
 
 std::string File::LayoutPath(const Layout& layout) {
@@ -260,30 +180,7 @@ std::string File::BackupPath(const Layout& layout) {
 }
 
 bool File::ReadWholeFile(const std::string& path, std::string& bytes) const {
-    // Not blocking: a pipe put in the file's place must not hang the start.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    }
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            ::close(fd);
-            return true;
-        } else if (errno != EINTR) {
-            const int read_error = errno;
-            ::close(fd);
-            errno = read_error;
-            return false;
-        }
-    }
+    return ::ReadWholeFile(path, bytes);
 }
 
 FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
@@ -301,6 +198,16 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
     }
 
     const std::string bytes = LayoutFormat::FormatLayout(layout);
+    // What the file holds now: a store that would write the same bytes writes nothing, and
+    // anything else is kept as the newest backup. A file that cannot be read is replaced all
+    // the same, without a backup.
+    std::string current;
+    std::string backupError;
+    const bool haveCurrent =
+        ReadLayoutBytes(target, kMostLayoutBytes, current, &backupError) == FileStatus::Ok;
+    if (haveCurrent && current == bytes) {
+        return FileStatus::Ok;
+    }
     const std::string folder = FolderOf(target);
     TemporaryFile temporary(folder);
     if (!temporary.Created()) {
@@ -324,8 +231,8 @@ FileStatus File::StoreLayout(const Layout& layout, std::string* error) const {
         return Fail(error, "cannot close", temporary.Path(), errno);
     }
     // The file about to be replaced is kept; a store that cannot keep it still goes on.
-    std::string backupError;
-    const bool backedUp = KeepBackup(target, old.st_mode & 07777, &backupError);
+    const bool backedUp =
+        haveCurrent && LayoutBackups(target).Keep(current, old.st_mode & 07777, &backupError);
     errno = 0;
     if (!ReplaceFile(temporary.Path(), target)) {
         return Fail(error, "cannot replace", target, errno);
@@ -351,66 +258,10 @@ bool File::ReplaceFile(const std::string& temporary, const std::string& target) 
     return ::rename(temporary.c_str(), target.c_str()) == 0;
 }
 
-bool File::KeepBackup(const std::string& target, unsigned permissions, std::string* error) const {
-    const std::string backup = target + kBackupSuffix;
-    std::string bytes;
-    errno = 0;
-    if (!ReadWholeFile(target, bytes)) {
-        Explain(error, "cannot read", target, errno);
-        return false;
-    }
-    // Written whole beside it and renamed into place: the backup is always one complete
-    // version, whatever happens during the store.
-    TemporaryFile temporary(FolderOf(target));
-    if (!temporary.Created()) {
-        Explain(error, "cannot create a temporary file in", FolderOf(target), errno);
-        return false;
-    }
-    if (!WriteAll(temporary.Descriptor(), bytes) ||
-        ::fchmod(temporary.Descriptor(), permissions) != 0 ||
-        ::fsync(temporary.Descriptor()) != 0) {
-        Explain(error, "cannot write", temporary.Path(), errno);
-        return false;
-    }
-    if (!temporary.Close()) {
-        Explain(error, "cannot close", temporary.Path(), errno);
-        return false;
-    }
-    if (::rename(temporary.Path().c_str(), backup.c_str()) != 0) {
-        Explain(error, "cannot replace", backup, errno);
-        return false;
-    }
-    temporary.MarkPlaced();
-    return true;
-}
-
 bool File::SyncFolder(const std::string& folder) const {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    // A file system that cannot sync a folder says EINVAL: there is nothing more to do.
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    const int sync_error = errno;
-    ::close(fd);
-    errno = sync_error;
-    return synced;
+    return ::SyncFolder(folder);
 }
 
 void File::RemoveStaleTemporaries(const std::wstring& directory) {
-    const std::string folder = directory.empty() ? std::string(".") : NativeName(directory);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return;
-    }
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (IsOurTemporary(entry->d_name)) {
-            stale.emplace_back(entry->d_name);
-        }
-    }
-    for (const std::string& name : stale) {
-        ::unlinkat(::dirfd(dir), name.c_str(), 0);
-    }
-    ::closedir(dir);
+    TemporaryFile::RemoveStale(directory.empty() ? std::string(".") : NativeName(directory));
 }

@@ -14,7 +14,7 @@ enum class FileStatus {
     /// cut may still bring back the old file.
     StoredUnsynced,
     /// Store only: the new file is in place, but the one it replaced could not be kept as the
-    /// backup.
+    /// newest backup.
     StoredWithoutBackup,
     /// Complete loads only: the file was read, but it does not end with its "EndOfFile" line
     /// (cut off, or no layout file at all).
@@ -53,29 +53,33 @@ class File {
     FileStatus LoadCompleteLayoutAt(const std::string& path, Layout& layout,
                                     std::string* error = nullptr) const;
 
-    /// Full path of the backup a store keeps: beside the file the layout file's links lead to.
+    /// Full path of the newest backup a store keeps: beside the file the layout file's links
+    /// lead to.
     static std::string BackupPath(const Layout& layout);
 
-    /// Writes the whole layout. The old file is replaced only by a complete, synced new one
-    /// (temporary file in the same folder, renamed over it), keeping its permissions, and is
-    /// kept as "tvxdef.ini.bak" beside it (one generation), so that a mistaken store can be
-    /// undone by hand. When the path is a symbolic link (or a chain of them), the file it leads
-    /// to is replaced and the links stay. On Failed the old file is left as it was; on Failed
-    /// and the Stored... warnings `error` (when given) says why.
+    /// Writes the whole layout. A file that holds these bytes already is left as it is: Ok,
+    /// nothing written, no backup moved. Otherwise the old file is replaced only by a complete,
+    /// synced new one (temporary file in the same folder, renamed over it), keeping its
+    /// permissions, and is kept as the newest of the backups beside it (LayoutBackups: the last
+    /// five distinct versions), so that a mistaken store can be undone by hand. When the path is
+    /// a symbolic link (or a chain of them), the file it leads to is replaced and the links stay.
+    /// On Failed the old file is left as it was; on Failed and the Stored... warnings `error`
+    /// (when given) says why.
     FileStatus StoreLayout(const Layout& layout, std::string* error = nullptr) const;
 
     /// Deletes temporary files that an interrupted store left in the folder.
     static void RemoveStaleTemporaries(const std::wstring& directory);
 
-    /// Where a store keeps the file it replaces, beside it.
+    /// Where a store keeps the file it replaces, beside it (the newest of the backups).
     static constexpr char kBackupSuffix[] = ".bak";
 
     /// The largest layout file a load takes: far above the largest file a store writes.
     static constexpr long long kMostLayoutBytes = 16LL << 20;
 
   protected:
-    /// The bytes of the layout file, for the load. False with errno set when they cannot be
-    /// read. A test double can fail here the ways a disk or the permissions can.
+    /// The bytes of the layout file, for the load and for the store's comparison and backup.
+    /// False with errno set when they cannot be read. A test double can fail here the ways a disk
+    /// or the permissions can.
     virtual bool ReadWholeFile(const std::string& path, std::string& bytes) const;
     /// Last step of a store: puts the finished temporary file in place of the layout file.
     /// A test double can fail here to check that an interrupted store loses nothing.
@@ -85,8 +89,6 @@ class File {
     virtual bool SyncFolder(const std::string& folder) const;
 
   private:
-    /// Keeps a copy of `target`, with the given permission bits, as the backup beside it.
-    bool KeepBackup(const std::string& target, unsigned permissions, std::string* error) const;
     /// The bytes of the layout file at `path`, or Missing or Failed (with the reason) as
     /// LoadLayout says. A file larger than `largest` is not read.
     FileStatus ReadLayoutBytes(const std::string& path, long long largest, std::string& bytes,

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 
 #include <wx/button.h>
@@ -29,6 +30,7 @@
 #include "link/PanelAddress.h"
 #include "model/ButtonEditing.h"
 #include "model/Contrast.h"
+#include "model/LayoutBackups.h"
 #include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "panel/PageArea.h"
@@ -610,6 +612,37 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
     Panel().MenuRequest();
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(prompter.exitCode, 0);
+}
+
+// The owner's mistake and its remedy: an edit stored twice keeps the version before it, and
+// six distinct stores leave the five versions before the last, the first one dropped.
+TEST_F(MenuTest, StoresKeepTheVersionsBeforeThem) {
+    Start();
+    std::vector<std::string> versions = {folder.Read("tvxdef.ini")};
+    for (int edit = 0; edit < 6; ++edit) {
+        SCOPED_TRACE(edit);
+        ModalScript script;
+        script.Then(In(kMenu, Click("Button Menu")))
+            .Then(In("Button Menu",
+                     [](wxDialog& buttons) {
+                         ClickButton(buttons, "Insert Btn (i)");
+                         ClickButton(buttons, "Back");
+                     }))
+            .Then(Again([](wxDialog& menu) {
+                ClickButton(menu, "Store");
+                ClickButton(menu, "Store");
+                ClickButton(menu, "Close");
+            }));
+        RequestUntilDone(script);
+        versions.push_back(folder.Read("tvxdef.ini"));
+        EXPECT_EQ(folder.Read("tvxdef.ini.bak"), versions[versions.size() - 2]);
+    }
+    const LayoutBackups backups(folder.At("tvxdef.ini"));
+    for (int generation = 0; generation < LayoutBackups::kKept; ++generation) {
+        EXPECT_TRUE(ReadFile(backups.PathOf(generation)) == versions[5 - generation]) << generation;
+    }
+    EXPECT_FALSE(std::filesystem::exists(backups.PathOf(LayoutBackups::kKept)));
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {

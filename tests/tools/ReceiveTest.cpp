@@ -151,12 +151,25 @@ TEST(Receive, StoresFileAfterFileByteForByte) {
     EXPECT_EQ(again.SendFile("tvxdef.ini", LayoutBytes(11)), ">>>");
     EXPECT_EQ(receiver.Line(), "received tvxdef.ini 11 bytes");
     EXPECT_EQ(receiver.Contents("tvxdef.ini"), LayoutBytes(11));
-    // The layout it replaced is kept, one generation, as with the panel's own stores.
+    // The layout it replaced is kept, as with the panel's own stores: the last five distinct
+    // versions, newest first. The layout that is there already replaces nothing.
     EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), LayoutBytes(2500, 9));
-    Sender third(receiver.Port());
-    EXPECT_EQ(third.SendFile("tvxdef.ini", LayoutBytes(20)), ">>>");
-    EXPECT_EQ(receiver.Line(), "received tvxdef.ini 20 bytes");
-    EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), LayoutBytes(11));
+    std::vector<std::string> sent = {LayoutBytes(2500, 9), LayoutBytes(11)};
+    for (const int length : {20, 20, 30, 40, 50, 60}) {
+        Sender next(receiver.Port());
+        EXPECT_EQ(next.SendFile("tvxdef.ini", LayoutBytes(length)), ">>>");
+        EXPECT_EQ(receiver.Line(), "received tvxdef.ini " + std::to_string(length) + " bytes");
+        if (sent.back() != LayoutBytes(length)) {
+            sent.push_back(LayoutBytes(length));
+        }
+        EXPECT_EQ(receiver.Contents("tvxdef.ini.bak"), sent[sent.size() - 2]);
+    }
+    EXPECT_EQ(receiver.Contents("tvxdef.ini"), sent.back());
+    for (int generation = 0; generation < 5; ++generation) {
+        const std::string name =
+            "tvxdef.ini.bak" + (generation > 0 ? "." + std::to_string(generation) : "");
+        EXPECT_EQ(receiver.Contents(name), sent[sent.size() - 2 - generation]) << name;
+    }
     Sender latin(receiver.Port());
     EXPECT_EQ(latin.SendFile("K\xFC"
                              "che.png",

@@ -20,6 +20,7 @@
 #include "TempFolder.h"
 #include "model/File.h"
 #include "model/Layout.h"
+#include "model/LayoutBackups.h"
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
 
@@ -199,34 +200,61 @@ TEST_F(FileOnDisk, StoreReplacesTheFileAndKeepsItsPermissions) {
     ExpectSameTables(*m_layout, *filled);
 }
 
-// Every store keeps the file it replaces, one generation, with the same permissions: a mistaken
-// store is undone by putting the backup back.
-TEST_F(FileOnDisk, EveryStoreKeepsTheVersionItReplaces) {
+// Every store keeps the file it replaces with the same permissions, the last five distinct
+// versions: a mistaken store is undone by putting a backup back. A store of the bytes the file
+// holds writes nothing, so pressing "Store" twice keeps the version before the edit.
+TEST_F(FileOnDisk, StoresKeepTheLastFiveDistinctVersions) {
     const std::string first = "Tolvamix :-)\r\nForm_PageStart:004\r\n";
     Write(first);
     ::chmod(m_path.c_str(), 0640);
-    const std::string backup = m_path + ".bak";
-    ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
-    EXPECT_EQ(ReadFile(backup), first);
+    const LayoutBackups backups(m_path);
+    auto store = [&](const wchar_t* name) {
+        m_layout->Page(0).PageName = name;
+        std::string error;
+        EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::Ok) << error;
+        return Read();
+    };
+    const std::string a = store(L"a");
+    EXPECT_EQ(ReadFile(backups.PathOf(0)), first);
     struct stat info {};
-    ::stat(backup.c_str(), &info);
+    ::stat(backups.PathOf(0).c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 
-    const std::string second = Read();
-    m_layout->Page(0).PageName = L"changed";
-    ASSERT_EQ(m_file.StoreLayout(*m_layout), FileStatus::Ok);
-    EXPECT_EQ(ReadFile(backup), second) << "one generation: the version just replaced";
+    // The same layout again: the file and its backups stay as they are, to the inode.
+    struct stat before {};
+    ::stat(m_path.c_str(), &before);
+    EXPECT_EQ(store(L"a"), a);
+    struct stat after {};
+    ::stat(m_path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(ReadFile(backups.PathOf(0)), first) << "the version before the edit";
     EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
+
+    const std::string b = store(L"b");
+    const std::string c = store(L"c");
+    const std::string d = store(L"d");
+    const std::string e = store(L"e");
+    store(L"f");
+    EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak",
+                                                        "tvxdef.ini.bak.1", "tvxdef.ini.bak.2",
+                                                        "tvxdef.ini.bak.3", "tvxdef.ini.bak.4"}));
+    const std::string kept[] = {e, d, c, b, a};
+    for (int generation = 0; generation < LayoutBackups::kKept; ++generation) {
+        EXPECT_TRUE(ReadFile(backups.PathOf(generation)) == kept[generation])
+            << "generation " << generation << "; the first version is dropped";
+    }
 
     // A backup that cannot be written (its name taken by a folder) leaves the store done, with
     // the reason.
-    std::filesystem::remove(backup);
-    std::filesystem::create_directory(backup);
-    std::filesystem::create_directory(backup + "/inside");
+    for (int generation = 0; generation < LayoutBackups::kKept; ++generation) {
+        std::filesystem::remove(backups.PathOf(generation));
+    }
+    std::filesystem::create_directory(backups.PathOf(0));
+    std::filesystem::create_directory(backups.PathOf(0) + "/inside");
     std::string error;
     m_layout->Page(0).PageName = L"again";
     EXPECT_EQ(m_file.StoreLayout(*m_layout, &error), FileStatus::StoredWithoutBackup);
-    EXPECT_NE(error.find("cannot replace " + backup), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot replace " + backups.PathOf(0)), std::string::npos) << error;
     EXPECT_NE(Read().find("again"), std::string::npos);
     EXPECT_EQ(m_temp.Names(), (std::vector<std::string>{"tvxdef.ini", "tvxdef.ini.bak"}));
 }

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <vector>
 
+#include "model/LayoutBackups.h"
+#include "model/WholeFile.h"
+
 namespace {
 
 /// The longest name a Linux file system takes, in bytes.
@@ -193,16 +196,22 @@ bool IncomingFile::Write(const std::uint8_t* data, std::size_t size, std::string
     return true;
 }
 
-void IncomingFile::KeepPrevious(const std::string& target) const {
-    // As with the panel's own stores, the layout a received one replaces stays as
-    // tvxdef.ini.bak: a second name for the old file, put in place in one step. Without one
-    // (no old layout, a file system without links) the new layout is stored all the same.
-    const std::string backup = target + ".bak";
-    const std::string next = backup + ".new";
-    ::unlink(next.c_str());
-    if (::link(target.c_str(), next.c_str()) == 0 && ::rename(next.c_str(), backup.c_str()) != 0) {
-        ::unlink(next.c_str());
+bool IncomingFile::SameAsLayoutThere(const std::string& target) const {
+    // As the panel's own stores: the layout it replaces is kept as the newest of the backups,
+    // and a layout that is there already replaces nothing. Without a layout there, or one that
+    // cannot be read, the new layout is stored all the same.
+    std::string current;
+    std::string received;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0 || !ReadWholeFile(target, current) ||
+        !ReadWholeFile(m_temporary, received)) {
+        return false;
     }
+    if (current == received) {
+        return true;
+    }
+    LayoutBackups(target).Keep(current, info.st_mode & 07777, nullptr);
+    return false;
 }
 
 bool IncomingFile::Commit(const std::string& name, std::string& error) {
@@ -220,8 +229,9 @@ bool IncomingFile::Commit(const std::string& name, std::string& error) {
         return false;
     }
     const std::string target = m_folder + "/" + name;
-    if (name == kLayoutFileName) {
-        KeepPrevious(target);
+    if (name == kLayoutFileName && SameAsLayoutThere(target)) {
+        Discard();
+        return true;
     }
     if (::rename(m_temporary.c_str(), target.c_str()) != 0) {
         error = Describe("cannot store the file", errno);

@@ -50,7 +50,9 @@ class IncomingFile {
     /// Creates the temporary file in `folder`. False with `error` set when it cannot.
     bool Create(const std::string& folder, std::string& error);
     bool Write(const std::uint8_t* data, std::size_t size, std::string& error);
-    /// Syncs the file and renames it to `name` in the folder, replacing a file of that name.
+    /// Syncs the file and renames it to `name` in the folder, replacing a file of that name. A
+    /// layout file equal to the one there replaces nothing; one that differs keeps the old one
+    /// as the newest of its backups (LayoutBackups).
     bool Commit(const std::string& name, std::string& error);
     /// Removes the temporary file.
     void Discard();
@@ -67,8 +69,9 @@ class IncomingFile {
     static std::vector<std::string> RemoveStale(const std::string& folder);
 
   private:
-    /// Keeps the layout file at `target` as its backup before a received one replaces it.
-    void KeepPrevious(const std::string& target) const;
+    /// Whether the finished file holds the bytes of the layout file at `target`; when it holds
+    /// others, the layout there is kept as the newest backup before it is replaced.
+    bool SameAsLayoutThere(const std::string& target) const;
 
     int m_fd = -1;
     std::string m_folder;
