@@ -6,6 +6,7 @@
 #include <ctime>
 #include <optional>
 
+#include <wx/datetime.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
@@ -50,6 +51,9 @@ constexpr int kTicksPerFolderLook = 3;
 
 /// The status line while the controller link is down in LAN mode.
 const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
+/// How long the status line says that a store went through.
+constexpr int kNoteMs = 4000;
+
 /// After the name of a picture the panel cannot do without.
 const std::wstring kMissingPicture = L" is missing, Porgram will be terminated";
 
@@ -163,6 +167,8 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     LinkTimer.SetOwner(this, wxWindow::NewControlId());
     Bind(wxEVT_TIMER, &MainDialog::OnLinkTimer, this, LinkTimer.GetId());
     Bind(wxEVT_TIMER, &MainDialog::OnMoveTimer, this, MoveTimer.GetId());
+    m_noteTimer.SetOwner(this, wxWindow::NewControlId());
+    Bind(wxEVT_TIMER, &MainDialog::OnNoteTimer, this, m_noteTimer.GetId());
     Bind(wxEVT_INIT_DIALOG, &MainDialog::OnInitDialog, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainDialog::OnClose, this);
     Bind(wxEVT_SIZE, &MainDialog::OnSize, this);
@@ -190,6 +196,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
 MainDialog::~MainDialog() {
     MoveTimer.Stop();
     LinkTimer.Stop();
+    m_noteTimer.Stop();
     m_link.reset();
     m_transfer.reset();
     if (g_mainDialog == this) {
@@ -415,6 +422,12 @@ bool MainDialog::StoreLayoutAndReport() {
     }
     m_watch.Stored(IdentityOf(File::LayoutPath(GetLayout())));
     GetPanelState().LayoutChanged = 0;
+    if (status == FileStatus::Ok) {
+        // Seen where the page is, without a box to dismiss: a second "Store" is not needed.
+        m_note = ("Layout stored " + wxDateTime::Now().Format("%H:%M")).ToStdWstring();
+        ShowEditMarks();
+        m_noteTimer.StartOnce(kNoteMs);
+    }
     return true;
 }
 
@@ -584,6 +597,11 @@ void MainDialog::OnMoveTimer(wxTimerEvent&) {
     m_editor->OnMoveTimer();
 }
 
+void MainDialog::OnNoteTimer(wxTimerEvent&) {
+    m_note.clear();
+    ShowEditMarks();
+}
+
 void MainDialog::CheckLink() {
     if (m_link != nullptr) {
         ShowLinkStatus(m_link->CheckLink(GetLayout()));
@@ -658,9 +676,15 @@ void MainDialog::SetEditMode(int mode) {
 
 void MainDialog::ShowEditMarks() {
     const ::Layout& layout = GetLayout();
-    m_pageArea->ShowEditMarks(EditMarksOf(layout, GetPanelState(), m_renderer->ButtonRects()),
+    const PanelState& panel = GetPanelState();
+    m_pageArea->ShowEditMarks(EditMarksOf(layout, panel, m_renderer->ButtonRects()),
                               m_renderer->MenuRect(),
                               std::min(layout.Form.SizeX, m_pageArea->GetClientSize().GetWidth()));
+    if (::Layout::IsPageSlot(panel.CurrentPage)) {
+        m_pageArea->ShowNote(m_note,
+                             MarkColoursOn(layout.Page(panel.CurrentPage).BackColor1 & kColourMask),
+                             m_renderer->MenuRect());
+    }
 }
 
 wxDialog& MainDialog::Dialog(PanelDialog which) {

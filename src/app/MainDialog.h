@@ -95,7 +95,8 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Puts an edit mode in force (EditModes::Normal ends editing): the title and the page show
     /// it until it ends.
     void SetEditMode(int mode) override;
-    /// Brings the marks of the edit mode on the page up to date with the panel state.
+    /// Brings the marks of the edit mode on the page up to date with the panel state, and the
+    /// note in the status line with the page.
     void ShowEditMarks() override;
 
     /// "Back" of the button menu and of the page selection: normal operation again, the main
@@ -118,12 +119,12 @@ class MainDialog : public wxDialog, public PanelOperations {
 
     /// Writes the layout file and tells the user when that did not work, or when the new file
     /// may not survive a power cut. Clears LayoutChanged, and gives true, once the new file is
-    /// in place. The file written is the panel's own: it is not taken for a new arrival.
+    /// in place. The file written is the panel's own: it is not taken for a new arrival. A store
+    /// that went through says so for a few seconds in the status line ("Layout stored 14:03").
     bool StoreLayoutAndReport() override;
 
     wxDialog& Dialog(PanelDialog which) override;
     PagePoint PointerOnPage() const override;
-    void SetTitle(const wxString& title) override { wxDialog::SetTitle(title); }
 
     PageArea* GetPageArea() const { return m_pageArea; }
     PageRenderer& Renderer() override { return *m_renderer; }
@@ -138,6 +139,7 @@ class MainDialog : public wxDialog, public PanelOperations {
     void OnScroll(wxScrollWinEvent& event);
     void OnLinkTimer(wxTimerEvent& event);
     void OnMoveTimer(wxTimerEvent& event);
+    void OnNoteTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
     /// Puts what the link reports on the page: the status line while it is down.
@@ -167,6 +169,9 @@ class MainDialog : public wxDialog, public PanelOperations {
 
     wxTimer MoveTimer;
     wxTimer LinkTimer;
+    /// Ends the note in the status line.
+    wxTimer m_noteTimer;
+    std::wstring m_note;
     std::unique_ptr<const File> m_file;
     ModalDialogStack m_modalDialogs;
     WindowsOnDisplay m_windowsOnDisplay{*this};

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-/// The password prompt in front of the main menu. A right entry unlocks the menu for the rest
-/// of the run; a wrong one keeps the prompt open with the text left for another try.
+/// The password prompt in front of the main menu. The entry is masked. A right entry unlocks
+/// the menu until the panel locks itself again; a wrong one keeps the prompt open, says "Wrong
+/// password" and empties the field for another try.
 class PasswordDlg : public wxDialog {
   public:
     explicit PasswordDlg(wxWindow* parent);
@@ -13,6 +15,7 @@ class PasswordDlg : public wxDialog {
         ID_TEXTCTRL1 = wxID_HIGHEST + 1,
         ID_BUTTON1,
         ID_BUTTON2,
+        ID_STATICTEXT1,
     };
 
   private:
@@ -21,4 +24,5 @@ class PasswordDlg : public wxDialog {
     void OnOk(wxCommandEvent& event);
 
     wxTextCtrl* m_entry = nullptr;
+    wxStaticText* m_refusal = nullptr;
 };

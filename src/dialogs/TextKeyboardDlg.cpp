@@ -29,8 +29,13 @@ TextKeyboardDlg::TextKeyboardDlg(wxWindow* parent)
     SetBackgroundColour(wxColour(255, 255, 128));
 
     // Two lines show, enough for a button's text.
-    m_entry = new wxTextCtrl(this, ID_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
+    m_lines = new wxTextCtrl(this, ID_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
                              wxSize(width - 2 * kMargin, kKey), wxTE_MULTILINE);
+    // For a masked field the entry line is masked too; it has one line, as a password has.
+    m_masked = new wxTextCtrl(this, ID_MASKED_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
+                              wxSize(width - 2 * kMargin, kKey), wxTE_PASSWORD);
+    m_masked->Hide();
+    m_entry = m_lines;
     for (std::size_t row = 0; row < KeyboardKeys::kRows; ++row) {
         for (std::size_t column = 0; column < KeyboardKeys::kColumns; ++column) {
             const std::size_t index = row * KeyboardKeys::kColumns + column;
@@ -76,9 +81,13 @@ void TextKeyboardDlg::ShowLabels() {
 void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
     m_keys = KeyboardKeys();
     ShowLabels();
-    m_lineBreak->Enable(m_lineBreaks);
     // The field's text to go on from: a long name is mended, not typed anew.
     const wxTextCtrl* target = TargetTextField();
+    const bool masked = target != nullptr && target->HasFlag(wxTE_PASSWORD);
+    m_entry = masked ? m_masked : m_lines;
+    m_lines->Show(!masked);
+    m_masked->Show(masked);
+    m_lineBreak->Enable(m_lineBreaks && !masked);
     m_entry->ChangeValue(target != nullptr ? target->GetValue() : wxString());
     m_entry->SetInsertionPointEnd();
     m_entry->SetFocus();

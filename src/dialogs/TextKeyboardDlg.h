@@ -11,8 +11,8 @@ class wxTextCtrl;
 
 /// The on-screen keyboard for the text fields, in the keypad's style: German letters with
 /// shift, digits and punctuation, space, backspace and a line break around an entry field that
-/// starts with the target field's text. "OK" passes the text to the keypad's target field;
-/// "Cancel" and the close box drop it.
+/// starts with the target field's text, masked when the target is. "OK" passes the text to the
+/// keypad's target field; "Cancel" and the close box drop it.
 class TextKeyboardDlg : public wxDialog {
   public:
     explicit TextKeyboardDlg(wxWindow* parent);
@@ -30,6 +30,7 @@ class TextKeyboardDlg : public wxDialog {
         ID_CANCEL,
         ID_OK,
         ID_ENTRY,
+        ID_MASKED_ENTRY,
     };
 
   private:
@@ -48,6 +49,9 @@ class TextKeyboardDlg : public wxDialog {
     KeyboardKeys m_keys;
     std::array<wxButton*, KeyboardKeys::kRows * KeyboardKeys::kColumns> m_keyButtons{};
     wxButton* m_lineBreak = nullptr;
-    wxTextCtrl* m_entry = nullptr;
+    wxTextCtrl* m_lines = nullptr;   ///< the entry line for every field but a masked one
+    wxTextCtrl* m_masked = nullptr;  ///< the entry line for a masked field (the password)
+    wxTextCtrl* m_entry = nullptr;   ///< the one of the two in use
+
     bool m_lineBreaks = false;
 };

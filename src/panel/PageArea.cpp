@@ -46,6 +46,8 @@ namespace {
 constexpr int kBannerPadX = 12;
 constexpr int kBannerPadY = 6;
 constexpr int kSourceFrame = 6;
+/// Room between the menu picture and the note in the status line.
+constexpr int kNoteGap = 8;
 
 wxRect WxRect(const Rect& rect) {
     return wxRect(rect.x, rect.y, rect.width, rect.height);
@@ -70,6 +72,39 @@ void PageArea::ShowEditMarks(const EditMarks& marks, const Rect& menu, int visib
     m_marks = marks;
     m_bannerRect = banner;
     ShowPageRect(MarkedArea());
+}
+
+void PageArea::ShowNote(const std::wstring& text, const MarkColours& colours, const Rect& menu) {
+    wxRect place;
+    if (!text.empty()) {
+        int width = 0;
+        int height = 0;
+        GetTextExtent(text, &width, &height, nullptr, nullptr, &m_bannerFont);
+        const int left = menu.width > 0 ? menu.x + menu.width + kNoteGap : 0;
+        place = wxRect(left, 0, width + 2 * kBannerPadX, height + 2 * kBannerPadY);
+    }
+    if (text == m_note && colours == m_noteColours && place == m_noteRect) {
+        return;
+    }
+    ShowPageRect(m_noteRect);
+    m_note = text;
+    m_noteColours = colours;
+    m_noteRect = place;
+    ShowPageRect(m_noteRect);
+}
+
+void PageArea::DrawNote(wxDC& dc) const {
+    if (m_noteRect.IsEmpty()) {
+        return;
+    }
+    const wxColour fill(static_cast<unsigned long>(m_noteColours.fill & kColourMask));
+    const wxColour ink(static_cast<unsigned long>(m_noteColours.ink & kColourMask));
+    dc.SetPen(wxPen(ink, 1));
+    dc.SetBrush(wxBrush(fill));
+    dc.DrawRectangle(m_noteRect);
+    dc.SetFont(m_bannerFont);
+    dc.SetTextForeground(ink);
+    dc.DrawLabel(m_note, m_noteRect, wxALIGN_CENTRE);
 }
 
 wxRect PageArea::MarkedArea() const {
@@ -139,4 +174,5 @@ void PageArea::OnPaint(wxPaintEvent&) {
         dc.DrawRectangle(wxRect(shown.x, page.y, shown.width, bottom - page.y));
     }
     DrawEditMarks(dc);
+    DrawNote(dc);
 }

@@ -14,7 +14,8 @@ constexpr int kPageAreaId = 3002;
 /// The scrolled window the pages are drawn on. Everything drawn goes into a back buffer the
 /// size of the page; the paint handler presents the buffer, so what the screen shows always
 /// matches the buffer and survives any repaint. While an edit mode is on, the paint handler puts
-/// the mode's marks on top; they never enter the buffer, so the page under them stays intact.
+/// the mode's marks on top, and a note in the status line while there is one; they never enter
+/// the buffer, so the page under them stays intact.
 class PageArea : public wxScrolledWindow {
   public:
     explicit PageArea(wxWindow* parent);
@@ -37,6 +38,13 @@ class PageArea : public wxScrolledWindow {
     /// Where the banner is shown now (page coordinates), empty when there is none.
     wxRect BannerRect() const { return m_bannerRect; }
 
+    /// Shows `text` in the status line, on top of the page at its top edge right of `menu`, in
+    /// `colours`, until it is given an empty text. Like the marks, it never enters the buffer.
+    void ShowNote(const std::wstring& text, const MarkColours& colours, const Rect& menu);
+    /// The note shown now, and where (page coordinates); empty when there is none.
+    const std::wstring& Note() const { return m_note; }
+    wxRect NoteRect() const { return m_noteRect; }
+
     /// The page point under the pointer now: the toolkit's pointer position (not the one an
     /// event carries) in client coordinates, plus the scroll offset.
     PagePoint PointerOnPage() const;
@@ -44,6 +52,7 @@ class PageArea : public wxScrolledWindow {
   private:
     void OnPaint(wxPaintEvent& event);
     void DrawEditMarks(wxDC& dc) const;
+    void DrawNote(wxDC& dc) const;
     /// The page rectangle the marks cover.
     wxRect MarkedArea() const;
 
@@ -53,4 +62,7 @@ class PageArea : public wxScrolledWindow {
     EditMarks m_marks;
     wxRect m_bannerRect;
     wxFont m_bannerFont;
+    std::wstring m_note;
+    MarkColours m_noteColours;
+    wxRect m_noteRect;
 };

@@ -86,6 +86,7 @@ void PanelEditor::Insert() {
     }
     panel.LayoutChanged = 1;
     m_panel.LoadButtonImages(panel.CurrentPage);
+    // The title and the banner go on naming the mode in force: the insert is no mode, and the
+    // new button on the page is what it did.
     m_panel.DrawPage(panel.CurrentPage);
-    m_panel.SetTitle("--- Button Insert ---");
 }

@@ -16,7 +16,8 @@ class PanelEditor {
     void OnMoveTimer();
     /// Release of a touch that went down on `button` while an edit mode was in force.
     void Release(int button);
-    /// Adds a button to the current page at (50, 0).
+    /// Adds a button to the current page at (50, 0). The edit mode in force stays, and with it
+    /// the title and the banner.
     void Insert();
 
   private:

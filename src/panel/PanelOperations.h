@@ -1,7 +1,6 @@
 #pragma once
 
 #include <wx/dialog.h>
-#include <wx/string.h>
 
 #include "model/PanelState.h"
 
@@ -39,7 +38,6 @@ class PanelOperations {
     virtual PagePoint PointerOnPage() const = 0;
     /// Fits the window and the page area to the client area of the display that holds it.
     virtual void FitToDisplay() = 0;
-    virtual void SetTitle(const wxString& title) = 0;
 
     /// Puts an edit mode in force (EditModes::Normal ends editing).
     virtual void SetEditMode(int mode) = 0;

@@ -46,6 +46,18 @@ bool Touch(wxWindow& field, int heldMs) {
     return FingerUp();
 }
 
+/// The entry line of the on-screen keyboard that is on screen.
+wxTextCtrl& KeyboardEntry(wxDialog& pad) {
+    for (const int id : {TextKeyboardDlg::ID_ENTRY, TextKeyboardDlg::ID_MASKED_ENTRY}) {
+        auto* entry = dynamic_cast<wxTextCtrl*>(pad.FindWindow(id));
+        if (entry != nullptr && entry->IsShown()) {
+            return *entry;
+        }
+    }
+    ADD_FAILURE() << "no entry line on screen";
+    return *dynamic_cast<wxTextCtrl*>(pad.FindWindow(TextKeyboardDlg::ID_ENTRY));
+}
+
 /// A panel with one button on its 400 x 300 page, the button selected for its settings.
 class FieldPads : public testing::Test {
   protected:
@@ -206,9 +218,11 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
         const std::vector<std::string> opened = LongTouchIn(
             c.dialog, c.field,
             [&c](wxDialog& pad) {
-                // The keyboard's line break serves only fields of several lines.
+                // The keyboard's line break serves only fields of several lines, and its entry
+                // line is masked for a masked field.
                 if (const wxWindow* lineBreak = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)) {
                     EXPECT_EQ(lineBreak->IsEnabled(), TargetTextField()->IsMultiLine());
+                    EXPECT_EQ(ShowsInClear(KeyboardEntry(pad)), ShowsInClear(*TargetTextField()));
                 }
                 Keys(pad, c.keys);
             },

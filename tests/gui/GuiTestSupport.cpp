@@ -31,6 +31,7 @@
 #include <wx/eventfilter.h>
 #include <wx/filedlg.h>
 #include <wx/image.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -103,6 +104,12 @@ std::vector<std::string> NamesTheChooserLists(wxFileDialog& chooser, const std::
     }
     std::sort(listed.begin(), listed.end());
     return listed;
+}
+
+bool ShowsInClear(wxTextCtrl& field) {
+    // A field of one line is a GtkEntry; one of several lines never masks.
+    GtkWidget* widget = field.GetHandle();
+    return !GTK_IS_ENTRY(widget) || gtk_entry_get_visibility(GTK_ENTRY(widget));
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

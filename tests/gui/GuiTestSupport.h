@@ -61,6 +61,12 @@ class wxFileDialog;
 /// toolkit's own filter of the chooser, sorted.
 std::vector<std::string> NamesTheChooserLists(wxFileDialog& chooser, const std::string& folder);
 
+class wxTextCtrl;
+
+/// Whether a text field shows its characters as typed rather than masked, as the toolkit's GTK
+/// widget draws them.
+bool ShowsInClear(wxTextCtrl& field);
+
 /// The page size a panel window shows for a layout page of `layout`: at most the display's client
 /// area less the window manager's frame around the window.
 wxSize FittedPageSize(const wxWindow& panel, const wxSize& layout);

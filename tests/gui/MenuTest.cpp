@@ -10,6 +10,7 @@
 #include <map>
 
 #include <wx/button.h>
+#include <wx/datetime.h>
 #include <wx/display.h>
 #include <wx/eventfilter.h>
 #include <wx/settings.h>
@@ -238,14 +239,16 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
         EXPECT_EQ(label->GetBackgroundColour(), wxSystemSettings::GetColour(wxSYS_COLOUR_MENU));
     }
 
-    ExpectControls(Panel().Password(), "Password", wxSize(197, 109),
-                   {
-                       {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_TEXTCTRL1},
-                       {"Cancel", wxRect(16, 48, 75, 40), none},
-                       {"OK", wxRect(112, 48, 75, 40), none},
-                   });
+    // Below the buttons, the line that says an entry was wrong.
+    ExpectControls(
+        Panel().Password(), "Password", wxSize(197, 129),
+        {
+            {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_TEXTCTRL1},
+            {"Cancel", wxRect(16, 48, 75, 40), none},
+            {"OK", wxRect(112, 48, 75, 40), none},
+            {"", wxRect(8, 96, 184, 24), wxColour(255, 0, 0), PasswordDlg::ID_STATICTEXT1},
+        });
     EXPECT_EQ(Entry(Panel().Password()).GetValue(), "Text");
-    EXPECT_FALSE(Entry(Panel().Password()).HasFlag(wxTE_PASSWORD));
 
     ExpectControls(Panel().ButtonMenu(), "Button Menu", wxSize(180, 358),
                    {
@@ -310,12 +313,20 @@ TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
         ModalScript script;
         script.Then(In("Password", [&close](wxDialog& prompt) {
             EXPECT_EQ(Entry(prompt).GetValue(), "");
+            EXPECT_FALSE(ShowsInClear(Entry(prompt))) << "the entry is masked";
+            wxWindow* refusal = prompt.FindWindow(PasswordDlg::ID_STATICTEXT1);
+            ASSERT_NE(refusal, nullptr);
+            EXPECT_EQ(refusal->GetLabel(), "") << "nothing refused yet";
             for (const char* wrong : {"secret", "Secret ", " Secret", "Secre", "SecretS", ""}) {
                 SCOPED_TRACE(wrong);
                 Entry(prompt).ChangeValue(wrong);
                 ClickButton(prompt, "OK");
                 EXPECT_TRUE(prompt.IsModal());
-                EXPECT_EQ(Entry(prompt).GetValue(), wrong);
+                // Said on the prompt, inside it, and the field empty for the next try.
+                EXPECT_EQ(refusal->GetLabel(), "Wrong password");
+                EXPECT_TRUE(refusal->IsShownOnScreen());
+                EXPECT_TRUE(prompt.GetClientRect().Contains(refusal->GetRect()));
+                EXPECT_EQ(Entry(prompt).GetValue(), "");
                 EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
             }
             close(prompt);
@@ -343,8 +354,9 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
         script
             .Then(In("Password",
                      [](wxDialog& prompt) {
-                         // The refused text of the last time is gone.
+                         // The refusal of the last time is gone.
                          EXPECT_EQ(Entry(prompt).GetValue(), "");
+                         EXPECT_EQ(prompt.FindWindow(PasswordDlg::ID_STATICTEXT1)->GetLabel(), "");
                          Entry(prompt).ChangeValue("Secret");
                          ClickButton(prompt, "OK");
                          EXPECT_FALSE(prompt.IsShown());
@@ -645,6 +657,49 @@ TEST_F(MenuTest, StoresKeepTheVersionsBeforeThem) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+// "Store" says so where the page is, without a box to dismiss, for a few seconds: with the menu
+// still open, and after it is closed.
+TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
+    Start();
+    PageArea& page = *Panel().GetPageArea();
+    const wxColour fill = WxColourOf(MarkColoursOn(PageColour(0)).fill);
+    // The strip of the note between the menu picture and the menu, as the screen shows it.
+    auto fillOnScreen = [&] {
+        wxRect strip = page.NoteRect();
+        strip.SetRight(
+            std::min(strip.GetRight(), Menu().GetScreenRect().x - page.GetScreenPosition().x - 1));
+        if (strip.IsEmpty()) {
+            return 0;
+        }
+        const wxImage shown = ScreenImage(PageRectOnScreen(Panel(), strip));
+        int count = 0;
+        for (int y = 0; y < shown.GetHeight(); ++y) {
+            for (int x = 0; x < shown.GetWidth(); ++x) {
+                count +=
+                    wxColour(shown.GetRed(x, y), shown.GetGreen(x, y), shown.GetBlue(x, y)) == fill;
+            }
+        }
+        return count;
+    };
+    EXPECT_TRUE(page.Note().empty());
+    const wxString before = wxDateTime::Now().Format("%H:%M");
+    ModalScript script;
+    script.Then(In(kMenu, [&](wxDialog& menu) {
+        ClickButton(menu, "Store");
+        EXPECT_TRUE(menu.IsModal());
+        const wxString after = wxDateTime::Now().Format("%H:%M");
+        const wxString note(page.Note());
+        EXPECT_TRUE(note == "Layout stored " + before || note == "Layout stored " + after) << note;
+        EXPECT_TRUE(WaitFor([&] { return fillOnScreen() > 200; })) << fillOnScreen();
+        ClickButton(menu, "Close");
+    }));
+    Panel().MenuRequest();
+    EXPECT_TRUE(script.Done());
+    EXPECT_GT(fillOnScreen(), 200) << "still there with the menu closed";
+    EXPECT_TRUE(WaitFor([&] { return page.Note().empty() && fillOnScreen() == 0; }, 6000));
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
     struct Case {
         const char* what;
@@ -684,6 +739,7 @@ TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
         casePanel->MenuRequest();
         EXPECT_EQ(casePrompter.messages.size(), 1u);
         EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_TRUE(casePanel->GetPageArea()->Note().empty()) << "nothing says it was stored";
         ::rmdir((caseFolder.Path() + "/tvxdef.ini").c_str());
     }
 }
@@ -864,8 +920,10 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
                      ClickButton(buttons, "Insert Btn (i)");
                      ClickButton(buttons, "Insert Btn (i)");
                      EXPECT_TRUE(buttons.IsModal());
-                     EXPECT_EQ(GetMainDialog()->GetTitle(), "--- Button Insert ---");
+                     // One mode, one text: the title and the banner name the mode in force.
                      EXPECT_EQ(GetPanelState().EditMode, EditModes::GetStyle);
+                     EXPECT_EQ(GetMainDialog()->GetTitle(), "--- Button Get Style ---");
+                     EXPECT_FALSE(GetMainDialog()->GetPageArea()->BannerRect().IsEmpty());
                      ClickButton(buttons, "Back");
                  }))
         .Then(Again([](wxDialog& menu) {

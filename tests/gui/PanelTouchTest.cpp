@@ -818,7 +818,7 @@ TEST(Keys, DigitsShowPagesAndLettersChooseEditModes) {
     EXPECT_EQ(live.Button(0, 2).PosY, 0);
     EXPECT_EQ(GetPanelState().LayoutChanged, 1);
     EXPECT_EQ(GetPanelState().EditMode, 2);
-    EXPECT_EQ(panel.GetTitle(), "--- Button Insert ---");
+    EXPECT_EQ(panel.GetTitle(), "--- Button Move ---") << "the mode in force, as the banner";
     // The new button is drawn (the default picture, grey) on top of the menu picture's row.
     EXPECT_EQ(rig.Pixel(53, 3), wxColour(128, 128, 128));
     EXPECT_TRUE(panel.IsShown());
