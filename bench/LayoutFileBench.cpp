@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "Spread.h"
 #include "model/File.h"
 #include "model/Layout.h"
 #include "model/LayoutFormat.h"
@@ -90,7 +91,7 @@ void BM_LoadLayout(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_LoadLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadLayout)->Unit(benchmark::kMillisecond)->Apply(WithMinMax);
 
 /// A store that changes the file: two layouts by turns, so that every store writes the file and
 /// keeps the one it replaces among the backups.
@@ -108,6 +109,6 @@ void BM_StoreLayout(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_StoreLayout)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreLayout)->Unit(benchmark::kMillisecond)->Apply(WithMinMax);
 
 }  // namespace

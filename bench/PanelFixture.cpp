@@ -74,17 +74,21 @@ Colour RgbValue(int red, int green, int blue) {
     return static_cast<Colour>(red | (green << 8) | (blue << 16));
 }
 
-std::unique_ptr<Layout> BenchLayout() {
+std::string ButtonPictureName(int page, int button, const char* look) {
+    return "b" + std::to_string(page) + "-" + std::to_string(button) + look + ".png";
+}
+
+std::unique_ptr<Layout> BenchLayout(int pages, bool ownPictures) {
     auto layout = std::make_unique<Layout>();
     layout->Form.SizeX = kPageWidth;
     layout->Form.SizeY = kPageHeight;
     layout->Form.Form_PageStart = 0;
     // No controller: the link timer then leaves the page alone while we measure.
     layout->Form.Form_ConnectModus = 0;
-    for (int p = 0; p < BenchLayoutFolder::kPages; ++p) {
+    for (int p = 0; p < pages; ++p) {
         PageRecord& page = layout->Page(p);
         page.Button_Last = BenchLayoutFolder::kButtons;
-        page.PageName = p == 0 ? L"Erdgeschoss" : L"Obergeschoss";
+        page.PageName = p == 0 ? L"Erdgeschoss" : L"Obergeschoss " + std::to_wstring(p);
         page.PageImage = L"plan" + std::to_wstring(p) + L".png";
         page.BackColor1 = RgbValue(228, 238, 247);
         page.BackColor2 = RgbValue(155, 180, 205);
@@ -99,12 +103,16 @@ std::unique_ptr<Layout> BenchLayout() {
             button.Font_Size = 9;
             button.Font_Family = L"<default>";
             button.Font_Color = RgbValue(255, 255, 255);
-            button.Led = p * 100 + b;
+            button.Led = (p * 100 + b) % 1008;
             button.Taster = p * 100 + b + 1;
-            button.Image_File_Off = L"buttonOff.png";
-            button.Image_File_Press = L"buttonPress.png";
-            button.Image_File_On = L"buttonOn.png";
-            button.Pageflip = b == BenchLayoutFolder::kButtons - 1 ? 1 - p : kNoPageflip;
+            const auto picture = [&](const char* look) {
+                return TextFromNative(ownPictures ? ButtonPictureName(p, b, look)
+                                                  : std::string("button") + look + ".png");
+            };
+            button.Image_File_Off = picture("Off");
+            button.Image_File_Press = picture("Press");
+            button.Image_File_On = picture("On");
+            button.Pageflip = b == BenchLayoutFolder::kButtons - 1 ? (p + 1) % pages : kNoPageflip;
             button.Inaktiv = 0;
         }
     }
@@ -126,7 +134,7 @@ bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 }  // namespace
 
-BenchLayoutFolder::BenchLayoutFolder() {
+BenchLayoutFolder::BenchLayoutFolder(Shape shape) {
     std::string pattern = (std::filesystem::temp_directory_path() / "tvx-panel-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         std::abort();
@@ -142,10 +150,27 @@ BenchLayoutFolder::BenchLayoutFolder() {
     SavePicture(ButtonPicture(wxColour(70, 110, 190), wxColour(30, 60, 130)), at("buttonOff.png"));
     SavePicture(ButtonPicture(wxColour(30, 60, 130), wxColour(20, 40, 90)), at("buttonPress.png"));
     SavePicture(ButtonPicture(wxColour(255, 200, 60), wxColour(230, 140, 20)), at("buttonOn.png"));
-    SavePicture(PagePicture(600, 400, wxColour(60, 60, 60)), at("plan0.png"));
-    SavePicture(PagePicture(600, 400, wxColour(120, 40, 40)), at("plan1.png"));
+    const bool large = shape == Shape::Large;
+    const int pages = large ? kLargePages : kPages;
+    for (int p = 0; p < pages; ++p) {
+        const auto ink = static_cast<unsigned char>(60 + 15 * p);
+        SavePicture(PagePicture(600, 400, wxColour(ink, 60, 60)),
+                    at(("plan" + std::to_string(p) + ".png").c_str()));
+        for (int b = 0; large && b < kButtons; ++b) {
+            // Every picture its own colours, so that no two files are alike.
+            const auto shade = static_cast<unsigned char>(b * 2);
+            const auto hue = static_cast<unsigned char>(p * 20);
+            SavePicture(ButtonPicture(wxColour(70, 110, shade), wxColour(hue, 60, 130)),
+                        at(ButtonPictureName(p, b, "Off").c_str()));
+            SavePicture(ButtonPicture(wxColour(30, shade, 130), wxColour(hue, 40, 90)),
+                        at(ButtonPictureName(p, b, "Press").c_str()));
+            SavePicture(ButtonPicture(wxColour(255, 200, shade), wxColour(230, hue, 20)),
+                        at(ButtonPictureName(p, b, "On").c_str()));
+        }
+    }
 
-    std::ofstream(at("tvxdef.ini"), std::ios::binary) << LayoutFormat::FormatLayout(*BenchLayout());
+    std::ofstream(at("tvxdef.ini"), std::ios::binary)
+        << LayoutFormat::FormatLayout(*BenchLayout(pages, large));
 }
 
 BenchLayoutFolder::~BenchLayoutFolder() {
@@ -185,13 +210,21 @@ void PaintProbe::OnPaint(wxPaintEvent& event) {
     event.Skip();
 }
 
-BenchPanel::BenchPanel() {
+BenchPanel::BenchPanel(BenchLayoutFolder::Shape shape) {
     if (wxTheApp == nullptr) {
         m_error = "the toolkit is not running (no display)";
         return;
     }
     // The pictures are written through the toolkit's image handlers, so only now.
-    m_folder = std::make_unique<BenchLayoutFolder>();
+    static std::shared_ptr<const BenchLayoutFolder> large;
+    if (shape == BenchLayoutFolder::Shape::Large) {
+        if (large == nullptr) {
+            large = std::make_shared<BenchLayoutFolder>(shape);
+        }
+        m_folder = large;
+    } else {
+        m_folder = std::make_shared<BenchLayoutFolder>(shape);
+    }
     m_prompter.directory = TextFromNative(m_folder->Path());
     SetPrompter(&m_prompter);
     m_dialog = new MainDialog(nullptr, wxID_ANY);
@@ -281,4 +314,11 @@ wxRect BenchPanel::LastButtonRect() {
     const Rect& rect = m_dialog->Renderer().ButtonRects()[last];
     const ButtonRecord& record = layout.Button(page, last);
     return wxRect(record.PosX, record.PosY, rect.width, rect.height);
+}
+
+bool BenchPanel::FlipTo(int page) {
+    GetPanelState().CurrentPage = page;
+    m_dialog->LoadPage(page);
+    m_dialog->DrawPage(page);
+    return Present(LastButtonRect());
 }

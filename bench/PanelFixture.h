@@ -9,16 +9,22 @@
 #include "app/MainDialog.h"
 #include "model/Prompter.h"
 
-/// The panel the benchmarks measure: two full pages of 800 x 480 (pages 0 and 1), each with
-/// 100 buttons in a 10 x 10 grid, its own page picture and texts on every button. All buttons
-/// share one off, one pressed and one on picture; every button shows lamp page * 100 + number.
+/// The panel the benchmarks measure: full pages of 800 x 480, each with 100 buttons in a 10 x 10
+/// grid, its own page picture and texts on every button; every button shows lamp page * 100 +
+/// number (of the first ten pages), and the last button of a page flips to the next page.
 /// Written to a temporary folder that is removed again.
 class BenchLayoutFolder {
   public:
     static constexpr int kPages = 2;
     static constexpr int kButtons = 100;
+    /// The pages of a full layout.
+    static constexpr int kLargePages = 11;
 
-    BenchLayoutFolder();
+    /// Which layout: two pages whose buttons all share one off, one pressed and one on picture;
+    /// or the large layout, 11 pages whose every button has three pictures of its own.
+    enum class Shape { TwoPages, Large };
+
+    explicit BenchLayoutFolder(Shape shape = Shape::TwoPages);
     ~BenchLayoutFolder();
     BenchLayoutFolder(const BenchLayoutFolder&) = delete;
     BenchLayoutFolder& operator=(const BenchLayoutFolder&) = delete;
@@ -63,7 +69,7 @@ class PaintProbe : public wxEvtHandler {
 /// page area.
 class BenchPanel {
   public:
-    BenchPanel();
+    explicit BenchPanel(BenchLayoutFolder::Shape shape = BenchLayoutFolder::Shape::TwoPages);
     ~BenchPanel();
     BenchPanel(const BenchPanel&) = delete;
     BenchPanel& operator=(const BenchPanel&) = delete;
@@ -90,8 +96,13 @@ class BenchPanel {
     /// The rectangle of the last button of the current page, as loaded.
     wxRect LastButtonRect();
 
+    /// Flips to `page` as a released button with a page flip does, and waits until the new
+    /// page's last button is on the screen (Present). False when it did not come there.
+    bool FlipTo(int page);
+
   private:
-    std::unique_ptr<BenchLayoutFolder> m_folder;
+    /// The large layout's folder is written once and shared by every panel of the run.
+    std::shared_ptr<const BenchLayoutFolder> m_folder;
     BenchPrompter m_prompter;
     MainDialog* m_dialog = nullptr;
     std::unique_ptr<PaintProbe> m_probe;

@@ -25,6 +25,7 @@
 #include <wx/timer.h>
 
 #include "PanelFixture.h"
+#include "Spread.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
@@ -235,6 +236,7 @@ BENCHMARK(BM_TransferPicture1MiB)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond)
-    ->UseManualTime();
+    ->UseManualTime()
+    ->Apply(WithMinMax);
 
 }  // namespace

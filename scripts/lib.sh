@@ -105,8 +105,8 @@ tvx_wait_until() {
 # Starts Xvfb on a display number it picks itself (it writes the number to the descriptor it is
 # given) and points DISPLAY at it. $1: a work folder for its files. Sets TVX_XVFB_PID.
 tvx_start_xvfb() {
-    local work="$1"
-    Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$work/display" \
+    local work="$1" size="${2:-1280x1024}"
+    Xvfb -displayfd 4 -screen 0 "${size}x24" -nolisten tcp 4>"$work/display" \
         >"$work/xvfb.log" 2>&1 &
     # shellcheck disable=SC2034 # for the caller to stop
     TVX_XVFB_PID=$!
