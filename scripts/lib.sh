@@ -106,6 +106,7 @@ tvx_wait_until() {
 # given) and points DISPLAY at it. $1: a work folder for its files. Sets TVX_XVFB_PID.
 tvx_start_xvfb() {
     local work="$1" size="${2:-1280x1024}"
+    rm -f "$work/display"
     Xvfb -displayfd 4 -screen 0 "${size}x24" -nolisten tcp 4>"$work/display" \
         >"$work/xvfb.log" 2>&1 &
     # shellcheck disable=SC2034 # for the caller to stop

@@ -48,6 +48,9 @@ int main(int argc, char** argv) {
     // does not give away: there the panel runs through XWayland, unless the backend is chosen
     // for it.
     ::setenv("GDK_BACKEND", "x11", 0);
+    // The panel draws nothing through OpenGL: without this the toolkit probes for it at the
+    // first window, which may load a software renderer that takes more memory than the panel.
+    ::setenv("GDK_GL", "disable", 0);
     // Without a display the toolkit would fail inside its start-up, with an assertion over a
     // message box it cannot show: the panel says so in one line instead.
     if (!gtk_init_check(nullptr, nullptr)) {

@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include <wx/event.h>
 #include <wx/image.h>
 
 #include "app/MainDialog.h"
@@ -28,7 +29,13 @@ std::wstring CurrentFailure() {
 }  // namespace
 
 bool MainApp::OnInit() {
-    wxInitAllImageHandlers();
+    // The formats the panel shows; the picture header reader tells which decoder a file needs.
+    wxImage::AddHandler(new wxPNGHandler);
+    wxImage::AddHandler(new wxJPEGHandler);
+    // Idle and interface-update events go only to windows that ask for them (none do): a panel
+    // that waits is not woken up to walk its hidden dialogs.
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+    wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
     SetPrompter(&m_prompter);
     try {
         if (m_waitForLayout) {

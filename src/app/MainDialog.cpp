@@ -46,8 +46,14 @@ namespace {
 
 MainDialog* g_mainDialog = nullptr;
 
-/// The link timer looks at the layout folder on every third tick.
-constexpr int kTicksPerFolderLook = 3;
+/// The link timer ticks quickly while the link is getting up and slowly while it is steady or
+/// off; the layout folder is looked at every kFolderLookMs either way. A panel that has nothing
+/// to do wakes up this seldom.
+constexpr int kQuickTickMs = 100;
+constexpr int kSlowTickMs = 300;
+constexpr int kFolderLookMs = 300;
+/// The move timer's period while a finger moves a button.
+constexpr int kMoveTickMs = 100;
 
 /// The status line while the controller link is down in LAN mode.
 const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
@@ -219,8 +225,15 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
     FitToDisplay();
     LoadPage(panel.CurrentPage);
     DrawPage(panel.CurrentPage);
-    LinkTimer.Start(100, wxTIMER_CONTINUOUS);
-    MoveTimer.Start(100, wxTIMER_CONTINUOUS);
+    PaceLinkTimer();
+}
+
+void MainDialog::PaceLinkTimer() {
+    const int period =
+        m_link != nullptr && m_link->NeedsQuickTicks(GetLayout()) ? kQuickTickMs : kSlowTickMs;
+    if (!LinkTimer.IsRunning() || LinkTimer.GetInterval() != period) {
+        LinkTimer.Start(period, wxTIMER_CONTINUOUS);
+    }
 }
 
 void MainDialog::FitToDisplay() {
@@ -471,7 +484,9 @@ void MainDialog::OnSize(wxSizeEvent&) {
             CallAfter([this] { FitToDisplay(); });
         }
     }
-    GetPanelState().RedrawPending = 1;
+    if (m_pageArea != nullptr) {
+        OweRepaint();
+    }
 }
 
 void MainDialog::OnIconize(wxIconizeEvent& event) {
@@ -491,22 +506,36 @@ void MainDialog::OnIconize(wxIconizeEvent& event) {
 }
 
 void MainDialog::OnScroll(wxScrollWinEvent& event) {
-    GetPanelState().RedrawPending = 1;
+    OweRepaint();
     event.Skip();
 }
 
-void MainDialog::OnLinkTimer(wxTimerEvent&) {
-    CheckLink();
-    if (++m_ticksSinceLook >= kTicksPerFolderLook) {
-        m_ticksSinceLook = 0;
-        WatchLayoutFolder();
+void MainDialog::OweRepaint() {
+    // Paid once the scroll or resize under way is done, not a tick later.
+    if (GetPanelState().RedrawPending == 0) {
+        CallAfter([this] { RepaintOwed(); });
     }
-    // Scrolled or resized: the buffer holds the whole page, only the window is painted again.
+    GetPanelState().RedrawPending = 1;
+}
+
+void MainDialog::RepaintOwed() {
+    // The buffer holds the whole page: only the window is painted again.
     PanelState& panel = GetPanelState();
     if (panel.RedrawPending > 0) {
         --panel.RedrawPending;
         m_pageArea->Refresh(false);
     }
+}
+
+void MainDialog::OnLinkTimer(wxTimerEvent&) {
+    CheckLink();
+    m_sinceFolderLookMs += LinkTimer.GetInterval();
+    if (m_sinceFolderLookMs >= kFolderLookMs) {
+        m_sinceFolderLookMs = 0;
+        WatchLayoutFolder();
+    }
+    RepaintOwed();
+    PaceLinkTimer();
 }
 
 void MainDialog::WatchLayoutFolder() {
@@ -593,8 +622,18 @@ void MainDialog::ShowNewLayout(std::unique_ptr<::Layout> fresh) {
     DrawPage(panel.CurrentPage);
 }
 
+void MainDialog::FollowMove() {
+    if (!MoveTimer.IsRunning()) {
+        MoveTimer.Start(kMoveTickMs, wxTIMER_CONTINUOUS);
+    }
+}
+
 void MainDialog::OnMoveTimer(wxTimerEvent&) {
     m_editor->OnMoveTimer();
+    // The move has ended (the finger lifted, the mode changed): the timer rests until the next.
+    if (!GetPanelState().MoveUnderWay) {
+        MoveTimer.Stop();
+    }
 }
 
 void MainDialog::OnNoteTimer(wxTimerEvent&) {
@@ -611,6 +650,7 @@ void MainDialog::CheckLink() {
 void MainDialog::Relink() {
     if (m_link != nullptr) {
         ShowLinkStatus(m_link->Relink(GetLayout()));
+        PaceLinkTimer();
     }
 }
 
@@ -657,6 +697,7 @@ void MainDialog::OnLinkSocket(wxSocketEvent& event) {
     if (m_link != nullptr && m_link->OnSocketEvent(event, GetPanelState().Lamps) > 0) {
         DrawButtons(GetPanelState().CurrentPage);
     }
+    PaceLinkTimer();
 }
 
 void MainDialog::BackToMainMenu() {

@@ -125,6 +125,7 @@ class MainDialog : public wxDialog, public PanelOperations {
 
     wxDialog& Dialog(PanelDialog which) override;
     PagePoint PointerOnPage() const override;
+    void FollowMove() override;
 
     PageArea* GetPageArea() const { return m_pageArea; }
     PageRenderer& Renderer() override { return *m_renderer; }
@@ -138,6 +139,11 @@ class MainDialog : public wxDialog, public PanelOperations {
     void OnIconize(wxIconizeEvent& event);
     void OnScroll(wxScrollWinEvent& event);
     void OnLinkTimer(wxTimerEvent& event);
+    /// Quick ticks while the link needs them, slow ones otherwise.
+    void PaceLinkTimer();
+    /// A scroll or resize owes the window a repaint from the page's buffer (RedrawPending).
+    void OweRepaint();
+    void RepaintOwed();
     void OnMoveTimer(wxTimerEvent& event);
     void OnNoteTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
@@ -145,7 +151,7 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Puts what the link reports on the page: the status line while it is down.
     void ShowLinkStatus(std::optional<LinkStatus> status);
 
-    /// One look at the layout folder (every few link timer ticks): a new layout file is loaded,
+    /// One look at the layout folder (every link timer tick): a new layout file is loaded,
     /// new pictures are shown, unless the user is busy with a dialog or a touch.
     void WatchLayoutFolder();
     /// A layout file the panel did not write has arrived: with unsaved changes the user
@@ -176,7 +182,7 @@ class MainDialog : public wxDialog, public PanelOperations {
     ModalDialogStack m_modalDialogs;
     WindowsOnDisplay m_windowsOnDisplay{*this};
     LayoutWatch m_watch{FolderSnapshot{}};
-    int m_ticksSinceLook = 0;
+    int m_sinceFolderLookMs = 0;
     PageArea* m_pageArea = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
     /// The window manager's frame around the page when it was last fitted to the display.

@@ -118,9 +118,6 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
         NewButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 368), wxSize(75, 40), "ID_BUTTON6");
     wxButton* ok = NewButton(this, wxID_OK, "OK", wxPoint(208, 368), wxSize(75, 40), "ID_BUTTON7");
 
-    m_fileDialog = new PictureChooser(this, wxFD_OPEN);
-    m_fontDialog = new wxFontDialog(this);
-
     SetClientSize(300, 422);
     CentreOnScreen();
 
@@ -202,7 +199,9 @@ void ButtonSettingsDlg::OnFont(wxCommandEvent&) {
     data.EnableEffects(true);
     // The toolkit's chooser on this platform takes the initial font only when it is built, so
     // the dialog's font chooser is rebuilt around the font in hand before each use.
-    m_fontDialog->Destroy();
+    if (m_fontDialog != nullptr) {
+        m_fontDialog->Destroy();
+    }
     m_fontDialog = new wxFontDialog(this, data);
     if (m_fontDialog->ShowModal() == wxID_OK) {
         const wxFont chosen = m_fontDialog->GetFontData().GetChosenFont();
@@ -243,6 +242,10 @@ void ButtonSettingsDlg::OnPicBtnOn(wxCommandEvent&) {
 }
 
 void ButtonSettingsDlg::ChoosePicture(wxTextCtrl& field) {
+    // Made when first used: building the toolkit's chooser is a good part of the panel's start.
+    if (m_fileDialog == nullptr) {
+        m_fileDialog = new PictureChooser(this, wxFD_OPEN);
+    }
     if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
         field.ChangeValue(*name);
     }

@@ -60,8 +60,6 @@ PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
     new wxButton(this, ID_BUTTON6, "Cancel", wxPoint(120, 264), wxSize(75, 40));
     new wxButton(this, ID_BUTTON7, "OK", wxPoint(208, 264), wxSize(75, 40));
 
-    m_fileDialog = new PictureChooser(this, wxFD_OPEN | wxFD_CHANGE_DIR);
-
     // The close box must not stand in for "Cancel" or "OK": it only ends the dialog.
     SetEscapeId(wxID_NONE);
     SetClientSize(300, 319);
@@ -147,6 +145,10 @@ void PageDlg::OnColorDlg(wxCommandEvent& event) {
 void PageDlg::OnSel(wxCommandEvent&) {
     if (!EditsAPage()) {
         return;
+    }
+    // Made when first used: building the toolkit's chooser is a good part of the panel's start.
+    if (m_fileDialog == nullptr) {
+        m_fileDialog = new PictureChooser(this, wxFD_OPEN | wxFD_CHANGE_DIR);
     }
     if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
         m_image->ChangeValue(*name);

@@ -53,6 +53,13 @@ class LinkMachine {
     int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
                 LampBitmap& lamps);
 
+    /// Whether the link needs the timer's quick ticks: in LAN mode while it is not connected, a
+    /// new connection has not yet asked for the lamp states, or a read is held in doubt. A
+    /// steady connection, and the link outside LAN mode, need no tick for a while.
+    bool NeedsQuickTicks(bool lanMode) const {
+        return lanMode && (m_state != State::Connected || m_statusShown || m_stream.InDoubt());
+    }
+
     Connection Current() const { return m_connection; }
     bool IsCurrent(Connection tag) const { return tag == m_connection; }
     bool IsConnected() const { return m_state == State::Connected; }

@@ -42,6 +42,10 @@ class LinkSocket {
     int OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps);
 
     bool IsConnected() const { return m_machine.IsConnected(); }
+    /// See LinkMachine::NeedsQuickTicks.
+    bool NeedsQuickTicks(const Layout& layout) const {
+        return m_machine.NeedsQuickTicks(layout.Form.Form_ConnectModus == 1);
+    }
 
   private:
     std::optional<LinkStatus> Apply(const LinkMachine::Actions& actions, const Layout& layout);

@@ -97,13 +97,19 @@ wxBitmapType DecoderOf(PictureType type) {
     return wxBITMAP_TYPE_PNG;
 }
 
+/// A picture's number from the fingerprint of its bytes; never 0, which means "no picture".
+std::uint64_t SerialOf(std::uint64_t fingerprint) {
+    return fingerprint != 0 ? fingerprint : 1;
+}
+
 /// What an entry's bookkeeping takes besides its pixels: so many refused or broken files are
 /// kept within the budget too.
 constexpr std::size_t kEntryBytes = 256;
 
 }  // namespace
 
-ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mostPixels) {
+ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mostPixels,
+                                      Decoding decoding) {
     const OpenFile file(path);
     if (!file.IsRegular()) {
         m_entries.Forget(path);
@@ -114,7 +120,9 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
     const bool sameFile = found != nullptr && found->seconds == info.st_mtim.tv_sec &&
                           found->nanoseconds == info.st_mtim.tv_nsec &&
                           found->size == static_cast<long long>(info.st_size);
-    if (sameFile && (found->settled || found->refused)) {
+    // A picture only sized so far is decoded when it is wanted.
+    const bool enough = found != nullptr && (found->decoded || decoding == Decoding::Later);
+    if (sameFile && (found->settled || found->refused) && enough) {
         return found->picture;
     }
 
@@ -126,6 +134,7 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
     Refusal refusal{path, 0, 0, entry.size};
     const auto refuse = [&] {
         entry.refused = true;
+        entry.decoded = true;
         if (!reported) {
             m_refusals.push_back(refusal);
         }
@@ -144,7 +153,7 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
         return Picture();
     }
     const std::uint64_t fingerprint = std::hash<std::string_view>()(bytes);
-    if (sameFile && found->fingerprint == fingerprint) {
+    if (sameFile && found->fingerprint == fingerprint && enough) {
         found->settled = settled;
         return found->picture;
     }
@@ -155,6 +164,7 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
     // picture (and are not given to a decoder that might take them for one).
     const std::optional<PictureHeader> header = PictureHeaderOf(bytes);
     if (!header) {
+        entry.decoded = true;
         return Keep(path, entry);
     }
     refusal.width = header->width;
@@ -164,7 +174,14 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
         mostPixels) {
         return refuse();
     }
+    if (decoding == Decoding::Later) {
+        entry.picture.serial = SerialOf(fingerprint);
+        entry.picture.width = header->width;
+        entry.picture.height = header->height;
+        return Keep(path, entry);
+    }
 
+    entry.decoded = true;
     wxImage image;
     {
         // A broken picture file is the layout's problem, not a reason for an error box.
@@ -175,7 +192,9 @@ ImageCache::Picture ImageCache::Fetch(const std::string& path, std::uint64_t mos
     // A file that is not what its header says is no picture.
     if (image.IsOk() && image.GetWidth() == header->width && image.GetHeight() == header->height) {
         entry.picture.image = image;
-        entry.picture.serial = fingerprint != 0 ? fingerprint : 1;
+        entry.picture.serial = SerialOf(fingerprint);
+        entry.picture.width = header->width;
+        entry.picture.height = header->height;
     }
     return Keep(path, entry);
 }

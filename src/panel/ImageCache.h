@@ -32,9 +32,16 @@ class ImageCache {
     /// equal numbers mean equal pixels, also for a picture given up for room and decoded again
     /// from the same bytes; 0 stands for "no picture".
     struct Picture {
-        wxImage image;
+        wxImage image;  ///< invalid while the picture is only sized (Decoding::Later)
         std::uint64_t serial = 0;
+        int width = 0;  ///< as its header says
+        int height = 0;
     };
+
+    /// Whether a fetch decodes the picture: a button's pressed and on pictures are needed for
+    /// their size and number when the page is loaded, their pixels only when such a look is
+    /// drawn.
+    enum class Decoding { Now, Later };
 
     /// A file that was not decoded because of its size.
     struct Refusal {
@@ -44,14 +51,19 @@ class ImageCache {
         long long bytes = 0;
     };
 
-    /// Memory the kept pictures may take, with their bookkeeping.
-    static constexpr std::size_t kBudgetBytes = 96u << 20;
+    /// Memory the kept pictures may take, with their bookkeeping: the three pictures of every
+    /// button of a full layout (11 pages of 100 buttons, each with pictures of its own) on a
+    /// panel of up to 1280 x 800, so that a page shown again is not decoded again.
+    static constexpr std::size_t kBudgetBytes = 128u << 20;
     /// A picture file larger than this is not read at all.
     static constexpr long long kMostFileBytes = kMostPictureFileBytes;
 
     /// The picture at `path` as the file is now, or an invalid image when the file is missing,
-    /// no regular file, cannot be decoded or has more than `mostPixels` pixels.
-    Picture Fetch(const std::string& path, std::uint64_t mostPixels);
+    /// no regular file, cannot be decoded or has more than `mostPixels` pixels. Decoding::Later
+    /// reads the file and its header only (serial 0 for a file whose header is no picture's);
+    /// a later fetch that decodes tells whether the rest is what the header says.
+    Picture Fetch(const std::string& path, std::uint64_t mostPixels,
+                  Decoding decoding = Decoding::Now);
     /// The picture numbered `serial` of `path` while it is still kept, without looking at the
     /// file; else an invalid image.
     wxImage Kept(const std::string& path, std::uint64_t serial);
@@ -72,6 +84,7 @@ class ImageCache {
         std::uint64_t fingerprint = 0;  ///< of the bytes the picture was decoded from
         bool settled = false;           ///< the time alone tells a change
         bool refused = false;           ///< not decoded for its size
+        bool decoded = false;           ///< the decoder has had its say (picture or none)
         Picture picture;
     };
 

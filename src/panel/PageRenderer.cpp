@@ -85,14 +85,15 @@ std::size_t PageRenderer::ComposedKeyHash::operator()(const ComposedKey& key) co
     return hash;
 }
 
-PageRenderer::PictureRef PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name) {
+PageRenderer::PictureRef PageRenderer::LoadPicture(const Layout& layout, const std::wstring& name,
+                                                   ImageCache::Decoding decoding) {
     PictureRef ref;
     ref.path = PathInFolder(layout.Form.LayoutDirectory, name);
-    const ImageCache::Picture loaded = m_cache.Fetch(ref.path, MostPicturePixels(layout));
-    if (loaded.image.IsOk()) {
+    const ImageCache::Picture loaded = m_cache.Fetch(ref.path, MostPicturePixels(layout), decoding);
+    if (loaded.serial != 0) {
         ref.serial = loaded.serial;
-        ref.width = loaded.image.GetWidth();
-        ref.height = loaded.image.GetHeight();
+        ref.width = loaded.width;
+        ref.height = loaded.height;
     }
     return ref;
 }
@@ -104,6 +105,11 @@ wxImage PageRenderer::PictureOf(const Layout& layout, const PictureRef& ref) {
     wxImage image = m_cache.Kept(ref.path, ref.serial);
     if (!image.IsOk()) {
         image = m_cache.Fetch(ref.path, MostPicturePixels(layout)).image;
+    }
+    if (!image.IsOk() && ref.path != PathInFolder(layout.Form.LayoutDirectory, kDefaultPicture)) {
+        // A pressed or on picture found broken only now, as it is drawn: the default picture
+        // stands in, as it does for one found broken when the page is loaded.
+        image = PictureOf(layout, LoadPicture(layout, kDefaultPicture));
     }
     return image;
 }
@@ -158,35 +164,41 @@ PageRenderer::MissingPictures PageRenderer::LoadMenuImage(const Layout& layout) 
 void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
     const int last = std::clamp(layout.Page(page).Button_Last, 0, kButtonSlots);
     const std::wstring& folder = layout.Form.LayoutDirectory;
-    // Most buttons of a page name the same few files: each name is looked up once per load.
-    std::map<std::wstring, PictureRef> loaded;
-    const auto picture = [&](int button, std::wstring ButtonRecord::*field) {
+    // Most buttons of a page name the same few files: each name is looked up once per load (and
+    // once more when a picture only sized so far is wanted decoded).
+    std::map<std::pair<std::wstring, ImageCache::Decoding>, PictureRef> loaded;
+    const auto picture = [&](int button, std::wstring ButtonRecord::*field,
+                             ImageCache::Decoding decoding) {
         std::wstring name;
         if (button < kButtonSlots) {
             name = layout.Button(page, button).*field;
         }
-        const auto known = loaded.find(name);
+        const auto known = loaded.find({name, decoding});
         if (known != loaded.end()) {
             return known->second;
         }
         // A missing picture, and one that cannot or may not be decoded, shows as the default.
         PictureRef found;
         if (FileExists(PathInFolder(folder, name))) {
-            found = LoadPicture(layout, name);
+            found = LoadPicture(layout, name, decoding);
         }
         if (found.serial == 0) {
             found = LoadPicture(layout, kDefaultPicture);
         }
-        return loaded.emplace(name, found).first->second;
+        return loaded.emplace(std::make_pair(name, decoding), found).first->second;
     };
+    // The off picture is the button's size and its look on the page: decoded now, so that a
+    // broken one is the default picture from the start. The pressed and on pictures are read
+    // and sized now and decoded when such a look is drawn.
     for (int i = 0; i <= last; ++i) {
         const auto slot = static_cast<std::size_t>(i);
-        m_offImage[slot] = picture(i, &ButtonRecord::Image_File_Off);
+        m_offImage[slot] = picture(i, &ButtonRecord::Image_File_Off, ImageCache::Decoding::Now);
         const int x = i < kButtonSlots ? layout.Button(page, i).PosX : 0;
         const int y = i < kButtonSlots ? layout.Button(page, i).PosY : 0;
         m_buttonRect[slot] = Rect{x, y, m_offImage[slot].width, m_offImage[slot].height};
-        m_pressedImage[slot] = picture(i, &ButtonRecord::Image_File_Press);
-        m_onImage[slot] = picture(i, &ButtonRecord::Image_File_On);
+        m_pressedImage[slot] =
+            picture(i, &ButtonRecord::Image_File_Press, ImageCache::Decoding::Later);
+        m_onImage[slot] = picture(i, &ButtonRecord::Image_File_On, ImageCache::Decoding::Later);
     }
 }
 

@@ -31,8 +31,10 @@ class PageRenderer {
     /// One entry per button slot a page can have, plus the slot after the last button, which
     /// the loading touches as well.
     static constexpr int kImageSlots = kButtonSlots + 1;
-    /// Memory the composed buttons may take. With the decoded pictures: 128 MiB in all.
-    static constexpr std::size_t kComposedBudgetBytes = 32u << 20;
+    /// Memory the composed buttons may take: every button of a full layout on a panel of up to
+    /// 1280 x 800 in its off look, and a good part in the others. With the decoded pictures:
+    /// 192 MiB in all, which leaves most of a board with 1 GB to the system.
+    static constexpr std::size_t kComposedBudgetBytes = 64u << 20;
 
     struct MissingPictures {
         bool menu = false;
@@ -136,8 +138,10 @@ class PageRenderer {
         const PictureRef* picture = nullptr;
     };
 
-    PictureRef LoadPicture(const Layout& layout, const std::wstring& name);
-    /// The decoded picture of `ref`, decoded again when it was given up for room.
+    PictureRef LoadPicture(const Layout& layout, const std::wstring& name,
+                           ImageCache::Decoding decoding = ImageCache::Decoding::Now);
+    /// The decoded picture of `ref`, decoded when it was only sized or given up for room; the
+    /// default picture for one that turns out broken.
     wxImage PictureOf(const Layout& layout, const PictureRef& ref);
     /// Page bitmap, status line and menu picture, without buttons.
     void DrawPageBase(wxDC& dc, const std::wstring& statusText) const;

@@ -13,6 +13,7 @@ void PanelEditor::StartMove(int button, PagePoint point) {
     const Rect& rect = m_panel.Renderer().ButtonRect(button);
     panel.GrabOffset = PagePoint{point.x - rect.x, point.y - rect.y};
     panel.MoveUnderWay = true;
+    m_panel.FollowMove();
 }
 
 void PanelEditor::OnMoveTimer() {

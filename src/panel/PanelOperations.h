@@ -36,6 +36,9 @@ class PanelOperations {
     virtual PageRenderer& Renderer() = 0;
     /// Where the pointer is now, in page coordinates.
     virtual PagePoint PointerOnPage() const = 0;
+    /// A finger has started to move a button: the button follows the pointer (OnMoveTimer) until
+    /// the move ends.
+    virtual void FollowMove() = 0;
     /// Fits the window and the page area to the client area of the display that holds it.
     virtual void FitToDisplay() = 0;
 

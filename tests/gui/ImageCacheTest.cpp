@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -21,8 +22,8 @@ constexpr std::uint64_t kAnyPixels = 8192ull * 8192ull;
 
 TEST(ImageCache, KeptPicturesStayWithinTheBudgetTheLeastRecentlyUsedGoFirst) {
     LayoutFolder folder;
-    // 27 MB each when decoded (three bytes a pixel): the budget holds three.
-    const int side = 3000;
+    // Three bytes a pixel when decoded, sized so that the budget holds three.
+    const int side = static_cast<int>(std::sqrt(ImageCache::kBudgetBytes / 3.5 / 3));
     const std::size_t each = std::size_t{side} * side * 3;
     ASSERT_LT(3 * each, ImageCache::kBudgetBytes);
     ASSERT_GT(4 * each, ImageCache::kBudgetBytes);

@@ -348,3 +348,29 @@ TEST(LinkMachine, ReconnectStorm) {
 }
 
 }  // namespace
+
+// The link timer ticks quickly only while the link needs it: through the states of one
+// connection, step by step.
+TEST(LinkMachine, QuickTicksOnlyWhileTheLinkIsNotSteady) {
+    LinkRig rig;
+    const auto quick = [&rig] { return rig.machine.NeedsQuickTicks(true); };
+    EXPECT_FALSE(rig.machine.NeedsQuickTicks(false)) << "outside LAN mode";
+    EXPECT_TRUE(quick()) << "not yet connected";
+    rig.Tick();
+    EXPECT_TRUE(quick()) << "an attempt under way";
+    rig.machine.OnConnected(rig.machine.Current());
+    EXPECT_TRUE(quick()) << "connected, the lamp states not yet asked for";
+    rig.Tick();
+    EXPECT_FALSE(quick()) << "steady";
+    EXPECT_FALSE(rig.machine.NeedsQuickTicks(false)) << "steady, outside LAN mode";
+    rig.Receive(100);
+    EXPECT_FALSE(quick()) << "the start of a message waits for its rest";
+    rig.Receive(27);
+    rig.Receive(200);
+    EXPECT_TRUE(quick()) << "a read in doubt";
+    rig.Tick();
+    rig.Tick();
+    EXPECT_FALSE(quick()) << "dropped after a quiet tick";
+    rig.machine.OnLost(rig.machine.Current());
+    EXPECT_TRUE(quick()) << "lost";
+}
