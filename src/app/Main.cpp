@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    wxApp::SetInstance(new MainApp(AbsoluteFolder(options.folder), options.waitForLayout));
+    wxApp::SetInstance(
+        new MainApp(AbsoluteFolder(options.folder), options.waitForLayout, options.lockTime));
     // The toolkit gets the program's name only: the folder is ours.
     int toolkitArgc = 1;
     return wxEntry(toolkitArgc, argv);

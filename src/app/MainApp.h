@@ -5,6 +5,7 @@
 #include <wx/app.h>
 
 #include "app/WxPrompter.h"
+#include "model/IdleLock.h"
 
 class MainDialog;
 
@@ -15,9 +16,10 @@ class MainApp : public wxApp {
   public:
     /// `folder`: the layout folder from the command line; empty: ask for one. With
     /// `waitForLayout` a folder that holds no layout the panel can start on gets the page that
-    /// waits for one first.
-    MainApp(std::wstring folder, bool waitForLayout)
-        : m_folder(std::move(folder)), m_waitForLayout(waitForLayout) {}
+    /// waits for one first. `lockTime`: how long the panel waits without a touch before it locks
+    /// itself again.
+    MainApp(std::wstring folder, bool waitForLayout, IdleLock::Clock::duration lockTime)
+        : m_folder(std::move(folder)), m_waitForLayout(waitForLayout), m_lockTime(lockTime) {}
     bool OnInit() override;
     bool OnExceptionInMainLoop() override;
     void OnUnhandledException() override;
@@ -29,6 +31,7 @@ class MainApp : public wxApp {
 
     std::wstring m_folder;
     bool m_waitForLayout;
+    IdleLock::Clock::duration m_lockTime;
     WxPrompter m_prompter;
     MainDialog* m_dialog = nullptr;
     bool m_failureShown = false;

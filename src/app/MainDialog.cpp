@@ -90,6 +90,28 @@ std::wstring StartFailureText(const StartLoad& load, const std::wstring& folder)
     return text.ToStdWstring();
 }
 
+/// Tells the idle lock of every touch and key that reaches a window of the program.
+class TouchFilter : public wxEventFilter {
+  public:
+    explicit TouchFilter(IdleLock& lock) : m_lock(lock) { wxEvtHandler::AddFilter(this); }
+    ~TouchFilter() override { wxEvtHandler::RemoveFilter(this); }
+    TouchFilter(const TouchFilter&) = delete;
+    TouchFilter& operator=(const TouchFilter&) = delete;
+
+    int FilterEvent(wxEvent& event) override {
+        const wxEventType type = event.GetEventType();
+        if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_UP || type == wxEVT_LEFT_DCLICK ||
+            type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN || type == wxEVT_MOUSEWHEEL ||
+            type == wxEVT_KEY_DOWN || type == wxEVT_CHAR_HOOK) {
+            m_lock.Touched(IdleLock::Clock::now());
+        }
+        return Event_Skip;
+    }
+
+  private:
+    IdleLock& m_lock;
+};
+
 std::wstring CurrentWorkingFolder() {
     char buffer[4096];
     if (::getcwd(buffer, sizeof buffer) == nullptr) {
@@ -109,8 +131,10 @@ wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::
 }
 
 MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder,
-                       std::unique_ptr<const File> file)
+                       std::unique_ptr<const File> file, IdleLock::Clock::duration lockTime)
     : m_file(std::move(file)),
+      m_idleLock(lockTime, IdleLock::Clock::now()),
+      m_touches(std::make_unique<TouchFilter>(m_idleLock)),
       m_renderer(std::make_unique<PageRenderer>()),
       m_editor(std::make_unique<PanelEditor>(*this)),
       m_input(std::make_unique<TouchInput>(*this, *m_editor)) {
@@ -529,6 +553,7 @@ void MainDialog::RepaintOwed() {
 
 void MainDialog::OnLinkTimer(wxTimerEvent&) {
     CheckLink();
+    LockWhenIdle();
     m_sinceFolderLookMs += LinkTimer.GetInterval();
     if (m_sinceFolderLookMs >= kFolderLookMs) {
         m_sinceFolderLookMs = 0;
@@ -628,6 +653,39 @@ void MainDialog::FollowMove() {
     }
 }
 
+
+void MainDialog::LockWhenIdle() {
+    PanelState& panel = GetPanelState();
+    const IdleLock::Due due = m_idleLock.DueAt(IdleLock::Clock::now(), panel);
+    if (due.lockMenu) {
+        panel.MenuUnlocked = 0;
+    }
+    if (due.endEditMode) {
+        // As "Back" ends it, without the menu: the edits stay in memory, unstored.
+        SetEditMode(EditModes::Normal);
+    }
+    if (due.closeDialogs) {
+        CloseInnermostDialog();
+    }
+}
+
+void MainDialog::CloseInnermostDialog() {
+    wxWindow* innermost = m_modalDialogs.Innermost();
+    const wxWindow* const ours[] = {m_menuDlg,           m_passwordDlg,    m_buttonDlg,
+                                    m_buttonSettingsDlg, m_changeStyleDlg, m_pageDlg,
+                                    m_pageSelectDlg,     m_settingsDlg,    m_keyboardDlg,
+                                    m_textKeyboardDlg,   m_transmitDlg};
+    if (innermost == nullptr ||
+        std::find(std::begin(ours), std::end(ours), innermost) == std::end(ours)) {
+        return;
+    }
+    // A transfer under way ends by itself, within its deadlines.
+    if (innermost == m_transmitDlg && m_transmitDlg->IsWaiting()) {
+        return;
+    }
+    innermost->Close();
+}
+
 void MainDialog::OnMoveTimer(wxTimerEvent&) {
     m_editor->OnMoveTimer();
     // The move has ended (the finger lifted, the mode changed): the timer rests until the next.
@@ -723,7 +781,7 @@ void MainDialog::ShowEditMarks() {
                               std::min(layout.Form.SizeX, m_pageArea->GetClientSize().GetWidth()));
     if (::Layout::IsPageSlot(panel.CurrentPage)) {
         m_pageArea->ShowNote(m_note,
-                             MarkColoursOn(layout.Page(panel.CurrentPage).BackColor1 & kColourMask),
+                             NoteColoursOn(layout.Page(panel.CurrentPage).BackColor1 & kColourMask),
                              m_renderer->MenuRect());
     }
 }

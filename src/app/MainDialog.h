@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <wx/dialog.h>
+#include <wx/eventfilter.h>
 #include <wx/socket.h>
 #include <wx/timer.h>
 
@@ -11,6 +12,7 @@
 #include "app/WindowsOnDisplay.h"
 #include "link/LinkMachine.h"
 #include "model/File.h"
+#include "model/IdleLock.h"
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
 #include "model/PanelState.h"
@@ -52,9 +54,11 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// the window. A cut-off layout file is reported and its whole backup runs instead. When the
     /// user cancels (code 0) or there is no layout to run on (code 1) the process ends here;
     /// under a test prompter the constructor then returns with StartedUp() false. `file` loads
-    /// and stores the layout file for the whole run.
+    /// and stores the layout file for the whole run. After `lockTime` without a touch the panel
+    /// locks itself again (IdleLock).
     MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder = std::wstring(),
-               std::unique_ptr<const File> file = std::make_unique<File>());
+               std::unique_ptr<const File> file = std::make_unique<File>(),
+               IdleLock::Clock::duration lockTime = IdleLock::kLockTime);
     ~MainDialog() override;
 
     bool StartedUp() const { return m_startedUp; }
@@ -150,6 +154,12 @@ class MainDialog : public wxDialog, public PanelOperations {
     void OnTransferSocket(wxSocketEvent& event);
     /// Puts what the link reports on the page: the status line while it is down.
     void ShowLinkStatus(std::optional<LinkStatus> status);
+    /// Locks the panel again once nobody has touched it for the lock time: the menu, the edit
+    /// mode, and one of the panel's dialogs a tick, the innermost first.
+    void LockWhenIdle();
+    /// Closes the innermost dialog on screen as its close box would, when it is one of the
+    /// panel's own and not at work: a message box or a chooser waits for its answer.
+    void CloseInnermostDialog();
 
     /// One look at the layout folder (every link timer tick): a new layout file is loaded,
     /// new pictures are shown, unless the user is busy with a dialog or a touch.
@@ -181,6 +191,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     std::unique_ptr<const File> m_file;
     ModalDialogStack m_modalDialogs;
     WindowsOnDisplay m_windowsOnDisplay{*this};
+    IdleLock m_idleLock;
+    /// Tells the idle lock of every touch and key in the program's windows.
+    std::unique_ptr<wxEventFilter> m_touches;
     LayoutWatch m_watch{FolderSnapshot{}};
     int m_sinceFolderLookMs = 0;
     PageArea* m_pageArea = nullptr;

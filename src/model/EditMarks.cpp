@@ -14,6 +14,11 @@ bool SameRect(const Rect& a, const Rect& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
 
+/// Of a light and a dark pair, the one whose fill stands out more from `page`.
+MarkColours MoreContrasting(const MarkColours& light, const MarkColours& dark, Colour page) {
+    return ContrastRatio(light.fill, page) >= ContrastRatio(dark.fill, page) ? light : dark;
+}
+
 }  // namespace
 
 bool IsShownMode(int editMode) {
@@ -30,9 +35,13 @@ bool IsShownMode(int editMode) {
 }
 
 MarkColours MarkColoursOn(Colour page) {
-    const MarkColours light{PackColour(255, 204, 0, 0), PackColour(0, 0, 0, 0)};
-    const MarkColours dark{PackColour(110, 0, 0, 0), PackColour(255, 255, 255, 0)};
-    return ContrastRatio(light.fill, page) >= ContrastRatio(dark.fill, page) ? light : dark;
+    return MoreContrasting({PackColour(255, 204, 0, 0), PackColour(0, 0, 0, 0)},
+                           {PackColour(110, 0, 0, 0), PackColour(255, 255, 255, 0)}, page);
+}
+
+MarkColours NoteColoursOn(Colour page) {
+    return MoreContrasting({PackColour(190, 255, 190, 0), PackColour(0, 0, 0, 0)},
+                           {PackColour(0, 60, 0, 0), PackColour(255, 255, 255, 0)}, page);
 }
 
 bool EditMarks::operator==(const EditMarks& o) const {

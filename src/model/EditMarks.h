@@ -23,6 +23,9 @@ struct MarkColours {
 /// would vanish on a page of its own lightness; of the two, one always differs by more than 2.8
 /// and its ink outlines it besides.
 MarkColours MarkColoursOn(Colour page);
+/// The same for a note in the status line that confirms what went through: green, not the
+/// marks' warning colours.
+MarkColours NoteColoursOn(Colour page);
 
 /// What the page shows on top of itself while an edit mode is on: the banner of the mode on the
 /// top edge and, from "get style" until the style is applied or the edit ends, a frame around the

@@ -1,5 +1,27 @@
 #include "model/StartOptions.h"
 
+#include <optional>
+
+namespace {
+
+/// The longest lock time the command line takes: a day.
+constexpr long kLongestLockSeconds = 24L * 60 * 60;
+
+/// Seconds written in decimal digits, 1 to a day; nothing for anything else.
+std::optional<std::chrono::seconds> LockSeconds(const std::string& text) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const long seconds = std::stol(text);
+    if (seconds < 1 || seconds > kLongestLockSeconds) {
+        return std::nullopt;
+    }
+    return std::chrono::seconds(seconds);
+}
+
+}  // namespace
+
 StartOptions ParseStartOptions(const std::vector<std::string>& args) {
     StartOptions options;
     bool optionsEnded = false;
@@ -8,7 +30,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
         options.problem = problem;
         return options;
     };
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
@@ -19,6 +42,15 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
             return options;
         } else if (!optionsEnded && arg == "--wait-for-layout") {
             options.waitForLayout = true;
+        } else if (!optionsEnded && arg == "--lock-after") {
+            const std::optional<std::chrono::seconds> seconds =
+                i + 1 < args.size() ? LockSeconds(args[i + 1]) : std::nullopt;
+            if (!seconds) {
+                return wrong("--lock-after needs a number of seconds from 1 to " +
+                             std::to_string(kLongestLockSeconds));
+            }
+            options.lockTime = *seconds;
+            ++i;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return wrong("unknown option " + arg);
         } else if (arg.empty()) {
@@ -37,7 +69,7 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
 
 std::string StartUsage(const std::string& program) {
     return "usage: " + program +
-           " [--wait-for-layout] [LAYOUT-FOLDER]\n"
+           " [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]\n"
            "\n"
            "Runs the panel on the layout in LAYOUT-FOLDER (the folder of tvxdef.ini and the\n"
            "pictures). Without a folder it asks for one, starting in the working folder.\n"
@@ -51,6 +83,14 @@ std::string StartUsage(const std::string& program) {
            "                     one, with the panel's addresses and the command that sends\n"
            "                     one (tvx-send FOLDER ADDRESS), and the panel starts on it\n"
            "                     the moment it arrives\n"
+           "  --lock-after SECONDS\n"
+           "                     how long the panel waits without a touch before it locks\n"
+           "                     itself again (default " +
+           std::to_string(std::chrono::seconds(IdleLock::kLockTime).count()) +
+           "): the menu asks\n"
+           "                     for its password anew, an edit mode in force ends (nothing\n"
+           "                     is stored or lost) and open dialogs close as their close\n"
+           "                     boxes close them\n"
            "  --help             print this text and end\n"
            "  --version          print the version and end\n"
            "\n"

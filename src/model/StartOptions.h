@@ -1,7 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+#include "model/IdleLock.h"
 
 /// How the panel program ends: with "Quit" (or a folder chooser left without a folder), when it
 /// cannot start or go on, after a wrong command line. A session that starts the panel again
@@ -13,8 +16,8 @@ constexpr int kWrongCommandLine = 2;
 }  // namespace ExitCodes
 
 /// What the panel program's command line asks for: `tolvamix [--wait-for-layout]
-/// [LAYOUT-FOLDER]`, `--help`, `--version`. Read before the toolkit starts, so that none of it
-/// needs a display.
+/// [--lock-after SECONDS] [LAYOUT-FOLDER]`, `--help`, `--version`. Read before the toolkit starts,
+/// so that none of it needs a display.
 struct StartOptions {
     enum class Action {
         Run,      ///< run the panel, on `folder` when one is given, else ask for one
@@ -28,6 +31,8 @@ struct StartOptions {
     /// Started by itself (the kiosk session, the user units, the autostart entry): a folder
     /// without a layout the panel can use gets the page that waits for one, not a message.
     bool waitForLayout = false;
+    /// How long the panel waits without a touch before it locks itself again.
+    std::chrono::seconds lockTime = IdleLock::kLockTime;
     std::string problem;
 };
 

@@ -1,9 +1,12 @@
 #include "panel/PageArea.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
 #include <wx/utils.h>
 
 #include "panel/EditBanner.h"
+#include "panel/PageRenderer.h"
 
 PageArea::PageArea(wxWindow* parent)
     : wxScrolledWindow(parent, kPageAreaId, wxPoint(0, 0), wxSize(40, 40), wxHSCROLL | wxVSCROLL,
@@ -46,8 +49,8 @@ namespace {
 constexpr int kBannerPadX = 12;
 constexpr int kBannerPadY = 6;
 constexpr int kSourceFrame = 6;
-/// Room between the menu picture and the note in the status line.
-constexpr int kNoteGap = 8;
+/// Room at least between the menu picture and the note in the status line.
+constexpr int kNoteGap = 2;
 
 wxRect WxRect(const Rect& rect) {
     return wxRect(rect.x, rect.y, rect.width, rect.height);
@@ -80,7 +83,9 @@ void PageArea::ShowNote(const std::wstring& text, const MarkColours& colours, co
         int width = 0;
         int height = 0;
         GetTextExtent(text, &width, &height, nullptr, nullptr, &m_bannerFont);
-        const int left = menu.width > 0 ? menu.x + menu.width + kNoteGap : 0;
+        // In the status line, over the link's words, but never over the menu picture.
+        const int left = std::max(PageRenderer::kStatusLineX,
+                                  menu.width > 0 ? menu.x + menu.width + kNoteGap : 0);
         place = wxRect(left, 0, width + 2 * kBannerPadX, height + 2 * kBannerPadY);
     }
     if (text == m_note && colours == m_noteColours && place == m_noteRect) {

@@ -211,7 +211,7 @@ void PageRenderer::DrawPageBase(wxDC& dc, const std::wstring& statusText) const 
         dc.SetFont(
             wxFont(wxFontInfo(8).Family(wxFONTFAMILY_MODERN).Bold().FaceName("Courier New")));
         dc.SetTextForeground(wxColour(255, 0, 0));
-        dc.DrawText(statusText, 50, 0);
+        dc.DrawText(statusText, kStatusLineX, 0);
     }
     if (m_menuBitmap.IsOk()) {
         dc.DrawBitmap(m_menuBitmap, 0, 0, true);

@@ -35,6 +35,8 @@ class PageRenderer {
     /// 1280 x 800 in its off look, and a good part in the others. With the decoded pictures:
     /// 192 MiB in all, which leaves most of a board with 1 GB to the system.
     static constexpr std::size_t kComposedBudgetBytes = 64u << 20;
+    /// Where the status line starts on the page's top edge.
+    static constexpr int kStatusLineX = 50;
 
     struct MissingPictures {
         bool menu = false;

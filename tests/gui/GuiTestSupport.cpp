@@ -170,10 +170,11 @@ std::unique_ptr<Layout> SmallLayout() {
 }
 
 PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show,
-                               std::unique_ptr<const File> file) {
+                               std::unique_ptr<const File> file,
+                               IdleLock::Clock::duration lockTime) {
     prompter.directory = folder.WidePath();
     SetPrompter(&prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY, std::wstring(), std::move(file));
+    m_dialog = new MainDialog(nullptr, wxID_ANY, std::wstring(), std::move(file), lockTime);
     if (show && m_dialog->StartedUp()) {
         m_dialog->Show();
         WaitFor([this] { return m_dialog->IsShownOnScreen(); });

@@ -96,11 +96,13 @@ class LayoutFolder : public TempFolder {
 std::unique_ptr<Layout> SmallLayout();
 
 /// Builds the real panel window on a folder, under the fake prompter, and shows it. `file`
-/// loads and stores the layout file (a test double can fail there).
+/// loads and stores the layout file (a test double can fail there); `lockTime` is how long the
+/// panel waits without a touch before it locks itself again.
 class PanelUnderTest {
   public:
     PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show = true,
-                   std::unique_ptr<const File> file = std::make_unique<File>());
+                   std::unique_ptr<const File> file = std::make_unique<File>(),
+                   IdleLock::Clock::duration lockTime = IdleLock::kLockTime);
     ~PanelUnderTest();
     MainDialog* operator->() const { return m_dialog; }
     MainDialog* Get() const { return m_dialog; }

@@ -129,9 +129,10 @@ class MenuFixture : public testing::Test {
     MenuFixture() { g_maps = &m_maps; }
     ~MenuFixture() override { g_maps = nullptr; }
 
-    void Start(const ::Layout& layout) {
+    void Start(const ::Layout& layout, IdleLock::Clock::duration lockTime = IdleLock::kLockTime) {
         folder.Write(layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        panel = std::make_unique<PanelUnderTest>(folder, prompter, true, std::make_unique<File>(),
+                                                 lockTime);
         ASSERT_TRUE(panel->Get()->StartedUp());
     }
     void Start() { Start(*MenuLayout()); }
@@ -662,7 +663,7 @@ TEST_F(MenuTest, StoresKeepTheVersionsBeforeThem) {
 TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
     Start();
     PageArea& page = *Panel().GetPageArea();
-    const wxColour fill = WxColourOf(MarkColoursOn(PageColour(0)).fill);
+    const wxColour fill = WxColourOf(NoteColoursOn(PageColour(0)).fill);
     // The strip of the note between the menu picture and the menu, as the screen shows it.
     auto fillOnScreen = [&] {
         wxRect strip = page.NoteRect();
@@ -775,6 +776,109 @@ TEST_F(MenuTest, QuitGoesThroughThePanelsCloseHandler) {
     Panel().MenuRequest();
     EXPECT_EQ(prompter.questions,
               (std::vector<std::wstring>{L"SAVE CHANGES ?", L"SAVE CHANGES ?"}));
+}
+
+// ---- the panel locks itself again ----
+
+/// A lock time the tests wait out.
+constexpr auto kShortLock = std::chrono::milliseconds(2000);
+/// Long enough for the short lock time to have passed and the panel to have acted on it.
+constexpr int kPastTheLockMs = 6000;
+
+/// A finger on the page where it has no button: what someone passing by does.
+void TouchThePage(MainDialog& panel) {
+    EXPECT_TRUE(TouchAt(panel, 300, 250));
+}
+
+TEST_F(PasswordTest, TheMenuAsksAgainOnceNobodyTouchedThePanelForTheLockTime) {
+    Start(*MenuLayout(L"Secret"), kShortLock);
+    {
+        ModalScript script;
+        script
+            .Then(In("Password",
+                     [](wxDialog& prompt) {
+                         Entry(prompt).ChangeValue("Secret");
+                         ClickButton(prompt, "OK");
+                     }))
+            .Then(In(kMenu, Click("Close")));
+        RequestUntilDone(script);
+    }
+    // Touches now and then keep it open, well beyond the lock time.
+    for (int touch = 0; touch < 8; ++touch) {
+        TouchThePage(Panel());
+        Pump(400);
+    }
+    {
+        ModalScript script;
+        script.Then(In(kMenu, Click("Close")));
+        RequestUntilDone(script);
+        EXPECT_EQ(script.Opened(), std::vector<std::string>{kMenu.ToStdString()});
+    }
+    // Nobody comes: the next touch on the menu corner asks for the password again.
+    EXPECT_TRUE(WaitFor([] { return GetPanelState().MenuUnlocked == 0; }, kPastTheLockMs));
+    ModalScript script;
+    script.Then(In("Password", Click("Cancel")));
+    RequestUntilDone(script);
+    EXPECT_EQ(script.Opened(), std::vector<std::string>{"Password"});
+}
+
+TEST_F(PasswordTest, AReceivedLayoutWithAnotherPasswordLocksTheMenu) {
+    Start(*MenuLayout(L"Secret"));
+    GetPanelState().MenuUnlocked = 1;
+    auto received = MenuLayout(L"Other");
+    received->Page(0).PageName = L"Received";
+    folder.Write(*received);
+    ASSERT_TRUE(WaitFor([] { return GetLayout().Page(0).PageName == L"Received"; }, 5000));
+    EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+    ModalScript script;
+    script.Then(In("Password", Click("Cancel")));
+    RequestUntilDone(script);
+    EXPECT_EQ(script.Opened(), std::vector<std::string>{"Password"});
+}
+
+// The owner chose Delete, inserted a button and walked away, leaving the menus open too: the
+// mode ends as "Back" ends it and the menus close, but nothing is stored and nothing is lost.
+TEST_F(MenuTest, AnEditModeAndTheMenusLeftOpenEndByThemselves) {
+    Start(*MenuLayout(), kShortLock);
+    const std::string stored = folder.Read("tvxdef.ini");
+    TouchThePage(Panel());
+    {
+        ModalScript script;
+        script.Then(In(kMenu, Click("Button Menu"))).Then(In("Button Menu", [](wxDialog& buttons) {
+            ClickButton(buttons, "Insert Btn (i)");
+            ClickButton(buttons, "Delete");
+        }));
+        RequestUntilDone(script);
+    }
+    EXPECT_EQ(GetPanelState().EditMode, EditModes::Delete);
+    EXPECT_EQ(Panel().GetTitle(), "--- Button Delete ---");
+    ASSERT_TRUE(
+        WaitFor([] { return GetPanelState().EditMode == EditModes::Normal; }, kPastTheLockMs));
+    EXPECT_EQ(Panel().GetTitle(), "Page 0");
+    EXPECT_TRUE(Panel().GetPageArea()->BannerRect().IsEmpty());
+    EXPECT_FALSE(Menu().IsShown()) << "the menu is not shown, as \"Back\" would";
+    EXPECT_EQ(GetLayout().Page(0).Button_Last, 1) << "the inserted button stays";
+    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(folder.Read("tvxdef.ini"), stored) << "nothing is stored";
+
+    // The main menu and the page settings left open close too, the innermost first.
+    {
+        ModalScript script;
+        auto closesByItself = [](wxDialog& dialog) {
+            EXPECT_TRUE(WaitFor([&] { return !dialog.IsShown(); }, kPastTheLockMs));
+        };
+        script.Then(In(kMenu, Click("Page Settings")))
+            .Then(In("Page Settings", closesByItself))
+            .Then(In(kMenu, closesByItself));
+        TouchThePage(Panel());
+        RequestUntilDone(script);
+        EXPECT_TRUE(script.Done());
+    }
+    // "Quit" still asks before the changes are lost.
+    prompter.answers = {Prompter::Answer::Cancel};
+    Panel().Close();
+    EXPECT_EQ(prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
+    EXPECT_EQ(prompter.exitCode, -1);
 }
 
 // ---- the page selection ----

@@ -20,9 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-/// A finger held on a field long enough for its pad.
-constexpr auto kLongTouch = 900ms;
-
 /// The test's screen at another size; the screen of the other tests again when it goes.
 class ScreenOfSize {
   public:

@@ -15,42 +15,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-/// A finger held on a field long enough for its pad.
-constexpr auto kLongTouch = 900ms;
-
-/// The middle of a key of the keypad and of the keyboard, in their client areas.
-struct Point {
-    int x;
-    int y;
-};
 constexpr Point kKeypadOne{8 + 24, 120 + 24};
 constexpr Point kKeypadZero{8 + 24, 176 + 24};
 constexpr Point kKeypadOk{64 + 52, 232 + 24};
-constexpr Point KeyboardKey(int row, int column) {
-    return Point{8 + 56 * column + 24, 64 + 56 * row + 24};
-}
-constexpr Point kKeyboardClear{8 + 24, 288 + 24};
-constexpr Point kKeyboardOk{8 + 560 + 52, 288 + 24};
-
-/// The window just below the top one.
-ScreenWindow Second() {
-    const std::vector<ScreenWindow> windows = TheScreen().Stacking();
-    return windows.size() > 1 ? windows[1] : ScreenWindow();
-}
-
-void Touch(const ScreenWindow& window, Point point) {
-    TheScreen().Click(window, point.x, point.y);
-}
-
-/// A long touch on a field of `dialog`: the pad of that title opens right above the dialog.
-ScreenWindow OpenPad(const PanelOnScreen& panel, const ScreenWindow& dialog, Point field,
-                     const std::string& title) {
-    TheScreen().Click(dialog, field.x, field.y, kLongTouch);
-    const ScreenWindow pad = panel.WaitOnTop(title);
-    EXPECT_EQ(Second().id, dialog.id) << "\"" << title << "\" belongs over \"" << dialog.title
-                                      << "\"; " << TheScreen().Describe();
-    return pad;
-}
 
 }  // namespace
 
@@ -71,14 +38,14 @@ TEST(FieldPads, MainSettingsByTouchAloneOnAFramelessPanel) {
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(PanelOnScreen::Top().id, settings.id) << TheScreen().Describe();
 
-    ScreenWindow keypad = OpenPad(panel, settings, {8 + 20, 184 + 12}, "Keyboard");
+    ScreenWindow keypad = panel.OpenPad(settings, {8 + 20, 184 + 12}, "Keyboard");
     ASSERT_NE(keypad.id, 0u);
     Touch(keypad, kKeypadOne);
     Touch(keypad, kKeypadZero);
     Touch(keypad, kKeypadOk);
     ASSERT_EQ(panel.WaitOnTop("Main Settings").id, settings.id);
 
-    ScreenWindow keyboard = OpenPad(panel, settings, {8 + 136, 328 + 11}, "Text Keyboard");
+    ScreenWindow keyboard = panel.OpenPad(settings, {8 + 136, 328 + 11}, "Text Keyboard");
     ASSERT_NE(keyboard.id, 0u);
     Touch(keyboard, kKeyboardClear);
     Touch(keyboard, KeyboardKey(1, 10));  // ü

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "model/EditMarks.h"
 #include "model/File.h"
 #include "model/LayoutFormat.h"
 #include "model/Paths.h"
@@ -40,7 +41,8 @@ std::string AddressText(const std::array<int, 4>& address) {
            std::to_string(address[2]) + "." + std::to_string(address[3]);
 }
 
-PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start start)
+PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start start,
+                             const std::vector<std::string>& options)
     : m_layout(std::make_unique<Layout>()) {
     std::filesystem::copy(kDemoFolder, m_folder.Path());
     m_layout->ResetLayout();
@@ -63,9 +65,10 @@ PanelOnScreen::PanelOnScreen(const std::function<void(Layout&)>& change, Start s
         return;
     }
     if (start != Start::InTheChooser) {
+        std::vector<std::string> arguments = options;
+        arguments.push_back(m_folder.Path());
         m_process = std::make_unique<ChildProcess>(
-            kPanelPath, std::vector<std::string>{m_folder.Path()},
-            ChildSetting{testing::TempDir(), TheScreen().Environment()});
+            kPanelPath, arguments, ChildSetting{testing::TempDir(), TheScreen().Environment()});
     } else {
         // Started in its folder without one: the chooser opens there, and Return takes it.
         m_process = std::make_unique<ChildProcess>(
@@ -173,6 +176,30 @@ ScreenWindow PanelOnScreen::OpenMenu() const {
 PagePoint InsideButton(const Layout& layout, int button) {
     const ButtonRecord& record = layout.Button(0, button);
     return {record.PosX + 20, record.PosY + 20};
+}
+
+ScreenWindow PanelOnScreen::OpenPad(const ScreenWindow& dialog, Point field,
+                                    const std::string& title) const {
+    TheScreen().Click(dialog, field.x, field.y, kLongTouch);
+    const ScreenWindow pad = WaitOnTop(title);
+    const std::vector<ScreenWindow> windows = TheScreen().Stacking();
+    EXPECT_TRUE(windows.size() > 1 && windows[1].id == dialog.id)
+        << "\"" << title << "\" belongs over \"" << dialog.title << "\"; "
+        << TheScreen().Describe();
+    return pad;
+}
+
+int PanelOnScreen::BannerPixels() const {
+    const ScreenWindow window = Window();
+    const Colour fill = MarkColoursOn(m_layout->Page(StartPageOf(*m_layout)).BackColor1).fill;
+    const unsigned long rgb = (static_cast<unsigned long>(RedOf(fill)) << 16) |
+                              (static_cast<unsigned long>(GreenOf(fill)) << 8) |
+                              static_cast<unsigned long>(BlueOf(fill));
+    return TheScreen().CountPixels(window.x, window.y, window.width, 60, rgb);
+}
+
+void Touch(const ScreenWindow& window, Point point) {
+    TheScreen().Click(window, point.x, point.y);
 }
 
 void ClickMessageButton(const ScreenWindow& box, int index, int count) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <set>
@@ -28,6 +29,26 @@ constexpr int kButtonMenuChangeStyleY = 180;
 constexpr int kButtonMenuInsertY = 228;
 constexpr int kButtonMenuBackY = 332;
 
+/// A point of a window's client area.
+struct Point {
+    int x;
+    int y;
+};
+
+/// A finger held on a field long enough for its pad.
+constexpr auto kLongTouch = std::chrono::milliseconds(900);
+
+/// The middle of a key of the on-screen keyboard (a character key by its row and column), in
+/// its client area.
+constexpr Point KeyboardKey(int row, int column) {
+    return Point{8 + 56 * column + 24, 64 + 56 * row + 24};
+}
+constexpr Point kKeyboardClear{8 + 24, 288 + 24};
+constexpr Point kKeyboardOk{8 + 560 + 52, 288 + 24};
+
+/// A touch on a point of a window.
+void Touch(const ScreenWindow& window, Point point);
+
 /// A copy of the demo layout folder, changed by the test, and the real panel program started on
 /// it on the test screen, the start page on screen. The panel is killed when the test ends.
 class PanelOnScreen {
@@ -40,9 +61,10 @@ class PanelOnScreen {
     };
 
     /// `change` edits the layout before the panel starts; the controller link is off unless the
-    /// change turns it on.
+    /// change turns it on. `options` go on the command line before the folder.
     explicit PanelOnScreen(const std::function<void(Layout&)>& change = {},
-                           Start start = Start::WithTheFolder);
+                           Start start = Start::WithTheFolder,
+                           const std::vector<std::string>& options = {});
     ~PanelOnScreen();
     PanelOnScreen(const PanelOnScreen&) = delete;
     PanelOnScreen& operator=(const PanelOnScreen&) = delete;
@@ -79,6 +101,11 @@ class PanelOnScreen {
     void Touch(int x, int y) const;
     /// A touch in the menu area, then the main menu on top.
     ScreenWindow OpenMenu() const;
+    /// A long touch on a field of `dialog`: the pad of that title opens right above the dialog.
+    ScreenWindow OpenPad(const ScreenWindow& dialog, Point field, const std::string& title) const;
+    /// Pixels of the edit mode's banner fill along the top edge of the panel, for the start
+    /// page's colours.
+    int BannerPixels() const;
 
   private:
     TempFolder m_folder{"tvx-screen"};

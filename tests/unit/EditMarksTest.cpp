@@ -22,9 +22,10 @@ TEST(EditMarks, TheFillStandsOutFromAnyPageAndItsInkFromTheFill) {
         pages.push_back(page);
     }
     for (const Colour page : pages) {
-        const MarkColours colours = MarkColoursOn(page);
-        EXPECT_GE(ContrastRatio(colours.fill, page), 2.8) << std::hex << page;
-        EXPECT_GE(ContrastRatio(colours.ink, colours.fill), 7.0) << std::hex << page;
+        for (const MarkColours& colours : {MarkColoursOn(page), NoteColoursOn(page)}) {
+            EXPECT_GE(ContrastRatio(colours.fill, page), 2.8) << std::hex << page;
+            EXPECT_GE(ContrastRatio(colours.ink, colours.fill), 7.0) << std::hex << page;
+        }
     }
     // Dark on a light page, light on a dark one.
     EXPECT_LT(RelativeLuminance(MarkColoursOn(0xFFFFFFu).fill), 0.2);

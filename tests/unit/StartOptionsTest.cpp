@@ -7,6 +7,7 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using Action = StartOptions::Action;
 
 TEST(StartOptions, ReadsTheFolderAndTheOptions) {
@@ -15,6 +16,7 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         Action action;
         std::string folder;
         bool wait = false;
+        std::chrono::seconds lockTime = IdleLock::kLockTime;
     } cases[] = {
         {{}, Action::Run, ""},
         {{"/srv/panel"}, Action::Run, "/srv/panel"},
@@ -35,6 +37,14 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         {{"/srv/panel", "--wait-for-layout"}, Action::Run, "/srv/panel", true},
         {{"--", "--wait-for-layout"}, Action::Run, "--wait-for-layout"},
         {{"--wait-for-layout"}, Action::Wrong, "", true},
+        {{"--lock-after", "20", "demo"}, Action::Run, "demo", false, 20s},
+        {{"demo", "--lock-after", "86400"}, Action::Run, "demo", false, 24h},
+        {{"--lock-after", "0", "demo"}, Action::Wrong, ""},
+        {{"--lock-after", "86401", "demo"}, Action::Wrong, ""},
+        {{"--lock-after", "-5", "demo"}, Action::Wrong, ""},
+        {{"--lock-after", "5s", "demo"}, Action::Wrong, ""},
+        {{"demo", "--lock-after"}, Action::Wrong, "demo"},
+        {{"--", "--lock-after", "20"}, Action::Wrong, "--lock-after"},
     };
     for (const auto& c : cases) {
         std::string trace;
@@ -46,6 +56,9 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
         EXPECT_EQ(options.action, c.action);
         EXPECT_EQ(options.folder, c.folder);
         EXPECT_EQ(options.waitForLayout, c.wait);
+        if (c.action == Action::Run) {
+            EXPECT_EQ(options.lockTime, c.lockTime);
+        }
         EXPECT_EQ(options.problem.empty(), c.action != Action::Wrong);
     }
 }
@@ -55,8 +68,13 @@ TEST(StartOptions, TheProblemNamesTheWrongArgument) {
     EXPECT_EQ(ParseStartOptions({"a", "b"}).problem, "one layout folder only, not also b");
     EXPECT_EQ(ParseStartOptions({"--wait-for-layout"}).problem,
               "--wait-for-layout needs the layout folder");
-    EXPECT_NE(StartUsage("tolvamix").find("usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]"),
-              std::string::npos);
+    EXPECT_EQ(ParseStartOptions({"--lock-after", "x"}).problem,
+              "--lock-after needs a number of seconds from 1 to 86400");
+    EXPECT_NE(
+        StartUsage("tolvamix")
+            .find("usage: tolvamix [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]"),
+        std::string::npos);
+    EXPECT_NE(StartUsage("tolvamix").find("(default 300)"), std::string::npos);
 }
 
 }  // namespace
