@@ -42,13 +42,16 @@ Finished RunWithoutDisplay(const std::vector<std::string>& args,
     return finished;
 }
 
+const char* const kUsage =
+    "usage: tolvamix [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]";
+
 }  // namespace
 
 TEST(CommandLine, OptionsAnswerWithoutADisplay) {
     const Finished help = RunWithoutDisplay({"--help"});
     EXPECT_EQ(help.code, 0);
     ASSERT_FALSE(help.out.empty());
-    EXPECT_EQ(help.out.front(), "usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]");
+    EXPECT_EQ(help.out.front(), kUsage);
     EXPECT_TRUE(help.err.empty());
 
     const Finished version = RunWithoutDisplay({"--version"});
@@ -58,12 +61,13 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
 
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"one", "two"},
-          std::vector<std::string>{"--wait-for-layout"}}) {
+          std::vector<std::string>{"--wait-for-layout"},
+          std::vector<std::string>{"--lock-after", "0", "demo"}}) {
         const Finished refused = RunWithoutDisplay(wrong);
         EXPECT_EQ(refused.code, 2);
         EXPECT_TRUE(refused.out.empty());
         ASSERT_GE(refused.err.size(), 2u);
-        EXPECT_EQ(refused.err[1], "usage: tolvamix [--wait-for-layout] [LAYOUT-FOLDER]");
+        EXPECT_EQ(refused.err[1], kUsage);
     }
 }
 
