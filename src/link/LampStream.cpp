@@ -15,7 +15,7 @@ int LampStream::Receive(const std::uint8_t* data, std::size_t size, bool cutShor
     }
     if (m_inDoubt && !cutShort && at - m_heldAt >= kPauseGap && !IsWhole(m_bytes.size() + size)) {
         // The controller paused after the read that waits: it was out of step.
-        Reset();
+        Drop();
     }
     m_bytes.insert(m_bytes.end(), data, data + size);
     // A burst longer than what may be held is a flood read in small pieces: taken as in step,
@@ -34,8 +34,13 @@ int LampStream::Receive(const std::uint8_t* data, std::size_t size, bool cutShor
 
 void LampStream::Pause() {
     if (m_inDoubt) {
-        Reset();
+        Drop();
     }
+}
+
+void LampStream::Drop() {
+    ++m_drops;
+    Reset();
 }
 
 void LampStream::Reset() {

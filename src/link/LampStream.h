@@ -49,6 +49,9 @@ class LampStream {
 
     /// Bytes received but not yet applied or dropped.
     std::size_t Pending() const { return m_bytes.size(); }
+    /// Reads dropped as out of step since the stream was made: the lamps may be wrong until the
+    /// controller's next message.
+    std::size_t Drops() const { return m_drops; }
     /// Whether they are a read held in doubt (else fewer than 127 bytes, the start of a
     /// message).
     bool InDoubt() const { return m_inDoubt; }
@@ -58,7 +61,11 @@ class LampStream {
     /// keeps the rest.
     int ApplyWhole(LampBitmap& lamps);
 
+    /// Drops the read held in doubt.
+    void Drop();
+
     std::vector<std::uint8_t> m_bytes;
     bool m_inDoubt = false;
+    std::size_t m_drops = 0;
     Clock::time_point m_heldAt;  ///< when the read held in doubt came
 };

@@ -13,9 +13,12 @@ LinkMachine::Actions LinkMachine::Tick(bool lanMode, Clock::time_point now) {
                 m_stream.Pause();
             }
             m_heard = false;
+            actions.sendStateRequest = AskAgain(now);
             return actions;
         }
         m_statusShown = false;
+        m_stateRequestOwed = false;
+        m_lastStateRequest = now;
         actions.sendStateRequest = true;
         actions.status = LinkStatus::Up;
         return actions;
@@ -59,7 +62,26 @@ int LinkMachine::Receive(const std::uint8_t* data, std::size_t size, bool cutSho
     return m_stream.Receive(data, size, cutShort, at, lamps);
 }
 
+bool LinkMachine::StateRequestDue(Clock::time_point now) {
+    return m_state == State::Connected && !m_statusShown && AskAgain(now);
+}
+
+bool LinkMachine::AskAgain(Clock::time_point now) {
+    if (m_stream.Drops() != m_dropsSeen) {
+        m_dropsSeen = m_stream.Drops();
+        m_stateRequestOwed = true;
+    }
+    if (!m_stateRequestOwed || now - m_lastStateRequest < kStateRequestGap) {
+        return false;
+    }
+    m_stateRequestOwed = false;
+    m_lastStateRequest = now;
+    return true;
+}
+
 void LinkMachine::NextConnection() {
     ++m_connection;
     m_stream.Reset();
+    m_dropsSeen = m_stream.Drops();
+    m_stateRequestOwed = false;
 }

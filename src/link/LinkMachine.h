@@ -15,9 +15,10 @@ enum class LinkStatus { Down, Up };
 /// The controller link's states without a socket, driven by the link timer's ticks and the
 /// socket's notifications, with the time handed in. Down: a connection attempt is kept under way
 /// and the status line shown on every tick. Up: the first tick clears the status line and asks
-/// for the lamp states; later ticks only watch whether the controller went quiet. Lost: the next
-/// tick starts again. The socket driver carries out the actions and feeds in what the socket
-/// reports.
+/// for the lamp states; later ticks only watch whether the controller went quiet. A read dropped
+/// as out of step may have been a change of the lamps: they are asked for again, so that they
+/// are right within one round trip. Lost: the next tick starts again. The socket driver carries
+/// out the actions and feeds in what the socket reports.
 class LinkMachine {
   public:
     using Clock = LampStream::Clock;
@@ -27,13 +28,17 @@ class LinkMachine {
 
     /// How long a connection attempt may stay unanswered before a new one replaces it.
     static constexpr std::chrono::milliseconds kAttemptTimeout{2000};
+    /// The lamps are asked for again at most once in this long, so that a controller that sends
+    /// nothing but garbage is not asked without end; one held back goes with a later tick.
+    static constexpr std::chrono::milliseconds kStateRequestGap{100};
 
     /// What the driver has to do after a tick.
     struct Actions {
         /// Connect to the layout's address without waiting, tagged with Current(); an attempt
         /// still under way is given up.
         bool startAttempt = false;
-        /// Send x13, the request for all lamp states.
+        /// Send x13, the request for all lamp states: the first tick of a connection, or one
+        /// held back after a dropped read.
         bool sendStateRequest = false;
         /// Show the status line (Down) or clear it (Up), and draw the page again.
         std::optional<LinkStatus> status;
@@ -52,6 +57,9 @@ class LinkMachine {
     /// One read of the current connection, made at `at`; see LampStream::Receive.
     int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
                 LampBitmap& lamps);
+    /// Whether x13 is to be sent now, after reads: one was dropped as out of step, and the lamps
+    /// were not asked for within kStateRequestGap.
+    bool StateRequestDue(Clock::time_point now);
 
     /// Whether the link needs the timer's quick ticks: in LAN mode while it is not connected, a
     /// new connection has not yet asked for the lamp states, or a read is held in doubt. A
@@ -69,6 +77,8 @@ class LinkMachine {
 
     /// Begins a new connection: notifications still queued for the old one no longer count.
     void NextConnection();
+    /// Notes a read dropped since the last look; true when x13 goes now (and is noted as sent).
+    bool AskAgain(Clock::time_point now);
 
     LampStream m_stream;
     State m_state = State::Idle;
@@ -78,4 +88,9 @@ class LinkMachine {
     /// Bytes arrived since the last tick: the controller may still be sending.
     bool m_heard = false;
     Clock::time_point m_attemptStart;
+    /// Reads the stream had dropped at the last look.
+    std::size_t m_dropsSeen = 0;
+    /// A dropped read waits for its x13.
+    bool m_stateRequestOwed = false;
+    Clock::time_point m_lastStateRequest;
 };

@@ -6,12 +6,16 @@ namespace {
 bool LanMode(const Layout& layout) {
     return layout.Form.Form_ConnectModus == 1;
 }
+
+constexpr wxSocketEventFlags kNotify =
+    wxSOCKET_INPUT_FLAG | wxSOCKET_CONNECTION_FLAG | wxSOCKET_LOST_FLAG;
 }  // namespace
 
 LinkSocket::LinkSocket(wxEvtHandler& handler, int socketId)
-    : m_socket(new wxSocketClient(wxSOCKET_NONE)) {
+    : m_socket(new wxSocketClient(wxSOCKET_NONE)),
+      m_writer([this](const std::uint8_t* bytes, std::size_t size) { return Write(bytes, size); }) {
     m_socket->SetEventHandler(handler, socketId);
-    m_socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_CONNECTION_FLAG | wxSOCKET_LOST_FLAG);
+    m_socket->SetNotify(kNotify);
     m_socket->SetFlags(wxSOCKET_NOWAIT);
     m_socket->Notify(true);
 }
@@ -22,11 +26,16 @@ LinkSocket::~LinkSocket() {
 }
 
 std::optional<LinkStatus> LinkSocket::CheckLink(const Layout& layout) {
+    // What waits goes out on the output notifications; a tick makes sure it is never stuck.
+    if (m_machine.IsConnected()) {
+        Flush();
+    }
     return Apply(m_machine.Tick(LanMode(layout), LinkMachine::Clock::now()), layout);
 }
 
 std::optional<LinkStatus> LinkSocket::Relink(const Layout& layout) {
     m_socket->Close();
+    m_outbox.Clear();
     return Apply(m_machine.Relink(LanMode(layout), LinkMachine::Clock::now()), layout);
 }
 
@@ -36,7 +45,7 @@ std::optional<LinkStatus> LinkSocket::Apply(const LinkMachine::Actions& actions,
         StartAttempt(layout);
     }
     if (actions.sendStateRequest) {
-        Send(StateRequest().data(), 3);
+        RequestStates();
     }
     return actions.status;
 }
@@ -48,6 +57,7 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     address.Service(kPort);
     const LinkMachine::Connection attempt = m_machine.Current();
     m_socket->SetClientData(reinterpret_cast<void*>(attempt));
+    m_outbox.Clear();
     // Connect without waiting (closing any attempt under way): the outcome arrives as a
     // connection or lost notification.
     if (m_socket->Connect(address, false)) {
@@ -59,13 +69,41 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     }
 }
 
-void LinkSocket::Send(const std::uint8_t* bytes, std::size_t size) {
-    if (!m_machine.IsConnected()) {
-        return;
+void LinkSocket::SendPress(int taster) {
+    if (m_machine.IsConnected()) {
+        m_outbox.Press(taster, m_writer);
+        Flush();
     }
-    // No-wait: a controller that does not read gets what fits and loses the rest, the panel
-    // never waits for it.
+}
+
+void LinkSocket::SendRelease(int taster) {
+    if (m_machine.IsConnected()) {
+        m_outbox.Release(taster, m_writer);
+        Flush();
+    }
+}
+
+void LinkSocket::RequestStates() {
+    if (m_machine.IsConnected()) {
+        m_outbox.StateRequest(m_writer);
+        Flush();
+    }
+}
+
+std::size_t LinkSocket::Write(const std::uint8_t* bytes, std::size_t size) {
+    // No-wait: a controller that does not read takes what fits, the panel never waits for it.
     m_socket->Write(bytes, static_cast<wxUint32>(size));
+    return m_socket->LastWriteCount();
+}
+
+void LinkSocket::Flush() {
+    m_outbox.Flush(m_writer);
+    // Only while bytes wait: the socket can take more after nearly every write.
+    const bool wanted = m_outbox.Waiting() > 0;
+    if (wanted != m_wantsOutput) {
+        m_wantsOutput = wanted;
+        m_socket->SetNotify(kNotify | (wanted ? wxSOCKET_OUTPUT_FLAG : 0));
+    }
 }
 
 int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
@@ -75,7 +113,15 @@ int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
             m_machine.OnConnected(tag);
             return 0;
         case wxSOCKET_LOST:
+            if (m_machine.IsCurrent(tag)) {
+                m_outbox.Clear();
+            }
             m_machine.OnLost(tag);
+            return 0;
+        case wxSOCKET_OUTPUT:
+            if (m_machine.IsCurrent(tag) && m_machine.IsConnected()) {
+                Flush();
+            }
             return 0;
         case wxSOCKET_INPUT:
             // A late notification of a connection closed since: what the socket holds now
@@ -103,6 +149,10 @@ int LinkSocket::ReadInput(LampBitmap& lamps) {
         if (!cutShort) {
             break;
         }
+    }
+    // A read dropped as out of step may have been a change of the lamps: ask for them again.
+    if (m_machine.StateRequestDue(LinkMachine::Clock::now())) {
+        RequestStates();
     }
     return applied;
 }

@@ -7,13 +7,15 @@
 
 #include "link/LinkMachine.h"
 #include "link/LinkMessages.h"
+#include "link/LinkOutbox.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
 
-/// The TCP link to the bus/LAN controller on port 4001, a thin driver of the LinkMachine. Never
-/// blocks: it connects without waiting, writes what the socket takes at once and reads what a
-/// notification offers. The socket's notifications go to the window given at construction,
-/// which passes them back to OnSocketEvent.
+/// The TCP link to the bus/LAN controller on port 4001, a thin driver of the LinkMachine and the
+/// LinkOutbox. Never blocks: it connects without waiting, writes what the socket takes at once
+/// (what must wait goes out on the socket's output notifications and the link timer's ticks) and
+/// reads what a notification offers. The socket's notifications go to the window given at
+/// construction, which passes them back to OnSocketEvent.
 class LinkSocket {
   public:
     static constexpr unsigned short kPort = 4001;
@@ -32,9 +34,10 @@ class LinkSocket {
     /// closed.
     std::optional<LinkStatus> Relink(const Layout& layout);
 
-    /// Sends x11 / x12 with a button's value; dropped while the link is down.
-    void SendPress(int taster) { Send(PressMessage(taster).data(), 5); }
-    void SendRelease(int taster) { Send(ReleaseMessage(taster).data(), 5); }
+    /// Sends x11 / x12 with a button's value; dropped while the link is down. Under congestion
+    /// a press may be dropped, a release whose press went out never is (see LinkOutbox).
+    void SendPress(int taster);
+    void SendRelease(int taster);
 
     /// Handles a notification of the socket. One that belongs to a connection or attempt that
     /// has since been closed or replaced is ignored. Returns the number of lamp-state messages
@@ -49,10 +52,19 @@ class LinkSocket {
 
   private:
     std::optional<LinkStatus> Apply(const LinkMachine::Actions& actions, const Layout& layout);
-    void Send(const std::uint8_t* bytes, std::size_t size);
+    /// Hands bytes to the socket without waiting; returns how many it took.
+    std::size_t Write(const std::uint8_t* bytes, std::size_t size);
+    /// Asks for the lamp states: the outbox sends x13, or keeps it until the socket takes it.
+    void RequestStates();
+    /// Writes what the outbox holds, and wants the socket's output notifications while any of
+    /// it still waits.
+    void Flush();
     void StartAttempt(const Layout& layout);
     int ReadInput(LampBitmap& lamps);
 
     wxSocketClient* m_socket;
     LinkMachine m_machine;
+    LinkOutbox m_outbox;
+    LinkOutbox::Writer m_writer;
+    bool m_wantsOutput = false;
 };

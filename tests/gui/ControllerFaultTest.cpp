@@ -27,6 +27,7 @@
 
 #include <wx/app.h>
 
+#include "ControllerWire.h"
 #include "GuiTestSupport.h"
 #include "Sanitizer.h"
 #include "link/LinkMessages.h"
@@ -67,6 +68,9 @@ constexpr double kTouchDuringFloodMs = 1000;
 constexpr long kFloodMemoryBound = 512 * 1024;
 /// Presses (each with its release) sent to a controller that never reads.
 constexpr int kUnreadPresses = 20000;
+/// Touches on a controller that reads this many bytes after each (a touch sends 10).
+constexpr int kSlowTaps = 4000;
+constexpr std::size_t kSlowReadBytes = 4;
 /// The longest a touch handler may take while the controller does not read. A write that waited
 /// for the controller would take the socket's timeout (minutes).
 constexpr double kHandlerBoundMs = 250;
@@ -401,6 +405,34 @@ TEST(ControllerFaults, StrayBytesThenASteadyStream) {
         }
         EXPECT_TRUE(foreign.empty()) << "lamp " << foreign.front() << " lit by stray bytes";
     }
+}
+
+// One stray byte, a pause, then a change of the lamps: the panel cannot tell the message from
+// the stray byte and drops both, and then asks for the lamps again, so that they are right
+// within one round trip instead of staying wrong until the controller's next change.
+TEST(ControllerFaults, AStrayByteBeforeAChangeAsksForTheLampsAgain) {
+    Rig rig;
+    ASSERT_TRUE(rig.Linked());
+    ASSERT_TRUE(rig.Shows(LampState({})));
+    const Bytes change = LampState({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    ASSERT_TRUE(rig.controller.Send({0xFF}));
+    Pump(kTickMs);
+    ASSERT_TRUE(rig.controller.Send(change));
+    const auto sent = Clock::now();
+    const Bytes stateRequest{0x78, 0x31, 0x33};
+    ASSERT_TRUE(WaitFor([&rig, &stateRequest] {
+        rig.controller.Poll();
+        return rig.controller.Received() == stateRequest;
+    })) << "no state request after the dropped read";
+    const double askedMs = Ms(Clock::now() - sent).count();
+    EXPECT_FALSE(LampsAre(change));
+    ASSERT_TRUE(rig.Shows(change));
+    EXPECT_EQ(rig.Button(15), kOn);
+    std::printf("[          ] the lamps asked for again %.0f ms after the change\n", askedMs);
+    // One drop, one request.
+    Pump(3 * kTickMs);
+    rig.controller.Poll();
+    EXPECT_EQ(rig.controller.Received(), stateRequest);
 }
 
 // A controller that accepts connections and closes them at random, and now and then
@@ -765,35 +797,60 @@ int PanelSocketTo(const std::array<int, 4>& controller) {
     return found;
 }
 
+/// Gives the panel's connection to the controller small buffers at both ends, so that thousands
+/// of touches fill them (the rig's controller has a small receive buffer; the panel's send
+/// buffer would otherwise grow to megabytes), and stops the controller reading.
+bool Congest(Rig& rig) {
+    const int panelSocket = PanelSocketTo(rig.controller.Address());
+    const int sendBuffer = 4096;
+    rig.controller.SetReading(false);
+    return panelSocket >= 0 &&
+           ::setsockopt(panelSocket, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer) == 0;
+}
+
+/// One touch through the panel's own handlers, down and up, on the button under the pointer.
+/// Events of the page area rather than through the display server, where each simulated action
+/// alone takes some 50 ms; the handlers read the pointer, which stays on the button. Returns the
+/// time each handler took.
+std::array<double, 2> Tap(PageArea& area) {
+    std::array<double, 2> ms{};
+    int i = 0;
+    for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+        wxMouseEvent event(type);
+        event.SetEventObject(&area);
+        event.SetId(area.GetId());
+        const auto start = Clock::now();
+        area.GetEventHandler()->ProcessEvent(event);
+        ms[static_cast<std::size_t>(i++)] = Ms(Clock::now() - start).count();
+    }
+    return ms;
+}
+
+/// Lets the controller read as it goes for a while, so that what the panel kept back follows.
+void ReadOnAWhile(Rig& rig) {
+    rig.controller.SetReading(true);
+    WaitFor(
+        [&rig] {
+            rig.controller.Poll();
+            return false;
+        },
+        500);
+}
+
 TEST(ControllerFaults, ControllerThatNeverReads) {
-    // Small buffers at both ends, so that thousands of touches fill them: the controller's
-    // receive buffer, and the panel's send buffer, which the system would otherwise let grow to
-    // megabytes.
     Rig rig(true, 4096);
     ASSERT_TRUE(rig.Linked());
-    const int panelSocket = PanelSocketTo(rig.controller.Address());
-    ASSERT_GE(panelSocket, 0);
-    const int sendBuffer = 4096;
-    ASSERT_EQ(::setsockopt(panelSocket, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer), 0);
-    rig.controller.SetReading(false);
+    ASSERT_TRUE(Congest(rig));
     MainDialog& panel = rig.Panel();
     PageArea* area = panel.GetPageArea();
     const wxPoint button = ButtonCorner(9) + wxPoint(50, 25);
     ASSERT_TRUE(PointAt(panel, button.x, button.y));
 
-    // Thousands of touches through the panel's own handlers, timed one by one. They come as
-    // events of the page area rather than through the display server, where each simulated
-    // action alone takes some 50 ms; the handlers read the pointer, which stays on the button.
+    // Thousands of touches through the panel's own handlers, timed one by one.
     double worstMs = 0;
     double totalMs = 0;
     for (int i = 0; i < kUnreadPresses; ++i) {
-        for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
-            wxMouseEvent event(type);
-            event.SetEventObject(area);
-            event.SetId(area->GetId());
-            const auto start = Clock::now();
-            area->GetEventHandler()->ProcessEvent(event);
-            const double ms = Ms(Clock::now() - start).count();
+        for (const double ms : Tap(*area)) {
             worstMs = std::max(worstMs, ms);
             totalMs += ms;
         }
@@ -815,13 +872,15 @@ TEST(ControllerFaults, ControllerThatNeverReads) {
 
     // The controller wakes up: what it finds is less than the panel wrote (the rest did not
     // fit and was dropped, so the buffers really were full), and a new touch goes through.
-    rig.controller.SetReading(true);
-    Pump(300);
-    rig.controller.Poll();
+    ReadOnAWhile(rig);
     const std::size_t written = 10u * (kUnreadPresses + 1);
     EXPECT_LT(rig.controller.Received().size(), written) << "the buffers never filled";
     std::printf("[          ] the controller found %zu of %zu bytes written\n",
                 rig.controller.Received().size(), written);
+    // What was dropped went whole, and never a release whose press went out: the controller
+    // reads whole messages, and no button stays held.
+    EXPECT_EQ(ButtonsHeld(ControllerMessages(rig.controller.Received())),
+              std::vector<std::string>{});
     rig.controller.ClearReceived();
     ASSERT_TRUE(TouchAt(panel, button.x, button.y));
     EXPECT_TRUE(WaitFor([&rig] {
@@ -831,6 +890,32 @@ TEST(ControllerFaults, ControllerThatNeverReads) {
         return received.size() >= expected.size() &&
                std::equal(expected.begin(), expected.end(), received.end() - 10);
     }));
+}
+
+// A controller that reads slowly: a few bytes between touches, fewer than the touches bring.
+// Whatever the panel drops, it drops whole, and a release whose press went out always follows.
+TEST(ControllerFaults, AControllerThatReadsSlowlyIsLeftNoButtonHeld) {
+    Rig rig(true, 4096);
+    ASSERT_TRUE(rig.Linked());
+    ASSERT_TRUE(Congest(rig));
+    MainDialog& panel = rig.Panel();
+    const wxPoint button = ButtonCorner(9) + wxPoint(50, 25);
+    ASSERT_TRUE(PointAt(panel, button.x, button.y));
+    for (int i = 0; i < kSlowTaps; ++i) {
+        Tap(*panel.GetPageArea());
+        rig.controller.ReadSome(kSlowReadBytes);
+        if (i % 50 == 0) {
+            wxTheApp->Yield(true);
+        }
+    }
+    ReadOnAWhile(rig);
+    const std::vector<std::string> messages = ControllerMessages(rig.controller.Received());
+    EXPECT_EQ(ButtonsHeld(messages), std::vector<std::string>{});
+    const auto presses = std::count(messages.begin(), messages.end(), "P109");
+    std::printf("[          ] %d touches, %ld presses reached the slow controller\n", kSlowTaps,
+                static_cast<long>(presses));
+    EXPECT_LT(presses, kSlowTaps) << "the connection never filled";
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "R109"), presses);
 }
 
 }  // namespace

@@ -462,6 +462,15 @@ void FakeController::Poll() {
     }
 }
 
+void FakeController::ReadSome(std::size_t most) {
+    std::uint8_t buffer[4096];
+    const ssize_t count =
+        m_client < 0 ? 0 : ::recv(m_client, buffer, std::min(most, sizeof buffer), 0);
+    if (count > 0) {
+        m_received.insert(m_received.end(), buffer, buffer + count);
+    }
+}
+
 bool FakeController::Send(const Bytes& bytes) {
     Poll();
     std::size_t sent = 0;

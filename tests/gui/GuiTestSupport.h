@@ -197,6 +197,8 @@ class FakeController {
     /// false: Poll() still accepts connections but leaves what arrives unread, as a controller
     /// that hangs does.
     void SetReading(bool reading) { m_reading = reading; }
+    /// Reads at most `most` bytes of what the panel has sent, as a controller that falls behind.
+    void ReadSome(std::size_t most);
     /// The connected socket (non-blocking), for a test that writes to the panel from a thread
     /// of its own; -1 when there is none.
     int ClientSocket() const { return m_client; }

@@ -259,6 +259,68 @@ TEST(LinkMachine, PartOfAMessageIsNotGluedToTheNextConnection) {
 // replaced long ago. Every connection gets exactly one state request, on its first tick; the
 // status line is down whenever the link is; a new attempt starts only when the last one failed or
 // stayed unanswered for the attempt timeout; a late notification changes nothing.
+// A read dropped as out of step may have been a change of the lamps (a stray byte before the
+// controller's message): the lamps are asked for again at once, so that they are right within
+// one round trip; not more than once in the gap, and one held back goes with a later tick.
+TEST(LinkMachine, ADroppedReadAsksForTheLampsAgain) {
+    struct Case {
+        const char* name;
+        bool quietTick;  ///< the controller pauses: a tick drops what waits, not the next read
+    };
+    for (const Case& c :
+         {Case{"dropped by the next read", false}, Case{"dropped by a tick", true}}) {
+        SCOPED_TRACE(c.name);
+        LinkRig rig;
+        rig.Connect();
+        // A stray byte, then the controller's message: 128 bytes held in doubt.
+        EXPECT_EQ(rig.Receive(1), 0);
+        rig.now += 100ms;
+        EXPECT_EQ(rig.Receive(127), 0);
+        EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
+        if (c.quietTick) {
+            EXPECT_TRUE(Quiet(rig.Tick())) << "bytes came during this tick";
+            EXPECT_TRUE(rig.Tick().sendStateRequest);
+        } else {
+            rig.now += 50ms;
+            EXPECT_EQ(rig.Receive(1), 0);
+            EXPECT_TRUE(rig.machine.StateRequestDue(rig.now));
+        }
+        EXPECT_FALSE(rig.machine.StateRequestDue(rig.now)) << "asked twice for one drop";
+
+        // Another drop soon after: held back until the gap is over, then sent with a tick.
+        rig.now += 10ms;
+        EXPECT_EQ(rig.Receive(200), 0);
+        rig.now += 30ms;
+        EXPECT_EQ(rig.Receive(1), 0);
+        EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
+        EXPECT_TRUE(rig.Tick().sendStateRequest);
+        for (int tick = 0; tick < 5; ++tick) {
+            EXPECT_TRUE(Quiet(rig.Tick())) << "tick " << tick;
+        }
+    }
+}
+
+TEST(LinkMachine, WholeMessagesAndANewConnectionAskForNothingMore) {
+    LinkRig rig;
+    rig.Connect();
+    for (int i = 0; i < 20; ++i) {
+        rig.now += 30ms;
+        EXPECT_EQ(rig.Receive(127), 1);
+        EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
+    }
+    // A drop owed when the connection is lost is not carried over to the next one, which asks
+    // once, on its first tick.
+    EXPECT_EQ(rig.Receive(130), 0);
+    rig.now += 50ms;
+    EXPECT_EQ(rig.Receive(1), 0);
+    rig.machine.OnLost(rig.machine.Current());
+    EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
+    rig.Connect();
+    for (int tick = 0; tick < 5; ++tick) {
+        EXPECT_TRUE(Quiet(rig.Tick())) << "tick " << tick;
+    }
+}
+
 TEST(LinkMachine, ReconnectStorm) {
     LinkRig rig;
     std::mt19937 random(5);
