@@ -17,8 +17,7 @@ LinkMachine::Actions LinkMachine::Tick(bool lanMode, Clock::time_point now) {
             return actions;
         }
         m_statusShown = false;
-        m_stateRequestOwed = false;
-        m_lastStateRequest = now;
+        StateRequestSent(now);
         actions.sendStateRequest = true;
         actions.status = LinkStatus::Up;
         return actions;
@@ -74,9 +73,15 @@ bool LinkMachine::AskAgain(Clock::time_point now) {
     if (!m_stateRequestOwed || now - m_lastStateRequest < kStateRequestGap) {
         return false;
     }
+    StateRequestSent(now);
+    return true;
+}
+
+void LinkMachine::StateRequestSent(Clock::time_point now) {
+    // The request covers every read dropped before it.
+    m_dropsSeen = m_stream.Drops();
     m_stateRequestOwed = false;
     m_lastStateRequest = now;
-    return true;
 }
 
 void LinkMachine::NextConnection() {

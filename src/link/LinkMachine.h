@@ -62,10 +62,12 @@ class LinkMachine {
     bool StateRequestDue(Clock::time_point now);
 
     /// Whether the link needs the timer's quick ticks: in LAN mode while it is not connected, a
-    /// new connection has not yet asked for the lamp states, or a read is held in doubt. A
-    /// steady connection, and the link outside LAN mode, need no tick for a while.
+    /// new connection has not yet asked for the lamp states, a read is held in doubt or a state
+    /// request held back after a dropped read waits for its tick. A steady connection, and the
+    /// link outside LAN mode, need no tick for a while.
     bool NeedsQuickTicks(bool lanMode) const {
-        return lanMode && (m_state != State::Connected || m_statusShown || m_stream.InDoubt());
+        return lanMode && (m_state != State::Connected || m_statusShown || m_stream.InDoubt() ||
+                           m_stateRequestOwed);
     }
 
     Connection Current() const { return m_connection; }
@@ -79,6 +81,8 @@ class LinkMachine {
     void NextConnection();
     /// Notes a read dropped since the last look; true when x13 goes now (and is noted as sent).
     bool AskAgain(Clock::time_point now);
+    /// Notes x13 as sent now.
+    void StateRequestSent(Clock::time_point now);
 
     LampStream m_stream;
     State m_state = State::Idle;

@@ -5,13 +5,16 @@
 #include "link/LinkMessages.h"
 
 bool LinkOutbox::Press(int taster, const Writer& write) {
-    if (!m_waiting.empty() || m_held.size() >= kMostHeld) {
+    if (!m_waiting.empty()) {
         return false;
     }
     const ButtonMessage press = PressMessage(taster);
     Message message{{press.begin(), press.end()}, write(press.data(), press.size())};
     if (message.sent == 0) {
         return false;
+    }
+    if (m_held.size() == kMostHeld) {
+        m_held.erase(m_held.begin());
     }
     m_held.push_back(taster);
     if (message.sent < message.bytes.size()) {

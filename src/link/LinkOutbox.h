@@ -19,8 +19,9 @@ class LinkOutbox {
     /// Hands bytes to the connection without waiting; returns how many it took.
     using Writer = std::function<std::size_t(const std::uint8_t* data, std::size_t size)>;
 
-    /// Presses out at once without their release (a finger on each); a further press is
-    /// dropped.
+    /// Presses out without their release that are kept. More are presses whose release never
+    /// reached the link (the finger lifted over a window that opened meanwhile): when a further
+    /// press goes out, the oldest is forgotten, and its release dropped should it come after all.
     static constexpr std::size_t kMostHeld = 4;
 
     /// x11 for a button's `Taster`. True when it went out (in full or in part).
@@ -48,5 +49,5 @@ class LinkOutbox {
     void Queue(std::vector<std::uint8_t> bytes, const Writer& write);
 
     std::deque<Message> m_waiting;
-    std::vector<int> m_held;  ///< `Taster` of every press out without its release
+    std::vector<int> m_held;  ///< `Taster` of the presses out without their release, oldest first
 };

@@ -35,7 +35,7 @@ std::optional<LinkStatus> LinkSocket::CheckLink(const Layout& layout) {
 
 std::optional<LinkStatus> LinkSocket::Relink(const Layout& layout) {
     m_socket->Close();
-    m_outbox.Clear();
+    ClearOutbox();
     return Apply(m_machine.Relink(LanMode(layout), LinkMachine::Clock::now()), layout);
 }
 
@@ -57,7 +57,7 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     address.Service(kPort);
     const LinkMachine::Connection attempt = m_machine.Current();
     m_socket->SetClientData(reinterpret_cast<void*>(attempt));
-    m_outbox.Clear();
+    ClearOutbox();
     // Connect without waiting (closing any attempt under way): the outcome arrives as a
     // connection or lost notification.
     if (m_socket->Connect(address, false)) {
@@ -106,6 +106,11 @@ void LinkSocket::Flush() {
     }
 }
 
+void LinkSocket::ClearOutbox() {
+    m_outbox.Clear();
+    Flush();  // nothing to write: gives up the output notifications
+}
+
 int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
     const auto tag = reinterpret_cast<LinkMachine::Connection>(event.GetClientData());
     switch (event.GetSocketEvent()) {
@@ -114,7 +119,7 @@ int LinkSocket::OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps) {
             return 0;
         case wxSOCKET_LOST:
             if (m_machine.IsCurrent(tag)) {
-                m_outbox.Clear();
+                ClearOutbox();
             }
             m_machine.OnLost(tag);
             return 0;

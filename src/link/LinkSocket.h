@@ -45,7 +45,8 @@ class LinkSocket {
     int OnSocketEvent(const wxSocketEvent& event, LampBitmap& lamps);
 
     bool IsConnected() const { return m_machine.IsConnected(); }
-    /// See LinkMachine::NeedsQuickTicks.
+    /// See LinkMachine::NeedsQuickTicks. Messages waiting for the connection need none: every
+    /// write asks the socket for its next output notification, the ticks are only a backstop.
     bool NeedsQuickTicks(const Layout& layout) const {
         return m_machine.NeedsQuickTicks(layout.Form.Form_ConnectModus == 1);
     }
@@ -59,6 +60,8 @@ class LinkSocket {
     /// Writes what the outbox holds, and wants the socket's output notifications while any of
     /// it still waits.
     void Flush();
+    /// The connection is gone or replaced: nothing waits for it any more.
+    void ClearOutbox();
     void StartAttempt(const Layout& layout);
     int ReadInput(LampBitmap& lamps);
 

@@ -254,11 +254,6 @@ TEST(LinkMachine, PartOfAMessageIsNotGluedToTheNextConnection) {
     }
 }
 
-// A minute of a controller that accepts connections and closes them at random, refuses some
-// attempts and leaves others unanswered, while the socket delivers notifications of connections
-// replaced long ago. Every connection gets exactly one state request, on its first tick; the
-// status line is down whenever the link is; a new attempt starts only when the last one failed or
-// stayed unanswered for the attempt timeout; a late notification changes nothing.
 // A read dropped as out of step may have been a change of the lamps (a stray byte before the
 // controller's message): the lamps are asked for again at once, so that they are right within
 // one round trip; not more than once in the gap, and one held back goes with a later tick.
@@ -293,7 +288,9 @@ TEST(LinkMachine, ADroppedReadAsksForTheLampsAgain) {
         rig.now += 30ms;
         EXPECT_EQ(rig.Receive(1), 0);
         EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
+        EXPECT_TRUE(rig.machine.NeedsQuickTicks(true)) << "the held-back request waits for a tick";
         EXPECT_TRUE(rig.Tick().sendStateRequest);
+        EXPECT_FALSE(rig.machine.NeedsQuickTicks(true));
         for (int tick = 0; tick < 5; ++tick) {
             EXPECT_TRUE(Quiet(rig.Tick())) << "tick " << tick;
         }
@@ -315,12 +312,24 @@ TEST(LinkMachine, WholeMessagesAndANewConnectionAskForNothingMore) {
     EXPECT_EQ(rig.Receive(1), 0);
     rig.machine.OnLost(rig.machine.Current());
     EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
-    rig.Connect();
+    // A read the next connection drops before its first tick is covered by that tick's request.
+    ASSERT_TRUE(rig.Tick().startAttempt);
+    rig.machine.OnConnected(rig.machine.Current());
+    EXPECT_EQ(rig.Receive(130), 0);
+    rig.now += 50ms;
+    EXPECT_EQ(rig.Receive(1), 0);
+    EXPECT_FALSE(rig.machine.StateRequestDue(rig.now)) << "asked before the first tick";
+    EXPECT_TRUE(rig.Tick().sendStateRequest);
     for (int tick = 0; tick < 5; ++tick) {
         EXPECT_TRUE(Quiet(rig.Tick())) << "tick " << tick;
     }
 }
 
+// A minute of a controller that accepts connections and closes them at random, refuses some
+// attempts and leaves others unanswered, while the socket delivers notifications of connections
+// replaced long ago. Every connection gets exactly one state request, on its first tick; the
+// status line is down whenever the link is; a new attempt starts only when the last one failed or
+// stayed unanswered for the attempt timeout; a late notification changes nothing.
 TEST(LinkMachine, ReconnectStorm) {
     LinkRig rig;
     std::mt19937 random(5);
