@@ -22,9 +22,9 @@
 ///   messages together with what waits; then the two are one burst, and wait on until the burst
 ///   ends in a whole number of messages, or a read fills the buffer, or the burst grows beyond
 ///   what may be held: then it is taken as in step, as a flood is;
-/// - the controller paused: the next read comes later than the pause gap, or no read comes for a
-///   whole tick (Pause); then the waiting read is dropped whole, and the stream is in step again
-///   with the controller's next message.
+/// - the controller paused: the next read comes later than the pause gap, or none comes while
+///   the link waits for it (Pause); then the waiting read is dropped whole, and the stream is in
+///   step again with the controller's next message.
 class LampStream {
   public:
     using Clock = std::chrono::steady_clock;
@@ -41,7 +41,8 @@ class LampStream {
     int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
                 LampBitmap& lamps);
 
-    /// The controller has sent nothing for a whole tick: a read waiting in doubt was out of step.
+    /// The controller has gone quiet (see LinkMachine::kQuietTime): a read waiting in doubt was
+    /// out of step.
     void Pause();
 
     /// Forgets what waits, so that it is never glued to the first bytes of the next connection.

@@ -7,12 +7,10 @@ LinkMachine::Actions LinkMachine::Tick(bool lanMode, Clock::time_point now) {
     }
     if (m_state == State::Connected) {
         if (!m_statusShown) {
-            // The controller has sent nothing for a whole tick: a read waiting in doubt is
-            // dropped.
-            if (!m_heard) {
+            // The controller has gone quiet: a read waiting in doubt is dropped.
+            if (now - m_lastHeard >= kQuietTime) {
                 m_stream.Pause();
             }
-            m_heard = false;
             actions.sendStateRequest = AskAgain(now);
             return actions;
         }
@@ -57,7 +55,7 @@ void LinkMachine::OnLost(Connection tag) {
 
 int LinkMachine::Receive(const std::uint8_t* data, std::size_t size, bool cutShort,
                          Clock::time_point at, LampBitmap& lamps) {
-    m_heard = true;
+    m_lastHeard = at;
     return m_stream.Receive(data, size, cutShort, at, lamps);
 }
 

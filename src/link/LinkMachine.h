@@ -31,6 +31,10 @@ class LinkMachine {
     /// The lamps are asked for again at most once in this long, so that a controller that sends
     /// nothing but garbage is not asked without end; one held back goes with a later tick.
     static constexpr std::chrono::milliseconds kStateRequestGap{100};
+    /// A read held in doubt is dropped by the first tick after the controller has sent nothing
+    /// for this long: several of the stream's pause gaps, and less than a quick tick, so that
+    /// the first quick tick after the read decides.
+    static constexpr std::chrono::milliseconds kQuietTime{80};
 
     /// What the driver has to do after a tick.
     struct Actions {
@@ -89,8 +93,8 @@ class LinkMachine {
     Connection m_connection = 0;
     /// The status line is up: the first tick of a connection clears it.
     bool m_statusShown = false;
-    /// Bytes arrived since the last tick: the controller may still be sending.
-    bool m_heard = false;
+    /// When the last bytes of the connection arrived.
+    Clock::time_point m_lastHeard;
     Clock::time_point m_attemptStart;
     /// Reads the stream had dropped at the last look.
     std::size_t m_dropsSeen = 0;

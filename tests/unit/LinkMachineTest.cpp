@@ -210,22 +210,24 @@ TEST(LinkMachine, AnAttemptThatConnectsAtOnceIsUpOnTheNextTick) {
 }
 
 // A read of 200 bytes is held in doubt: the controller either paused after it (out of step) or
-// goes on sending. 54 more bytes within the pause gap make two whole messages of it, unless a
-// whole tick passed without a byte and dropped what was held.
-TEST(LinkMachine, AReadInDoubtIsDroppedAfterAWholeQuietTick) {
+// goes on sending. 54 more bytes make two whole messages of it, unless a tick came after the
+// controller had been quiet for the quiet time and dropped what was held.
+TEST(LinkMachine, AReadInDoubtIsDroppedByATickAfterTheQuietTime) {
     struct Case {
         const char* name;
-        int quietTicks;  ///< ticks without a byte between the two reads
+        std::optional<std::chrono::milliseconds> tickAfter;  ///< a tick between the two reads
         int applied;
     };
-    for (const Case& c : {Case{"no tick between", 0, 2}, Case{"the tick that heard it", 1, 2},
-                          Case{"a whole quiet tick", 2, 0}}) {
+    for (const Case& c : {Case{"no tick between", std::nullopt, 2}, Case{"a tick at once", 0ms, 2},
+                          Case{"a tick within the quiet time", LinkMachine::kQuietTime - 1ms, 2},
+                          Case{"a tick after the quiet time", LinkMachine::kQuietTime, 0}}) {
         SCOPED_TRACE(c.name);
         LinkRig rig;
         rig.Connect();
         EXPECT_EQ(rig.Receive(200), 0);
-        for (int tick = 0; tick < c.quietTicks; ++tick) {
-            EXPECT_TRUE(Quiet(rig.machine.Tick(true, rig.now)));
+        if (c.tickAfter) {
+            rig.now += *c.tickAfter;
+            rig.machine.Tick(true, rig.now);
         }
         EXPECT_EQ(rig.Receive(54), c.applied);
     }
@@ -273,8 +275,10 @@ TEST(LinkMachine, ADroppedReadAsksForTheLampsAgain) {
         EXPECT_EQ(rig.Receive(127), 0);
         EXPECT_FALSE(rig.machine.StateRequestDue(rig.now));
         if (c.quietTick) {
-            EXPECT_TRUE(Quiet(rig.Tick())) << "bytes came during this tick";
-            EXPECT_TRUE(rig.Tick().sendStateRequest);
+            rig.now += 10ms;
+            EXPECT_TRUE(Quiet(rig.machine.Tick(true, rig.now))) << "the controller may go on";
+            rig.now += LinkMachine::kQuietTime;
+            EXPECT_TRUE(rig.machine.Tick(true, rig.now).sendStateRequest);
         } else {
             rig.now += 50ms;
             EXPECT_EQ(rig.Receive(1), 0);
