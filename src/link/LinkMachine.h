@@ -61,6 +61,9 @@ class LinkMachine {
     /// One read of the current connection, made at `at`; see LampStream::Receive.
     int Receive(const std::uint8_t* data, std::size_t size, bool cutShort, Clock::time_point at,
                 LampBitmap& lamps);
+    /// Bytes of the current connection wait unread at `now`: the controller has not gone quiet,
+    /// however late the panel gets to read them (it may have been busy drawing).
+    void Heard(Clock::time_point now) { m_lastHeard = now; }
     /// Whether x13 is to be sent now, after reads: one was dropped as out of step, and the lamps
     /// were not asked for within kStateRequestGap.
     bool StateRequestDue(Clock::time_point now);

@@ -1,5 +1,7 @@
 #include "link/LinkSocket.h"
 
+#include <sys/ioctl.h>
+
 #include <wx/string.h>
 
 namespace {
@@ -26,11 +28,20 @@ LinkSocket::~LinkSocket() {
 }
 
 std::optional<LinkStatus> LinkSocket::CheckLink(const Layout& layout) {
-    // What waits goes out on the output notifications; a tick makes sure it is never stuck.
+    const LinkMachine::Clock::time_point now = LinkMachine::Clock::now();
     if (m_machine.IsConnected()) {
+        // What waits goes out on the output notifications; a tick makes sure it is never stuck.
         Flush();
+        if (InputWaiting()) {
+            m_machine.Heard(now);
+        }
     }
-    return Apply(m_machine.Tick(LanMode(layout), LinkMachine::Clock::now()), layout);
+    return Apply(m_machine.Tick(LanMode(layout), now), layout);
+}
+
+bool LinkSocket::InputWaiting() const {
+    int count = 0;
+    return ::ioctl(m_socket->GetSocket(), FIONREAD, &count) == 0 && count > 0;
 }
 
 std::optional<LinkStatus> LinkSocket::Relink(const Layout& layout) {

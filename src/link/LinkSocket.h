@@ -63,6 +63,8 @@ class LinkSocket {
     /// The connection is gone or replaced: nothing waits for it any more.
     void ClearOutbox();
     void StartAttempt(const Layout& layout);
+    /// Whether the socket holds bytes not yet read.
+    bool InputWaiting() const;
     int ReadInput(LampBitmap& lamps);
 
     wxSocketClient* m_socket;

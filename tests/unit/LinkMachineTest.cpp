@@ -211,22 +211,30 @@ TEST(LinkMachine, AnAttemptThatConnectsAtOnceIsUpOnTheNextTick) {
 
 // A read of 200 bytes is held in doubt: the controller either paused after it (out of step) or
 // goes on sending. 54 more bytes make two whole messages of it, unless a tick came after the
-// controller had been quiet for the quiet time and dropped what was held.
+// controller had been quiet for the quiet time and dropped what was held. Bytes waiting unread
+// at the tick (the panel was busy) are no quiet.
 TEST(LinkMachine, AReadInDoubtIsDroppedByATickAfterTheQuietTime) {
     struct Case {
         const char* name;
         std::optional<std::chrono::milliseconds> tickAfter;  ///< a tick between the two reads
+        bool unread;                                         ///< bytes wait unread at the tick
         int applied;
     };
-    for (const Case& c : {Case{"no tick between", std::nullopt, 2}, Case{"a tick at once", 0ms, 2},
-                          Case{"a tick within the quiet time", LinkMachine::kQuietTime - 1ms, 2},
-                          Case{"a tick after the quiet time", LinkMachine::kQuietTime, 0}}) {
+    const auto quiet = LinkMachine::kQuietTime;
+    for (const Case& c :
+         {Case{"no tick between", std::nullopt, false, 2}, Case{"a tick at once", 0ms, false, 2},
+          Case{"a tick within the quiet time", quiet - 1ms, false, 2},
+          Case{"a tick after the quiet time", quiet, false, 0},
+          Case{"a tick after it with bytes unread", 4 * quiet, true, 2}}) {
         SCOPED_TRACE(c.name);
         LinkRig rig;
         rig.Connect();
         EXPECT_EQ(rig.Receive(200), 0);
         if (c.tickAfter) {
             rig.now += *c.tickAfter;
+            if (c.unread) {
+                rig.machine.Heard(rig.now);
+            }
             rig.machine.Tick(true, rig.now);
         }
         EXPECT_EQ(rig.Receive(54), c.applied);
