@@ -24,7 +24,7 @@ TEST(ImageCache, KeptPicturesStayWithinTheBudgetTheLeastRecentlyUsedGoFirst) {
     LayoutFolder folder;
     // Three bytes a pixel when decoded, sized so that the budget holds three.
     const int side = static_cast<int>(std::sqrt(ImageCache::kBudgetBytes / 3.5 / 3));
-    const std::size_t each = std::size_t{side} * side * 3;
+    const std::size_t each = static_cast<std::size_t>(side) * side * 3;
     ASSERT_LT(3 * each, ImageCache::kBudgetBytes);
     ASSERT_GT(4 * each, ImageCache::kBudgetBytes);
     int shade = 0;
