@@ -123,6 +123,21 @@ std::size_t OpenDescriptors(pid_t pid) {
                                                   std::filesystem::directory_iterator()));
 }
 
+/// The descriptors a process holds once the count has stayed the same for a while: a runtime
+/// under a sanitizer may hold one for a moment after start.
+std::size_t SettledDescriptors(pid_t pid) {
+    std::size_t count = OpenDescriptors(pid);
+    for (const auto start = Clock::now(); Clock::now() - start < kTimeout;) {
+        std::this_thread::sleep_for(200ms);
+        const std::size_t again = OpenDescriptors(pid);
+        if (again == count) {
+            break;
+        }
+        count = again;
+    }
+    return count;
+}
+
 TEST(Receive, StoresFileAfterFileByteForByte) {
     Receiver receiver;
     struct Case {
@@ -572,7 +587,7 @@ TEST(Receive, AClientBeyondTheLimitWaitsForAPlace) {
 
 TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
     Receiver receiver({"--timeout", "0.5", "--deadline", "1.5"});
-    const std::size_t idle = OpenDescriptors(receiver.Pid());
+    const std::size_t idle = SettledDescriptors(receiver.Pid());
     std::filesystem::create_directory(std::filesystem::path(receiver.Into()) / "folder.png");
     // Every way a transfer ends, at once.
     Sender good(receiver.Port());
@@ -609,10 +624,10 @@ TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
     // The refused name's connection ends once its sender has the answer.
     inTheWay.Close();
     const auto closing = Clock::now();
-    while (OpenDescriptors(receiver.Pid()) != idle && Clock::now() - closing < kTimeout) {
+    while (OpenDescriptors(receiver.Pid()) > idle && Clock::now() - closing < kTimeout) {
         std::this_thread::sleep_for(20ms);
     }
-    EXPECT_EQ(OpenDescriptors(receiver.Pid()), idle);
+    EXPECT_LE(OpenDescriptors(receiver.Pid()), idle);
     EXPECT_EQ(receiver.Stored(), (std::vector<std::string>{"folder.png", "good.png"}));
 }
 
