@@ -55,8 +55,6 @@ constexpr int kFolderLookMs = 300;
 /// The move timer's period while a finger moves a button.
 constexpr int kMoveTickMs = 100;
 
-/// The status line while the controller link is down in LAN mode.
-const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
 /// How long the status line says that a store went through.
 constexpr int kNoteMs = 4000;
 
@@ -248,6 +246,8 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
     panel.CurrentPage = StartPageOf(GetLayout());
     FitToDisplay();
     LoadPage(panel.CurrentPage);
+    // No lamp state has come yet: the first drawing marks the lamps.
+    FollowLink();
     DrawPage(panel.CurrentPage);
     PaceLinkTimer();
 }
@@ -390,7 +390,9 @@ void MainDialog::BringPageUpToDate(int page) {
     const ButtonRef held = panel.HeldButton;
     // A button under a finger keeps its pressed look through any redraw until the release.
     const auto lookOf = [&](int button) {
-        return held.page == page && held.button == button ? Looks::Pressed : LampLook(page, button);
+        return LookAndMark(
+            page, button,
+            held.page == page && held.button == button ? Looks::Pressed : LampLook(page, button));
     };
     wxRect drawn;
     {
@@ -421,7 +423,8 @@ void MainDialog::DrawButton(int page, int button, int look) {
     wxRect drawn;
     {
         wxMemoryDC dc(PageBuffer());
-        drawn = m_renderer->DrawButton(dc, GetLayout(), page, button, look);
+        drawn =
+            m_renderer->DrawButton(dc, GetLayout(), page, button, LookAndMark(page, button, look));
     }
     m_pageArea->ShowPageRect(drawn);
     ShowEditMarks();
@@ -713,17 +716,31 @@ void MainDialog::Relink() {
 }
 
 void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
-    if (!status) {
-        return;
-    }
     // Said again on every tick while the link is down: only a change is drawn.
     PanelState& panel = GetPanelState();
-    const std::wstring text = *status == LinkStatus::Down ? kNoConnection : L"";
-    if (text == panel.StatusText) {
-        return;
+    bool changed = false;
+    if (status) {
+        m_linkDown = *status == LinkStatus::Down;
+        const std::wstring text = m_linkDown ? kNoConnection : L"";
+        changed = text != panel.StatusText;
+        panel.StatusText = text;
     }
-    panel.StatusText = text;
-    DrawPage(panel.CurrentPage);
+    changed |= FollowLink();
+    changed |= m_linkMarks.Tick(LinkMarks::Clock::now());
+    if (changed) {
+        DrawPage(panel.CurrentPage);
+    }
+}
+
+bool MainDialog::FollowLink() {
+    return m_linkMarks.Follow(GetLayout().Form.Form_ConnectModus == 1, m_linkDown,
+                              m_link != nullptr && m_link->LampsKnown());
+}
+
+PageRenderer::ButtonLook MainDialog::LookAndMark(int page, int button, int look) const {
+    return PageRenderer::ButtonLook{
+        look, m_linkMarks.MarkOf(ButtonRef{button, page}, look,
+                                 m_renderer->ShowsLamp(GetLayout(), page, button))};
 }
 
 namespace {
@@ -741,18 +758,34 @@ std::optional<int> SelectedTaster() {
 
 void MainDialog::SendPress() {
     if (const auto taster = SelectedTaster(); taster && m_link != nullptr) {
-        m_link->SendPress(*taster);
+        m_pressNotSent = !m_link->SendPress(*taster);
     }
 }
 
 void MainDialog::SendRelease() {
-    if (const auto taster = SelectedTaster(); taster && m_link != nullptr) {
-        m_link->SendRelease(*taster);
+    const auto taster = SelectedTaster();
+    if (!taster || m_link == nullptr) {
+        return;
+    }
+    // Dropped, not kept for later: a light switched when the link is back would surprise. The
+    // button says so once its pressed look is gone.
+    const bool sent = m_link->SendRelease(*taster);
+    const bool notSent = !sent || m_pressNotSent;
+    m_pressNotSent = false;
+    const PanelState& panel = GetPanelState();
+    if (notSent && m_linkMarks.NotSent(ButtonRef{panel.SelectedButton, panel.CurrentPage},
+                                       LinkMarks::Clock::now())) {
+        DrawButtons(panel.CurrentPage);
     }
 }
 
 void MainDialog::OnLinkSocket(wxSocketEvent& event) {
-    if (m_link != nullptr && m_link->OnSocketEvent(event, GetPanelState().Lamps) > 0) {
+    if (m_link == nullptr) {
+        return;
+    }
+    const int applied = m_link->OnSocketEvent(event, GetPanelState().Lamps);
+    // New lamp states and the marks they end are drawn together, in one redraw.
+    if (FollowLink() || applied > 0) {
         DrawButtons(GetPanelState().CurrentPage);
     }
     PaceLinkTimer();
@@ -777,8 +810,9 @@ void MainDialog::ShowEditMarks() {
     const ::Layout& layout = GetLayout();
     const PanelState& panel = GetPanelState();
     m_pageArea->ShowEditMarks(EditMarksOf(layout, panel, m_renderer->ButtonRects()),
-                              m_renderer->MenuRect(),
-                              std::min(layout.Form.SizeX, m_pageArea->GetClientSize().GetWidth()));
+                              m_linkMarks.Offline(), m_renderer->MenuRect(),
+                              wxSize(std::min(layout.Form.SizeX, m_pageArea->GetClientSize().x),
+                                     std::min(layout.Form.SizeY, m_pageArea->GetClientSize().y)));
     if (::Layout::IsPageSlot(panel.CurrentPage)) {
         m_pageArea->ShowNote(m_note,
                              NoteColoursOn(layout.Page(panel.CurrentPage).BackColor1 & kColourMask),

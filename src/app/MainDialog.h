@@ -15,6 +15,7 @@
 #include "model/IdleLock.h"
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
+#include "model/LinkMarks.h"
 #include "model/PanelState.h"
 #include "model/StartOptions.h"
 
@@ -152,7 +153,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     void OnNoteTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
-    /// Puts what the link reports on the page: the status line while it is down.
+    /// Puts what the link reports on the page: the status line and the banner while it is down,
+    /// the marks of stale lamps until the controller connected now has sent them, the cue of a
+    /// press that went nowhere. Draws the page only when something of it changed.
     void ShowLinkStatus(std::optional<LinkStatus> status);
     /// Locks the panel again once nobody has touched it for the lock time: the menu, the edit
     /// mode, and one of the panel's dialogs a tick, the innermost first.
@@ -160,6 +163,10 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Closes the innermost dialog on screen as its close box would, when it is one of the
     /// panel's own and not at work: a message box or a chooser waits for its answer.
     void CloseInnermostDialog();
+    /// Brings the link's marks up to date with the link; true when the page changed.
+    bool FollowLink();
+    /// The look and the mark of a button as the page is to show them now.
+    PageRenderer::ButtonLook LookAndMark(int page, int button, int look) const;
 
     /// One look at the layout folder (every link timer tick): a new layout file is loaded,
     /// new pictures are shown, unless the user is busy with a dialog or a touch.
@@ -203,6 +210,11 @@ class MainDialog : public wxDialog, public PanelOperations {
     std::unique_ptr<PanelEditor> m_editor;
     std::unique_ptr<TouchInput> m_input;
     std::unique_ptr<LinkSocket> m_link;
+    LinkMarks m_linkMarks;
+    /// The link timer reports the link down.
+    bool m_linkDown = false;
+    /// A press of the touch under way went nowhere: its release shows the cue.
+    bool m_pressNotSent = false;
     std::unique_ptr<TransferSocket> m_transfer;
     MenuDlg* m_menuDlg = nullptr;
     SettingsDlg* m_settingsDlg = nullptr;

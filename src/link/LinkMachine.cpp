@@ -56,7 +56,11 @@ void LinkMachine::OnLost(Connection tag) {
 int LinkMachine::Receive(const std::uint8_t* data, std::size_t size, bool cutShort,
                          Clock::time_point at, LampBitmap& lamps) {
     m_lastHeard = at;
-    return m_stream.Receive(data, size, cutShort, at, lamps);
+    const int applied = m_stream.Receive(data, size, cutShort, at, lamps);
+    if (applied > 0) {
+        m_lampsFrom = m_connection;
+    }
+    return applied;
 }
 
 bool LinkMachine::StateRequestDue(Clock::time_point now) {

@@ -80,6 +80,10 @@ class LinkMachine {
     Connection Current() const { return m_connection; }
     bool IsCurrent(Connection tag) const { return tag == m_connection; }
     bool IsConnected() const { return m_state == State::Connected; }
+    /// Whether the lamp states applied last came from the connection that is up now: false from
+    /// the start, and from a loss or a new connection until that connection's first lamp-state
+    /// message.
+    bool LampsKnown() const { return IsConnected() && m_lampsFrom == m_connection; }
 
   private:
     enum class State { Idle, Connecting, Connected };
@@ -94,6 +98,8 @@ class LinkMachine {
     LampStream m_stream;
     State m_state = State::Idle;
     Connection m_connection = 0;
+    /// The connection whose lamp states were applied last (0: none yet).
+    Connection m_lampsFrom = 0;
     /// The status line is up: the first tick of a connection clears it.
     bool m_statusShown = false;
     /// When the last bytes of the connection arrived.

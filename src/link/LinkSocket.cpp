@@ -80,18 +80,22 @@ void LinkSocket::StartAttempt(const Layout& layout) {
     }
 }
 
-void LinkSocket::SendPress(int taster) {
-    if (m_machine.IsConnected()) {
-        m_outbox.Press(taster, m_writer);
-        Flush();
+bool LinkSocket::SendPress(int taster) {
+    if (!m_machine.IsConnected()) {
+        return false;
     }
+    m_outbox.Press(taster, m_writer);
+    Flush();
+    return true;
 }
 
-void LinkSocket::SendRelease(int taster) {
-    if (m_machine.IsConnected()) {
-        m_outbox.Release(taster, m_writer);
-        Flush();
+bool LinkSocket::SendRelease(int taster) {
+    if (!m_machine.IsConnected()) {
+        return false;
     }
+    m_outbox.Release(taster, m_writer);
+    Flush();
+    return true;
 }
 
 void LinkSocket::RequestStates() {

@@ -34,10 +34,11 @@ class LinkSocket {
     /// closed.
     std::optional<LinkStatus> Relink(const Layout& layout);
 
-    /// Sends x11 / x12 with a button's value; dropped while the link is down. Under congestion
-    /// a press may be dropped, a release whose press went out never is (see LinkOutbox).
-    void SendPress(int taster);
-    void SendRelease(int taster);
+    /// Sends x11 / x12 with a button's value; dropped while the link is down, and then false.
+    /// Under congestion a press may be dropped, a release whose press went out never is (see
+    /// LinkOutbox).
+    bool SendPress(int taster);
+    bool SendRelease(int taster);
 
     /// Handles a notification of the socket. One that belongs to a connection or attempt that
     /// has since been closed or replaced is ignored. Returns the number of lamp-state messages
@@ -50,6 +51,8 @@ class LinkSocket {
     bool NeedsQuickTicks(const Layout& layout) const {
         return m_machine.NeedsQuickTicks(layout.Form.Form_ConnectModus == 1);
     }
+    /// Whether the lamp states applied last are the word of the controller connected now.
+    bool LampsKnown() const { return m_machine.LampsKnown(); }
 
   private:
     std::optional<LinkStatus> Apply(const LinkMachine::Actions& actions, const Layout& layout);

@@ -7,9 +7,6 @@
 
 namespace {
 
-/// Room between the menu picture and the banner.
-constexpr int kMenuGap = 8;
-
 bool SameRect(const Rect& a, const Rect& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
@@ -65,8 +62,25 @@ EditMarks EditMarksOf(const Layout& layout, const PanelState& panel, const Rect*
     return marks;
 }
 
-Rect BannerPlace(int width, int height, int visibleWidth, const Rect& menu) {
-    const int clear = menu.width > 0 && menu.height > 0 ? menu.x + menu.width + kMenuGap : 0;
+int BannerClear(const Rect& menu, int gap) {
+    return menu.width > 0 && menu.height > 0 ? menu.x + menu.width + gap : 0;
+}
+
+Rect BannerPlace(int width, int height, int visibleWidth, int clear, int top) {
     const int centred = (visibleWidth - width) / 2;
-    return Rect{std::max(centred, clear), 0, width, height};
+    return Rect{std::max(centred, clear), top, width, height};
+}
+
+int BannerRoom(int visibleWidth, int clear) {
+    // Centred, the banner keeps as far from the right edge as from the left.
+    return std::max(visibleWidth - 2 * clear, 0);
+}
+
+int RoomBannerPixels(int widthAt100, int room, int visibleHeight) {
+    const int most = std::max(visibleHeight / 8, kLeastRoomBannerPixels);
+    if (widthAt100 <= 0) {
+        return most;
+    }
+    const long fitting = static_cast<long>(room) * 100 / widthAt100;
+    return static_cast<int>(std::clamp<long>(fitting, kLeastRoomBannerPixels, most));
 }

@@ -47,7 +47,24 @@ struct EditMarks {
 /// the banner lies.
 EditMarks EditMarksOf(const Layout& layout, const PanelState& panel, const Rect* buttonRects);
 
-/// Where a banner box of `width` x `height` goes on the top edge of the page: centred on the
-/// `visibleWidth` the panel shows, but never over the menu picture, which is the way out of the
-/// edit mode. A box wider than the room left starts right of the menu picture.
-Rect BannerPlace(int width, int height, int visibleWidth, const Rect& menu);
+/// How far from the page's left edge a banner starts at least: `gap` pixels right of the menu
+/// picture, which is the way into the menu and out of an edit mode.
+int BannerClear(const Rect& menu, int gap);
+/// The gap an edit mode's banner keeps from the menu picture.
+constexpr int kMenuGap = 8;
+
+/// Where a banner box of `width` x `height` goes on the top edge of the page (or, below another
+/// banner, at `top`): centred on the `visibleWidth` the panel shows, but starting no further
+/// left than `clear` (BannerClear). A box wider than the room left starts at `clear`.
+Rect BannerPlace(int width, int height, int visibleWidth, int clear, int top = 0);
+
+/// The width a banner centred on `visibleWidth` may take when it starts no further left than
+/// `clear`.
+int BannerRoom(int visibleWidth, int clear);
+
+/// The pixel size of the font of a banner read from across the room: its text as wide as
+/// `room` allows (the text is `widthAt100` pixels wide in the font's 100-pixel size), but at
+/// most an eighth of the `visibleHeight` the panel shows, so that the page stays in sight, and
+/// never below kLeastRoomBannerPixels.
+int RoomBannerPixels(int widthAt100, int room, int visibleHeight);
+constexpr int kLeastRoomBannerPixels = 20;

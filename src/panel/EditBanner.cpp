@@ -1,5 +1,7 @@
 #include "panel/EditBanner.h"
 
+const wchar_t* const kNoConnection = L"Keine Verbindung zum Server";
+
 std::wstring ModeBanner(int editMode) {
     switch (editMode) {
         case EditModes::Move:

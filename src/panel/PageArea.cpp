@@ -56,24 +56,39 @@ wxRect WxRect(const Rect& rect) {
     return wxRect(rect.x, rect.y, rect.width, rect.height);
 }
 
+/// The link's banner says in large what the status line says: it starts where the status line
+/// does, so that it covers it whole, or right of a menu picture that reaches further.
+int OfflineClear(const Rect& menu) {
+    return std::max(BannerClear(menu, 1), PageRenderer::kStatusLineX);
+}
+
 }  // namespace
 
-void PageArea::ShowEditMarks(const EditMarks& marks, const Rect& menu, int visibleWidth) {
+void PageArea::ShowEditMarks(const EditMarks& marks, bool offline, const Rect& menu,
+                             const wxSize& visible) {
+    wxRect offlineRect;
+    int top = 0;
+    if (offline) {
+        const wxSize size = OfflineBannerSize(menu, visible);
+        offlineRect = WxRect(BannerPlace(size.x, size.y, visible.x, OfflineClear(menu)));
+        top = offlineRect.GetBottom() + 1;
+    }
     wxRect banner;
     if (marks.bannerMode != EditModes::Normal) {
         int width = 0;
         int height = 0;
         GetTextExtent(ModeBanner(marks.bannerMode), &width, &height, nullptr, nullptr,
                       &m_bannerFont);
-        banner = WxRect(
-            BannerPlace(width + 2 * kBannerPadX, height + 2 * kBannerPadY, visibleWidth, menu));
+        banner = WxRect(BannerPlace(width + 2 * kBannerPadX, height + 2 * kBannerPadY, visible.x,
+                                    BannerClear(menu, kMenuGap), top));
     }
-    if (marks == m_marks && banner == m_bannerRect) {
+    if (marks == m_marks && banner == m_bannerRect && offlineRect == m_offlineRect) {
         return;
     }
     ShowPageRect(MarkedArea());
     m_marks = marks;
     m_bannerRect = banner;
+    m_offlineRect = offlineRect;
     ShowPageRect(MarkedArea());
 }
 
@@ -112,12 +127,54 @@ void PageArea::DrawNote(wxDC& dc) const {
     dc.DrawLabel(m_note, m_noteRect, wxALIGN_CENTRE);
 }
 
+wxSize PageArea::OfflineBannerSize(const Rect& menu, const wxSize& visible) {
+    const bool sameMenu = menu.x == m_offlineMenu.x && menu.y == m_offlineMenu.y &&
+                          menu.width == m_offlineMenu.width && menu.height == m_offlineMenu.height;
+    if (m_offlineFont.IsOk() && visible == m_offlineVisible && sameMenu) {
+        return m_offlineSize;
+    }
+    const auto fontOf = [](int pixels) {
+        return wxFont(wxFontInfo(wxSize(0, pixels)).Family(wxFONTFAMILY_SWISS).Bold());
+    };
+    int width = 0;
+    int height = 0;
+    const wxFont reference = fontOf(100);
+    GetTextExtent(kNoConnection, &width, &height, nullptr, nullptr, &reference);
+    const int room = BannerRoom(visible.x, OfflineClear(menu));
+    m_offlineFont = fontOf(RoomBannerPixels(width, room - 2 * kBannerPadX, visible.y));
+    GetTextExtent(kNoConnection, &width, &height, nullptr, nullptr, &m_offlineFont);
+    m_offlineVisible = visible;
+    m_offlineMenu = menu;
+    // The box takes the whole room, the text centred in it: it covers the status line.
+    m_offlineSize = wxSize(std::max(width + 2 * kBannerPadX, room), height + 2 * kBannerPadY);
+    return m_offlineSize;
+}
+
 wxRect PageArea::MarkedArea() const {
     wxRect area = m_bannerRect;
     if (m_marks.source) {
         area.Union(WxRect(*m_marks.source));
     }
+    if (!m_offlineRect.IsEmpty()) {
+        area.Union(m_offlineRect);
+    }
     return area;
+}
+
+void PageArea::DrawOfflineBanner(wxDC& dc) const {
+    if (m_offlineRect.IsEmpty()) {
+        return;
+    }
+    // Red with white letters, framed white inside black: it stands out on any page.
+    dc.SetPen(wxPen(*wxBLACK, 1));
+    dc.SetBrush(wxBrush(wxColour(190, 0, 0)));
+    dc.DrawRectangle(m_offlineRect);
+    dc.SetPen(wxPen(*wxWHITE, 2));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(wxRect(m_offlineRect).Deflate(2));
+    dc.SetFont(m_offlineFont);
+    dc.SetTextForeground(*wxWHITE);
+    dc.DrawLabel(kNoConnection, m_offlineRect, wxALIGN_CENTRE);
 }
 
 void PageArea::DrawEditMarks(wxDC& dc) const {
@@ -178,6 +235,7 @@ void PageArea::OnPaint(wxPaintEvent&) {
         dc.SetPen(*wxTRANSPARENT_PEN);
         dc.DrawRectangle(wxRect(shown.x, page.y, shown.width, bottom - page.y));
     }
+    DrawOfflineBanner(dc);
     DrawEditMarks(dc);
     DrawNote(dc);
 }

@@ -265,7 +265,8 @@ wxRect PageRenderer::DrawPage(wxDC& dc, Layout& layout, int page, const std::wst
     return drawn;
 }
 
-wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, int look) {
+wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button,
+                                const ButtonLook& look) {
     const std::optional<Composition> composed = Compose(layout, page, button, look);
     if (!composed) {
         return wxRect();
@@ -277,8 +278,18 @@ wxRect PageRenderer::DrawButton(wxDC& dc, Layout& layout, int page, int button, 
     return WxRect(composed->key.shown);
 }
 
+bool PageRenderer::ShowsLamp(const Layout& layout, int page, int button) const {
+    if (!Layout::IsButtonSlot(button)) {
+        return false;
+    }
+    const auto slot = static_cast<std::size_t>(button);
+    return ::ShowsLamp(layout.Button(page, button),
+                       m_onImage[slot].serial == m_offImage[slot].serial);
+}
+
 std::optional<PageRenderer::Composition> PageRenderer::Compose(Layout& layout, int page, int button,
-                                                               int look) {
+                                                               const ButtonLook& wanted) {
+    const int look = wanted.look;
     if (look != Looks::Off && look != Looks::Pressed && look != Looks::On) {
         return std::nullopt;
     }
@@ -330,6 +341,7 @@ std::optional<PageRenderer::Composition> PageRenderer::Compose(Layout& layout, i
         key.align = AlignmentKey(record.Font_HorizAlign);
     }
     key.text = std::move(text);
+    key.mark = wanted.mark;
     composed.picture = &picture;
     return composed;
 }
@@ -410,7 +422,42 @@ wxBitmap PageRenderer::ComposeButton(const ButtonRecord& record, const wxImage& 
                            AlignmentOf(record.Font_HorizAlign));
     }
     composer.SelectObject(wxNullBitmap);
+    if (key.mark != ButtonMark::None) {
+        MarkCanvas(canvas, picture, key);
+    }
     return canvas;
+}
+
+void PageRenderer::MarkCanvas(wxBitmap& canvas, const wxImage& picture, const ComposedKey& key) {
+    wxImage pixels = canvas.ConvertToImage();
+    const int width = pixels.GetWidth();
+    const int height = pixels.GetHeight();
+    // Only the button's own picture is marked, as far as it is opaque: a round button keeps the
+    // page around it as it is.
+    std::vector<std::uint8_t> weight(static_cast<std::size_t>(width) *
+                                     static_cast<std::size_t>(height));
+    const wxRect part =
+        wxRect(0, 0, std::min(picture.GetWidth(), key.textWidth),
+               std::min(picture.GetHeight(), key.textHeight))
+            .Intersect(wxRect(key.shown.x - key.x, key.shown.y - key.y, width, height));
+    const bool masked = picture.HasMask();
+    for (int y = part.GetTop(); y <= part.GetBottom(); ++y) {
+        for (int x = part.GetLeft(); x <= part.GetRight(); ++x) {
+            std::uint8_t w = picture.HasAlpha() ? picture.GetAlpha(x, y) : 255;
+            if (masked && picture.GetRed(x, y) == picture.GetMaskRed() &&
+                picture.GetGreen(x, y) == picture.GetMaskGreen() &&
+                picture.GetBlue(x, y) == picture.GetMaskBlue()) {
+                w = 0;
+            }
+            const int cx = x + key.x - key.shown.x;
+            const int cy = y + key.y - key.shown.y;
+            weight[static_cast<std::size_t>(cy) * static_cast<std::size_t>(width) +
+                   static_cast<std::size_t>(cx)] = w;
+        }
+    }
+    PaintMark(key.mark, pixels.GetData(), weight.data(), width, height,
+              (key.shown.x - key.x) + (key.shown.y - key.y));
+    canvas = wxBitmap(pixels);
 }
 
 wxRect PageRenderer::RestoreBackground(wxDC& dc, int button, int x, int y) {

@@ -14,6 +14,7 @@
 
 #include "model/ByteLru.h"
 #include "model/Layout.h"
+#include "model/LinkMarks.h"
 #include "model/PanelRules.h"
 #include "panel/ImageCache.h"
 
@@ -43,8 +44,13 @@ class PageRenderer {
         bool defaultButton = false;
     };
 
-    /// The look (Looks) of a button slot of the page.
-    using LookOf = std::function<int(int button)>;
+    /// What a button is drawn as: its look (Looks) and the mark over it.
+    struct ButtonLook {
+        int look = Looks::None;
+        ButtonMark mark = ButtonMark::None;
+    };
+    /// The look of a button slot of the page.
+    using LookOf = std::function<ButtonLook(int button)>;
 
     /// Renders the page bitmap: a vertical gradient from BackColor1 to BackColor2 and the
     /// page picture centred on it.
@@ -63,7 +69,9 @@ class PageRenderer {
     /// Composes one button on its piece of background and puts it on `dc` in one draw, over
     /// whatever lies there. Keeps the button inside the page (writing the corrected position
     /// to the layout). Returns the rectangle drawn, empty when nothing was drawn.
-    wxRect DrawButton(wxDC& dc, Layout& layout, int page, int button, int look);
+    wxRect DrawButton(wxDC& dc, Layout& layout, int page, int button, const ButtonLook& look);
+    /// Whether the button's lamp changes how it looks, as its pictures are loaded now.
+    bool ShowsLamp(const Layout& layout, int page, int button) const;
     /// Paints the page background over a button-sized rectangle at (x, y).
     wxRect RestoreBackground(wxDC& dc, int button, int x, int y);
     /// The buffer was made anew: nothing of the page is on it.
@@ -113,11 +121,12 @@ class PageRenderer {
         int style = 0;
         Colour colour = 0;
         int align = 0;
+        ButtonMark mark = ButtonMark::None;
         /// Every field, for comparing and hashing alike.
         auto Tied() const {
             return std::tie(pageWidth, pageHeight, top, bottom, pagePicture, x, y, width, height,
                             shown.x, shown.y, shown.width, shown.height, textWidth, textHeight,
-                            picture, text, face, size, style, colour, align);
+                            picture, text, face, size, style, colour, align, mark);
         }
         bool operator==(const ComposedKey& other) const { return Tied() == other.Tied(); }
         bool operator!=(const ComposedKey& other) const { return !(*this == other); }
@@ -151,7 +160,8 @@ class PageRenderer {
     void RestoreBase(wxDC& dc, const Rect& area);
     /// What button `button` of the page is to look like in `look`, nothing when it is not drawn.
     /// Keeps the button inside the page, as drawing it does.
-    std::optional<Composition> Compose(Layout& layout, int page, int button, int look);
+    std::optional<Composition> Compose(Layout& layout, int page, int button,
+                                       const ButtonLook& look);
     /// Puts a composed button on `dc`, composing it when it is not kept.
     void Put(wxDC& dc, const Layout& layout, int page, int button, const Composition& composed);
     wxBitmap BackgroundPiece(const Rect& piece) const;
@@ -159,6 +169,8 @@ class PageRenderer {
     const wxFont& ButtonFont(const ButtonRecord& button);
     wxBitmap ComposeButton(const ButtonRecord& record, const wxImage& picture,
                            const ComposedKey& key);
+    /// Paints the key's mark over the button composed on `canvas` from `picture`.
+    static void MarkCanvas(wxBitmap& canvas, const wxImage& picture, const ComposedKey& key);
     /// The buttons above index `above` whose part on the page meets `area` are no longer what
     /// the buffer shows there.
     void Covered(const Rect& area, int above);

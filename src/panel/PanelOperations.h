@@ -58,7 +58,8 @@ class PanelOperations {
     /// is in place.
     virtual bool StoreLayoutAndReport() = 0;
 
-    /// The selected button's press and release on the controller link.
+    /// The selected button's press and release on the controller link. A touch whose press or
+    /// release the link dropped (it is down) is cued on its button after the release.
     virtual void SendPress() = 0;
     virtual void SendRelease() = 0;
     /// Connects the controller link anew to the address and mode of the layout.

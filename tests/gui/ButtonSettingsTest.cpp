@@ -683,7 +683,8 @@ wxImage ComposedAfresh(int page) {
     {
         wxMemoryDC dc(bitmap);
         renderer.DrawPage(dc, *layout, page, L"", [&](int button) {
-            return LampLookOf(*layout, GetPanelState().Lamps, page, button);
+            return PageRenderer::ButtonLook{
+                LampLookOf(*layout, GetPanelState().Lamps, page, button)};
         });
     }
     return bitmap.ConvertToImage();

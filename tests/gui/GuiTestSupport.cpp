@@ -37,6 +37,7 @@
 
 #include "Loopback.h"
 #include "link/LinkMessages.h"
+#include "link/LinkSocket.h"
 #include "model/LayoutFormat.h"
 #include "model/PanelState.h"
 #include "model/Paths.h"
@@ -288,6 +289,12 @@ wxColour ScreenPixel(const wxPoint& point) {
     return wxColour(pixel.GetRed(0, 0), pixel.GetGreen(0, 0), pixel.GetBlue(0, 0));
 }
 
+wxColour MarkedColour(const wxColour& colour, ButtonMark mark, int x, int y) {
+    std::uint8_t pixel[3] = {colour.Red(), colour.Green(), colour.Blue()};
+    PaintMark(mark, pixel, nullptr, 1, 1, x + y);
+    return wxColour(pixel[0], pixel[1], pixel[2]);
+}
+
 int DifferingPixels(const wxImage& a, const wxImage& b) {
     if (!a.IsOk() || !b.IsOk() || a.GetSize() != b.GetSize()) {
         return -1;
@@ -493,7 +500,7 @@ bool FakeController::Send(const Bytes& bytes) {
     return m_client >= 0 && sent == bytes.size();
 }
 
-bool PanelLinked(FakeController& controller, int timeoutMs) {
+bool PanelLinked(FakeController& controller, int timeoutMs, const FakeController::Bytes& answer) {
     // "x13": the request for every lamp state that starts each connection.
     static const FakeController::Bytes stateRequest{0x78, 0x31, 0x33};
     const bool linked = WaitFor(
@@ -505,7 +512,15 @@ bool PanelLinked(FakeController& controller, int timeoutMs) {
         timeoutMs);
     EXPECT_EQ(controller.Received(), stateRequest);
     controller.ClearReceived();
-    return linked;
+    if (!linked || answer.empty()) {
+        return linked;
+    }
+    return controller.Send(answer) && WaitFor(
+                                          [] {
+                                              const LinkSocket* link = GetMainDialog()->Link();
+                                              return link != nullptr && link->LampsKnown();
+                                          },
+                                          timeoutMs);
 }
 
 FakeController::Bytes Join(std::initializer_list<FakeController::Bytes> parts) {

@@ -18,6 +18,7 @@
 #include "dialogs/TransmitDlg.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
+#include "model/LinkMarks.h"
 #include "model/Prompter.h"
 
 /// Answers the program's questions from a script and records what it showed and whether it
@@ -121,6 +122,9 @@ class PanelUnderTest {
 wxImage ScreenImage(const wxRect& rect);
 /// One pixel of the screen.
 wxColour ScreenPixel(const wxPoint& point);
+/// What a pixel of `colour` of a button's own picture looks like under `mark`, at (x, y) of the
+/// button.
+wxColour MarkedColour(const wxColour& colour, ButtonMark mark, int x, int y);
 /// Pixels that differ between two images of the same size; -1 when the sizes differ.
 int DifferingPixels(const wxImage& a, const wxImage& b);
 
@@ -230,5 +234,8 @@ FakeController::Bytes LampState(std::initializer_list<int> lampsOn);
 
 /// Waits until the panel is connected to `controller` and has asked it for the lamp states,
 /// checks that it asked exactly once, and forgets the request so that a test sees only what
-/// follows.
-bool PanelLinked(FakeController& controller, int timeoutMs = 3000);
+/// follows. Then answers as a controller does, with the lamp-state message `answer` (every lamp
+/// off unless given), and waits until the panel has taken it; an empty answer sends nothing, and
+/// the panel's lamps stay stale.
+bool PanelLinked(FakeController& controller, int timeoutMs = 3000,
+                 const FakeController::Bytes& answer = LampState({}));

@@ -69,7 +69,9 @@ class Rig {
     MainDialog& Panel() { return *panel->Get(); }
     wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
 
-    bool Linked(int timeoutMs = 3000) { return PanelLinked(controller, timeoutMs); }
+    bool Linked(int timeoutMs = 3000, const Bytes& answer = LampState({})) {
+        return PanelLinked(controller, timeoutMs, answer);
+    }
 
     /// Waits until the controller has `size` bytes (or the time is up) and returns them.
     const Bytes& ReceivedAtLeast(std::size_t size) {
@@ -211,7 +213,7 @@ TEST(Link, PartOfAMessageIsNotGluedToTheNextConnection) {
     ASSERT_TRUE(rig.controller.Send(Bytes(cut.begin(), cut.begin() + 100)));
     Pump(200);  // read by the panel, waiting for the rest
     rig.controller.DropClient();
-    ASSERT_TRUE(rig.Linked());
+    ASSERT_TRUE(rig.Linked(3000, {}));
     ASSERT_TRUE(rig.controller.Send(LampState({7})));
     EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
     EXPECT_EQ(rig.Pixel(103, 103), kOn);

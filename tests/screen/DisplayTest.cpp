@@ -27,7 +27,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 const std::string kDisplayPath = std::string(TVX_BINARY_DIR) + "/tvx-display";
-const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
 const std::string kDemoFolder = std::string(TVX_SOURCE_DIR) + "/demo";
 /// The name of tvx-display's window over the screen.
 const std::string kGuard = "tvx-display guard";

@@ -1,10 +1,13 @@
-// The edit mode on a frameless panel, which has no title bar to show it in: chosen by touch, its
-// banner is on the page until the mode ends, by touch or by itself once the panel is left alone.
-// Read from the X server's screen.
+// The banners of a frameless panel, which has no title bar: the edit mode chosen by touch is on
+// its page until the mode ends, by touch or by itself once the panel is left alone, and a
+// controller link that is down is said over the page, above any button, until the controller is
+// there. Read from the X server's screen.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <string>
 
 #include "PanelOnScreen.h"
 
@@ -92,4 +95,37 @@ TEST(EditBanner, TheHallwayWalkEndsBehindThePassword) {
     panel.Touch(20, 20);
     EXPECT_NE(panel.WaitOnTop("Password").id, 0u) << TheScreen().Describe();
     EXPECT_TRUE(panel.Running());
+}
+
+// The demo's start page with "Licht Küche" (140 x 70) moved to the top edge, the controller's
+// address one where nobody listens yet.
+TEST(LinkBanner, AFramelessPanelSaysOverItsPageThatTheLinkIsDown) {
+    constexpr unsigned long kFill = 0xBE0000;
+    constexpr unsigned long kWhite = 0xFFFFFF;
+    constexpr int kButtonX = 330;
+    const std::array<int, 4> address = LoopbackAddress(true);
+    PanelOnScreen panel([&address](Layout& layout) {
+        layout.Form.Form_FullScreen = 1;
+        layout.Form.Form_ConnectModus = 1;
+        layout.Form.Destination_IP = address;
+        layout.Button(0, 1).PosX = kButtonX;
+        layout.Button(0, 1).PosY = 0;
+    });
+    ASSERT_TRUE(panel.Started());
+    const ScreenWindow window = panel.Window();
+    const auto fill = [&window](int x, int y, int width, int height) {
+        return TheScreen().CountPixels(window.x + x, window.y + y, width, height, kFill);
+    };
+    EXPECT_TRUE(WaitUntil([&] { return fill(0, 0, window.width, 20) > 5000; }))
+        << fill(0, 0, window.width, 20) << " pixels of the banner on the top edge";
+    EXPECT_GT(fill(kButtonX, 0, 140, 20), 1000) << "the button covers the banner";
+    EXPECT_EQ(fill(0, 0, 48, 48), 0) << "the banner covers the menu picture";
+    // Letters large enough to read across the room, white on the fill.
+    EXPECT_GT(fill(100, 48, 600, 4), 1000) << "a banner less than 50 pixels high";
+    EXPECT_GT(TheScreen().CountPixels(window.x + 60, window.y + 6, 680, 40, kWhite), 3000);
+
+    ChildProcess sim(kSimPath, {"--listen", AddressText(address) + ":4001"});
+    ASSERT_TRUE(sim.Out().SkipTo("client connected", 10s));
+    EXPECT_TRUE(WaitUntil([&] { return fill(0, 0, window.width, 60) == 0; }))
+        << "the banner stayed after the reconnect";
 }

@@ -120,6 +120,9 @@ PagePoint InsideButton(const Layout& layout, int button);
 /// The button of a message box: `index` of `count` in the row of buttons along its bottom edge.
 void ClickMessageButton(const ScreenWindow& box, int index = 0, int count = 1);
 
+/// The controller simulator the tests start beside the panel.
+inline const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
+
 /// A loopback address of this test run's own, for a receiver (`listening`) or for nobody.
 std::array<int, 4> LoopbackAddress(bool listening);
 std::string AddressText(const std::array<int, 4>& address);

@@ -112,11 +112,34 @@ TEST(BannerPlace, CentredOnTheTopEdgeButClearOfTheMenuPicture) {
              Case{200, 300, Rect{}, 50},  // no menu picture
              Case{200, 300, {0, 0, 120, 0}, 50},
          }) {
-        const Rect place = BannerPlace(c.width, 30, c.visibleWidth, c.menu);
+        const Rect place = BannerPlace(c.width, 30, c.visibleWidth, BannerClear(c.menu, kMenuGap));
         EXPECT_EQ(place.x, c.x) << c.width << " on " << c.visibleWidth;
         EXPECT_EQ(place.y, 0);
         EXPECT_EQ(place.width, c.width);
         EXPECT_EQ(place.height, 30);
+    }
+}
+
+// The link's banner is read from across the room: its letters as large as the room beside the
+// menu picture allows, but never more than an eighth of the page shown, nor tiny on a small one.
+TEST(BannerRoom, TheLetterSizeFillsTheRoomWithinItsBounds) {
+    EXPECT_EQ(BannerRoom(800, BannerClear(Rect{0, 0, 48, 48}, 2)), 700);
+    EXPECT_EQ(BannerRoom(100, 60), 0);
+    struct Case {
+        int widthAt100;
+        int room;
+        int visibleHeight;
+        int pixels;
+    };
+    for (const Case& c : {
+             Case{1500, 690, 480, 46},   // fits the room
+             Case{1500, 1500, 480, 60},  // an eighth of the height
+             Case{1500, 300, 480, kLeastRoomBannerPixels},
+             Case{1500, 690, 100, kLeastRoomBannerPixels},
+             Case{0, 690, 480, 60},  // no measure: as large as allowed
+         }) {
+        EXPECT_EQ(RoomBannerPixels(c.widthAt100, c.room, c.visibleHeight), c.pixels)
+            << c.widthAt100 << " " << c.room << " " << c.visibleHeight;
     }
 }
 

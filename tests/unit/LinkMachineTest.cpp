@@ -241,6 +241,57 @@ TEST(LinkMachine, AReadInDoubtIsDroppedByATickAfterTheQuietTime) {
     }
 }
 
+// The lamp states shown are known only while the connection they came from is up: not from the
+// start, not after a loss or a relink until the new connection's first whole message, which may
+// even come before the tick that says the link is up.
+TEST(LinkMachine, LampsAreKnownFromTheConnectionsFirstMessageUntilItEnds) {
+    enum class Step { Connect, Part, Rest, Lose, Reconnect, Relink, Message };
+    struct Expected {
+        Step step;
+        bool known;
+    };
+    LinkRig rig;
+    EXPECT_FALSE(rig.machine.LampsKnown());
+    for (const Expected& e : {
+             Expected{Step::Connect, false},
+             Expected{Step::Part, false},  // 100 bytes of a message
+             Expected{Step::Rest, true},
+             Expected{Step::Lose, false},
+             Expected{Step::Reconnect, false},
+             Expected{Step::Message, true},
+             Expected{Step::Relink, false},
+             Expected{Step::Reconnect, false},
+             Expected{Step::Message, true},
+         }) {
+        SCOPED_TRACE(static_cast<int>(e.step));
+        switch (e.step) {
+            case Step::Connect:
+                rig.Connect();
+                break;
+            case Step::Part:
+                rig.Receive(100);
+                break;
+            case Step::Rest:
+                rig.Receive(27);
+                break;
+            case Step::Lose:
+                rig.machine.OnLost(rig.machine.Current());
+                rig.Tick();
+                break;
+            case Step::Reconnect:
+                rig.machine.OnConnected(rig.machine.Current());
+                break;
+            case Step::Relink:
+                rig.machine.Relink(true, rig.now);
+                break;
+            case Step::Message:
+                rig.Receive(127);
+                break;
+        }
+        EXPECT_EQ(rig.machine.LampsKnown(), e.known);
+    }
+}
+
 TEST(LinkMachine, PartOfAMessageIsNotGluedToTheNextConnection) {
     struct Case {
         const char* name;
