@@ -656,7 +656,6 @@ void MainDialog::FollowMove() {
     }
 }
 
-
 void MainDialog::LockWhenIdle() {
     PanelState& panel = GetPanelState();
     const IdleLock::Due due = m_idleLock.DueAt(IdleLock::Clock::now(), panel);
