@@ -1,9 +1,11 @@
 #include "dialogs/KeyboardDlg.h"
 
 #include <wx/button.h>
+#include <wx/stattext.h>
 #include <wx/weakref.h>
 
 #include "dialogs/LimitedField.h"
+#include "dialogs/PadEntry.h"
 #include "model/FieldEntry.h"
 
 namespace {
@@ -28,9 +30,7 @@ void PassToTargetTextField(const wxString& typed) {
     if (target == nullptr) {
         return;
     }
-    const auto* limited = dynamic_cast<const LimitedField*>(target);
-    target->SetValue(TextForField(typed.ToStdWstring(), limited != nullptr ? limited->Limit() : 0,
-                                  target->IsMultiLine()));
+    target->SetValue(TextForField(typed.ToStdWstring(), target->IsMultiLine()));
 }
 
 KeyboardDlg::KeyboardDlg(wxWindow* parent)
@@ -55,7 +55,16 @@ KeyboardDlg::KeyboardDlg(wxWindow* parent)
         new wxButton(this, digit.id, digit.label, digit.position, key);
         Bind(wxEVT_BUTTON, &KeyboardDlg::OnDigit, this, digit.id);
     }
-    m_entry = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(64, 188), wxSize(48, 23));
+    // The entry and, below it, how many characters the field takes.
+    m_entry = new LimitedField(this, ID_TEXTCTRL1, wxPoint(64, 178), wxSize(48, 23), 0);
+    auto* room = new wxStaticText(this, ID_STATICTEXT1, wxEmptyString, wxPoint(64, 204),
+                                  wxSize(48, 16), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    room->SetFont(wxFont(wxFontInfo(8)));
+    m_padEntry = std::make_unique<PadEntry>(*room);
+    m_entry->Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
+        event.Skip();
+        CallAfter([this] { m_padEntry->ShowRoom(); });
+    });
     new wxButton(this, ID_BUTTON3, "Clear", wxPoint(120, 176), key);
     new wxButton(this, ID_BUTTON5, "Cancel", wxPoint(8, 232), key);
     new wxButton(this, ID_BUTTON4, "OK", wxPoint(64, 232), wxSize(104, 48));
@@ -67,20 +76,23 @@ KeyboardDlg::KeyboardDlg(wxWindow* parent)
     Bind(wxEVT_BUTTON, &KeyboardDlg::OnCancel, this, ID_BUTTON5);
 }
 
+KeyboardDlg::~KeyboardDlg() = default;
+
 void KeyboardDlg::OnInit(wxInitDialogEvent& event) {
-    m_entry->ChangeValue(wxEmptyString);
+    m_padEntry->Start(*m_entry, TargetTextField());
     event.Skip();
 }
 
 void KeyboardDlg::OnDigit(wxCommandEvent& event) {
     // Each digit key carries its digit as its label.
     if (const wxWindow* key = FindWindow(event.GetId())) {
-        m_entry->ChangeValue(m_entry->GetValue() + key->GetLabel());
+        m_padEntry->Type(key->GetLabel());
     }
 }
 
 void KeyboardDlg::OnClear(wxCommandEvent&) {
     m_entry->ChangeValue(wxEmptyString);
+    m_padEntry->ShowRoom();
 }
 
 void KeyboardDlg::OnOk(wxCommandEvent&) {

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <memory>
+
 #include <wx/dialog.h>
 #include <wx/textctrl.h>
 
+class LimitedField;
+class PadEntry;
+
 /// A numeric keypad for a panel without a keyboard: the user touches digits into a small entry
-/// field, and "OK" copies them into the text field set as the target by whoever opened it.
+/// field that starts with the target field's text and takes as many characters as the target
+/// does, and "OK" copies them into the text field set as the target by whoever opened it.
 /// "OK" and "Cancel" both end with an ordinary close request, so the opener reads the outcome
 /// from its own field, not from the modal result.
 class KeyboardDlg : public wxDialog {
   public:
     explicit KeyboardDlg(wxWindow* parent);
+    ~KeyboardDlg() override;
 
     enum {
         ID_BUTTON1 = wxID_HIGHEST + 1,
@@ -26,6 +33,7 @@ class KeyboardDlg : public wxDialog {
         ID_BUTTON12,
         ID_BUTTON13,
         ID_TEXTCTRL1,
+        ID_STATICTEXT1,
     };
 
   private:
@@ -35,7 +43,8 @@ class KeyboardDlg : public wxDialog {
     void OnOk(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
 
-    wxTextCtrl* m_entry = nullptr;
+    LimitedField* m_entry = nullptr;
+    std::unique_ptr<PadEntry> m_padEntry;
 };
 
 /// The text field the pads' "OK" fills (the keypad's and the on-screen keyboard's), or nullptr when

@@ -1,9 +1,12 @@
 #include "dialogs/TextKeyboardDlg.h"
 
 #include <wx/button.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "dialogs/KeyboardDlg.h"
+#include "dialogs/LimitedField.h"
+#include "dialogs/PadEntry.h"
 
 namespace {
 
@@ -13,6 +16,8 @@ constexpr int kPitch = 56;
 constexpr int kMargin = 8;
 constexpr int kKeysTop = 64;
 constexpr int kBottomRow = kKeysTop + static_cast<int>(KeyboardKeys::kRows) * kPitch;
+/// Room at the right of the entry line for the count of characters.
+constexpr int kRoomWidth = 88;
 
 wxPoint KeyPlace(std::size_t row, std::size_t column) {
     return wxPoint(kMargin + static_cast<int>(column) * kPitch,
@@ -28,14 +33,25 @@ TextKeyboardDlg::TextKeyboardDlg(wxWindow* parent)
     SetClientSize(width, kBottomRow + kPitch);
     SetBackgroundColour(wxColour(255, 255, 128));
 
-    // Two lines show, enough for a button's text.
-    m_lines = new wxTextCtrl(this, ID_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
-                             wxSize(width - 2 * kMargin, kKey), wxTE_MULTILINE);
+    // Two lines show, enough for a button's text; at their right, how many characters the field
+    // takes.
+    const wxSize entrySize(width - 2 * kMargin - kRoomWidth, kKey);
+    m_lines =
+        new LimitedField(this, ID_ENTRY, wxPoint(kMargin, kMargin), entrySize, 0, wxTE_MULTILINE);
     // For a masked field the entry line is masked too; it has one line, as a password has.
-    m_masked = new wxTextCtrl(this, ID_MASKED_ENTRY, wxEmptyString, wxPoint(kMargin, kMargin),
-                              wxSize(width - 2 * kMargin, kKey), wxTE_PASSWORD);
+    m_masked = new LimitedField(this, ID_MASKED_ENTRY, wxPoint(kMargin, kMargin), entrySize, 0,
+                                wxTE_PASSWORD);
     m_masked->Hide();
-    m_entry = m_lines;
+    auto* room = new wxStaticText(
+        this, ID_ROOM, wxEmptyString, wxPoint(width - kMargin - kRoomWidth, kMargin + kKey / 3),
+        wxSize(kRoomWidth, kKey / 2), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    m_padEntry = std::make_unique<PadEntry>(*room);
+    for (LimitedField* entry : {m_lines, m_masked}) {
+        entry->Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
+            event.Skip();
+            CallAfter([this] { m_padEntry->ShowRoom(); });
+        });
+    }
     for (std::size_t row = 0; row < KeyboardKeys::kRows; ++row) {
         for (std::size_t column = 0; column < KeyboardKeys::kColumns; ++column) {
             const std::size_t index = row * KeyboardKeys::kColumns + column;
@@ -78,54 +94,61 @@ void TextKeyboardDlg::ShowLabels() {
     }
 }
 
+TextKeyboardDlg::~TextKeyboardDlg() = default;
+
 void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
     m_keys = KeyboardKeys();
     ShowLabels();
     // The field's text to go on from: a long name is mended, not typed anew.
     const wxTextCtrl* target = TargetTextField();
     const bool masked = target != nullptr && target->HasFlag(wxTE_PASSWORD);
-    m_entry = masked ? m_masked : m_lines;
+    LimitedField& entry = masked ? *m_masked : *m_lines;
     m_lines->Show(!masked);
     m_masked->Show(masked);
     m_lineBreak->Enable(m_lineBreaks && !masked);
-    m_entry->ChangeValue(target != nullptr ? target->GetValue() : wxString());
-    m_entry->SetInsertionPointEnd();
-    m_entry->SetFocus();
+    m_padEntry->Start(entry, target);
+    entry.SetFocus();
     event.Skip();
 }
 
 void TextKeyboardDlg::OnKey(wxCommandEvent& event) {
     const auto index = static_cast<std::size_t>(event.GetId() - ID_KEY_FIRST);
-    const std::wstring typed =
-        m_keys.Press(index / KeyboardKeys::kColumns, index % KeyboardKeys::kColumns);
-    m_entry->WriteText(typed);
+    const std::size_t row = index / KeyboardKeys::kColumns;
+    const std::size_t column = index % KeyboardKeys::kColumns;
+    // A character the field has no room for is not typed, and a shift stays for the next.
+    if (KeyboardKeys::IsShift(row, column) || m_padEntry->Type(m_keys.Label(row, column))) {
+        m_keys.Press(row, column);
+    }
     ShowLabels();
 }
 
 void TextKeyboardDlg::OnSpace(wxCommandEvent&) {
-    m_entry->WriteText(" ");
+    m_padEntry->Type(" ");
 }
 
 void TextKeyboardDlg::OnBackspace(wxCommandEvent&) {
+    LimitedField& entry = m_padEntry->Entry();
     long from = 0;
     long to = 0;
-    m_entry->GetSelection(&from, &to);
+    entry.GetSelection(&from, &to);
     if (from == to && from > 0) {
         --from;
     }
-    m_entry->Remove(from, to);
+    entry.Remove(from, to);
+    m_padEntry->ShowRoom();
 }
 
 void TextKeyboardDlg::OnLineBreak(wxCommandEvent&) {
-    m_entry->WriteText("\n");
+    m_padEntry->Type("\n");
 }
 
 void TextKeyboardDlg::OnClear(wxCommandEvent&) {
-    m_entry->ChangeValue(wxEmptyString);
+    m_padEntry->Entry().ChangeValue(wxEmptyString);
+    m_padEntry->ShowRoom();
 }
 
 void TextKeyboardDlg::OnOk(wxCommandEvent&) {
-    PassToTargetTextField(m_entry->GetValue());
+    PassToTargetTextField(m_padEntry->Entry().GetValue());
     Close();
 }
 

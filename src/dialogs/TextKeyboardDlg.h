@@ -1,21 +1,25 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include <wx/dialog.h>
 
 #include "model/KeyboardKeys.h"
 
+class LimitedField;
+class PadEntry;
 class wxButton;
-class wxTextCtrl;
 
 /// The on-screen keyboard for the text fields, in the keypad's style: German letters with
 /// shift, digits and punctuation, space, backspace and a line break around an entry field that
-/// starts with the target field's text, masked when the target is. "OK" passes the text to the
-/// keypad's target field; "Cancel" and the close box drop it.
+/// starts with the target field's text, masked when the target is, and takes as many characters
+/// as the target does. "OK" passes the text to the keypad's target field; "Cancel" and the
+/// close box drop it.
 class TextKeyboardDlg : public wxDialog {
   public:
     explicit TextKeyboardDlg(wxWindow* parent);
+    ~TextKeyboardDlg() override;
 
     /// Whether the line break key types, for a target with several lines; set before showing.
     void TakeLineBreaks(bool lineBreaks) { m_lineBreaks = lineBreaks; }
@@ -31,6 +35,7 @@ class TextKeyboardDlg : public wxDialog {
         ID_OK,
         ID_ENTRY,
         ID_MASKED_ENTRY,
+        ID_ROOM,
     };
 
   private:
@@ -49,9 +54,9 @@ class TextKeyboardDlg : public wxDialog {
     KeyboardKeys m_keys;
     std::array<wxButton*, KeyboardKeys::kRows * KeyboardKeys::kColumns> m_keyButtons{};
     wxButton* m_lineBreak = nullptr;
-    wxTextCtrl* m_lines = nullptr;   ///< the entry line for every field but a masked one
-    wxTextCtrl* m_masked = nullptr;  ///< the entry line for a masked field (the password)
-    wxTextCtrl* m_entry = nullptr;   ///< the one of the two in use
+    LimitedField* m_lines = nullptr;       ///< the entry line for every field but a masked one
+    LimitedField* m_masked = nullptr;      ///< the entry line for a masked field (the password)
+    std::unique_ptr<PadEntry> m_padEntry;  ///< the one of the two in use, and its count
 
     bool m_lineBreaks = false;
 };

@@ -10,15 +10,23 @@ bool TakesLineBreaks(FieldInput input) {
     return input == FieldInput::Lines;
 }
 
-std::wstring TextForField(const std::wstring& typed, std::size_t limit, bool multiLine) {
+bool FitsInField(std::size_t before, std::size_t after, std::size_t limit) {
+    return limit == 0 || after <= limit || after <= before;
+}
+
+std::wstring RoomText(std::size_t length, std::size_t limit) {
+    if (limit == 0) {
+        return std::wstring();
+    }
+    return std::to_wstring(length) + L" / " + std::to_wstring(limit);
+}
+
+std::wstring TextForField(const std::wstring& typed, bool multiLine) {
     std::wstring text = typed;
     if (!multiLine) {
         text.erase(std::remove_if(text.begin(), text.end(),
                                   [](wchar_t c) { return c == L'\n' || c == L'\r'; }),
                    text.end());
-    }
-    if (limit > 0 && text.size() > limit) {
-        text.resize(limit);
     }
     return text;
 }

@@ -143,6 +143,8 @@ class FieldPads : public testing::Test {
     std::unique_ptr<PanelUnderTest> panel;
 };
 
+// Each pad starts from the field's text, shows how many characters the field takes, and refuses
+// a key beyond that: "123" cannot be typed into a field of two.
 TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithinItsLimit) {
     const struct {
         const char* what;
@@ -150,67 +152,85 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
         std::function<wxTextCtrl*(wxDialog&)> field;
         const char* pad;
         std::vector<wxString> keys;
+        const char* room;  ///< the count of the pad before its last key
         wxString value;
     } cases[] = {
         {"transmit address",
          Panel().Transmit(),
          ById(TransmitDlg::ID_TEXTCTRL5),
          "Keyboard",
-         {"1", "9", "2", "OK"},
+         {"Clear", "1", "9", "2", "OK"},
+         "3 / 3",
          "192"},
-        {"controller address, cut to three digits",
+        {"display off, a third digit refused",
+         Panel().MainSettings(),
+         ById(SettingsDlg::ID_EditDisplayOff),
+         "Keyboard",
+         {"Clear", "1", "2", "3", "OK"},
+         "2 / 2",
+         "12"},
+        {"controller address, a fourth digit refused",
          Panel().MainSettings(),
          ById(SettingsDlg::ID_EditIP1),
          "Keyboard",
-         {"1", "0", "2", "4", "OK"},
+         {"Clear", "1", "0", "2", "4", "OK"},
+         "3 / 3",
          "102"},
-        {"panel width",
+        {"panel width, one digit more than it had",
          Panel().MainSettings(),
          ById(SettingsDlg::ID_EditSizeX),
          "Keyboard",
-         {"1", "0", "2", "4", "OK"},
-         "1024"},
+         {"0", "OK"},
+         "",
+         "4000"},
         {"password",
          Panel().MainSettings(),
          ById(SettingsDlg::ID_EditPassword),
          "Text Keyboard",
          {"Clear", "4", "7", "1", "1", "OK"},
+         "",
          "4711"},
         {"Led",
          Panel().ButtonSettings(),
          ByName("ID_TEXTCTRL5"),
          "Keyboard",
-         {"4", "2", "OK"},
+         {"Clear", "4", "2", "OK"},
+         "",
          "42"},
         {"Taster",
          Panel().ButtonSettings(),
          ByName("ID_TEXTCTRL4"),
          "Keyboard",
-         {"3", "0", "0", "OK"},
+         {"Clear", "3", "0", "0", "OK"},
+         "",
          "300"},
         {"button text",
          Panel().ButtonSettings(),
          ByName("ID_TEXTCTRL1"),
          "Text Keyboard",
          {wxString::FromUTF8("↵"), "a", "n", "OK"},
+         "",
          "Licht\nan"},
         {"page name",
          Panel().PageSettings(),
          ById(PageDlg::ID_TEXTCTRL1),
          "Text Keyboard",
          {"2", "OK"},
+         "",
          "Flur2"},
-        {"page colour, cut to three digits",
+        {"page colour, a fourth digit refused",
          Panel().PageSettings(),
          ById(PageDlg::ID_TEXTCTRL3),
          "Keyboard",
-         {"2", "5", "5", "5", "OK"},
+         {"Clear", "2", "5", "5", "5", "OK"},
+         "3 / 3",
          "255"},
         {"password prompt",
          Panel().Password(),
          ById(PasswordDlg::ID_TEXTCTRL1),
          "Text Keyboard",
          {"x", "OK"},
+         "",
          "x"},
     };
     for (const auto& c : cases) {
@@ -218,13 +238,27 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
         const std::vector<std::string> opened = LongTouchIn(
             c.dialog, c.field,
             [&c](wxDialog& pad) {
+                // The pad's entry line starts from the field's text.
+                const wxString before = TargetTextField()->GetValue();
+                const bool keyboard = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK) != nullptr;
+                wxTextCtrl& entry =
+                    keyboard
+                        ? KeyboardEntry(pad)
+                        : *dynamic_cast<wxTextCtrl*>(pad.FindWindow(KeyboardDlg::ID_TEXTCTRL1));
+                EXPECT_EQ(entry.GetValue(), before);
                 // The keyboard's line break serves only fields of several lines, and its entry
                 // line is masked for a masked field.
-                if (const wxWindow* lineBreak = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)) {
-                    EXPECT_EQ(lineBreak->IsEnabled(), TargetTextField()->IsMultiLine());
-                    EXPECT_EQ(ShowsInClear(KeyboardEntry(pad)), ShowsInClear(*TargetTextField()));
+                if (keyboard) {
+                    EXPECT_EQ(pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)->IsEnabled(),
+                              TargetTextField()->IsMultiLine());
+                    EXPECT_EQ(ShowsInClear(entry), ShowsInClear(*TargetTextField()));
                 }
-                Keys(pad, c.keys);
+                Keys(pad, std::vector<wxString>(c.keys.begin(), c.keys.end() - 1));
+                const wxWindow* room = pad.FindWindow(keyboard ? int(TextKeyboardDlg::ID_ROOM)
+                                                               : int(KeyboardDlg::ID_STATICTEXT1));
+                ASSERT_NE(room, nullptr);
+                EXPECT_EQ(room->GetLabel(), c.room);
+                Keys(pad, {c.keys.back()});
             },
             [&c](wxTextCtrl& field) { EXPECT_EQ(field.GetValue(), c.value); });
         ASSERT_EQ(opened.size(), 2u);

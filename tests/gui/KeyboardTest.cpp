@@ -1,7 +1,9 @@
-// The numeric keypad, driven through its keys as a user would.
+// The numeric keypad, driven through its keys as a user would: it starts from the field it
+// serves and takes no more characters than that field does.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <wx/button.h>
@@ -10,6 +12,7 @@
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
 #include "dialogs/KeyboardDlg.h"
+#include "dialogs/LimitedField.h"
 
 namespace {
 
@@ -19,7 +22,8 @@ class KeyboardTest : public testing::Test {
         folder.Write(*SmallLayout());
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
         ASSERT_TRUE(panel->Get()->StartedUp());
-        target = new wxTextCtrl(panel->Get(), wxID_ANY, "before", wxPoint(0, 0), wxSize(80, 24));
+        target = new LimitedField(panel->Get(), wxID_ANY, wxPoint(0, 0), wxSize(80, 24), 4);
+        target->ChangeValue("12");
         SetTargetTextField(target);
     }
     void TearDown() override {
@@ -31,17 +35,20 @@ class KeyboardTest : public testing::Test {
     wxTextCtrl& Entry() const {
         return *wxStaticCast(Keypad().FindWindow(KeyboardDlg::ID_TEXTCTRL1), wxTextCtrl);
     }
+    wxWindow& Room() const { return *Keypad().FindWindow(KeyboardDlg::ID_STATICTEXT1); }
 
     /// Shows the keypad modally and touches the keys in order; the last one must close it.
-    /// Returns the entry field's text just before the last key.
-    wxString Touch(const std::vector<wxString>& keys) {
-        wxString entryBeforeLast;
+    /// Returns the entry field's text and the count beside it just before the last key.
+    std::pair<wxString, wxString> Touch(const std::vector<wxString>& keys) {
+        std::pair<wxString, wxString> beforeLast;
         ModalScript script;
         script.Then([&](wxDialog& keypad) {
-            EXPECT_EQ(Entry().GetValue(), "") << "a showing starts empty";
+            const wxTextCtrl* served = TargetTextField();
+            EXPECT_EQ(Entry().GetValue(), served != nullptr ? served->GetValue() : "")
+                << "a showing starts from the field";
             for (std::size_t i = 0; i < keys.size(); ++i) {
                 if (i + 1 == keys.size()) {
-                    entryBeforeLast = Entry().GetValue();
+                    beforeLast = {Entry().GetValue(), Room().GetLabel()};
                 }
                 ClickButton(keypad, keys[i]);
             }
@@ -49,13 +56,13 @@ class KeyboardTest : public testing::Test {
         Keypad().ShowModal();
         EXPECT_TRUE(script.Done());
         EXPECT_FALSE(Keypad().IsShown());
-        return entryBeforeLast;
+        return beforeLast;
     }
 
     FakePrompter prompter;
     LayoutFolder folder;
     std::unique_ptr<PanelUnderTest> panel;
-    wxTextCtrl* target = nullptr;
+    LimitedField* target = nullptr;
 };
 
 TEST_F(KeyboardTest, KeysSitInTheirPlacesWithTheirIdentifiers) {
@@ -82,7 +89,8 @@ TEST_F(KeyboardTest, KeysSitInTheirPlacesWithTheirIdentifiers) {
         {KeyboardDlg::ID_BUTTON2, "2", {64, 120, 48, 48}},
         {KeyboardDlg::ID_BUTTON10, "3", {120, 120, 48, 48}},
         {KeyboardDlg::ID_BUTTON13, "0", {8, 176, 48, 48}},
-        {KeyboardDlg::ID_TEXTCTRL1, "", {64, 188, 48, 23}},
+        {KeyboardDlg::ID_TEXTCTRL1, "", {64, 178, 48, 23}},
+        {KeyboardDlg::ID_STATICTEXT1, "", {64, 204, 48, 16}},
         {KeyboardDlg::ID_BUTTON3, "Clear", {120, 176, 48, 48}},
         {KeyboardDlg::ID_BUTTON5, "Cancel", {8, 232, 48, 48}},
         {KeyboardDlg::ID_BUTTON4, "OK", {64, 232, 104, 48}},
@@ -100,41 +108,68 @@ TEST_F(KeyboardTest, KeysSitInTheirPlacesWithTheirIdentifiers) {
     EXPECT_TRUE(keypad.FindWindow(KeyboardDlg::ID_TEXTCTRL1)->IsKindOf(wxCLASSINFO(wxTextCtrl)));
 }
 
-TEST_F(KeyboardTest, OkPassesWhatTheKeysTyped) {
+TEST_F(KeyboardTest, OkPassesWhatTheKeysTypedWithinTheFieldsLimit) {
     const struct {
+        const char* what;
+        const char* field;  ///< the target before
         std::vector<wxString> keys;
         const char* entry;   ///< the entry field before the last key
+        const char* room;    ///< the count beside it then
         const char* target;  ///< the target afterwards
     } cases[] = {
-        {{"1", "2", "0", "OK"}, "120", "120"},
-        {{"5", "Clear", "7", "OK"}, "7", "7"},
-        {{"OK"}, "", ""},
-        {{"9", "8", "7", "6", "5", "4", "3", "2", "1", "0", "0", "OK"},
-         "98765432100",
-         "98765432100"},
-        {{"3", "Cancel"}, "3", "before"},
-        {{"Clear", "Cancel"}, "", "before"},
+        {"one more digit", "12", {"3", "OK"}, "123", "3 / 4", "123"},
+        {"anew", "12", {"Clear", "7", "OK"}, "7", "1 / 4", "7"},
+        {"as it was", "12", {"OK"}, "12", "2 / 4", "12"},
+        {"a digit beyond the limit is refused",
+         "12",
+         {"3", "4", "5", "OK"},
+         "1234",
+         "4 / 4",
+         "1234"},
+        {"a value longer than the limit stays whole",
+         "123456",
+         {"7", "OK"},
+         "123456",
+         "6 / 4",
+         "123456"},
+        {"and can be mended", "123456", {"Clear", "9", "OK"}, "9", "1 / 4", "9"},
+        {"Cancel", "12", {"3", "Cancel"}, "123", "3 / 4", "12"},
+        {"Clear, then Cancel", "12", {"Clear", "Cancel"}, "", "0 / 4", "12"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.target);
-        target->ChangeValue("before");
-        EXPECT_EQ(Touch(c.keys), c.entry);
+        SCOPED_TRACE(c.what);
+        target->ChangeValue(c.field);
+        EXPECT_EQ(Touch(c.keys), std::make_pair(wxString(c.entry), wxString(c.room)));
         EXPECT_EQ(target->GetValue(), c.target);
     }
+    // Refused: the count turns red until a key is taken again.
+    target->ChangeValue("1234");
+    ModalScript script;
+    script.Then([&](wxDialog& keypad) {
+        const wxColour normal = Room().GetForegroundColour();
+        ClickButton(keypad, "5");
+        EXPECT_EQ(Room().GetForegroundColour(), wxColour(255, 0, 0));
+        ClickButton(keypad, "Clear");
+        EXPECT_EQ(Room().GetForegroundColour(), normal);
+        ClickButton(keypad, "Cancel");
+    });
+    Keypad().ShowModal();
 }
 
-TEST_F(KeyboardTest, CancelDropsTheEntryAndTheNextShowingStartsEmpty) {
-    Touch({"4", "2", "Cancel"});
-    EXPECT_EQ(target->GetValue(), "before");
-    // Touch() checks that the entry is empty again; the digits left nothing behind.
-    Touch({"7", "OK"});
-    EXPECT_EQ(target->GetValue(), "7");
+TEST_F(KeyboardTest, AFieldWithoutALimitTakesAnyNumberAndShowsNoCount) {
+    auto* plain = new wxTextCtrl(panel->Get(), wxID_ANY, "98765");
+    SetTargetTextField(plain);
+    EXPECT_EQ(Touch({"4", "3", "2", "1", "0", "0", "OK"}),
+              std::make_pair(wxString("98765432100"), wxString("")));
+    EXPECT_EQ(plain->GetValue(), "98765432100");
+    SetTargetTextField(nullptr);
+    plain->Destroy();
 }
 
 TEST_F(KeyboardTest, WithoutATargetOkOnlyCloses) {
     SetTargetTextField(nullptr);
-    EXPECT_EQ(Touch({"1", "OK"}), "1");
-    EXPECT_EQ(target->GetValue(), "before");
+    EXPECT_EQ(Touch({"1", "OK"}).first, "1");
+    EXPECT_EQ(target->GetValue(), "12");
 }
 
 TEST_F(KeyboardTest, CloseBoxClosesWithoutPassingAnythingOn) {
@@ -145,7 +180,7 @@ TEST_F(KeyboardTest, CloseBoxClosesWithoutPassingAnythingOn) {
     });
     Keypad().ShowModal();
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(target->GetValue(), "before");
+    EXPECT_EQ(target->GetValue(), "12");
 }
 
 TEST_F(KeyboardTest, ADestroyedTargetIsNoTargetAnyMore) {

@@ -18,6 +18,7 @@ using namespace std::chrono_literals;
 constexpr Point kKeypadOne{8 + 24, 120 + 24};
 constexpr Point kKeypadZero{8 + 24, 176 + 24};
 constexpr Point kKeypadOk{64 + 52, 232 + 24};
+constexpr Point kKeypadClear{120 + 24, 176 + 24};
 
 }  // namespace
 
@@ -40,6 +41,8 @@ TEST(FieldPads, MainSettingsByTouchAloneOnAFramelessPanel) {
 
     ScreenWindow keypad = panel.OpenPad(settings, {8 + 20, 184 + 12}, "Keyboard");
     ASSERT_NE(keypad.id, 0u);
+    // The keypad starts from the field's 192: cleared, then 10.
+    Touch(keypad, kKeypadClear);
     Touch(keypad, kKeypadOne);
     Touch(keypad, kKeypadZero);
     Touch(keypad, kKeypadOk);

@@ -55,27 +55,49 @@ TEST(FieldEntry, NumbersGetTheKeypadTextsTheKeyboardWithLineBreaksForSeveralLine
     EXPECT_TRUE(TakesLineBreaks(FieldInput::Lines));
 }
 
-TEST(FieldEntry, OkPutsWhatWasTypedWithinTheFieldsLimitAndLines) {
+TEST(FieldEntry, OkPutsWhatWasTypedWithTheFieldsLinesAndNeverCutsIt) {
     const struct {
         const wchar_t* typed;
-        std::size_t limit;
         bool multiLine;
         const wchar_t* field;
     } cases[] = {
-        {L"120", 3, false, L"120"},
-        {L"1234", 3, false, L"123"},
-        {L"98765432100", 0, false, L"98765432100"},
-        {L"", 3, false, L""},
-        {L"Küche", 0, false, L"Küche"},
-        {L"Licht\nKüche", 0, true, L"Licht\nKüche"},
-        {L"Licht\nKüche", 0, false, L"LichtKüche"},
-        {L"a\r\nb", 2, false, L"ab"},
-        {L"äöüß", 3, false, L"äöü"},
+        {L"98765432100", false, L"98765432100"},
+        {L"", false, L""},
+        {L"Licht\nKüche", true, L"Licht\nKüche"},
+        {L"Licht\nKüche", false, L"LichtKüche"},
+        {L"a\r\nb", false, L"ab"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.typed)));
-        EXPECT_EQ(TextForField(c.typed, c.limit, c.multiLine), c.field);
+        EXPECT_EQ(TextForField(c.typed, c.multiLine), c.field);
     }
+}
+
+TEST(FieldEntry, AKeyBeyondTheLimitIsRefusedAndThePadShowsTheRoom) {
+    const struct {
+        const char* what;
+        std::size_t before;
+        std::size_t after;
+        std::size_t limit;
+        bool fits;
+    } cases[] = {
+        {"up to the limit", 1, 2, 2, true},
+        {"one beyond", 2, 3, 2, false},
+        {"several at once beyond", 0, 5, 4, false},
+        {"no limit", 900, 901, 0, true},
+        {"shortening", 2, 1, 2, true},
+        {"a text longer than the limit mended in place", 6, 6, 4, true},
+        {"shortened, still over the limit", 6, 5, 4, true},
+        {"a text longer than the limit made longer", 6, 7, 4, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(FitsInField(c.before, c.after, c.limit), c.fits);
+    }
+    EXPECT_EQ(RoomText(0, 2), L"0 / 2");
+    EXPECT_EQ(RoomText(3, 40), L"3 / 40");
+    EXPECT_EQ(RoomText(6, 4), L"6 / 4");
+    EXPECT_EQ(RoomText(3, 0), L"");
 }
 
 /// Every key typed in turn, unshifted, as one text per row.
