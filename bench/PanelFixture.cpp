@@ -196,6 +196,11 @@ Prompter::Answer BenchPrompter::AskYesNo(const std::wstring&, const std::wstring
     return Answer::No;
 }
 
+Prompter::Answer BenchPrompter::AskWithLabels(const std::wstring&, const std::wstring&,
+                                              const std::wstring&, const std::wstring&) {
+    return Answer::Cancel;
+}
+
 void BenchPrompter::ExitProcess(int) {
     exitRequested = true;
 }

@@ -44,6 +44,8 @@ class BenchPrompter : public Prompter {
     void ShowMessage(const std::wstring& text) override;
     Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) override;
     Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
+    Answer AskWithLabels(const std::wstring& text, const std::wstring& caption,
+                         const std::wstring& yes, const std::wstring& no) override;
     void ExitProcess(int code) override;
 
     std::wstring directory;

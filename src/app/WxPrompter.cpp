@@ -39,6 +39,20 @@ Prompter::Answer WxPrompter::AskYesNo(const std::wstring& text, const std::wstri
     return answer == wxYES ? Answer::Yes : Answer::No;
 }
 
+Prompter::Answer WxPrompter::AskWithLabels(const std::wstring& text, const std::wstring& caption,
+                                           const std::wstring& yes, const std::wstring& no) {
+    wxMessageDialog box(m_dialogs.Innermost(), text, caption, wxYES_NO | wxCANCEL | wxCENTRE);
+    box.SetYesNoCancelLabels(wxString(yes), wxString(no), wxID_CANCEL);
+    switch (box.ShowModal()) {
+        case wxID_YES:
+            return Answer::Yes;
+        case wxID_NO:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
 void WxPrompter::ExitProcess(int code) {
     std::fflush(nullptr);
     ::_exit(code);

@@ -21,6 +21,10 @@ class Prompter {
     virtual Answer AskYesNoCancel(const std::wstring& text, const std::wstring& caption) = 0;
     /// A message box with Yes and No; Yes or No (closing the box answers No).
     virtual Answer AskYesNo(const std::wstring& text, const std::wstring& caption) = 0;
+    /// A message box with Yes, No and Cancel whose Yes and No say what they do (`yes`, `no`);
+    /// closing the box answers Cancel.
+    virtual Answer AskWithLabels(const std::wstring& text, const std::wstring& caption,
+                                 const std::wstring& yes, const std::wstring& no) = 0;
     /// Ends the process at once with the given code, without an orderly shutdown. A test
     /// double records the code and returns, so callers return right after calling it.
     virtual void ExitProcess(int code) = 0;

@@ -599,8 +599,13 @@ TEST(ButtonSettings, CancelledColourDialogChangesNothing) {
     EXPECT_EQ(b.Font_Color, 0x0000FFu);
 }
 
+// A picture chosen elsewhere is copied into the layout folder; every picture is named by its
+// bare name.
 TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
     SettingsRig rig;
+    LayoutFolder elsewhere;
+    elsewhere.WritePicture("lamp_off.png", 100, 50, kOff);
+    rig.folder.WritePicture("lamp on.jpg", 100, 50, kOn);
     ButtonRecord& b = GetLayout().Button(0, 0);
     b.Image_File_Press = L"keep.png";
     const Controls c(rig.Dialog());
@@ -633,7 +638,7 @@ TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
         EXPECT_EQ(c.imageOn->GetValue(), "lamp on.jpg");
         ClickButton(d, "OK");
     });
-    script.Return(choose("/usr/share/pictures/elsewhere/lamp_off.png"));
+    script.Return(choose(elsewhere.At("lamp_off.png")));
     script.Return(choose(wxEmptyString));
     script.Return(choose(folder + "lamp on.jpg"));
     rig.Open(0, 0);
@@ -641,6 +646,8 @@ TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
     EXPECT_EQ(b.Image_File_Off, L"lamp_off.png");
     EXPECT_EQ(b.Image_File_Press, L"keep.png");
     EXPECT_EQ(b.Image_File_On, L"lamp on.jpg");
+    EXPECT_TRUE(rig.folder.Read("lamp_off.png") == elsewhere.Read("lamp_off.png"));
+    EXPECT_TRUE(rig.prompter.messages.empty());
 }
 
 // What the real chooser lists, through the toolkit's own filter: every picture type the panel

@@ -80,6 +80,13 @@ Prompter::Answer FakePrompter::AskYesNo(const std::wstring& text, const std::wst
     return AskYesNoCancel(text, caption) == Answer::Yes ? Answer::Yes : Answer::No;
 }
 
+Prompter::Answer FakePrompter::AskWithLabels(const std::wstring& text, const std::wstring& caption,
+                                             const std::wstring& yes, const std::wstring& no) {
+    labels.push_back(yes);
+    labels.push_back(no);
+    return AskYesNoCancel(text, caption);
+}
+
 void FakePrompter::ExitProcess(int code) {
     exitCode = code;
 }

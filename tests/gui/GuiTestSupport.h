@@ -32,6 +32,9 @@ class FakePrompter : public Prompter {
     /// Takes its answer from the same queue; an empty queue, or an answer other than Yes,
     /// answers No.
     Answer AskYesNo(const std::wstring& text, const std::wstring& caption) override;
+    /// Takes its answer from the same queue, as AskYesNoCancel; records the labels.
+    Answer AskWithLabels(const std::wstring& text, const std::wstring& caption,
+                         const std::wstring& yes, const std::wstring& no) override;
     void ExitProcess(int code) override;
 
     bool chooseOk = true;
@@ -40,6 +43,7 @@ class FakePrompter : public Prompter {
     std::vector<std::wstring> messages;
     std::vector<std::wstring> questions;
     std::vector<std::wstring> captions;  ///< of the questions, in the same order
+    std::vector<std::wstring> labels;    ///< the Yes and No labels of AskWithLabels, in turn
     std::wstring lastChooserMessage;
     std::wstring lastChooserStart;
     int choosers = 0;   ///< how often the chooser was asked for

@@ -246,8 +246,8 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
         EXPECT_TRUE(chooser->HasFlag(wxFD_OPEN));
         EXPECT_TRUE(chooser->HasFlag(wxFD_CHANGE_DIR));
         EXPECT_EQ(chooser->GetDirectory(), folder);
-        // Chosen elsewhere: only the name is kept, the file is not copied.
-        chooser->SetPath("/usr/share/elsewhere/pic.png");
+        // Chosen in the layout folder: its bare name.
+        chooser->SetPath(rig.folder.At("pic.png"));
         return wxID_OK;
     });
     choosers.push_back([&](wxDialog& d) {
@@ -272,6 +272,56 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     // The close box keeps what "Sel" applied.
     EXPECT_EQ(rig.Page().PageImage, L"other.png");
     EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+}
+
+// A picture chosen elsewhere whose name the layout folder has for another picture: the user
+// keeps the folder's, replaces it, or cancels, and the page shows what was decided at once.
+TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
+    PageRig rig;
+    LayoutFolder elsewhere;
+    const wxColour mine(20, 200, 60);
+    elsewhere.WritePicture("pic.png", 100, 100, mine);
+    const std::string theirs = rig.folder.Read("pic.png");
+    const struct {
+        Prompter::Answer answer;
+        const char* field;
+        const std::wstring image;
+        wxColour shown;
+        bool replaced;
+    } cases[] = {
+        {Prompter::Answer::Cancel, "", L"", kStart, false},
+        {Prompter::Answer::No, "pic.png", L"pic.png", kPicture, false},
+        {Prompter::Answer::Yes, "pic.png", L"pic.png", mine, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.answer));
+        rig.Page().PageImage.clear();
+        rig.Panel().LoadPage(2);
+        rig.Panel().DrawPage(2);
+        rig.prompter.questions.clear();
+        rig.prompter.labels.clear();
+        rig.prompter.answers = {c.answer};
+        rig.Open(
+            [&](wxDialog& d) {
+                Press(d, PageDlg::ID_BUTTON1);
+                EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL2).GetValue(), c.field);
+                EXPECT_EQ(rig.Page().PageImage, c.image);
+                EXPECT_TRUE(Near(rig.Middle(), c.shown)) << rig.Middle().GetAsString();
+                ClickButton(d, "OK");
+            },
+            {[&](wxDialog& chooser) {
+                static_cast<wxFileDialog&>(chooser).SetPath(elsewhere.At("pic.png"));
+                return wxID_OK;
+            }});
+        EXPECT_EQ(rig.prompter.questions,
+                  std::vector<std::wstring>{L"The layout folder has another picture named "
+                                            L"\"pic.png\".\n\nReplace it with the one you chose, "
+                                            L"or keep the folder's own?"});
+        EXPECT_EQ(rig.prompter.labels,
+                  (std::vector<std::wstring>{L"Replace", L"Keep the folder's"}));
+        EXPECT_EQ(rig.folder.Read("pic.png") == theirs, !c.replaced);
+        EXPECT_TRUE(rig.prompter.messages.empty());
+    }
 }
 
 TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {

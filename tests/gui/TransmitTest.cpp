@@ -20,6 +20,7 @@
 
 #include <wx/button.h>
 #include <wx/evtloop.h>
+#include <wx/filedlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
@@ -27,6 +28,7 @@
 #include "GuiTestSupport.h"
 #include "Loopback.h"
 #include "ModalScript.h"
+#include "dialogs/PageDlg.h"
 #include "dialogs/TransmitDlg.h"
 #include "model/PanelState.h"
 
@@ -630,6 +632,46 @@ TEST_F(TransmitTest, SendsEveryPictureInOrder) {
         EXPECT_TRUE(files[i].bytes == expected[i].second) << files[i].name;
     }
     EXPECT_NE(folder.Read("tvxdef.ini").find("case.png"), std::string::npos);
+}
+
+// A picture chosen outside the layout folder in the page settings is copied into the folder,
+// shown on the page at once, and sent with the layout's pictures.
+TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
+    FakeReceiver receiver;
+    LayoutFolder elsewhere;
+    const wxColour sunset(200, 40, 160);
+    elsewhere.WritePicture("sunset.png", 400, 300, sunset);
+    const int page = GetPanelState().CurrentPage;
+    {
+        ModalScript script;
+        script
+            .Then([&](wxDialog& settings) {
+                ClickButton(settings, "Sel");
+                EXPECT_EQ(GetLayout().Page(page).PageImage, L"sunset.png");
+                EXPECT_EQ(panel->PagePixel(200, 150), sunset) << "shown at once";
+                ClickButton(settings, "OK");
+            })
+            .Return([&](wxDialog& chooser) {
+                static_cast<wxFileDialog&>(chooser).SetPath(elsewhere.At("sunset.png"));
+                return wxID_OK;
+            });
+        panel->Get()->PageSettings().ShowModal();
+        EXPECT_TRUE(script.Done());
+    }
+    EXPECT_TRUE(folder.Read("sunset.png") == elsewhere.Read("sunset.png"));
+    EXPECT_TRUE(prompter.messages.empty());
+
+    GetLayout().Form.Transmit_IP = receiver.Address();
+    Run([&](TransmitDlg& dialog) {
+        ClickButton(dialog, kSendPictures);
+        EXPECT_EQ(Status().GetValue(), "sunset.png\n");
+    });
+    EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
+    const auto files = receiver.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, "sunset.png");
+    EXPECT_TRUE(files[0].bytes == elsewhere.Read("sunset.png"));
+    EXPECT_NE(folder.Read("tvxdef.ini").find("sunset.png"), std::string::npos);
 }
 
 TEST_F(TransmitTest, WithoutPicturesOnlyStoresAndSaysOk) {
