@@ -21,17 +21,27 @@ void WxPrompter::ShowMessage(const std::wstring& text) {
     wxMessageBox(text, wxMessageBoxCaptionStr, wxOK | wxCENTRE, m_dialogs.Innermost());
 }
 
-Prompter::Answer WxPrompter::AskYesNoCancel(const std::wstring& text, const std::wstring& caption) {
-    switch (wxMessageBox(text, caption, wxYES_NO | wxCANCEL | wxCENTRE, m_dialogs.Innermost())) {
-        case wxYES:
-            return Answer::Yes;
-        case wxNO:
-            return Answer::No;
-        case wxCANCEL:
-            return Answer::Cancel;
+namespace {
+
+/// The answer of a message box by the button that ended it.
+Prompter::Answer AnswerOf(int button) {
+    switch (button) {
+        case wxID_YES:
+            return Prompter::Answer::Yes;
+        case wxID_NO:
+            return Prompter::Answer::No;
+        case wxID_CANCEL:
+            return Prompter::Answer::Cancel;
         default:
-            return Answer::Ok;
+            return Prompter::Answer::Ok;
     }
+}
+
+}  // namespace
+
+Prompter::Answer WxPrompter::AskYesNoCancel(const std::wstring& text, const std::wstring& caption) {
+    wxMessageDialog box(m_dialogs.Innermost(), text, caption, wxYES_NO | wxCANCEL | wxCENTRE);
+    return AnswerOf(box.ShowModal());
 }
 
 Prompter::Answer WxPrompter::AskYesNo(const std::wstring& text, const std::wstring& caption) {
@@ -43,14 +53,7 @@ Prompter::Answer WxPrompter::AskWithLabels(const std::wstring& text, const std::
                                            const std::wstring& yes, const std::wstring& no) {
     wxMessageDialog box(m_dialogs.Innermost(), text, caption, wxYES_NO | wxCANCEL | wxCENTRE);
     box.SetYesNoCancelLabels(wxString(yes), wxString(no), wxID_CANCEL);
-    switch (box.ShowModal()) {
-        case wxID_YES:
-            return Answer::Yes;
-        case wxID_NO:
-            return Answer::No;
-        default:
-            return Answer::Cancel;
-    }
+    return AnswerOf(box.ShowModal());
 }
 
 void WxPrompter::ExitProcess(int code) {

@@ -110,6 +110,14 @@ wxTextCtrl& Entry(wxDialog& prompt) {
     return *wxStaticCast(prompt.FindWindow(PasswordDlg::ID_TEXTCTRL1), wxTextCtrl);
 }
 
+/// A step that gives the password prompt `password`.
+std::function<void(wxDialog&)> Give(const char* password) {
+    return [password](wxDialog& prompt) {
+        Entry(prompt).ChangeValue(password);
+        ClickButton(prompt, "OK");
+    };
+}
+
 /// Presses a button found by its identifier (a label may be empty or repeated).
 void Press(wxDialog& dialog, int id) {
     wxWindow* button = dialog.FindWindow(id);
@@ -380,13 +388,7 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
 TEST_F(PasswordTest, ATouchOnTheMenuPictureOpensThePromptThenTheMenu) {
     Start(*MenuLayout(L"pw"));
     ModalScript script;
-    script
-        .Then(In("Password",
-                 [](wxDialog& prompt) {
-                     Entry(prompt).ChangeValue("pw");
-                     ClickButton(prompt, "OK");
-                 }))
-        .Then(In(kMenu, Click("Close")));
+    script.Then(In("Password", Give("pw"))).Then(In(kMenu, Click("Close")));
     Panel().Raise();
     Pump(50);
     wxUIActionSimulator touch;
@@ -794,13 +796,7 @@ TEST_F(PasswordTest, TheMenuAsksAgainOnceNobodyTouchedThePanelForTheLockTime) {
     Start(*MenuLayout(L"Secret"), kShortLock);
     {
         ModalScript script;
-        script
-            .Then(In("Password",
-                     [](wxDialog& prompt) {
-                         Entry(prompt).ChangeValue("Secret");
-                         ClickButton(prompt, "OK");
-                     }))
-            .Then(In(kMenu, Click("Close")));
+        script.Then(In("Password", Give("Secret"))).Then(In(kMenu, Click("Close")));
         RequestUntilDone(script);
     }
     // Touches now and then keep it open, well beyond the lock time.
