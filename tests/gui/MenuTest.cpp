@@ -582,12 +582,13 @@ TEST_F(MenuTest, ButtonMenuHidesTheMenuUntilBack) {
         }));
     RequestUntilDone(script);
 }
+
 TEST_F(MenuTest, TransmitOpensOverTheVisibleMenu) {
     Start();
     ModalScript script;
     script
         .Then(In(kMenu,
-                 [this](wxDialog& menu) {
+                 [](wxDialog& menu) {
                      ClickButton(menu, "Transmit");
                      EXPECT_TRUE(menu.IsModal());
                      ClickButton(menu, "Close");
