@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "BuildVersion.h"
 #include "app/MainApp.h"
@@ -29,20 +28,9 @@ std::wstring AbsoluteFolder(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const StartOptions options = ParseStartOptions(std::vector<std::string>(argv + 1, argv + argc));
-    switch (options.action) {
-        case StartOptions::Action::Help:
-            std::fputs(StartUsage("tolvamix").c_str(), stdout);
-            return 0;
-        case StartOptions::Action::Version:
-            std::printf("tolvamix %s\n", kBuildVersion);
-            return 0;
-        case StartOptions::Action::Wrong:
-            std::fprintf(stderr, "tolvamix: %s\n%s", options.problem.c_str(),
-                         StartUsage("tolvamix").c_str());
-            return ExitCodes::kWrongCommandLine;
-        case StartOptions::Action::Run:
-            break;
+    StartOptions options;
+    if (const auto end = AnswerCommandLine(StartCommandLine(options), argc, argv, kBuildVersion)) {
+        return *end;
     }
     // Touches are placed by the pointer's position on the screen, which a native Wayland session
     // does not give away: there the panel runs through XWayland, unless the backend is chosen

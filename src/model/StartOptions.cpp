@@ -22,79 +22,62 @@ std::optional<std::chrono::seconds> LockSeconds(const std::string& text) {
 
 }  // namespace
 
-StartOptions ParseStartOptions(const std::vector<std::string>& args) {
-    StartOptions options;
-    bool optionsEnded = false;
-    auto wrong = [&options](const std::string& problem) {
-        options.action = StartOptions::Action::Wrong;
-        options.problem = problem;
-        return options;
+CommandLineSpec StartCommandLine(StartOptions& options) {
+    CommandLineSpec spec;
+    spec.program = "tolvamix";
+    spec.arguments = "[LAYOUT-FOLDER]";
+    spec.about =
+        "Runs the panel on the layout in LAYOUT-FOLDER (the folder of tvxdef.ini and the\n"
+        "pictures). Without a folder it asks for one, starting in the working folder.\n"
+        "A tvxdef.ini that ends before its 'EndOfFile' line is not loaded: the panel says\n"
+        "so and starts on tvxdef.ini.bak, the layout the last store replaced, when that is\n"
+        "whole; \"Store\" then makes it tvxdef.ini again.\n";
+    spec.options = {
+        {"--wait-for-layout", "",
+         "for a panel that starts by itself (tolvamix-session, the\n"
+         "user unit, the autostart entry): when LAYOUT-FOLDER holds\n"
+         "no layout the panel can use, a full-screen page waits for\n"
+         "one, with the panel's addresses and the command that sends\n"
+         "one (tvx-send FOLDER ADDRESS), and the panel starts on it\n"
+         "the moment it arrives",
+         [&options](const std::string&) {
+             options.waitForLayout = true;
+             return std::string();
+         }},
+        {"--lock-after", "SECONDS",
+         "how long the panel waits without a touch before it locks\n"
+         "itself again (default " +
+             std::to_string(std::chrono::seconds(IdleLock::kLockTime).count()) +
+             "): the menu asks for its password\n"
+             "anew, an edit mode in force ends (nothing is stored or\n"
+             "lost) and open dialogs close as their close boxes close them",
+         [&options](const std::string& value) -> std::string {
+             const std::optional<std::chrono::seconds> seconds = LockSeconds(value);
+             if (!seconds) {
+                 return "want seconds from 1 to " + std::to_string(kLongestLockSeconds);
+             }
+             options.lockTime = *seconds;
+             return "";
+         }},
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            options.action = StartOptions::Action::Help;
-            return options;
-        } else if (!optionsEnded && arg == "--version") {
-            options.action = StartOptions::Action::Version;
-            return options;
-        } else if (!optionsEnded && arg == "--wait-for-layout") {
-            options.waitForLayout = true;
-        } else if (!optionsEnded && arg == "--lock-after") {
-            const std::optional<std::chrono::seconds> seconds =
-                i + 1 < args.size() ? LockSeconds(args[i + 1]) : std::nullopt;
-            if (!seconds) {
-                return wrong("--lock-after needs a number of seconds from 1 to " +
-                             std::to_string(kLongestLockSeconds));
-            }
-            options.lockTime = *seconds;
-            ++i;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return wrong("unknown option " + arg);
-        } else if (arg.empty()) {
-            return wrong("the layout folder is empty");
-        } else if (!options.folder.empty()) {
-            return wrong("one layout folder only, not also " + arg);
-        } else {
-            options.folder = arg;
+    spec.more =
+        "Exit code: 0 after \"Quit\" (or a folder chooser closed without a folder), 1\n"
+        "when the panel cannot start or go on (no layout it can use, a missing\n"
+        "TvxMenu.png or defaultButton.png, a failure), 2 for a wrong command line.\n";
+    spec.takeArgument = [&options](const std::string& folder) -> std::string {
+        if (folder.empty()) {
+            return "the layout folder is an empty name";
         }
-    }
-    if (options.waitForLayout && options.folder.empty()) {
-        return wrong("--wait-for-layout needs the layout folder");
-    }
-    return options;
-}
-
-std::string StartUsage(const std::string& program) {
-    return "usage: " + program +
-           " [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]\n"
-           "\n"
-           "Runs the panel on the layout in LAYOUT-FOLDER (the folder of tvxdef.ini and the\n"
-           "pictures). Without a folder it asks for one, starting in the working folder.\n"
-           "A tvxdef.ini that ends before its 'EndOfFile' line is not loaded: the panel says\n"
-           "so and starts on tvxdef.ini.bak, the layout the last store replaced, when that is\n"
-           "whole; \"Store\" then makes it tvxdef.ini again.\n"
-           "\n"
-           "  --wait-for-layout  for a panel that starts by itself (tolvamix-session, the\n"
-           "                     user unit, the autostart entry): when LAYOUT-FOLDER holds\n"
-           "                     no layout the panel can use, a full-screen page waits for\n"
-           "                     one, with the panel's addresses and the command that sends\n"
-           "                     one (tvx-send FOLDER ADDRESS), and the panel starts on it\n"
-           "                     the moment it arrives\n"
-           "  --lock-after SECONDS\n"
-           "                     how long the panel waits without a touch before it locks\n"
-           "                     itself again (default " +
-           std::to_string(std::chrono::seconds(IdleLock::kLockTime).count()) +
-           "): the menu asks\n"
-           "                     for its password anew, an edit mode in force ends (nothing\n"
-           "                     is stored or lost) and open dialogs close as their close\n"
-           "                     boxes close them\n"
-           "  --help             print this text and end\n"
-           "  --version          print the version and end\n"
-           "\n"
-           "Exit status: 0 after \"Quit\" (or a folder chooser closed without a folder), 1\n"
-           "when the panel cannot start or go on (no layout it can use, a missing\n"
-           "TvxMenu.png or defaultButton.png, a failure), 2 for a wrong command line.\n";
+        if (!options.folder.empty()) {
+            return "one layout folder only, not also " + folder;
+        }
+        options.folder = folder;
+        return "";
+    };
+    spec.check = [&options]() -> std::string {
+        return options.waitForLayout && options.folder.empty()
+                   ? "--wait-for-layout needs the layout folder"
+                   : "";
+    };
+    return spec;
 }

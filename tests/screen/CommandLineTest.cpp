@@ -18,28 +18,11 @@ const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
 
 /// The panel run with `args` and no display at all (or the given `display`, which is not there),
 /// to its end.
-struct Finished {
-    int code = -1;
-    std::vector<std::string> out;
-    std::vector<std::string> err;
-};
-Finished RunWithoutDisplay(const std::vector<std::string>& args,
-                           const std::string& display = std::string()) {
-    ChildProcess panel(
+FinishedRun RunWithoutDisplay(const std::vector<std::string>& args,
+                              const std::string& display = std::string()) {
+    return RunToEnd(
         kPanelPath, args,
         ChildSetting{"", {display.empty() ? "DISPLAY" : "DISPLAY=" + display, "WAYLAND_DISPLAY"}});
-    Finished finished;
-    const auto status = panel.WaitExit();
-    if (status && WIFEXITED(*status)) {
-        finished.code = WEXITSTATUS(*status);
-    }
-    while (const auto line = panel.Out().Next(100ms)) {
-        finished.out.push_back(*line);
-    }
-    while (const auto line = panel.Err().Next(100ms)) {
-        finished.err.push_back(*line);
-    }
-    return finished;
 }
 
 const char* const kUsage =
@@ -48,14 +31,14 @@ const char* const kUsage =
 }  // namespace
 
 TEST(CommandLine, OptionsAnswerWithoutADisplay) {
-    const Finished help = RunWithoutDisplay({"--help"});
-    EXPECT_EQ(help.code, 0);
+    const FinishedRun help = RunWithoutDisplay({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
     ASSERT_FALSE(help.out.empty());
     EXPECT_EQ(help.out.front(), kUsage);
     EXPECT_TRUE(help.err.empty());
 
-    const Finished version = RunWithoutDisplay({"--version"});
-    EXPECT_EQ(version.code, 0);
+    const FinishedRun version = RunWithoutDisplay({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
     ASSERT_EQ(version.out.size(), 1u);
     EXPECT_EQ(version.out.front().rfind("tolvamix 1.", 0), 0u) << version.out.front();
 
@@ -63,8 +46,8 @@ TEST(CommandLine, OptionsAnswerWithoutADisplay) {
          {std::vector<std::string>{"--bogus"}, std::vector<std::string>{"one", "two"},
           std::vector<std::string>{"--wait-for-layout"},
           std::vector<std::string>{"--lock-after", "0", "demo"}}) {
-        const Finished refused = RunWithoutDisplay(wrong);
-        EXPECT_EQ(refused.code, 2);
+        const FinishedRun refused = RunWithoutDisplay(wrong);
+        EXPECT_EQ(refused.exitCode, 2);
         EXPECT_TRUE(refused.out.empty());
         ASSERT_GE(refused.err.size(), 2u);
         EXPECT_EQ(refused.err[1], kUsage);
@@ -83,9 +66,9 @@ TEST(CommandLine, WithoutADisplayThePanelSaysSoInOneLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.display);
-        const Finished finished =
+        const FinishedRun finished =
             RunWithoutDisplay({std::string(TVX_SOURCE_DIR) + "/demo"}, c.display);
-        EXPECT_EQ(finished.code, 1);
+        EXPECT_EQ(finished.exitCode, 1);
         EXPECT_TRUE(finished.out.empty());
         EXPECT_EQ(finished.err, std::vector<std::string>{c.line});
     }

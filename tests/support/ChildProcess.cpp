@@ -197,6 +197,24 @@ std::optional<int> ChildProcess::WaitExit(std::chrono::milliseconds timeout) {
     return m_status;
 }
 
+FinishedRun RunToEnd(const std::string& path, const std::vector<std::string>& args,
+                     const ChildSetting& setting, std::chrono::milliseconds timeout) {
+    ChildProcess child(path, args, setting);
+    FinishedRun run;
+    // The lines end with the process.
+    while (const auto line = child.Out().Next(timeout)) {
+        run.out.push_back(*line);
+    }
+    while (const auto line = child.Err().Next(timeout)) {
+        run.err.push_back(*line);
+    }
+    const auto status = child.WaitExit(timeout);
+    if (status && WIFEXITED(*status)) {
+        run.exitCode = WEXITSTATUS(*status);
+    }
+    return run;
+}
+
 void ChildProcess::Signal(int signal) {
     kill(m_pid, signal);
 }

@@ -87,3 +87,16 @@ class ChildProcess {
     std::unique_ptr<LineReader> m_out;
     std::unique_ptr<LineReader> m_err;
 };
+
+/// What a tool left once it ended: its exit code and its lines.
+struct FinishedRun {
+    int exitCode = -1;  ///< -1: it did not end by itself in time
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+};
+
+/// Runs a tool to its end, collecting its lines. `timeout` bounds the wait for each line and for
+/// the end: a tool that writes for longer without a pause may take longer in all.
+FinishedRun RunToEnd(const std::string& path, const std::vector<std::string>& args,
+                     const ChildSetting& setting = {},
+                     std::chrono::milliseconds timeout = kTimeout);

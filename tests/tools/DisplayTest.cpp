@@ -1,8 +1,6 @@
 // build/tvx-display started wrongly, as a user or a unit file may start it: a bad command line or
 // folder, and no X display to work on. Its work on a display is tried on the test screen.
 
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,18 +42,13 @@ TEST(DisplayTool, AStartItCannotWorkWith) {
     };
     for (const Case& c : cases) {
         const std::string shown = testing::PrintToString(c.args);
-        ChildProcess display(kDisplayPath, c.args, ChildSetting{"", c.environment});
-        std::vector<std::string> err;
-        while (const auto line = display.Err().Next()) {
-            err.push_back(*line);
-        }
-        const auto status = display.WaitExit();
-        ASSERT_TRUE(status && WIFEXITED(*status)) << shown;
-        EXPECT_EQ(WEXITSTATUS(*status), c.exitCode) << shown;
-        EXPECT_EQ(display.Out().Next(), std::nullopt) << shown;
-        ASSERT_FALSE(err.empty()) << shown;
-        EXPECT_EQ(err.front(), c.error) << shown;
-        EXPECT_EQ(err.size() > 2 && err[2].rfind("usage: tvx-display ", 0) == 0, c.usage) << shown;
+        const FinishedRun run = RunToEnd(kDisplayPath, c.args, ChildSetting{"", c.environment});
+        EXPECT_EQ(run.exitCode, c.exitCode) << shown;
+        EXPECT_EQ(run.out, std::vector<std::string>{}) << shown;
+        ASSERT_FALSE(run.err.empty()) << shown;
+        EXPECT_EQ(run.err.front(), c.error) << shown;
+        EXPECT_EQ(run.err.size() > 1 && run.err[1].rfind("usage: tvx-display ", 0) == 0, c.usage)
+            << shown;
     }
     std::filesystem::remove_all(folder);
 }

@@ -65,27 +65,10 @@ class LayoutFolder : public TempFolder {
 };
 
 /// What one run of tvx-send left: its lines and its exit code.
-struct SendRun {
-    std::vector<std::string> out;
-    std::vector<std::string> err;
-    int exitCode = -1;
-};
+using SendRun = FinishedRun;
 
 SendRun RunSend(const std::vector<std::string>& args) {
-    ChildProcess send(kSendPath, args);
-    SendRun run;
-    // The lines end with the process.
-    while (const auto line = send.Out().Next(20s)) {
-        run.out.push_back(*line);
-    }
-    while (const auto line = send.Err().Next()) {
-        run.err.push_back(*line);
-    }
-    const auto status = send.WaitExit();
-    if (status && WIFEXITED(*status)) {
-        run.exitCode = WEXITSTATUS(*status);
-    }
-    return run;
+    return RunToEnd(kSendPath, args, {}, 20s);
 }
 
 /// Everything tvx-send writes when its standard output is a terminal, up to its end.
@@ -648,7 +631,7 @@ TEST(Send, ABadCommandLineGetsTheUsage) {
         EXPECT_EQ(run.out, std::vector<std::string>{}) << shown;
         ASSERT_FALSE(run.err.empty()) << shown;
         EXPECT_EQ(run.err.front().rfind(c.error, 0), 0u) << run.err.front();
-        EXPECT_EQ(run.err.size() > 2 && run.err[2].rfind("usage: tvx-send ", 0) == 0, c.usage)
+        EXPECT_EQ(run.err.size() > 1 && run.err[1].rfind("usage: tvx-send ", 0) == 0, c.usage)
             << shown;
     }
 

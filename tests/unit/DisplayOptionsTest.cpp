@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "OptionsReading.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -41,20 +43,20 @@ TEST(DisplayOptions, ReadsTheFolderAndTheOptions) {
          "",
          60s},
         {{"layout", "--backlight"}, "missing value for --backlight", "layout", "", 60s},
-        {{"layout", "--backlight="}, "the backlight folder is an empty name", "layout", "", 60s},
+        {{"layout", "--backlight="}, "bad --backlight value (an empty name): ", "layout", "", 60s},
         {{"layout", "--dim", "3"}, "unknown option: --dim", "layout", "", 60s},
     };
     for (const Case& c : cases) {
-        const DisplayOptionsResult result = ParseDisplayOptions(c.args);
+        const auto result = ReadOptions(DisplayCommandLine, c.args);
         const std::string what = testing::PrintToString(c.args);
-        EXPECT_EQ(result.error, c.error) << what;
+        EXPECT_EQ(result.reading.error, c.error) << what;
         EXPECT_EQ(result.options.folder, c.folder) << what;
         EXPECT_EQ(result.options.backlight.value_or(""), c.backlight) << what;
         EXPECT_EQ(result.options.minute, c.minute) << what;
     }
-    const DisplayOptionsResult help = ParseDisplayOptions({"--help"});
-    EXPECT_EQ(help.error, "");
-    EXPECT_TRUE(help.options.help);
+    const auto help = ReadOptions(DisplayCommandLine, {"--help"});
+    EXPECT_EQ(help.reading.error, "");
+    EXPECT_EQ(help.reading.action, CommandLineReading::Action::Help);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "OptionsReading.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -52,24 +54,25 @@ TEST(SendOptions, ReadsTheFolderThenThePanels) {
         {{"layout", "10.0.0.5", "--force"}, "unknown option: --force", "layout", {"10.0.0.5:4001"}},
     };
     for (const Case& c : cases) {
-        const SendOptionsResult result = ParseSendOptions(c.args);
-        EXPECT_EQ(result.error, c.error) << testing::PrintToString(c.args);
+        const auto result = ReadOptions(SendCommandLine, c.args);
+        EXPECT_EQ(result.reading.error, c.error) << testing::PrintToString(c.args);
         EXPECT_EQ(result.options.folder, c.folder) << testing::PrintToString(c.args);
         EXPECT_EQ(Shown(result.options), c.panels) << testing::PrintToString(c.args);
     }
 }
 
 TEST(SendOptions, TimeoutsAndHelp) {
-    SendOptionsResult result = ParseSendOptions({"layout", "10.0.0.5"});
+    auto result = ReadOptions(SendCommandLine, {"layout", "10.0.0.5"});
     EXPECT_EQ(result.options.timeouts.connect, 2s);
     EXPECT_EQ(result.options.timeouts.step, 10s);
-    result = ParseSendOptions({"--connect-timeout", "0.25", "--timeout=1.5", "layout", "p"});
+    result =
+        ReadOptions(SendCommandLine, {"--connect-timeout", "0.25", "--timeout=1.5", "layout", "p"});
     EXPECT_EQ(result.options.timeouts.connect, 250ms);
     EXPECT_EQ(result.options.timeouts.step, 1500ms);
     // --help needs nothing else.
-    result = ParseSendOptions({"--help"});
-    EXPECT_EQ(result.error, "");
-    EXPECT_TRUE(result.options.help);
+    result = ReadOptions(SendCommandLine, {"--help"});
+    EXPECT_EQ(result.reading.error, "");
+    EXPECT_EQ(result.reading.action, CommandLineReading::Action::Help);
 }
 
 }  // namespace

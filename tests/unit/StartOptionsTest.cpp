@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+#include "OptionsReading.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Action = StartOptions::Action;
+using Action = CommandLineReading::Action;
 
 TEST(StartOptions, ReadsTheFolderAndTheOptions) {
     const struct {
@@ -52,29 +55,33 @@ TEST(StartOptions, ReadsTheFolderAndTheOptions) {
             trace += "[" + arg + "]";
         }
         SCOPED_TRACE(trace);
-        const StartOptions options = ParseStartOptions(c.args);
-        EXPECT_EQ(options.action, c.action);
-        EXPECT_EQ(options.folder, c.folder);
-        EXPECT_EQ(options.waitForLayout, c.wait);
+        const auto read = ReadOptions(StartCommandLine, c.args);
+        EXPECT_EQ(read.reading.action, c.action);
+        EXPECT_EQ(read.options.folder, c.folder);
+        EXPECT_EQ(read.options.waitForLayout, c.wait);
         if (c.action == Action::Run) {
-            EXPECT_EQ(options.lockTime, c.lockTime);
+            EXPECT_EQ(read.options.lockTime, c.lockTime);
         }
-        EXPECT_EQ(options.problem.empty(), c.action != Action::Wrong);
+        EXPECT_EQ(read.reading.error.empty(), c.action != Action::Wrong);
     }
 }
 
 TEST(StartOptions, TheProblemNamesTheWrongArgument) {
-    EXPECT_EQ(ParseStartOptions({"--bogus"}).problem, "unknown option --bogus");
-    EXPECT_EQ(ParseStartOptions({"a", "b"}).problem, "one layout folder only, not also b");
-    EXPECT_EQ(ParseStartOptions({"--wait-for-layout"}).problem,
-              "--wait-for-layout needs the layout folder");
-    EXPECT_EQ(ParseStartOptions({"--lock-after", "x"}).problem,
-              "--lock-after needs a number of seconds from 1 to 86400");
-    EXPECT_NE(
-        StartUsage("tolvamix")
-            .find("usage: tolvamix [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]"),
-        std::string::npos);
-    EXPECT_NE(StartUsage("tolvamix").find("(default 300)"), std::string::npos);
+    const auto error = [](const std::vector<std::string>& args) {
+        return ReadOptions(StartCommandLine, args).reading.error;
+    };
+    EXPECT_EQ(error({"--bogus"}), "unknown option: --bogus");
+    EXPECT_EQ(error({"a", "b"}), "one layout folder only, not also b");
+    EXPECT_EQ(error({"--wait-for-layout"}), "--wait-for-layout needs the layout folder");
+    EXPECT_EQ(error({"--lock-after", "x"}),
+              "bad --lock-after value (want seconds from 1 to 86400): x");
+    StartOptions options;
+    const std::string help = HelpText(StartCommandLine(options));
+    EXPECT_EQ(
+        help.rfind("usage: tolvamix [--wait-for-layout] [--lock-after SECONDS] [LAYOUT-FOLDER]\n",
+                   0),
+        0u);
+    EXPECT_NE(help.find("(default 300)"), std::string::npos);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 /// Started with a standard descriptor closed, the first socket or file would take its number and
 /// be read as commands or get our output lines; keep 0, 1 and 2 taken.
@@ -17,34 +16,20 @@ int InstallStopSignals();
 /// One line on standard output, flushed at once: scripts and tests read it as it happens.
 void PrintLine(const std::string& line);
 
-/// The whole life of a tool: reads the command line with `parse` (exit code 2 when it is bad),
-/// prints `usage` for --help, then builds a `Server` from the options and serves until a stop
-/// signal. The server ends before the process does, so what it holds (a temporary file) is
-/// cleaned up.
-template <typename Server, typename Parse>
-int RunTool(const char* name, int argc, char** argv, Parse parse, const char* usage) {
-    OccupyStandardDescriptors();
-    const auto parsed = parse(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        std::fprintf(stderr, "%s: %s (see %s --help)\n", name, parsed.error.c_str(), name);
-        return 2;
-    }
-    if (parsed.options.help) {
-        std::fputs(usage, stdout);
-        return 0;
-    }
-    for (const std::string& note : parsed.notes) {
-        std::fprintf(stderr, "%s: %s\n", name, note.c_str());
-    }
+/// A tool's life once its command line is read: builds a `Server` from the options and serves
+/// until a stop signal. The server ends before the process does, so what it holds (a temporary
+/// file) is cleaned up. Returns the exit code: 1 when the server cannot start.
+template <typename Server, typename Options>
+int Serve(const std::string& name, const Options& options) {
     const int stopFd = InstallStopSignals();
     if (stopFd < 0) {
-        std::fprintf(stderr, "%s: signals: %s\n", name, std::strerror(errno));
+        std::fprintf(stderr, "%s: signals: %s\n", name.c_str(), std::strerror(errno));
         return 1;
     }
-    Server server(parsed.options);
+    Server server(options);
     std::string error;
     if (!server.Listen(error)) {
-        std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
         return 1;
     }
     server.Run(stopFd);

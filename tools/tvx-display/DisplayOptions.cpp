@@ -1,68 +1,64 @@
 #include "DisplayOptions.h"
 
-DisplayOptionsResult ParseDisplayOptions(const std::vector<std::string>& args) {
-    DisplayOptionsResult result;
-    DisplayOptions& options = result.options;
-    bool folderTaken = false;
-    const auto take = [&options](const std::string& name, const std::string& value) {
-        if (name == "--backlight") {
-            options.backlight = value;
-            return value.empty() ? std::string("the backlight folder is an empty name")
-                                 : std::string();
-        }
-        return ParseSeconds(value, options.minute)
-                   ? std::string()
-                   : "bad " + name + " value (want seconds): " + value;
+#include "OptionValues.h"
+
+CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
+    CommandLineSpec spec;
+    spec.program = "tvx-display";
+    spec.arguments = "LAYOUT-FOLDER";
+    spec.about =
+        "Dims and switches off the display of a panel when nobody has touched it for a\n"
+        "while, beside the panel program on the same X display, as the layout's main\n"
+        "settings say: \"Bright On\" (Display_Bright), \"Bright Dim\" (Display_Bright_Dim),\n"
+        "\"Display Dim(min)\" (Display_Off_Dim) and \"Display Off(min)\" (Display_Off) in\n"
+        "tvxdef.ini. The file is read again when it changes; until there is one (a new\n"
+        "panel, whose folder may not even be there yet) the display is left alone.\n";
+    spec.listed = {{"LAYOUT-FOLDER", "the layout folder, with tvxdef.ini in it"}};
+    spec.options = {
+        {"--backlight", "DIR",
+         "the backlight folder to use (with brightness and\n"
+         "max_brightness); default: the first writable one in\n"
+         "/sys/class/backlight",
+         [&options](const std::string& value) {
+             options.backlight = value;
+             return value.empty() ? "an empty name" : "";
+         }},
+        {"--minute-seconds", "N", "a minute of the display times lasts N seconds (for trying)",
+         [&options](const std::string& value) {
+             return ParseSeconds(value, options.minute) ? "" : "want seconds";
+         }},
     };
-    const auto takeArgument = [&options, &folderTaken](const std::string& value) -> std::string {
-        if (folderTaken) {
+    spec.more =
+        "After the dim time without input the brightness goes to Bright Dim, after the off\n"
+        "time the display goes off (brightness 0 and DPMS off); a dim time not below the\n"
+        "off time has no dim step, a time of 0 no step at all. Input brings Bright On back\n"
+        "at once, and the touch that wakes the display is taken by a window over the whole\n"
+        "screen: it presses no button. Brightness is 0 ... 255; Bright On 0 leaves the\n"
+        "brightness as it is found and puts that back after a dim or off. With nothing set\n"
+        "(all four 0) the display is left alone. Without a writable backlight the X server's\n"
+        "RandR gamma dims the screen; what is not there (a backlight, RandR, DPMS) is\n"
+        "skipped with a line saying so.\n"
+        "\n"
+        "Standard output gets the backends chosen ('backends: ...'), the settings read\n"
+        "('settings: ...') and one line for each change: 'dim: brightness 40 of 255',\n"
+        "'off: brightness 0 of 255, DPMS off', 'on: brightness 200 of 255'.\n"
+        "SIGINT and SIGTERM end it, the brightness and the display put back on first.\n"
+        "\n"
+        "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
+        "(which tells the idle time) or when the X display ends (a backlight is put back\n"
+        "first), 2 for a wrong command line or a LAYOUT-FOLDER that is no folder.\n";
+    spec.takeArgument = [&options](const std::string& value) -> std::string {
+        if (value.empty()) {
+            return "the folder is an empty name";
+        }
+        if (!options.folder.empty()) {
             return "more than one layout folder: " + value;
         }
-        folderTaken = true;
         options.folder = value;
-        return value.empty() ? "the folder is an empty name" : "";
+        return "";
     };
-    result.error = ReadCommandLine(args, {"--backlight", "--minute-seconds"}, options.help, take,
-                                   takeArgument);
-    if (result.error.empty() && !options.help && !folderTaken) {
-        result.error = "no layout folder given";
-    }
-    return result;
-}
-
-const char* DisplayUsage() {
-    return "usage: tvx-display [--backlight DIR] [--minute-seconds N] LAYOUT-FOLDER\n"
-           "       tvx-display --help\n"
-           "\n"
-           "Dims and switches off the display of a panel when nobody has touched it for a\n"
-           "while, beside the panel program on the same X display, as the layout's main\n"
-           "settings say: \"Bright On\" (Display_Bright), \"Bright Dim\" (Display_Bright_Dim),\n"
-           "\"Display Dim(min)\" (Display_Off_Dim) and \"Display Off(min)\" (Display_Off) in\n"
-           "tvxdef.ini. The file is read again when it changes; until there is one (a new\n"
-           "panel, whose folder may not even be there yet) the display is left alone.\n"
-           "\n"
-           "  LAYOUT-FOLDER       the layout folder, with tvxdef.ini in it\n"
-           "  --backlight DIR     the backlight folder to use (with brightness and\n"
-           "                      max_brightness); default: the first writable one in\n"
-           "                      /sys/class/backlight\n"
-           "  --minute-seconds N  a minute of the display times lasts N seconds (for trying)\n"
-           "\n"
-           "After the dim time without input the brightness goes to Bright Dim, after the off\n"
-           "time the display goes off (brightness 0 and DPMS off); a dim time not below the\n"
-           "off time has no dim step, a time of 0 no step at all. Input brings Bright On back\n"
-           "at once, and the touch that wakes the display is taken by a window over the whole\n"
-           "screen: it presses no button. Brightness is 0 ... 255; Bright On 0 leaves the\n"
-           "brightness as it is found and puts that back after a dim or off. With nothing set\n"
-           "(all four 0) the display is left alone. Without a writable backlight the X server's\n"
-           "RandR gamma dims the screen; what is not there (a backlight, RandR, DPMS) is\n"
-           "skipped with a line saying so.\n"
-           "\n"
-           "Standard output gets the backends chosen ('backends: ...'), the settings read\n"
-           "('settings: ...') and one line for each change: 'dim: brightness 40 of 255',\n"
-           "'off: brightness 0 of 255, DPMS off', 'on: brightness 200 of 255'.\n"
-           "SIGINT and SIGTERM end it, the brightness and the display put back on first.\n"
-           "\n"
-           "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
-           "(which tells the idle time) or when the X display ends (a backlight is put back\n"
-           "first), 2 for a bad command line or a LAYOUT-FOLDER that is no folder.\n";
+    spec.check = [&options]() -> std::string {
+        return options.folder.empty() ? "no layout folder given" : "";
+    };
+    return spec;
 }

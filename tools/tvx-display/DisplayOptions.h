@@ -3,9 +3,8 @@
 #include <chrono>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 /// The command line of tvx-display.
 struct DisplayOptions {
@@ -14,11 +13,7 @@ struct DisplayOptions {
     std::optional<std::string> backlight;
     /// How long a minute of the layout's display times lasts; shorter for trying it out.
     std::chrono::milliseconds minute{60000};
-    bool help = false;
 };
 
-using DisplayOptionsResult = ParsedOptions<DisplayOptions>;
-
-DisplayOptionsResult ParseDisplayOptions(const std::vector<std::string>& args);
-
-const char* DisplayUsage();
+/// The command line of tvx-display, read into `options`.
+CommandLineSpec DisplayCommandLine(DisplayOptions& options);

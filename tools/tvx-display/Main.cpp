@@ -4,38 +4,24 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
+#include "BuildVersion.h"
 #include "DisplayOptions.h"
 #include "DisplayService.h"
 #include "ToolProcess.h"
 
-namespace {
-
-int BadCommandLine(const std::string& error) {
-    std::fprintf(stderr, "tvx-display: %s\n\n%s", error.c_str(), DisplayUsage());
-    return 2;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
-    const DisplayOptionsResult parsed =
-        ParseDisplayOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        return BadCommandLine(parsed.error);
-    }
-    const DisplayOptions& options = parsed.options;
-    if (options.help) {
-        std::fputs(DisplayUsage(), stdout);
-        return 0;
+    DisplayOptions options;
+    const CommandLineSpec commandLine = DisplayCommandLine(options);
+    if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
+        return *end;
     }
     // A folder that is not there yet is waited for, as a layout that is not there yet: a new
     // panel gets both from a PC.
     struct stat info {};
     if (stat(options.folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-        return BadCommandLine("not a folder: " + options.folder);
+        return RefuseCommandLine(commandLine, "not a folder: " + options.folder);
     }
     const int stopFd = InstallStopSignals();
     if (stopFd < 0) {

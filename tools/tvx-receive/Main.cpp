@@ -1,7 +1,19 @@
+#include <cstdio>
+
+#include "BuildVersion.h"
 #include "ReceiveOptions.h"
 #include "ReceiveServer.h"
 #include "ToolProcess.h"
 
 int main(int argc, char** argv) {
-    return RunTool<ReceiveServer>("tvx-receive", argc, argv, ParseReceiveOptions, ReceiveUsage());
+    OccupyStandardDescriptors();
+    ReceiveOptions options;
+    const CommandLineSpec commandLine = ReceiveCommandLine(options);
+    if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
+        return *end;
+    }
+    for (const std::string& note : options.notes) {
+        std::fprintf(stderr, "%s: %s\n", commandLine.program.c_str(), note.c_str());
+    }
+    return Serve<ReceiveServer>(commandLine.program, options);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "AllowedPeers.h"
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 /// The command line of tvx-receive.
 struct ReceiveOptions {
@@ -32,11 +32,9 @@ struct ReceiveOptions {
     /// Taken as the free space of the folder instead of asking the file system, to try the
     /// refusal of a file that does not fit without filling a disk.
     std::optional<std::uint64_t> assumeFree;
-    bool help = false;
+    /// What the user should know about the options taken, one line each for standard error.
+    std::vector<std::string> notes;
 };
 
-using ReceiveOptionsResult = ParsedOptions<ReceiveOptions>;
-
-ReceiveOptionsResult ParseReceiveOptions(const std::vector<std::string>& args);
-
-const char* ReceiveUsage();
+/// The command line of tvx-receive, read into `options`.
+CommandLineSpec ReceiveCommandLine(ReceiveOptions& options);

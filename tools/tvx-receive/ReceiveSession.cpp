@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "CommandLine.h"
+#include "OptionValues.h"
 #include "ReceivedContents.h"
 
 namespace {

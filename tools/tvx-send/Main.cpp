@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BuildVersion.h"
 #include "PanelSender.h"
 #include "SendOptions.h"
 #include "SendOutput.h"
@@ -16,11 +17,6 @@
 #include "model/Paths.h"
 
 namespace {
-
-int BadCommandLine(const std::string& error) {
-    std::fprintf(stderr, "tvx-send: %s\n\n%s", error.c_str(), SendUsage());
-    return 2;
-}
 
 /// Sends every planned file to one panel; true when the panel got them all.
 bool SendToPanel(const PanelTarget& target, const std::vector<PlannedFile>& plan,
@@ -53,19 +49,14 @@ bool SendToPanel(const PanelTarget& target, const std::vector<PlannedFile>& plan
 
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
-    const SendOptionsResult parsed =
-        ParseSendOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.error.empty()) {
-        return BadCommandLine(parsed.error);
-    }
-    const SendOptions& options = parsed.options;
-    if (options.help) {
-        std::fputs(SendUsage(), stdout);
-        return 0;
+    SendOptions options;
+    const CommandLineSpec commandLine = SendCommandLine(options);
+    if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
+        return *end;
     }
     struct stat info {};
     if (stat(options.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        return BadCommandLine("not a folder: " + options.folder);
+        return RefuseCommandLine(commandLine, "not a folder: " + options.folder);
     }
 
     // The panel's own start: the reset values, then the file on top of them.
@@ -75,7 +66,7 @@ int main(int argc, char** argv) {
     std::string error;
     switch (File().LoadLayout(*layout, &error)) {
         case FileStatus::Missing:
-            return BadCommandLine("no tvxdef.ini in " + options.folder);
+            return RefuseCommandLine(commandLine, "no tvxdef.ini in " + options.folder);
         case FileStatus::Failed:
             std::fprintf(stderr, "tvx-send: cannot read %s: %s\n",
                          File::LayoutPath(*layout).c_str(), error.c_str());

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "CommandLine.h"
+#include "OptionValues.h"
 #include "model/Paths.h"
 #include "model/PictureFile.h"
 

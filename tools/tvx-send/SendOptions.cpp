@@ -1,18 +1,55 @@
 #include "SendOptions.h"
 
-SendOptionsResult ParseSendOptions(const std::vector<std::string>& args) {
-    SendOptionsResult result;
-    SendOptions& options = result.options;
-    bool folderTaken = false;
-    const auto take = [&options](const std::string& name, const std::string& value) {
-        std::chrono::milliseconds& timeout =
-            name == "--connect-timeout" ? options.timeouts.connect : options.timeouts.step;
-        return ParseSeconds(value, timeout) ? std::string()
-                                            : "bad " + name + " value (want seconds): " + value;
+#include "OptionValues.h"
+
+CommandLineSpec SendCommandLine(SendOptions& options) {
+    const auto seconds = [](std::chrono::milliseconds& value) {
+        return [&value](const std::string& text) {
+            return ParseSeconds(text, value) ? "" : "want seconds";
+        };
     };
-    const auto takeArgument = [&options, &folderTaken](const std::string& value) -> std::string {
-        if (!folderTaken) {
-            folderTaken = true;
+    CommandLineSpec spec;
+    spec.program = "tvx-send";
+    spec.arguments = "FOLDER HOST[:PORT]...";
+    spec.about =
+        "Sends a layout folder to one panel after another, as a panel's \"Transmit\" dialog\n"
+        "does with \"Store && Transmit Layout\" and then \"Store && Transmit Picture\":\n"
+        "first tvxdef.ini, then every picture the layout uses, in the panel's order, each\n"
+        "over a connection of its own. Nothing is stored first: the files go as they are.\n"
+        "TvxMenu.png and defaultButton.png go last when the layout does not name them: a\n"
+        "new panel, which waits for its first layout, cannot start without them.\n";
+    spec.listed = {
+        {"FOLDER", "the layout folder, with tvxdef.ini in it"},
+        {"HOST[:PORT]",
+         "a receiving panel: an IPv4 address or a host name, port 4001\n"
+         "unless given"},
+    };
+    spec.options = {
+        {"--connect-timeout", "S",
+         "give up on a panel that does not accept the connection\n"
+         "within S seconds (default 2)",
+         seconds(options.timeouts.connect)},
+        {"--timeout", "S",
+         "give up on a panel that does not answer a step or take our\n"
+         "data within S seconds (default 10)",
+         seconds(options.timeouts.step)},
+    };
+    spec.more =
+        "A picture that is not in the folder is sent as the panel does it: the bytes of\n"
+        "defaultButton.png under the picture's name, and the line says so. A file of\n"
+        "16 MiB or more does not fit the transfer and is not sent. A panel that cannot be\n"
+        "reached or stops answering gets no further files.\n"
+        "\n"
+        "Standard output gets one line per file and panel:\n"
+        "  'HOST:PORT NAME: sent, N bytes' (with what stood in for a missing picture), or\n"
+        "  'HOST:PORT NAME: not sent, WHY'\n"
+        "then 'HOST:PORT: K of N files sent' for each panel and 'K of P panels got every\n"
+        "file'. On a terminal a progress line shows the file under way.\n"
+        "\n"
+        "Exit code: 0 when every panel got every file, 1 when one did not, 2 for a wrong\n"
+        "command line or a folder without tvxdef.ini.\n";
+    spec.takeArgument = [&options](const std::string& value) -> std::string {
+        if (options.folder.empty()) {
             options.folder = value;
             return value.empty() ? "the folder is an empty name" : "";
         }
@@ -23,48 +60,11 @@ SendOptionsResult ParseSendOptions(const std::vector<std::string>& args) {
         options.panels.push_back(*panel);
         return "";
     };
-    result.error =
-        ReadCommandLine(args, {"--connect-timeout", "--timeout"}, options.help, take, takeArgument);
-    if (result.error.empty() && !options.help) {
-        if (!folderTaken) {
-            result.error = "no layout folder and no panel given";
-        } else if (options.panels.empty()) {
-            result.error = "no panel to send to";
+    spec.check = [&options]() -> std::string {
+        if (options.folder.empty()) {
+            return "no layout folder and no panel given";
         }
-    }
-    return result;
-}
-
-const char* SendUsage() {
-    return "usage: tvx-send [--connect-timeout S] [--timeout S] FOLDER HOST[:PORT]...\n"
-           "       tvx-send --help\n"
-           "\n"
-           "Sends a layout folder to one panel after another, as a panel's \"Transmit\" dialog\n"
-           "does with \"Store && Transmit Layout\" and then \"Store && Transmit Picture\":\n"
-           "first tvxdef.ini, then every picture the layout uses, in the panel's order, each\n"
-           "over a connection of its own. Nothing is stored first: the files go as they are.\n"
-           "TvxMenu.png and defaultButton.png go last when the layout does not name them: a\n"
-           "new panel, which waits for its first layout, cannot start without them.\n"
-           "\n"
-           "  FOLDER              the layout folder, with tvxdef.ini in it\n"
-           "  HOST[:PORT]         a receiving panel: an IPv4 address or a host name, port 4001\n"
-           "                      unless given\n"
-           "  --connect-timeout S give up on a panel that does not accept the connection\n"
-           "                      within S seconds (default 2)\n"
-           "  --timeout S         give up on a panel that does not answer a step or take our\n"
-           "                      data within S seconds (default 10)\n"
-           "\n"
-           "A picture that is not in the folder is sent as the panel does it: the bytes of\n"
-           "defaultButton.png under the picture's name, and the line says so. A file of\n"
-           "16 MiB or more does not fit the transfer and is not sent. A panel that cannot be\n"
-           "reached or stops answering gets no further files.\n"
-           "\n"
-           "Standard output gets one line per file and panel:\n"
-           "  'HOST:PORT NAME: sent, N bytes' (with what stood in for a missing picture), or\n"
-           "  'HOST:PORT NAME: not sent, WHY'\n"
-           "then 'HOST:PORT: K of N files sent' for each panel and 'K of P panels got every\n"
-           "file'. On a terminal a progress line shows the file under way.\n"
-           "\n"
-           "Exit code: 0 when every panel got every file, 1 when one did not, 2 for a bad\n"
-           "command line or a folder without tvxdef.ini.\n";
+        return options.panels.empty() ? "no panel to send to" : "";
+    };
+    return spec;
 }

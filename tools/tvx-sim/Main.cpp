@@ -1,7 +1,14 @@
+#include "BuildVersion.h"
 #include "SimOptions.h"
 #include "SimServer.h"
 #include "ToolProcess.h"
 
 int main(int argc, char** argv) {
-    return RunTool<SimServer>("tvx-sim", argc, argv, ParseSimOptions, SimUsage());
+    OccupyStandardDescriptors();
+    SimOptions options;
+    const CommandLineSpec commandLine = SimCommandLine(options);
+    if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
+        return *end;
+    }
+    return Serve<SimServer>(commandLine.program, options);
 }

@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include "CommandLine.h"
+#include "OptionValues.h"
 
 namespace {
 
@@ -19,47 +19,44 @@ bool ParseMode(const std::string& text, SimMode& mode) {
 
 }  // namespace
 
-SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
-    SimOptionsResult result;
-    SimOptions& options = result.options;
-    result.error = ReadCommandLine(
-        args, {"--listen", "--mode"}, options.help,
-        [&options](const std::string& name, const std::string& value) -> std::string {
-            if (name == "--listen") {
-                return ParseListenAddress(value, options.address, options.port)
-                           ? ""
-                           : "bad --listen value (want IPv4ADDR:PORT): " + value;
-            }
-            return ParseMode(value, options.mode)
-                       ? ""
-                       : "bad --mode value (want toggle, follow or none): " + value;
-        });
-    return result;
-}
-
-const char* SimUsage() {
-    return "usage: tvx-sim [--listen ADDR:PORT] [--mode toggle|follow|none] [--help]\n"
-           "\n"
-           "A controller for trying the panel without a bus: a TCP server that serves one\n"
-           "panel at a time, keeps 1008 lamps and answers the panel's messages.\n"
-           "\n"
-           "  --listen ADDR:PORT  IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
-           "                      port 0 lets the system choose, the first line tells which)\n"
-           "  --mode MODE         toggle: a press toggles its lamp and sends the state (default)\n"
-           "                      follow: a lamp is on while its button is held\n"
-           "                      none:   presses and releases change nothing\n"
-           "\n"
-           "Standard output gets one line per event: 'listening on ADDR:PORT', 'client "
-           "connected',\n"
-           "'client disconnected', 'press N', 'release N', 'state request', 'garbage N bytes'.\n"
-           "\n"
-           "Commands on standard input, one per line:\n"
-           "  on N | off N   switch lamp N (0 ... 1007) and send the state\n"
-           "  all off        switch every lamp off and send the state\n"
-           "  send HEX...    send raw bytes, e.g. 'send 78 31 31' or 'send 7831'\n"
-           "  drop           close the connection to the panel\n"
-           "  quit           end the simulator (so do SIGINT and SIGTERM; end of input does not)\n"
-           "\n"
-           "A new panel connection replaces the one before. A panel that stops reading is\n"
-           "disconnected once 256 KiB of data wait for it.\n";
+CommandLineSpec SimCommandLine(SimOptions& options) {
+    CommandLineSpec spec;
+    spec.program = "tvx-sim";
+    spec.about =
+        "A controller for trying the panel without a bus: a TCP server that serves one\n"
+        "panel at a time, keeps 1008 lamps and answers the panel's messages.\n";
+    spec.options = {
+        {"--listen", "ADDR:PORT",
+         "IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
+         "port 0 lets the system choose, the first line tells which)",
+         [&options](const std::string& value) {
+             return ParseListenAddress(value, options.address, options.port) ? ""
+                                                                             : "want IPv4ADDR:PORT";
+         }},
+        {"--mode", "MODE",
+         "toggle: a press toggles its lamp and sends the state (default)\n"
+         "follow: a lamp is on while its button is held\n"
+         "none:   presses and releases change nothing",
+         [&options](const std::string& value) {
+             return ParseMode(value, options.mode) ? "" : "want toggle, follow or none";
+         }},
+    };
+    spec.more =
+        "Standard output gets one line per event: 'listening on ADDR:PORT',\n"
+        "'client connected', 'client disconnected', 'press N', 'release N',\n"
+        "'state request', 'garbage N bytes'.\n"
+        "\n"
+        "Commands on standard input, one per line:\n"
+        "  on N | off N   switch lamp N (0 ... 1007) and send the state\n"
+        "  all off        switch every lamp off and send the state\n"
+        "  send HEX...    send raw bytes, e.g. 'send 78 31 31' or 'send 7831'\n"
+        "  drop           close the connection to the panel\n"
+        "  quit           end the simulator (so do SIGINT and SIGTERM; end of input does not)\n"
+        "\n"
+        "A new panel connection replaces the one before. A panel that stops reading is\n"
+        "disconnected once 256 KiB of data wait for it.\n"
+        "\n"
+        "Exit code: 0 after quit, SIGINT or SIGTERM, 1 when it cannot listen, 2 for a\n"
+        "wrong command line.\n";
+    return spec;
 }

@@ -2,9 +2,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 /// What the simulator does with the presses and releases it receives.
 enum class SimMode {
@@ -18,11 +17,7 @@ struct SimOptions {
     std::string address = "127.0.0.1";
     std::uint16_t port = 4001;
     SimMode mode = SimMode::Toggle;
-    bool help = false;
 };
 
-using SimOptionsResult = ParsedOptions<SimOptions>;
-
-SimOptionsResult ParseSimOptions(const std::vector<std::string>& args);
-
-const char* SimUsage();
+/// The command line of tvx-sim, read into `options`.
+CommandLineSpec SimCommandLine(SimOptions& options);

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "OptionValues.h"
 
 #include <arpa/inet.h>
 
@@ -6,53 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-
-std::string ReadCommandLine(const std::vector<std::string>& args,
-                            const std::vector<std::string>& names, bool& help,
-                            const OptionTaker& take, const ArgumentTaker& takeArgument) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (takeArgument && (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")) {
-            std::string error = takeArgument(arg);
-            if (!error.empty()) {
-                return error;
-            }
-            continue;
-        }
-        if (takeArgument && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        const auto equals = arg.find('=');
-        if (arg.rfind("--", 0) == 0 && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
-        if (name == "--help" || name == "-h") {
-            help = true;
-            continue;
-        }
-        if (std::find(names.begin(), names.end(), name) == names.end()) {
-            return "unknown option: " + arg;
-        }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                return "missing value for " + name;
-            }
-            value = args[++i];
-        }
-        std::string error = take(name, value);
-        if (!error.empty()) {
-            return error;
-        }
-    }
-    return std::string();
-}
 
 bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port) {
     const auto colon = text.rfind(':');
