@@ -68,6 +68,19 @@ std::string Row(const std::string& name, const std::string& help) {
 
 }  // namespace
 
+ValueTaker TakeOneArgument(std::string& value, const std::string& what) {
+    return [&value, what](const std::string& argument) -> std::string {
+        if (argument.empty()) {
+            return "the " + what + " is an empty name";
+        }
+        if (!value.empty()) {
+            return "one " + what + " only, not also " + argument;
+        }
+        value = argument;
+        return "";
+    };
+}
+
 CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
                                    const std::vector<std::string>& args) {
     CommandLineReading reading;

@@ -48,6 +48,10 @@ struct CommandLineSpec {
     std::function<std::string()> check;
 };
 
+/// Takes the one argument, which names `what` ("layout folder"), into `value`: an empty name
+/// and a second argument are wrong.
+ValueTaker TakeOneArgument(std::string& value, const std::string& what);
+
 /// What a command line asks for.
 struct CommandLineReading {
     enum class Action {

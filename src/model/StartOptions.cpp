@@ -64,16 +64,7 @@ CommandLineSpec StartCommandLine(StartOptions& options) {
         "Exit code: 0 after \"Quit\" (or a folder chooser closed without a folder), 1\n"
         "when the panel cannot start or go on (no layout it can use, a missing\n"
         "TvxMenu.png or defaultButton.png, a failure), 2 for a wrong command line.\n";
-    spec.takeArgument = [&options](const std::string& folder) -> std::string {
-        if (folder.empty()) {
-            return "the layout folder is an empty name";
-        }
-        if (!options.folder.empty()) {
-            return "one layout folder only, not also " + folder;
-        }
-        options.folder = folder;
-        return "";
-    };
+    spec.takeArgument = TakeOneArgument(options.folder, "layout folder");
     spec.check = [&options]() -> std::string {
         return options.waitForLayout && options.folder.empty()
                    ? "--wait-for-layout needs the layout folder"

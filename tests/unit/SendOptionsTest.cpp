@@ -42,7 +42,7 @@ TEST(SendOptions, ReadsTheFolderThenThePanels) {
          "not an IPv4 address or host name, with an optional :PORT: 10.0.0.500",
          "layout",
          {}},
-        {{"", "10.0.0.5"}, "the folder is an empty name", "", {}},
+        {{"", "10.0.0.5"}, "the layout folder is an empty name", "", {}},
         {{"layout", "10.0.0.5", "--timeout", "0"},
          "bad --timeout value (want seconds): 0",
          "layout",

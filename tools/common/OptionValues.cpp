@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
 bool ParseListenAddress(const std::string& text, std::string& address, std::uint16_t& port) {
     const auto colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
@@ -44,6 +46,20 @@ bool ParseSeconds(const std::string& text, std::chrono::milliseconds& value) {
     }
     value = std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000.0)));
     return true;
+}
+
+}  // namespace
+
+ValueTaker TakeListenAddress(std::string& address, std::uint16_t& port) {
+    return [&address, &port](const std::string& text) {
+        return ParseListenAddress(text, address, port) ? "" : "want IPv4ADDR:PORT";
+    };
+}
+
+ValueTaker TakeSeconds(std::chrono::milliseconds& value) {
+    return [&value](const std::string& text) {
+        return ParseSeconds(text, value) ? "" : "want seconds";
+    };
 }
 
 std::string FormatSeconds(std::chrono::milliseconds duration) {

@@ -24,9 +24,7 @@ CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
              return value.empty() ? "an empty name" : "";
          }},
         {"--minute-seconds", "N", "a minute of the display times lasts N seconds (for trying)",
-         [&options](const std::string& value) {
-             return ParseSeconds(value, options.minute) ? "" : "want seconds";
-         }},
+         TakeSeconds(options.minute)},
     };
     spec.more =
         "After the dim time without input the brightness goes to Bright Dim, after the off\n"
@@ -47,16 +45,7 @@ CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
         "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
         "(which tells the idle time) or when the X display ends (a backlight is put back\n"
         "first), 2 for a wrong command line or a LAYOUT-FOLDER that is no folder.\n";
-    spec.takeArgument = [&options](const std::string& value) -> std::string {
-        if (value.empty()) {
-            return "the folder is an empty name";
-        }
-        if (!options.folder.empty()) {
-            return "more than one layout folder: " + value;
-        }
-        options.folder = value;
-        return "";
-    };
+    spec.takeArgument = TakeOneArgument(options.folder, "layout folder");
     spec.check = [&options]() -> std::string {
         return options.folder.empty() ? "no layout folder given" : "";
     };

@@ -43,11 +43,6 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
             return "";
         };
     };
-    const auto seconds = [](std::chrono::milliseconds& value) {
-        return [&value](const std::string& text) {
-            return ParseSeconds(text, value) ? "" : "want seconds";
-        };
-    };
     CommandLineSpec spec;
     spec.program = "tvx-receive";
     spec.about =
@@ -59,10 +54,7 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
          "IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
          "port 0 lets the system choose, the first line tells which;\n"
          "0.0.0.0:4001 takes files from the network)",
-         [&options](const std::string& value) {
-             return ParseListenAddress(value, options.address, options.port) ? ""
-                                                                             : "want IPv4ADDR:PORT";
-         }},
+         TakeListenAddress(options.address, options.port)},
         {"--into", "DIR", "folder the files go to (default: the working folder)",
          [&options](const std::string& value) {
              options.into = value;
@@ -88,11 +80,11 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
          },
          true},
         {"--timeout", "S", "drop a client that sends nothing for S seconds (default 10)",
-         seconds(options.timeout)},
+         TakeSeconds(options.timeout)},
         {"--deadline", "S",
          "drop a transfer not done S seconds after it connected\n"
          "(default 60)",
-         seconds(options.deadline)},
+         TakeSeconds(options.deadline)},
         {"--max-connections", "N",
          "serve at most N clients at once (default 64); more wait\n"
          "in the listening queue until a place comes free. While\n"

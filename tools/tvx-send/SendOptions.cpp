@@ -3,11 +3,6 @@
 #include "OptionValues.h"
 
 CommandLineSpec SendCommandLine(SendOptions& options) {
-    const auto seconds = [](std::chrono::milliseconds& value) {
-        return [&value](const std::string& text) {
-            return ParseSeconds(text, value) ? "" : "want seconds";
-        };
-    };
     CommandLineSpec spec;
     spec.program = "tvx-send";
     spec.arguments = "FOLDER HOST[:PORT]...";
@@ -28,11 +23,11 @@ CommandLineSpec SendCommandLine(SendOptions& options) {
         {"--connect-timeout", "S",
          "give up on a panel that does not accept the connection\n"
          "within S seconds (default 2)",
-         seconds(options.timeouts.connect)},
+         TakeSeconds(options.timeouts.connect)},
         {"--timeout", "S",
          "give up on a panel that does not answer a step or take our\n"
          "data within S seconds (default 10)",
-         seconds(options.timeouts.step)},
+         TakeSeconds(options.timeouts.step)},
     };
     spec.more =
         "A picture that is not in the folder is sent as the panel does it: the bytes of\n"
@@ -51,7 +46,7 @@ CommandLineSpec SendCommandLine(SendOptions& options) {
     spec.takeArgument = [&options](const std::string& value) -> std::string {
         if (options.folder.empty()) {
             options.folder = value;
-            return value.empty() ? "the folder is an empty name" : "";
+            return value.empty() ? "the layout folder is an empty name" : "";
         }
         const auto panel = ParsePanelTarget(value);
         if (!panel) {

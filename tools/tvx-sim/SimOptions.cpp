@@ -29,10 +29,7 @@ CommandLineSpec SimCommandLine(SimOptions& options) {
         {"--listen", "ADDR:PORT",
          "IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
          "port 0 lets the system choose, the first line tells which)",
-         [&options](const std::string& value) {
-             return ParseListenAddress(value, options.address, options.port) ? ""
-                                                                             : "want IPv4ADDR:PORT";
-         }},
+         TakeListenAddress(options.address, options.port)},
         {"--mode", "MODE",
          "toggle: a press toggles its lamp and sends the state (default)\n"
          "follow: a lamp is on while its button is held\n"
