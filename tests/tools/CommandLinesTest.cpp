@@ -42,12 +42,12 @@ const Program kPrograms[] = {
      {"layout"},
      "no panel to send to",
      {"--timeout", "0", "layout", "127.0.0.1"},
-     "bad --timeout value (want seconds): 0"},
+     "bad --timeout value (want seconds above 0, at most 86400): 0"},
     {"tvx-display",
      {},
      "no layout folder given",
      {"--minute-seconds", "a minute", "layout"},
-     "bad --minute-seconds value (want seconds): a minute"},
+     "bad --minute-seconds value (want seconds above 0, at most 86400): a minute"},
 };
 
 FinishedRun RunProgram(const Program& program, const std::vector<std::string>& args) {

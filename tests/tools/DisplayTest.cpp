@@ -31,7 +31,7 @@ TEST(DisplayTool, AStartItCannotWorkWith) {
         {{"--minute-seconds", "-1", folder},
          {},
          2,
-         "tvx-display: bad --minute-seconds value (want seconds): -1",
+         "tvx-display: bad --minute-seconds value (want seconds above 0, at most 86400): -1",
          true},
         {{folder},
          {"DISPLAY"},

@@ -44,7 +44,7 @@ TEST(SendOptions, ReadsTheFolderThenThePanels) {
          {}},
         {{"", "10.0.0.5"}, "the layout folder is an empty name", "", {}},
         {{"layout", "10.0.0.5", "--timeout", "0"},
-         "bad --timeout value (want seconds): 0",
+         "bad --timeout value (want seconds above 0, at most 86400): 0",
          "layout",
          {"10.0.0.5:4001"}},
         {{"layout", "10.0.0.5", "--connect-timeout"},

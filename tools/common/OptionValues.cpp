@@ -58,7 +58,7 @@ ValueTaker TakeListenAddress(std::string& address, std::uint16_t& port) {
 
 ValueTaker TakeSeconds(std::chrono::milliseconds& value) {
     return [&value](const std::string& text) {
-        return ParseSeconds(text, value) ? "" : "want seconds";
+        return ParseSeconds(text, value) ? "" : "want seconds above 0, at most 86400";
     };
 }
 
