@@ -7,6 +7,7 @@
 
 #include "BuildVersion.h"
 #include "app/MainApp.h"
+#include "model/Journal.h"
 #include "model/Paths.h"
 #include "model/StartOptions.h"
 
@@ -25,6 +26,21 @@ std::wstring AbsoluteFolder(const std::string& folder) {
     return TextFromNative(std::string(working) + "/" + folder);
 }
 
+/// The size of the display the panel starts on (its first monitor), "1280 x 800".
+std::string DisplaySize() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (monitor == nullptr && display != nullptr) {
+        monitor = gdk_display_get_monitor(display, 0);
+    }
+    if (monitor == nullptr) {
+        return "unknown";
+    }
+    GdkRectangle area{};
+    gdk_monitor_get_geometry(monitor, &area);
+    return std::to_string(area.width) + " x " + std::to_string(area.height);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,15 +57,19 @@ int main(int argc, char** argv) {
     ::setenv("GDK_GL", "disable", 0);
     // Without a display the toolkit would fail inside its start-up, with an assertion over a
     // message box it cannot show: the panel says so in one line instead.
+    const Journal journal;
     if (!gtk_init_check(nullptr, nullptr)) {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') {
-            std::fputs("tolvamix: no display: DISPLAY is not set\n", stderr);
+            journal.Error("tolvamix: no display: DISPLAY is not set");
         } else {
-            std::fprintf(stderr, "tolvamix: cannot open the display %s\n", display);
+            journal.Error(std::string("tolvamix: cannot open the display ") + display);
         }
         return 1;
     }
+    journal.Info(std::string("start: tolvamix ") + kBuildVersion + ", folder " +
+                 (options.folder.empty() ? std::string("to be chosen") : options.folder) +
+                 ", display " + DisplaySize());
     wxApp::SetInstance(
         new MainApp(AbsoluteFolder(options.folder), options.waitForLayout, options.lockTime));
     // The toolkit gets the program's name only: the folder is ours.

@@ -1,5 +1,6 @@
 #include "app/MainApp.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -9,6 +10,7 @@
 
 #include "app/MainDialog.h"
 #include "app/WaitingPage.h"
+#include "model/Journal.h"
 #include "model/StartOptions.h"
 
 namespace {
@@ -26,6 +28,15 @@ std::wstring CurrentFailure() {
     }
 }
 
+/// A stop asked from outside (the user's service manager, the session ending) is told, and then
+/// ends the panel as the signal would have without the handler.
+void EndBySignal(int signal) {
+    Journal().Info("end: stopped by signal " + std::to_string(signal) + " (" +
+                   sigabbrev_np(signal) + ")");
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 }  // namespace
 
 bool MainApp::OnInit() {
@@ -37,6 +48,9 @@ bool MainApp::OnInit() {
     wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
     wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
     SetPrompter(&m_prompter);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SetSignalHandler(signal, EndBySignal);
+    }
     try {
         if (m_waitForLayout) {
             WaitForLayout();
@@ -50,7 +64,8 @@ bool MainApp::OnInit() {
     } catch (...) {
         // Nothing is lost yet: the layout is stored only by a store that went through.
         const std::wstring failure = CurrentFailure();
-        std::fprintf(stderr, "tolvamix: cannot start: %ls\n", failure.c_str());
+        Journal().Error("tolvamix: cannot start: " + wxString(failure).utf8_string() +
+                        " (exit code 1)");
         m_prompter.ShowMessage(L"Tolvamix cannot start: " + failure);
         m_prompter.ExitProcess(ExitCodes::kFailure);
     }
@@ -74,7 +89,8 @@ void MainApp::WaitForLayout() {
 bool MainApp::OnExceptionInMainLoop() {
     // A panel on a wall carries on: what failed was one event, the layout in memory is whole.
     const std::wstring failure = CurrentFailure();
-    std::fprintf(stderr, "tolvamix: an event failed and was skipped: %ls\n", failure.c_str());
+    Journal().Error("tolvamix: an event failed and was skipped: " +
+                    wxString(failure).utf8_string());
     if (!m_failureShown) {
         // Once: a failure that repeats with every redraw must not pile up message boxes.
         m_failureShown = true;
@@ -84,5 +100,5 @@ bool MainApp::OnExceptionInMainLoop() {
 }
 
 void MainApp::OnUnhandledException() {
-    std::fprintf(stderr, "tolvamix: ended by a failure: %ls\n", CurrentFailure().c_str());
+    Journal().Error("tolvamix: ended by a failure: " + wxString(CurrentFailure()).utf8_string());
 }

@@ -149,6 +149,7 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
         std::wstring chosen;
         if (!prompter.ChooseDirectory(wxGetTranslation("Select directory").ToStdWstring(),
                                       layout.Form.LayoutDirectory, chosen)) {
+            m_journal.Lines().Info("end: no layout folder chosen (exit code 0)");
             prompter.ExitProcess(ExitCodes::kQuit);
             return;
         }
@@ -162,12 +163,17 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
     const StartLoad load = LoadStartLayout(*m_file, layout);
     if (!load.Loaded()) {
         // Never run on the reset layout: a later store would write it over the real file.
-        prompter.ShowMessage(StartFailureText(load, layout.Form.LayoutDirectory));
+        const std::wstring failure = StartFailureText(load, layout.Form.LayoutDirectory);
+        m_journal.Lines().Error("end: no layout to run on (exit code 1): " +
+                                wxString(failure).utf8_string());
+        prompter.ShowMessage(failure);
         prompter.ExitProcess(ExitCodes::kFailure);
         return;
     }
     if (load.fromBackup) {
         // What runs is not what tvxdef.ini holds: a store makes it so, and "Quit" asks for one.
+        m_journal.Lines().Warning("start: tvxdef.ini cannot be used, running on tvxdef.ini.bak: " +
+                                  load.problem);
         prompter.ShowMessage(
             wxString::Format("tvxdef.ini cannot be used:\n%s\n\nThe panel runs on the layout "
                              "the last store kept as tvxdef.ini.bak. \"Store\" makes it "
@@ -326,7 +332,12 @@ void MainDialog::ReportRefusedPictures() {
                                    refused.height, static_cast<unsigned long long>(most / 1000000))
                 : wxString::Format("%lld MB, at most %lld MB are read", refused.bytes >> 20,
                                    ImageCache::kMostFileBytes >> 20);
+        m_journal.PictureNotShown(name.utf8_string(), size.utf8_string());
         GetPrompter().ShowMessage((name + " is too large to show (" + size + ")").ToStdWstring());
+    }
+    // After the refusals: a picture refused for its size is no missing one.
+    for (const std::wstring& name : m_renderer->TakeMissing()) {
+        m_journal.PictureNotShown(wxString(name).utf8_string());
     }
 }
 
@@ -338,6 +349,12 @@ void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& miss
     }
     // The panel cannot go on: a session starts it again once the picture is back.
     m_exitCode = ExitCodes::kFailure;
+    if (missing.menu || missing.defaultButton) {
+        m_journal.Lines().Error(std::string("picture missing: ") +
+                                (missing.menu ? "TvxMenu.png " : "") +
+                                (missing.defaultButton ? "defaultButton.png " : "") +
+                                "(the panel cannot go on without it)");
+    }
     if (missing.menu) {
         GetPrompter().ShowMessage(kMenuPicture + kMissingPicture);
         Close();
@@ -433,6 +450,7 @@ void MainDialog::DrawButton(int page, int button, int look) {
 bool MainDialog::StoreLayoutAndReport() {
     std::string error;
     const FileStatus status = m_file->StoreLayout(GetLayout(), &error);
+    m_journal.Stored(status, error);
     if (status == FileStatus::Missing) {
         GetPrompter().ShowMessage(L"tvxdef.ini nicht vorhanden !");
         return false;
@@ -475,6 +493,7 @@ void MainDialog::OnClose(wxCloseEvent&) {
     // The request is never passed on: the window only goes away with the process.
     Prompter& prompter = GetPrompter();
     if (GetPanelState().LayoutChanged == 0) {
+        JournalEnd();
         prompter.ExitProcess(m_exitCode);
         return;
     }
@@ -486,11 +505,23 @@ void MainDialog::OnClose(wxCloseEvent&) {
             if (!StoreLayoutAndReport()) {
                 return;
             }
+            JournalEnd();
             prompter.ExitProcess(m_exitCode);
             return;
         default:
+            m_journal.Lines().Warning("end: the changes not stored were discarded");
+            JournalEnd();
             prompter.ExitProcess(m_exitCode);
             return;
+    }
+}
+
+void MainDialog::JournalEnd() const {
+    if (m_exitCode == ExitCodes::kQuit) {
+        m_journal.Lines().Info("end: Quit (exit code 0)");
+    } else {
+        m_journal.Lines().Error("end: a picture the panel needs is missing (exit code " +
+                                std::to_string(m_exitCode) + ")");
     }
 }
 
@@ -556,6 +587,7 @@ void MainDialog::RepaintOwed() {
 
 void MainDialog::OnLinkTimer(wxTimerEvent&) {
     CheckLink();
+    m_journal.Tick(LinkReport::Clock::now());
     LockWhenIdle();
     m_sinceFolderLookMs += LinkTimer.GetInterval();
     if (m_sinceFolderLookMs >= kFolderLookMs) {
@@ -582,6 +614,8 @@ void MainDialog::WatchLayoutFolder() {
             "The layout folder is gone:\n%s\n\nThe panel goes on with the page it shows. A "
             "layout put back there is loaded.",
             wxString(GetLayout().Form.LayoutDirectory));
+        m_journal.LayoutArrived(PanelJournal::Arrival::FolderGone,
+                                wxString(GetLayout().Form.LayoutDirectory).utf8_string());
         GetPrompter().ShowMessage(text.ToStdWstring());
         return;
     }
@@ -615,6 +649,7 @@ bool MainDialog::TakeNewLayout() {
             "A new layout has arrived, but it cannot be used:\n%s\n\n"
             "The panel goes on with its current layout.",
             wxString::FromUTF8(error.c_str()));
+        m_journal.LayoutArrived(PanelJournal::Arrival::Unusable, error);
         prompter.ShowMessage(text.ToStdWstring());
         return false;
     }
@@ -622,8 +657,10 @@ bool MainDialog::TakeNewLayout() {
     if (GetPanelState().LayoutChanged != 0 &&
         prompter.AskYesNo(L"A new layout has arrived. Load it and discard your changes?",
                           L"Tolvamix") != Prompter::Answer::Yes) {
+        m_journal.LayoutArrived(PanelJournal::Arrival::Declined);
         return false;
     }
+    m_journal.LayoutArrived(PanelJournal::Arrival::Taken);
     ShowNewLayout(std::move(fresh));
     return true;
 }
@@ -709,6 +746,7 @@ void MainDialog::CheckLink() {
 
 void MainDialog::Relink() {
     if (m_link != nullptr) {
+        m_journal.LinkClosed();
         ShowLinkStatus(m_link->Relink(GetLayout()));
         PaceLinkTimer();
     }
@@ -720,6 +758,8 @@ void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
     bool changed = false;
     if (status) {
         m_linkDown = *status == LinkStatus::Down;
+        m_journal.Link(!m_linkDown, JournalAddress(GetLayout().Form.Destination_IP),
+                       LinkReport::Clock::now());
         const std::wstring text = m_linkDown ? kNoConnection : L"";
         changed = text != panel.StatusText;
         panel.StatusText = text;

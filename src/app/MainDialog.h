@@ -16,6 +16,7 @@
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
 #include "model/LinkMarks.h"
+#include "model/PanelJournal.h"
 #include "model/PanelState.h"
 #include "model/StartOptions.h"
 
@@ -187,8 +188,11 @@ class MainDialog : public wxDialog, public PanelOperations {
     void BringPageUpToDate(int page);
     /// Shows the message for a required picture that is missing and asks the window to close.
     void ReportMissingPictures(const PageRenderer::MissingPictures& missing);
-    /// One message for each picture not shown for its size (each file once).
+    /// One message for each picture not shown for its size (each file once); the journal also
+    /// learns of the button pictures that are missing.
     void ReportRefusedPictures();
+    /// Tells the journal why the panel ends now, with its exit code.
+    void JournalEnd() const;
 
     wxTimer MoveTimer;
     wxTimer LinkTimer;
@@ -196,6 +200,8 @@ class MainDialog : public wxDialog, public PanelOperations {
     wxTimer m_noteTimer;
     std::wstring m_note;
     std::unique_ptr<const File> m_file;
+    /// What happens on the wall, for the journal.
+    PanelJournal m_journal;
     ModalDialogStack m_modalDialogs;
     WindowsOnDisplay m_windowsOnDisplay{*this};
     IdleLock m_idleLock;

@@ -7,6 +7,7 @@
 #include <wx/settings.h>
 
 #include "link/PanelAddress.h"
+#include "model/Journal.h"
 #include "model/Layout.h"
 #include "model/Paths.h"
 #include "model/Prompter.h"
@@ -122,6 +123,7 @@ void WaitingPage::OnTimer(wxTimerEvent&) {
 }
 
 void WaitingPage::OnClose(wxCloseEvent&) {
+    Journal().Info("end: closed while waiting for a layout (exit code 0)");
     GetPrompter().ExitProcess(ExitCodes::kQuit);
 }
 

@@ -7,6 +7,7 @@
 #include "dialogs/DialogControls.h"
 #include "link/TransferSocket.h"
 #include "model/File.h"
+#include "model/Journal.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
 #include "model/Paths.h"
@@ -40,6 +41,34 @@ std::wstring EndMessage(std::size_t files, const std::vector<std::wstring>& notS
         text << "\n" << name;
     }
     return text.ToStdWstring();
+}
+
+/// Tells the journal how an action ended: how many of its files went to `address`, which did
+/// not (the first few), or that it was broken off.
+void JournalTransfer(const std::array<int, 4>& address, std::size_t files, std::size_t tried,
+                     const std::vector<std::wstring>& notSent, bool brokenOff) {
+    std::string text = "transfer to " + std::to_string(address[0]) + "." +
+                       std::to_string(address[1]) + "." + std::to_string(address[2]) + "." +
+                       std::to_string(address[3]) + ": ";
+    const std::size_t sent = tried - notSent.size();
+    if (brokenOff) {
+        text +=
+            "broken off after " + std::to_string(sent) + " of " + std::to_string(files) + " files";
+    } else {
+        text += std::to_string(sent) + " of " + std::to_string(files) + " files sent";
+    }
+    constexpr std::size_t kNamesTold = 5;
+    for (std::size_t i = 0; i < notSent.size() && i < kNamesTold; ++i) {
+        text += (i == 0 ? "; not sent: " : ", ") + wxString(notSent[i]).utf8_string();
+    }
+    if (notSent.size() > kNamesTold) {
+        text += " and " + std::to_string(notSent.size() - kNamesTold) + " more";
+    }
+    if (brokenOff || !notSent.empty()) {
+        Journal().Warning(text);
+    } else {
+        Journal().Info(text);
+    }
 }
 
 }  // namespace
@@ -152,13 +181,22 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
     SetSendingEnabled(false);
     const std::shared_ptr<bool> alive = m_alive;
     bool done = BeginAction();
+    if (!done) {
+        Journal().Warning("transfer not started: the layout could not be stored");
+    }
+    const bool begun = done;
     std::vector<std::wstring> notSent;
+    std::size_t tried = 0;
     for (auto name = names.begin(); done && name != names.end(); ++name) {
         const FileOutcome outcome = SendFile(*name);
         done = outcome != FileOutcome::BrokenOff;
         if (outcome == FileOutcome::Refused) {
             notSent.push_back(*name);
         }
+        tried += outcome != FileOutcome::BrokenOff ? 1 : 0;
+    }
+    if (begun) {
+        JournalTransfer(GetLayout().Form.Transmit_IP, names.size(), tried, notSent, !done);
     }
     if (!*alive) {
         return;

@@ -183,6 +183,9 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
             found = LoadPicture(layout, name, decoding);
         }
         if (found.serial == 0) {
+            if (!name.empty()) {
+                m_missing.insert(name);
+            }
             found = LoadPicture(layout, kDefaultPicture);
         }
         return loaded.emplace(std::make_pair(name, decoding), found).first->second;
@@ -200,6 +203,12 @@ void PageRenderer::LoadButtonImages(const Layout& layout, int page) {
             picture(i, &ButtonRecord::Image_File_Press, ImageCache::Decoding::Later);
         m_onImage[slot] = picture(i, &ButtonRecord::Image_File_On, ImageCache::Decoding::Later);
     }
+}
+
+std::vector<std::wstring> PageRenderer::TakeMissing() {
+    std::vector<std::wstring> taken(m_missing.begin(), m_missing.end());
+    m_missing.clear();
+    return taken;
 }
 
 void PageRenderer::DrawPageBase(wxDC& dc, const std::wstring& statusText) const {

@@ -5,8 +5,10 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <wx/bitmap.h>
 #include <wx/dc.h>
@@ -84,6 +86,10 @@ class PageRenderer {
 
     /// Moves the runtime entries of buttons button+1 ... last down by one, as a delete does.
     void ShiftEntriesDown(int button, int last);
+
+    /// The names of button pictures that page loads found missing or could not decode (the
+    /// default picture stands in) since the last call, each once.
+    std::vector<std::wstring> TakeMissing();
 
     ImageCache& Cache() { return m_cache; }
     /// Memory the page keeps of its pictures now: decoded and composed.
@@ -176,6 +182,8 @@ class PageRenderer {
     void Covered(const Rect& area, int above);
 
     ImageCache m_cache;
+    /// Button pictures found missing by the page loads since the last TakeMissing.
+    std::set<std::wstring> m_missing;
     wxBitmap m_pageBitmap;
     ComposedKey m_pageContent;  ///< the page fields of the key: what the page bitmap shows
     /// The part of the menu picture on the page.

@@ -248,11 +248,10 @@ TEST(Display, StopPutsTheBrightnessBack) {
 // The touch that wakes the display presses no button: the controller gets nothing from it. The
 // next touch presses as usual.
 TEST(Display, TheWakingTouchPressesNoButton) {
-    const std::array<int, 4> address = LoopbackAddress(true);
-    ChildProcess sim(kSimPath, {"--listen", AddressText(address) + ":4001"});
-    const auto listening = sim.Out().Next();
-    ASSERT_TRUE(listening && listening->rfind("listening on", 0) == 0)
-        << listening.value_or("(nothing)");
+    ControllerOnLoopback controller;
+    ASSERT_TRUE(controller.Listening());
+    const std::array<int, 4> address = controller.Address();
+    ChildProcess& sim = controller.Process();
     FakeBacklight backlight;
     PanelOnScreen panel([&address](Layout& layout) {
         layout.Form.Form_ConnectModus = 1;

@@ -56,8 +56,8 @@ TEST(FieldPads, MainSettingsByTouchAloneOnAFramelessPanel) {
     Touch(keyboard, kKeyboardOk);
     ASSERT_EQ(panel.WaitOnTop("Main Settings").id, settings.id);
 
-    TheScreen().Click(settings, 208 + 37, 424 + 20);           // "OK"
-    TheScreen().Click(panel.WaitOnTop("Main Menü"), 88, 276);  // "Store"
+    TheScreen().Click(settings, 208 + 37, 424 + 20);  // "OK"
+    TheScreen().Click(panel.WaitOnTop("Main Menü"), kMenuX, kMenuStoreY);
     Layout stored;
     EXPECT_TRUE(WaitUntil(
         [&] {

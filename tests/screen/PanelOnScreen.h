@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -21,7 +22,10 @@ constexpr int kMenuPageSettingsY = 84;
 constexpr int kMenuMainSettingsY = 132;
 constexpr int kMenuPageSelectY = 180;
 constexpr int kMenuTransmitY = 228;
+constexpr int kMenuStoreY = 276;
 constexpr int kMenuCloseY = 324;
+constexpr int kMenuQuitX = 88;
+constexpr int kMenuQuitY = 420;
 constexpr int kButtonMenuSettingsY = 36;
 constexpr int kButtonMenuMoveY = 84;
 constexpr int kButtonMenuGetStyleY = 132;
@@ -50,7 +54,8 @@ constexpr Point kKeyboardOk{8 + 560 + 52, 288 + 24};
 void Touch(const ScreenWindow& window, Point point);
 
 /// A copy of the demo layout folder, changed by the test, and the real panel program started on
-/// it on the test screen, the start page on screen. The panel is killed when the test ends.
+/// it on the test screen, the start page on screen, its standard error read as the journal reads
+/// it (JournalLines). The panel is killed when the test ends.
 class PanelOnScreen {
   public:
     enum class Start {
@@ -82,6 +87,12 @@ class PanelOnScreen {
     pid_t Pid() const { return m_process != nullptr ? m_process->Pid() : 0; }
     /// True while the panel process runs.
     bool Running();
+    /// The panel's lines for the journal, with their priorities ("<6>link up: ...").
+    LineReader& JournalLines() { return m_process->Err(); }
+    /// The exit status once the panel has ended.
+    std::optional<int> WaitExit(std::chrono::milliseconds timeout = kTimeout) {
+        return m_process->WaitExit(timeout);
+    }
 
     /// The window on top of the screen, and whether it is the panel.
     static ScreenWindow Top();
@@ -126,6 +137,24 @@ inline const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
 /// A loopback address of this test run's own, for a receiver (`listening`) or for nobody.
 std::array<int, 4> LoopbackAddress(bool listening);
 std::string AddressText(const std::array<int, 4>& address);
+
+/// The controller simulator (build/tvx-sim) on port 4001 of a loopback address of this run's own,
+/// or of `address` (a controller back where it was); ended by its process id when it goes.
+class ControllerOnLoopback {
+  public:
+    explicit ControllerOnLoopback(std::optional<std::array<int, 4>> address = std::nullopt);
+    const std::array<int, 4>& Address() const { return m_address; }
+    bool Listening() const { return m_listening; }
+    ChildProcess& Process() { return *m_process; }
+
+  private:
+    std::array<int, 4> m_address{};
+    std::unique_ptr<ChildProcess> m_process;
+    bool m_listening = false;
+};
+
+/// A JPEG of 8 x 8 pixels (286 bytes) whose frame header claims 20000 x 20000.
+void WriteLyingJpeg(const std::string& path);
 
 /// The real transfer receiver (build/tvx-receive) on port 4001 of a loopback address of its own,
 /// storing into a folder of its own.

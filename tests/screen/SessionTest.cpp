@@ -24,10 +24,6 @@ const std::string kSessionPath = std::string(TVX_SOURCE_DIR) + "/deploy/tolvamix
 const std::string kSendPath = std::string(TVX_BINARY_DIR) + "/tvx-send";
 const std::string kDemoFolder = std::string(TVX_SOURCE_DIR) + "/demo";
 
-/// Points of the main menu's "Quit", in its client area.
-constexpr int kMenuQuitX = 88;
-constexpr int kMenuQuitY = 420;
-
 /// The colours of the waiting page: its background and the commands to type.
 constexpr unsigned long kWaitingBackground = 0x202830;
 constexpr unsigned long kWaitingCommand = 0xFFD65A;

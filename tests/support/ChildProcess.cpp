@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,7 +117,13 @@ ChildProcess::ChildProcess(const std::string& path, std::vector<std::string> arg
     args.insert(args.begin(), path);
     // Built before the fork: the child of a process with threads may only exec.
     const std::vector<char*> argv = Pointers(args);
-    std::vector<std::string> environment = EnvironmentWith(setting.environment);
+    std::vector<std::string> changes = setting.environment;
+    struct stat errStatus {};
+    if (setting.journalStream && fstat(err[1], &errStatus) == 0) {
+        changes.push_back("JOURNAL_STREAM=" + std::to_string(errStatus.st_dev) + ":" +
+                          std::to_string(errStatus.st_ino));
+    }
+    std::vector<std::string> environment = EnvironmentWith(changes);
     const std::vector<char*> envp = Pointers(environment);
     m_ownGroup = setting.ownGroup;
     m_pid = fork();

@@ -51,6 +51,9 @@ struct ChildSetting {
     /// The child leads a process group of its own, and what it starts in turn is ended with it
     /// (a session script and the programs it runs).
     bool ownGroup = false;
+    /// Standard error is named in JOURNAL_STREAM as the service manager names the journal's
+    /// stream: the child writes its lines as it does into the journal.
+    bool journalStream = false;
 };
 
 /// A tool from the build folder as a child process with pipes on its standard input, output and

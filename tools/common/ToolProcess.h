@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "model/Journal.h"
+
 /// Started with a standard descriptor closed, the first socket or file would take its number and
 /// be read as commands or get our output lines; keep 0, 1 and 2 taken.
 void OccupyStandardDescriptors();
@@ -16,6 +18,12 @@ int InstallStopSignals();
 /// One line on standard output, flushed at once: scripts and tests read it as it happens.
 void PrintLine(const std::string& line);
 
+/// The journal of a tool on standard error: priorities when it is the systemd journal, else the
+/// lines as they are (people and scripts read them as they come; the journal stamps them).
+inline Journal ToolJournal() {
+    return Journal(Journal::Form::Plain);
+}
+
 /// A tool's life once its command line is read: builds a `Server` from the options and serves
 /// until a stop signal. The server ends before the process does, so what it holds (a temporary
 /// file) is cleaned up. Returns the exit code: 1 when the server cannot start.
@@ -23,13 +31,13 @@ template <typename Server, typename Options>
 int Serve(const std::string& name, const Options& options) {
     const int stopFd = InstallStopSignals();
     if (stopFd < 0) {
-        std::fprintf(stderr, "%s: signals: %s\n", name.c_str(), std::strerror(errno));
+        ToolJournal().Error(name + ": signals: " + std::strerror(errno));
         return 1;
     }
     Server server(options);
     std::string error;
     if (!server.Listen(error)) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
+        ToolJournal().Error(name + ": " + error);
         return 1;
     }
     server.Run(stopFd);

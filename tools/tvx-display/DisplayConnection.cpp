@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ToolProcess.h"
+
 namespace {
 
 /// The first error since the last Sync; the default handler would end the program.
@@ -26,7 +28,7 @@ int KeepError(Display* display, XErrorEvent* event) {
 std::function<void()> g_lost;
 
 int LoseDisplay(Display* display) {
-    std::fprintf(stderr, "tvx-display: lost the X display %s\n", DisplayString(display));
+    ToolJournal().Error(std::string("tvx-display: lost the X display ") + DisplayString(display));
     if (g_lost) {
         g_lost();
     }

@@ -92,7 +92,7 @@ void DisplayService::Run(int stopFd) {
             if (errno == EINTR) {
                 continue;
             }
-            std::fprintf(stderr, "tvx-display: poll: %s\n", std::strerror(errno));
+            ToolJournal().Error(std::string("tvx-display: poll: ") + std::strerror(errno));
             break;
         }
         if (fds[0].revents != 0) {

@@ -25,13 +25,13 @@ int main(int argc, char** argv) {
     }
     const int stopFd = InstallStopSignals();
     if (stopFd < 0) {
-        std::fprintf(stderr, "tvx-display: signals: %s\n", std::strerror(errno));
+        ToolJournal().Error(std::string("tvx-display: signals: ") + std::strerror(errno));
         return 1;
     }
     DisplayService service(options);
     std::string why;
     if (!service.Start(why)) {
-        std::fprintf(stderr, "tvx-display: %s\n", why.c_str());
+        ToolJournal().Error("tvx-display: " + why);
         return 1;
     }
     service.Run(stopFd);

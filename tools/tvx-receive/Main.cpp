@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
         return *end;
     }
     for (const std::string& note : options.notes) {
-        std::fprintf(stderr, "%s: %s\n", commandLine.program.c_str(), note.c_str());
+        ToolJournal().Warning(commandLine.program + ": " + note);
     }
     return Serve<ReceiveServer>(commandLine.program, options);
 }

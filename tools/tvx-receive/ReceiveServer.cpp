@@ -131,7 +131,7 @@ void ReceiveServer::Run(int stopFd) {
             if (errno == EINTR) {
                 continue;
             }
-            std::fprintf(stderr, "tvx-receive: poll: %s\n", std::strerror(errno));
+            ToolJournal().Error(std::string("tvx-receive: poll: ") + std::strerror(errno));
             return;
         }
         if (fds[0].revents != 0) {

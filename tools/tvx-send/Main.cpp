@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
         case FileStatus::Missing:
             return RefuseCommandLine(commandLine, "no tvxdef.ini in " + options.folder);
         case FileStatus::Failed:
-            std::fprintf(stderr, "tvx-send: cannot read %s: %s\n",
-                         File::LayoutPath(*layout).c_str(), error.c_str());
+            ToolJournal().Error("tvx-send: cannot read " + File::LayoutPath(*layout) + ": " +
+                                error);
             return 1;
         default:
             break;

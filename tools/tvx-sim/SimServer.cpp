@@ -17,8 +17,7 @@ constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 
 void Complain(const std::string& line) {
-    std::fputs(("tvx-sim: " + line + "\n").c_str(), stderr);
-    std::fflush(stderr);
+    ToolJournal().Warning("tvx-sim: " + line);
 }
 
 std::string Describe(const SimEvent& event) {
