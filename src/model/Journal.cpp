@@ -1,15 +1,21 @@
 #include "model/Journal.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 Journal::Journal(Form plain)
-    : m_form(IsJournalStream(std::getenv("JOURNAL_STREAM"), 2) ? Form::Priority : plain) {}
+    : m_form(IsJournalStream(std::getenv("JOURNAL_STREAM"), 2) || IsJournalSocket(2)
+                 ? Form::Priority
+                 : plain) {}
 
 void Journal::Write(Level level, const std::string& text) const {
     const std::string lines = Format(m_form, level, text, std::time(nullptr));
@@ -66,4 +72,15 @@ bool Journal::IsJournalStream(const char* journalStream, int fd) {
     struct stat status {};
     return ::fstat(fd, &status) == 0 && static_cast<unsigned long long>(status.st_dev) == device &&
            static_cast<unsigned long long>(status.st_ino) == inode;
+}
+
+bool Journal::IsJournalSocket(int fd, const char* path) {
+    sockaddr_un peer{};
+    socklen_t size = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &size) != 0 ||
+        peer.sun_family != AF_UNIX || size <= offsetof(sockaddr_un, sun_path)) {
+        return false;
+    }
+    const std::size_t length = size - offsetof(sockaddr_un, sun_path);
+    return std::string(peer.sun_path, ::strnlen(peer.sun_path, length)) == path;
 }

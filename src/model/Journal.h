@@ -5,10 +5,11 @@
 
 /// Where a program's lines go for whoever looks later at what it did. When standard error is
 /// connected to the systemd journal (the service manager names that stream in JOURNAL_STREAM
-/// as "DEVICE:INODE"), each line starts with the syslog priority the journal reads: "<3>" an
-/// error, "<4>" a warning, "<6>" news. Otherwise the lines are plain, with the local time in
-/// front for a program that runs unattended. Each line is one write, so lines of processes that
-/// share the stream do not mix. There is no log file: the journal keeps and rotates the lines.
+/// as "DEVICE:INODE"; `systemd-cat` connects it to the journal's stream socket), each line starts
+/// with the syslog priority the journal reads: "<3>" an error, "<4>" a warning, "<6>" news.
+/// Otherwise the lines are plain, with the local time in front for a program that runs unattended.
+/// Each line is one write, so lines of processes that share the stream do not mix. There is no log
+/// file: the journal keeps and rotates the lines.
 class Journal {
   public:
     enum class Level { Error = 3, Warning = 4, Info = 6 };
@@ -38,6 +39,10 @@ class Journal {
     /// Whether `journalStream`, the value of JOURNAL_STREAM (nullptr when it is not set), names
     /// the stream `fd` is open on.
     static bool IsJournalStream(const char* journalStream, int fd);
+    /// Where the journal takes the streams of programs.
+    static constexpr const char* kStreamSocket = "/run/systemd/journal/stdout";
+    /// Whether `fd` is a socket connected to the journal's stream socket at `path`.
+    static bool IsJournalSocket(int fd, const char* path = kStreamSocket);
 
   private:
     int m_fd = 2;

@@ -1,4 +1,6 @@
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "TempFolder.h"
 #include "model/Journal.h"
 #include "model/PanelJournal.h"
 
@@ -115,6 +118,34 @@ TEST(Journal, KnowsTheJournalStreamByDeviceAndInode) {
         ::setenv("JOURNAL_STREAM", savedValue.c_str(), 1);
     } else {
         ::unsetenv("JOURNAL_STREAM");
+    }
+}
+
+// As systemd-cat connects it: standard error a socket whose peer is the journal's stream socket.
+TEST(Journal, KnowsTheJournalSocketByItsPath) {
+    const TempFolder folder("tvx-journal");
+    const std::string path = folder.At("stdout");
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 1), 0);
+    const int client = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    const JournalFile file;
+
+    EXPECT_TRUE(Journal::IsJournalSocket(client, path.c_str()));
+    EXPECT_FALSE(Journal::IsJournalSocket(client, (path + "x").c_str()));
+    EXPECT_FALSE(Journal::IsJournalSocket(client, path.substr(0, path.size() - 1).c_str()));
+    EXPECT_FALSE(Journal::IsJournalSocket(client));
+    EXPECT_FALSE(Journal::IsJournalSocket(pair[0], path.c_str()));
+    EXPECT_FALSE(Journal::IsJournalSocket(file.Fd(), path.c_str()));
+    EXPECT_FALSE(Journal::IsJournalSocket(-1, path.c_str()));
+    for (const int fd : {server, client, pair[0], pair[1]}) {
+        ::close(fd);
     }
 }
 
