@@ -67,11 +67,11 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
+    const std::wstring folder = AbsoluteFolder(options.folder);
     journal.Info(std::string("start: tolvamix ") + kBuildVersion + ", folder " +
-                 (options.folder.empty() ? std::string("to be chosen") : options.folder) +
+                 (folder.empty() ? std::string("to be chosen") : NativeName(folder)) +
                  ", display " + DisplaySize());
-    wxApp::SetInstance(
-        new MainApp(AbsoluteFolder(options.folder), options.waitForLayout, options.lockTime));
+    wxApp::SetInstance(new MainApp(folder, options.waitForLayout, options.lockTime));
     // The toolkit gets the program's name only: the folder is ours.
     int toolkitArgc = 1;
     return wxEntry(toolkitArgc, argv);
