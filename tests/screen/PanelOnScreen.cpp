@@ -20,7 +20,6 @@ namespace {
 
 const std::string kPanelPath = std::string(TVX_BINARY_DIR) + "/tolvamix";
 const std::string kReceivePath = std::string(TVX_BINARY_DIR) + "/tvx-receive";
-const std::string kSimPath = std::string(TVX_BINARY_DIR) + "/tvx-sim";
 const std::string kDemoFolder = std::string(TVX_SOURCE_DIR) + "/demo";
 
 /// A program's windows take their time on a loaded machine.
