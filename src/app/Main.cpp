@@ -1,8 +1,8 @@
-#include <gtk/gtk.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "BuildVersion.h"
@@ -10,6 +10,9 @@
 #include "model/Journal.h"
 #include "model/Paths.h"
 #include "model/StartOptions.h"
+
+// Last: its macros (None, Status, Bool) would clash with names in the headers above.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -26,19 +29,19 @@ std::wstring AbsoluteFolder(const std::string& folder) {
     return TextFromNative(std::string(working) + "/" + folder);
 }
 
-/// The size of the display the panel starts on (its first monitor), "1280 x 800".
-std::string DisplaySize() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = display != nullptr ? gdk_display_get_primary_monitor(display) : nullptr;
-    if (monitor == nullptr && display != nullptr) {
-        monitor = gdk_display_get_monitor(display, 0);
+/// Whether the X display the toolkit will use can be opened, and its size ("1280 x 800"). Asked
+/// of the X server directly: the toolkit must not be started before the application starts it,
+/// or it sets the locale on its own and warns about it on every start.
+std::optional<std::string> DisplaySize() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return std::nullopt;
     }
-    if (monitor == nullptr) {
-        return "unknown";
-    }
-    GdkRectangle area{};
-    gdk_monitor_get_geometry(monitor, &area);
-    return std::to_string(area.width) + " x " + std::to_string(area.height);
+    const int screen = DefaultScreen(display);
+    std::string size = std::to_string(DisplayWidth(display, screen)) + " x " +
+                       std::to_string(DisplayHeight(display, screen));
+    XCloseDisplay(display);
+    return size;
 }
 
 }  // namespace
@@ -58,7 +61,8 @@ int main(int argc, char** argv) {
     // Without a display the toolkit would fail inside its start-up, with an assertion over a
     // message box it cannot show: the panel says so in one line instead.
     const Journal journal;
-    if (!gtk_init_check(nullptr, nullptr)) {
+    const std::optional<std::string> displaySize = DisplaySize();
+    if (!displaySize) {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0') {
             journal.Error("tolvamix: no display: DISPLAY is not set");
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
     const std::wstring folder = AbsoluteFolder(options.folder);
     journal.Info(std::string("start: tolvamix ") + kBuildVersion + ", folder " +
                  (folder.empty() ? std::string("to be chosen") : NativeName(folder)) +
-                 ", display " + DisplaySize());
+                 ", display " + *displaySize);
     wxApp::SetInstance(new MainApp(folder, options.waitForLayout, options.lockTime));
     // The toolkit gets the program's name only: the folder is ours.
     int toolkitArgc = 1;
