@@ -27,6 +27,10 @@ class BareFrame : public wxFrame {
     }
 };
 
+}  // namespace
+
+// Outside the unnamed namespace: the application macro defines a wxGetApp() for it that nothing
+// here calls, which inside would be a function of this file alone and unused.
 class BareApp : public wxApp {
   public:
     bool OnInit() override {
@@ -37,7 +41,5 @@ class BareApp : public wxApp {
         return true;
     }
 };
-
-}  // namespace
 
 wxIMPLEMENT_APP(BareApp);
