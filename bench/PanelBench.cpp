@@ -42,7 +42,7 @@ void RunPageFlips(benchmark::State& state, bool coldCache) {
         return;
     }
     MainDialog& dialog = panel.Dialog();
-    PanelState& shared = GetPanelState();
+    PanelState& shared = panel.Document().State();
     shared.Lamps.Apply(LampStates(0, 3).data());
     const auto flip = [&] { return panel.FlipTo(1 - shared.CurrentPage); };
     // Both pages once, so that the first measured flip is like every other.
@@ -84,7 +84,7 @@ void BM_LampRedraw(benchmark::State& state) {
         return;
     }
     MainDialog& dialog = panel.Dialog();
-    PanelState& shared = GetPanelState();
+    PanelState& shared = panel.Document().State();
     const std::array<std::array<std::uint8_t, LampBitmap::kBytes>, 2> messages = {LampStates(0, 2),
                                                                                   LampStates(1, 2)};
     std::size_t next = 0;

@@ -232,7 +232,7 @@ BenchPanel::BenchPanel(BenchLayoutFolder::Shape shape) {
     }
     m_prompter.directory = TextFromNative(m_folder->Path());
     SetPrompter(&m_prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY);
+    m_dialog = new MainDialog(*m_document, nullptr, wxID_ANY);
     if (!m_dialog->StartedUp()) {
         m_error = "the panel did not start";
         return;
@@ -266,6 +266,8 @@ BenchPanel::~BenchPanel() {
     if (m_dialog->StartedUp()) {
         m_dialog->Destroy();
         PumpUntil([] { return false; }, 20);
+        // The document goes with this object: the window must be gone before it.
+        PumpUntil([this] { return !wxTheApp->IsScheduledForDestruction(m_dialog); }, 1000);
     } else {
         delete m_dialog;
     }
@@ -313,8 +315,8 @@ void BenchPanel::Settle() {
 }
 
 wxRect BenchPanel::LastButtonRect() {
-    const Layout& layout = GetLayout();
-    const int page = GetPanelState().CurrentPage;
+    const Layout& layout = m_document->Layout();
+    const int page = m_document->State().CurrentPage;
     const int last = std::clamp(layout.Page(page).Button_Last, 1, kButtonSlots) - 1;
     const Rect& rect = m_dialog->Renderer().ButtonRects()[last];
     const ButtonRecord& record = layout.Button(page, last);
@@ -322,7 +324,7 @@ wxRect BenchPanel::LastButtonRect() {
 }
 
 bool BenchPanel::FlipTo(int page) {
-    GetPanelState().CurrentPage = page;
+    m_document->State().CurrentPage = page;
     m_dialog->LoadPage(page);
     m_dialog->DrawPage(page);
     return Present(LastButtonRect());

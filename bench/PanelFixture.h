@@ -79,6 +79,8 @@ class BenchPanel {
     /// Empty when the panel is up and showing its start page, else what went wrong.
     const std::string& Error() const { return m_error; }
     MainDialog& Dialog() { return *m_dialog; }
+    /// The layout and the panel state the panel runs on.
+    PanelDocument& Document() { return *m_document; }
 
     /// Brings the repaint the page area was asked for onto the screen and returns once it is
     /// there: the paint runs at once, then a pixel of `mark` (page coordinates) is read back
@@ -106,6 +108,7 @@ class BenchPanel {
     /// The large layout's folder is written once and shared by every panel of the run.
     std::shared_ptr<const BenchLayoutFolder> m_folder;
     BenchPrompter m_prompter;
+    std::unique_ptr<PanelDocument> m_document = std::make_unique<PanelDocument>();
     MainDialog* m_dialog = nullptr;
     std::unique_ptr<PaintProbe> m_probe;
     std::string m_error;

@@ -162,7 +162,7 @@ void BM_TransferPicture1MiB(benchmark::State& state) {
         state.SkipWithError(receiver.Error().c_str());
         return;
     }
-    Layout& layout = GetLayout();
+    Layout& layout = panel.Document().Layout();
     layout.Form.Transmit_IP = receiver.Address();
     {
         // A picture the receiver takes (its header is read), made up to the size with bytes

@@ -55,8 +55,8 @@ bool MainApp::OnInit() {
         if (m_waitForLayout) {
             WaitForLayout();
         }
-        m_dialog =
-            new MainDialog(nullptr, wxID_ANY, m_folder, std::make_unique<File>(), m_lockTime);
+        m_dialog = new MainDialog(m_document, nullptr, wxID_ANY, m_folder, std::make_unique<File>(),
+                                  m_lockTime);
         if (m_dialog->StartedUp()) {
             SetTopWindow(m_dialog);
             m_dialog->ShowModal();

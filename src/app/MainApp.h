@@ -6,6 +6,7 @@
 
 #include "app/WxPrompter.h"
 #include "model/IdleLock.h"
+#include "model/PanelDocument.h"
 
 class MainDialog;
 
@@ -33,6 +34,8 @@ class MainApp : public wxApp {
     bool m_waitForLayout;
     IdleLock::Clock::duration m_lockTime;
     WxPrompter m_prompter;
+    /// The layout and the panel state of the run.
+    PanelDocument m_document;
     MainDialog* m_dialog = nullptr;
     bool m_failureShown = false;
 };

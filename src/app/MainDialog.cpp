@@ -44,8 +44,6 @@
 
 namespace {
 
-MainDialog* g_mainDialog = nullptr;
-
 /// The link timer ticks quickly while the link is getting up and slowly while it is steady or
 /// off; the layout folder is looked at every kFolderLookMs either way. A panel that has nothing
 /// to do wakes up this seldom.
@@ -120,27 +118,18 @@ std::wstring CurrentWorkingFolder() {
 
 }  // namespace
 
-// The two socket notifications are fixed here; everything else is bound at run time.
-wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::OnLinkSocket)
-    EVT_SOCKET(kTransferSocketId, MainDialog::OnTransferSocket) wxEND_EVENT_TABLE()
-
-        MainDialog* GetMainDialog() {
-    return g_mainDialog;
-}
-
-MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder,
-                       std::unique_ptr<const File> file, IdleLock::Clock::duration lockTime)
-    : m_file(std::move(file)),
+MainDialog::MainDialog(PanelDocument& document, wxWindow* parent, wxWindowID id,
+                       const std::wstring& folder, std::unique_ptr<const File> file,
+                       IdleLock::Clock::duration lockTime)
+    : m_document(document),
+      m_file(std::move(file)),
       m_idleLock(lockTime, IdleLock::Clock::now()),
       m_touches(std::make_unique<TouchFilter>(m_idleLock)),
       m_renderer(std::make_unique<PageRenderer>()),
-      m_editor(std::make_unique<PanelEditor>(*this)),
-      m_input(std::make_unique<TouchInput>(*this, *m_editor)) {
-    PanelState& panel = GetPanelState();
-    panel.Reset();
-    ::Layout& layout = GetLayout();
-    layout.ResetLayout();
-    panel.Lamps.Clear();
+      m_editor(std::make_unique<PanelEditor>(*this, document)),
+      m_input(std::make_unique<TouchInput>(*this, *m_editor, document)) {
+    PanelState& panel = m_document.State();
+    ::Layout& layout = m_document.Layout();
 
     Prompter& prompter = GetPrompter();
     layout.Form.LayoutDirectory = CurrentWorkingFolder();
@@ -189,7 +178,6 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
                                                               wxMINIMIZE_BOX | wxRESIZE_BORDER
                                                         : wxBORDER_NONE | wxSTAY_ON_TOP;
     Create(parent, id, "Tolvamix", wxDefaultPosition, wxDefaultSize, style);
-    g_mainDialog = this;
 
     RaiseToSmallestPanel(layout.Form);
     SetClientSize(layout.Form.SizeX, layout.Form.SizeY);
@@ -211,19 +199,21 @@ MainDialog::MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& fold
 
     SetIcon(wxIcon(MAINICON_xpm));
 
-    // Created once, kept for the whole run, only shown and hidden.
-    m_menuDlg = new MenuDlg(this, *this);
-    m_settingsDlg = new SettingsDlg(this, *this);
-    m_buttonDlg = new ButtonDlg(this, *this);
-    m_buttonSettingsDlg = new ButtonSettingsDlg(this, *this);
-    m_passwordDlg = new PasswordDlg(this);
-    m_changeStyleDlg = new ChangeStyleDlg(this, *this);
-    m_pageSelectDlg = new PageSelectDlg(this, *this);
-    m_pageDlg = new PageDlg(this, *this);
+    // Created once, kept for the whole run, only shown and hidden. The pads first: the fields
+    // of the other dialogs open them.
     m_keyboardDlg = new KeyboardDlg(this);
-    m_transmitDlg = new TransmitDlg(this, *this);
     m_textKeyboardDlg = new TextKeyboardDlg(this);
     m_fieldPads = std::make_unique<FieldPads>(*m_keyboardDlg, *m_textKeyboardDlg);
+    FieldPads& pads = *m_fieldPads;
+    m_menuDlg = new MenuDlg(this, *this);
+    m_settingsDlg = new SettingsDlg(this, *this, document, pads);
+    m_buttonDlg = new ButtonDlg(this, *this);
+    m_buttonSettingsDlg = new ButtonSettingsDlg(this, *this, document, pads);
+    m_passwordDlg = new PasswordDlg(this, document, pads);
+    m_changeStyleDlg = new ChangeStyleDlg(this, *this, document);
+    m_pageSelectDlg = new PageSelectDlg(this, *this, document);
+    m_pageDlg = new PageDlg(this, *this, document, pads);
+    m_transmitDlg = new TransmitDlg(this, *this, document, pads);
     m_startedUp = true;
 }
 
@@ -233,9 +223,6 @@ MainDialog::~MainDialog() {
     m_noteTimer.Stop();
     m_link.reset();
     m_transfer.reset();
-    if (g_mainDialog == this) {
-        g_mainDialog = nullptr;
-    }
 }
 
 void MainDialog::OnInitDialog(wxInitDialogEvent&) {
@@ -247,9 +234,9 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
     m_initialised = true;
     m_link = std::make_unique<LinkSocket>(*this, kLinkSocketId);
     m_transfer = std::make_unique<TransferSocket>(*this, kTransferSocketId);
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     panel.StyleSource = ButtonRef{};
-    panel.CurrentPage = StartPageOf(GetLayout());
+    panel.CurrentPage = StartPageOf(m_document.Layout());
     FitToDisplay();
     LoadPage(panel.CurrentPage);
     // No lamp state has come yet: the first drawing marks the lamps.
@@ -259,15 +246,16 @@ void MainDialog::OnInitDialog(wxInitDialogEvent&) {
 }
 
 void MainDialog::PaceLinkTimer() {
-    const int period =
-        m_link != nullptr && m_link->NeedsQuickTicks(GetLayout()) ? kQuickTickMs : kSlowTickMs;
+    const int period = m_link != nullptr && m_link->NeedsQuickTicks(m_document.Layout())
+                           ? kQuickTickMs
+                           : kSlowTickMs;
     if (!LinkTimer.IsRunning() || LinkTimer.GetInterval() != period) {
         LinkTimer.Start(period, wxTIMER_CONTINUOUS);
     }
 }
 
 void MainDialog::FitToDisplay() {
-    const ::Layout& layout = GetLayout();
+    const ::Layout& layout = m_document.Layout();
     const WindowFit fit = FitOnDisplay();
     m_fittedFrame = GetSize() - GetClientSize();
 
@@ -304,7 +292,8 @@ WindowFit MainDialog::FitOnDisplay() const {
     const wxSize frame = GetSize() - GetClientSize();
     const wxRect window = GetScreenRect();
     return FitWindow(Rect{area.x, area.y, area.width, area.height}, frame.x, frame.y,
-                     GetLayout().Form, Rect{window.x, window.y, window.width, window.height});
+                     m_document.Layout().Form,
+                     Rect{window.x, window.y, window.width, window.height});
 }
 
 void MainDialog::LoadPage(int page) {
@@ -314,7 +303,7 @@ void MainDialog::LoadPage(int page) {
 
 PageRenderer::MissingPictures MainDialog::LoadPagePictures(int page) {
     // Looked at before they are read: a picture changed meanwhile is news.
-    const ::Layout& layout = GetLayout();
+    const ::Layout& layout = m_document.Layout();
     m_watch.Shown(LookAtPictures(layout, page), static_cast<std::int64_t>(std::time(nullptr)));
     BuildPageBackground(page);
     const PageRenderer::MissingPictures missing = m_renderer->LoadMenuImage(layout);
@@ -323,7 +312,7 @@ PageRenderer::MissingPictures MainDialog::LoadPagePictures(int page) {
 }
 
 void MainDialog::ReportRefusedPictures() {
-    const std::uint64_t most = MostPicturePixels(GetLayout());
+    const std::uint64_t most = MostPicturePixels(m_document.Layout());
     for (const ImageCache::Refusal& refused : m_renderer->Cache().TakeRefusals()) {
         const wxString name = wxFileName(refused.path).GetFullName();
         const wxString size =
@@ -344,7 +333,7 @@ void MainDialog::ReportRefusedPictures() {
 void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& missing) {
     // Without its folder the panel has none of its pictures: the watch says that instead, and
     // the panel goes on with what it shows.
-    if (!FolderIsThere(GetLayout())) {
+    if (!FolderIsThere(m_document.Layout())) {
         return;
     }
     // The panel cannot go on: a session starts it again once the picture is back.
@@ -368,22 +357,22 @@ void MainDialog::ReportMissingPictures(const PageRenderer::MissingPictures& miss
 }
 
 void MainDialog::BuildPageBackground(int page) {
-    m_renderer->BuildPageBackground(GetLayout(), page);
-    const PageRecord& record = GetLayout().Page(page);
+    m_renderer->BuildPageBackground(m_document.Layout(), page);
+    const PageRecord& record = m_document.Layout().Page(page);
     m_pageArea->SetPageColours(record.BackColor1, record.BackColor2);
 }
 
 void MainDialog::LoadButtonImages(int page) {
-    m_renderer->LoadButtonImages(GetLayout(), page);
+    m_renderer->LoadButtonImages(m_document.Layout(), page);
 }
 
 int MainDialog::LampLook(int page, int button) const {
-    return LampLookOf(GetLayout(), GetPanelState().Lamps, page, button);
+    return LampLookOf(m_document.Layout(), m_document.State().Lamps, page, button);
 }
 
 void MainDialog::DrawPage(int page) {
-    ::Layout& layout = GetLayout();
-    const PanelState& panel = GetPanelState();
+    ::Layout& layout = m_document.Layout();
+    const PanelState& panel = m_document.State();
     if (!::Layout::IsPageSlot(page)) {
         return;
     }
@@ -392,7 +381,7 @@ void MainDialog::DrawPage(int page) {
 }
 
 wxBitmap& MainDialog::PageBuffer() {
-    const ::Layout& layout = GetLayout();
+    const ::Layout& layout = m_document.Layout();
     const wxSize size(layout.Form.SizeX, layout.Form.SizeY);
     if (!m_pageArea->Buffer().IsOk() || m_pageArea->Buffer().GetSize() != size) {
         // A new buffer shows nothing of the page yet.
@@ -402,8 +391,8 @@ wxBitmap& MainDialog::PageBuffer() {
 }
 
 void MainDialog::BringPageUpToDate(int page) {
-    ::Layout& layout = GetLayout();
-    const PanelState& panel = GetPanelState();
+    ::Layout& layout = m_document.Layout();
+    const PanelState& panel = m_document.State();
     const ButtonRef held = panel.HeldButton;
     // A button under a finger keeps its pressed look through any redraw until the release.
     const auto lookOf = [&](int button) {
@@ -440,8 +429,8 @@ void MainDialog::DrawButton(int page, int button, int look) {
     wxRect drawn;
     {
         wxMemoryDC dc(PageBuffer());
-        drawn =
-            m_renderer->DrawButton(dc, GetLayout(), page, button, LookAndMark(page, button, look));
+        drawn = m_renderer->DrawButton(dc, m_document.Layout(), page, button,
+                                       LookAndMark(page, button, look));
     }
     m_pageArea->ShowPageRect(drawn);
     ShowEditMarks();
@@ -449,7 +438,7 @@ void MainDialog::DrawButton(int page, int button, int look) {
 
 bool MainDialog::StoreLayoutAndReport() {
     std::string error;
-    const FileStatus status = m_file->StoreLayout(GetLayout(), &error);
+    const FileStatus status = m_file->StoreLayout(m_document.Layout(), &error);
     m_journal.Stored(status, error);
     if (status == FileStatus::Missing) {
         GetPrompter().ShowMessage(L"tvxdef.ini nicht vorhanden !");
@@ -478,8 +467,8 @@ bool MainDialog::StoreLayoutAndReport() {
             wxString::FromUTF8(error.c_str()));
         GetPrompter().ShowMessage(text.ToStdWstring());
     }
-    m_watch.Stored(IdentityOf(File::LayoutPath(GetLayout())));
-    GetPanelState().LayoutChanged = 0;
+    m_watch.Stored(IdentityOf(File::LayoutPath(m_document.Layout())));
+    m_document.State().LayoutChanged = 0;
     if (status == FileStatus::Ok) {
         // Seen where the page is, without a box to dismiss: a second "Store" is not needed.
         m_note = ("Layout stored " + wxDateTime::Now().Format("%H:%M")).ToStdWstring();
@@ -492,7 +481,7 @@ bool MainDialog::StoreLayoutAndReport() {
 void MainDialog::OnClose(wxCloseEvent&) {
     // The request is never passed on: the window only goes away with the process.
     Prompter& prompter = GetPrompter();
-    if (GetPanelState().LayoutChanged == 0) {
+    if (m_document.State().LayoutChanged == 0) {
         JournalEnd();
         prompter.ExitProcess(m_exitCode);
         return;
@@ -570,15 +559,15 @@ void MainDialog::OnScroll(wxScrollWinEvent& event) {
 
 void MainDialog::OweRepaint() {
     // Paid once the scroll or resize under way is done, not a tick later.
-    if (GetPanelState().RedrawPending == 0) {
+    if (m_document.State().RedrawPending == 0) {
         CallAfter([this] { RepaintOwed(); });
     }
-    GetPanelState().RedrawPending = 1;
+    m_document.State().RedrawPending = 1;
 }
 
 void MainDialog::RepaintOwed() {
     // The buffer holds the whole page: only the window is painted again.
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     if (panel.RedrawPending > 0) {
         --panel.RedrawPending;
         m_pageArea->Refresh(false);
@@ -599,12 +588,13 @@ void MainDialog::OnLinkTimer(wxTimerEvent&) {
 }
 
 void MainDialog::WatchLayoutFolder() {
-    const FolderSnapshot now = LookAtLayoutFolder(GetLayout(), GetPanelState().CurrentPage);
+    const FolderSnapshot now =
+        LookAtLayoutFolder(m_document.Layout(), m_document.State().CurrentPage);
     const LayoutWatch::Change change = m_watch.Check(now);
     // A dialog or message box open (ours included), or a finger on a button: the change waits
     // until the user is done; the watch reports it again.
     if (change == LayoutWatch::Change::None || m_modalDialogs.AnyOpenBesides(this) ||
-        GetPanelState().SelectedButton != -1) {
+        m_document.State().SelectedButton != -1) {
         return;
     }
     m_watch.Dealt(now);
@@ -613,9 +603,9 @@ void MainDialog::WatchLayoutFolder() {
         text.Printf(
             "The layout folder is gone:\n%s\n\nThe panel goes on with the page it shows. A "
             "layout put back there is loaded.",
-            wxString(GetLayout().Form.LayoutDirectory));
+            wxString(m_document.Layout().Form.LayoutDirectory));
         m_journal.LayoutArrived(PanelJournal::Arrival::FolderGone,
-                                wxString(GetLayout().Form.LayoutDirectory).utf8_string());
+                                wxString(m_document.Layout().Form.LayoutDirectory).utf8_string());
         GetPrompter().ShowMessage(text.ToStdWstring());
         return;
     }
@@ -623,7 +613,7 @@ void MainDialog::WatchLayoutFolder() {
         return;
     }
     // New pictures, or a layout file kept out that came with some.
-    ShowNewPictures(GetPanelState().CurrentPage);
+    ShowNewPictures(m_document.State().CurrentPage);
 }
 
 void MainDialog::ShowNewPictures(int page) {
@@ -635,7 +625,7 @@ void MainDialog::ShowNewPictures(int page) {
 
 bool MainDialog::TakeNewLayout() {
     auto fresh = std::make_unique<::Layout>();
-    fresh->Form.LayoutDirectory = GetLayout().Form.LayoutDirectory;
+    fresh->Form.LayoutDirectory = m_document.Layout().Form.LayoutDirectory;
     std::string error;
     const FileStatus status = m_file->LoadCompleteLayout(*fresh, &error);
     if (status == FileStatus::Missing) {
@@ -654,7 +644,7 @@ bool MainDialog::TakeNewLayout() {
         return false;
     }
     // Only a file that can be shown is worth the user's changes.
-    if (GetPanelState().LayoutChanged != 0 &&
+    if (m_document.State().LayoutChanged != 0 &&
         prompter.AskYesNo(L"A new layout has arrived. Load it and discard your changes?",
                           L"Tolvamix") != Prompter::Answer::Yes) {
         m_journal.LayoutArrived(PanelJournal::Arrival::Declined);
@@ -666,8 +656,8 @@ bool MainDialog::TakeNewLayout() {
 }
 
 void MainDialog::ShowNewLayout(std::unique_ptr<::Layout> fresh) {
-    ::Layout& layout = GetLayout();
-    PanelState& panel = GetPanelState();
+    ::Layout& layout = m_document.Layout();
+    PanelState& panel = m_document.State();
     RaiseToSmallestPanel(fresh->Form);
     const bool resized =
         fresh->Form.SizeX != layout.Form.SizeX || fresh->Form.SizeY != layout.Form.SizeY;
@@ -694,7 +684,7 @@ void MainDialog::FollowMove() {
 }
 
 void MainDialog::LockWhenIdle() {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     const IdleLock::Due due = m_idleLock.DueAt(IdleLock::Clock::now(), panel);
     if (due.lockMenu) {
         panel.MenuUnlocked = 0;
@@ -728,7 +718,7 @@ void MainDialog::CloseInnermostDialog() {
 void MainDialog::OnMoveTimer(wxTimerEvent&) {
     m_editor->OnMoveTimer();
     // The move has ended (the finger lifted, the mode changed): the timer rests until the next.
-    if (!GetPanelState().MoveUnderWay) {
+    if (!m_document.State().MoveUnderWay) {
         MoveTimer.Stop();
     }
 }
@@ -740,25 +730,25 @@ void MainDialog::OnNoteTimer(wxTimerEvent&) {
 
 void MainDialog::CheckLink() {
     if (m_link != nullptr) {
-        ShowLinkStatus(m_link->CheckLink(GetLayout()));
+        ShowLinkStatus(m_link->CheckLink(m_document.Layout()));
     }
 }
 
 void MainDialog::Relink() {
     if (m_link != nullptr) {
         m_journal.LinkClosed();
-        ShowLinkStatus(m_link->Relink(GetLayout()));
+        ShowLinkStatus(m_link->Relink(m_document.Layout()));
         PaceLinkTimer();
     }
 }
 
 void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
     // Said again on every tick while the link is down: only a change is drawn.
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     bool changed = false;
     if (status) {
         m_linkDown = *status == LinkStatus::Down;
-        m_journal.Link(!m_linkDown, JournalAddress(GetLayout().Form.Destination_IP),
+        m_journal.Link(!m_linkDown, JournalAddress(m_document.Layout().Form.Destination_IP),
                        LinkReport::Clock::now());
         const std::wstring text = m_linkDown ? kNoConnection : L"";
         changed = text != panel.StatusText;
@@ -772,21 +762,21 @@ void MainDialog::ShowLinkStatus(std::optional<LinkStatus> status) {
 }
 
 bool MainDialog::FollowLink() {
-    return m_linkMarks.Follow(GetLayout().Form.Form_ConnectModus == 1, m_linkDown,
+    return m_linkMarks.Follow(m_document.Layout().Form.Form_ConnectModus == 1, m_linkDown,
                               m_link != nullptr && m_link->LampsKnown());
 }
 
 PageRenderer::ButtonLook MainDialog::LookAndMark(int page, int button, int look) const {
     return PageRenderer::ButtonLook{
         look, m_linkMarks.MarkOf(ButtonRef{button, page}, look,
-                                 m_renderer->ShowsLamp(GetLayout(), page, button))};
+                                 m_renderer->ShowsLamp(m_document.Layout(), page, button))};
 }
 
 namespace {
 /// The value of the selected button of the current page, when the link is in use.
-std::optional<int> SelectedTaster() {
-    const PanelState& panel = GetPanelState();
-    const ::Layout& layout = GetLayout();
+std::optional<int> SelectedTaster(const PanelDocument& document) {
+    const PanelState& panel = document.State();
+    const ::Layout& layout = document.Layout();
     if (panel.SelectedButton == -1 || layout.Form.Form_ConnectModus != 1 ||
         !::Layout::IsButtonSlot(panel.SelectedButton)) {
         return std::nullopt;
@@ -796,13 +786,13 @@ std::optional<int> SelectedTaster() {
 }  // namespace
 
 void MainDialog::SendPress() {
-    if (const auto taster = SelectedTaster(); taster && m_link != nullptr) {
+    if (const auto taster = SelectedTaster(m_document); taster && m_link != nullptr) {
         m_pressNotSent = !m_link->SendPress(*taster);
     }
 }
 
 void MainDialog::SendRelease() {
-    const auto taster = SelectedTaster();
+    const auto taster = SelectedTaster(m_document);
     if (!taster || m_link == nullptr) {
         return;
     }
@@ -811,7 +801,7 @@ void MainDialog::SendRelease() {
     const bool sent = m_link->SendRelease(*taster);
     const bool notSent = !sent || m_pressNotSent;
     m_pressNotSent = false;
-    const PanelState& panel = GetPanelState();
+    const PanelState& panel = m_document.State();
     if (notSent && m_linkMarks.NotSent(ButtonRef{panel.SelectedButton, panel.CurrentPage},
                                        LinkMarks::Clock::now())) {
         DrawButtons(panel.CurrentPage);
@@ -822,10 +812,10 @@ void MainDialog::OnLinkSocket(wxSocketEvent& event) {
     if (m_link == nullptr) {
         return;
     }
-    const int applied = m_link->OnSocketEvent(event, GetPanelState().Lamps);
+    const int applied = m_link->OnSocketEvent(event, m_document.State().Lamps);
     // New lamp states and the marks they end are drawn together, in one redraw.
     if (FollowLink() || applied > 0) {
-        DrawButtons(GetPanelState().CurrentPage);
+        DrawButtons(m_document.State().CurrentPage);
     }
     PaceLinkTimer();
 }
@@ -836,18 +826,18 @@ void MainDialog::BackToMainMenu() {
 }
 
 void MainDialog::SetEditMode(int mode) {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     panel.EditMode = mode;
     if (mode == EditModes::Normal) {
         panel.StyleSourceMarked = false;
     }
-    SetTitle(PanelTitle(GetLayout(), panel));
+    SetTitle(PanelTitle(m_document.Layout(), panel));
     ShowEditMarks();
 }
 
 void MainDialog::ShowEditMarks() {
-    const ::Layout& layout = GetLayout();
-    const PanelState& panel = GetPanelState();
+    const ::Layout& layout = m_document.Layout();
+    const PanelState& panel = m_document.State();
     m_pageArea->ShowEditMarks(EditMarksOf(layout, panel, m_renderer->ButtonRects()),
                               m_linkMarks.Offline(), m_renderer->MenuRect(),
                               wxSize(std::min(layout.Form.SizeX, m_pageArea->GetClientSize().x),
@@ -884,8 +874,8 @@ PagePoint MainDialog::PointerOnPage() const {
 }
 
 void MainDialog::MenuRequest() {
-    const PanelState& panel = GetPanelState();
-    if (panel.MenuUnlocked <= 0 && !GetLayout().Form.Form_Password.empty()) {
+    const PanelState& panel = m_document.State();
+    if (panel.MenuUnlocked <= 0 && !m_document.Layout().Form.Form_Password.empty()) {
         m_passwordDlg->ShowModal();
         if (panel.MenuUnlocked <= 0) {
             return;
@@ -916,3 +906,7 @@ void MainDialog::OnTransferSocket(wxSocketEvent& event) {
         m_transfer->OnSocketEvent(event);
     }
 }
+
+// The two socket notifications are fixed here; everything else is bound at run time.
+wxBEGIN_EVENT_TABLE(MainDialog, wxDialog) EVT_SOCKET(kLinkSocketId, MainDialog::OnLinkSocket)
+    EVT_SOCKET(kTransferSocketId, MainDialog::OnTransferSocket) wxEND_EVENT_TABLE()

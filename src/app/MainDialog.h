@@ -16,8 +16,8 @@
 #include "model/Layout.h"
 #include "model/LayoutWatch.h"
 #include "model/LinkMarks.h"
+#include "model/PanelDocument.h"
 #include "model/PanelJournal.h"
-#include "model/PanelState.h"
 #include "model/StartOptions.h"
 
 #include "panel/PageRenderer.h"
@@ -51,14 +51,15 @@ constexpr int kTransferSocketId = 3003;
 /// runs, once no dialog is open and no finger is on a button.
 class MainDialog : public wxDialog, public PanelOperations {
   public:
-    /// Resets the layout and the panel state, takes `folder` as the layout folder or, when it is
-    /// empty, asks for one (the chooser opens in the working folder), loads the layout and builds
-    /// the window. A cut-off layout file is reported and its whole backup runs instead. When the
-    /// user cancels (code 0) or there is no layout to run on (code 1) the process ends here;
-    /// under a test prompter the constructor then returns with StartedUp() false. `file` loads
-    /// and stores the layout file for the whole run. After `lockTime` without a touch the panel
-    /// locks itself again (IdleLock).
-    MainDialog(wxWindow* parent, wxWindowID id, const std::wstring& folder = std::wstring(),
+    /// Runs on `document`, fresh and kept by the caller for longer than the window: takes `folder`
+    /// as the layout folder or, when it is empty, asks for one (the chooser opens in the working
+    /// folder), loads the layout and builds the window. A cut-off layout file is reported and its
+    /// whole backup runs instead. When the user cancels (code 0) or there is no layout to run on
+    /// (code 1) the process ends here; under a test prompter the constructor then returns with
+    /// StartedUp() false. `file` loads and stores the layout file for the whole run. After
+    /// `lockTime` without a touch the panel locks itself again (IdleLock).
+    MainDialog(PanelDocument& document, wxWindow* parent, wxWindowID id,
+               const std::wstring& folder = std::wstring(),
                std::unique_ptr<const File> file = std::make_unique<File>(),
                IdleLock::Clock::duration lockTime = IdleLock::kLockTime);
     ~MainDialog() override;
@@ -194,6 +195,8 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Tells the journal why the panel ends now, with its exit code.
     void JournalEnd() const;
 
+    /// The layout and the panel state this window shows and edits.
+    PanelDocument& m_document;
     wxTimer MoveTimer;
     wxTimer LinkTimer;
     /// Ends the note in the status line.
@@ -243,6 +246,3 @@ class MainDialog : public wxDialog, public PanelOperations {
 
     wxDECLARE_EVENT_TABLE();
 };
-
-/// The panel window while it exists, else nullptr.
-MainDialog* GetMainDialog();

@@ -16,6 +16,7 @@
 #include "dialogs/FieldPads.h"
 #include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
+#include "model/PanelDocument.h"
 #include "panel/PanelOperations.h"
 
 namespace {
@@ -40,13 +41,13 @@ wxFont MakeFont(const std::wstring& face, int size, int style) {
     return font;
 }
 
-/// A text field that opens the pad for `input` on a long touch, or none.
+/// A text field that opens the pad of `pads` for `input` on a long touch, or none.
 wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
-                         const char* name, std::optional<FieldInput> input) {
+                         const char* name, std::optional<FieldInput> input, FieldPads& pads) {
     auto* field = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
                                  wxDefaultValidator, name);
     if (input) {
-        AttachPad(*field, *input);
+        AttachPad(*field, *input, pads);
     }
     return field;
 }
@@ -61,20 +62,22 @@ constexpr long kMultiLine = wxTE_MULTILINE | wxTE_NO_VSCROLL;
 
 }  // namespace
 
-ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
+ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel,
+                                     PanelDocument& document, FieldPads& pads)
     : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document) {
     NewLabel(this, wxID_ANY, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
     m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1",
-                             FieldInput::Lines);
+                             FieldInput::Lines, pads);
     NewLabel(this, wxID_ANY, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
     m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2",
-                            FieldInput::Lines);
+                            FieldInput::Lines, pads);
     // Shows the working face; the face is chosen with "Font" (by touch as well), so typing here
     // means nothing and no pad opens.
     m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3",
-                              std::nullopt);
+                              std::nullopt, pads);
     wxButton* font =
         NewButton(this, wxID_ANY, "Font", wxPoint(176, 88), wxSize(56, 23), "ID_BUTTON1");
     wxButton* color =
@@ -88,24 +91,24 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
     GrowToLabel(m_inactive);
 
     NewLabel(this, wxID_ANY, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
-    m_taster =
-        NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4", FieldInput::Number);
+    m_taster = NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4",
+                            FieldInput::Number, pads);
     FitDigits(m_taster, 4, 52);
     NewLabel(this, wxID_ANY, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
     m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5",
-                         FieldInput::Number);
+                         FieldInput::Number, pads);
     FitDigits(m_led, 4, 52);
 
-    m_imageOff =
-        NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6", FieldInput::Text);
+    m_imageOff = NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6",
+                              FieldInput::Text, pads);
     wxButton* picOff =
         NewButton(this, wxID_ANY, "Pic Btn Off", wxPoint(192, 216), wxSize(88, 23), "ID_BUTTON3");
-    m_imagePress =
-        NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7", FieldInput::Text);
+    m_imagePress = NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7",
+                                FieldInput::Text, pads);
     wxButton* picPress =
         NewButton(this, wxID_ANY, "Pic Btn Press", wxPoint(192, 248), wxSize(88, 23), "ID_BUTTON4");
-    m_imageOn =
-        NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8", FieldInput::Text);
+    m_imageOn = NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8",
+                             FieldInput::Text, pads);
     wxButton* picOn =
         NewButton(this, wxID_ANY, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23), "ID_BUTTON5");
 
@@ -133,8 +136,8 @@ ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel)
 }
 
 void ButtonSettingsDlg::OnInitDialog(wxInitDialogEvent&) {
-    const ::Layout& layout = GetLayout();
-    const PanelState& panel = GetPanelState();
+    const ::Layout& layout = m_document.Layout();
+    const PanelState& panel = m_document.State();
     m_button = ButtonRef{panel.SelectedButton, panel.CurrentPage};
     // A dialog opened for no button shows an empty one and stores nothing.
     ButtonRecord none;
@@ -246,13 +249,13 @@ void ButtonSettingsDlg::ChoosePicture(wxTextCtrl& field) {
     if (m_fileDialog == nullptr) {
         m_fileDialog = new PictureChooser(this, wxFD_OPEN);
     }
-    if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
+    if (const auto name = m_fileDialog->ChooseName(m_document.Layout().Form.LayoutDirectory)) {
         field.ChangeValue(*name);
     }
 }
 
 void ButtonSettingsDlg::OnPageflip(wxCommandEvent&) {
-    ::Layout& layout = GetLayout();
+    ::Layout& layout = m_document.Layout();
     if (!EditsAButton()) {
         return;
     }
@@ -275,9 +278,9 @@ void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
         fields.font = m_font;
         fields.alignChoice = m_align->GetSelection();
         fields.inactive = m_inactive->GetValue();
-        StoreButtonSettings(fields, GetLayout().Button(m_button.page, m_button.button));
+        StoreButtonSettings(fields, m_document.Layout().Button(m_button.page, m_button.button));
 
-        PanelState& panel = GetPanelState();
+        PanelState& panel = m_document.State();
         panel.LayoutChanged = 1;
         m_panel.LoadButtonImages(panel.CurrentPage);
         m_panel.DrawPage(panel.CurrentPage);

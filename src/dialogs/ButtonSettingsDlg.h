@@ -4,6 +4,8 @@
 
 #include "model/ButtonEditing.h"
 
+class FieldPads;
+class PanelDocument;
 class PanelOperations;
 
 class wxCheckBox;
@@ -21,7 +23,8 @@ class wxTextCtrl;
 /// list stores the moment an entry is picked.
 class ButtonSettingsDlg : public wxDialog {
   public:
-    ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel);
+    ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
+                      FieldPads& pads);
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -61,4 +64,5 @@ class ButtonSettingsDlg : public wxDialog {
     WorkingFont m_font;
     ButtonRef m_button;  ///< the button being edited, fixed when the dialog is shown
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

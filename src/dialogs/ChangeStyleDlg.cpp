@@ -5,12 +5,14 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 
+#include "model/PanelDocument.h"
 #include "panel/PanelOperations.h"
 
-ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelOperations& panel)
+ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document)
     : wxDialog(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document) {
     struct Choice {
         int group;
         const char* label;
@@ -49,14 +51,14 @@ ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelOperations& panel)
 }
 
 void ChangeStyleDlg::OnInitDialog(wxInitDialogEvent&) {
-    const PanelState& panel = GetPanelState();
+    const PanelState& panel = m_document.State();
     for (int group = 0; group < StyleGroups::Count; ++group) {
         m_choices[group]->SetValue(panel.CopyChoices[group] == 1);
     }
 }
 
 void ChangeStyleDlg::OnOk(wxCommandEvent&) {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     const ButtonRef source = panel.StyleSource;
     const ButtonRef target{panel.SelectedButton, panel.CurrentPage};
     // Without a source or a touched button there is nothing to copy, and nothing is remembered.
@@ -67,7 +69,7 @@ void ChangeStyleDlg::OnOk(wxCommandEvent&) {
     for (int group = 0; group < StyleGroups::Count; ++group) {
         panel.CopyChoices[group] = m_choices[group]->GetValue() ? 1 : 0;
     }
-    CopyStyle(GetLayout(), source, target, panel.CopyChoices);
+    CopyStyle(m_document.Layout(), source, target, panel.CopyChoices);
     panel.LayoutChanged = 1;
     // The source has done its job: the page no longer marks it (it stays the source).
     panel.StyleSourceMarked = false;

@@ -6,6 +6,7 @@
 
 #include "model/StyleCopy.h"
 
+class PanelDocument;
 class PanelOperations;
 
 class wxCheckBox;
@@ -14,7 +15,7 @@ class wxCheckBox;
 /// copies them on "OK". The ticks confirmed with "OK" are remembered for the rest of the run.
 class ChangeStyleDlg : public wxDialog {
   public:
-    ChangeStyleDlg(wxWindow* parent, PanelOperations& panel);
+    ChangeStyleDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document);
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -23,4 +24,5 @@ class ChangeStyleDlg : public wxDialog {
 
     std::array<wxCheckBox*, StyleGroups::Count> m_choices{};  ///< indexed by StyleGroups
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

@@ -18,9 +18,10 @@ wxStaticText* NewLabel(wxWindow* parent, wxWindowID id, const wxString& text,
 }
 
 LimitedField* NewLimitedField(wxWindow* parent, wxWindowID id, const wxPoint& position,
-                              const wxSize& size, std::size_t limit, FieldInput input) {
+                              const wxSize& size, std::size_t limit, FieldInput input,
+                              FieldPads& pads) {
     auto* field = new LimitedField(parent, id, position, size, limit);
-    AttachPad(*field, input);
+    AttachPad(*field, input, pads);
     return field;
 }
 

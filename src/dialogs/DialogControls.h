@@ -10,6 +10,8 @@
 #include "model/FieldEntry.h"
 #include "model/Layout.h"
 
+class FieldPads;
+
 /// The dialogs' controls are placed at sizes that suit narrower fonts and paddings than this
 /// platform's theme. A control whose text needs more room gets it, up to `widest`, rather than
 /// being cut or wrapped.
@@ -20,10 +22,11 @@ wxStaticText* NewLabel(wxWindow* parent, wxWindowID id, const wxString& text,
                        const wxPoint& position, const wxSize& size,
                        const wxString& name = wxASCII_STR(wxStaticTextNameStr));
 
-/// A field that takes at most `limit` typed characters and opens the pad for `input` on a long
-/// touch.
+/// A field that takes at most `limit` typed characters and opens the pad of `pads` for `input` on
+/// a long touch.
 LimitedField* NewLimitedField(wxWindow* parent, wxWindowID id, const wxPoint& position,
-                              const wxSize& size, std::size_t limit, FieldInput input);
+                              const wxSize& size, std::size_t limit, FieldInput input,
+                              FieldPads& pads);
 
 /// Widens a number field so that `digits` digits show inside the theme's padding, with `extra`
 /// pixels more, up to `widest`, where the next control begins. It never shrinks.

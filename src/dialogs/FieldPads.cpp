@@ -9,12 +9,11 @@
 
 namespace {
 
-FieldPads* g_fieldPads = nullptr;
-
 /// Watches the touches on one field, which owns it, and opens the field's pad after a long one.
 class FieldTouch : public wxClientData {
   public:
-    FieldTouch(wxTextCtrl& field, FieldInput input) : m_field(field), m_input(input) {
+    FieldTouch(wxTextCtrl& field, FieldInput input, FieldPads& pads)
+        : m_field(field), m_input(input), m_pads(pads) {
         // The field's own handling goes on for every event: a long touch places the cursor
         // like a short one before the pad opens.
         field.Bind(wxEVT_LEFT_DOWN, &FieldTouch::OnLeftDown, this);
@@ -40,42 +39,39 @@ class FieldTouch : public wxClientData {
             // selecting under the pad as though the button were still down.
             wxTextCtrl* field = &m_field;
             const FieldInput input = m_input;
-            m_field.CallAfter([field, input] {
-                if (g_fieldPads != nullptr) {
-                    g_fieldPads->Open(*field, input);
-                }
-            });
+            FieldPads* pads = &m_pads;
+            m_field.CallAfter([field, input, pads] { pads->Open(*field, input); });
         }
         event.Skip();
     }
 
     wxTextCtrl& m_field;
     FieldInput m_input;
+    FieldPads& m_pads;
     LongTouch m_touch;
 };
 
 }  // namespace
 
 FieldPads::FieldPads(KeyboardDlg& keypad, TextKeyboardDlg& keyboard)
-    : m_keypad(keypad), m_keyboard(keyboard) {
-    g_fieldPads = this;
-}
-
-FieldPads::~FieldPads() {
-    if (g_fieldPads == this) {
-        g_fieldPads = nullptr;
-    }
-}
+    : m_keypad(keypad), m_keyboard(keyboard) {}
 
 void FieldPads::Open(wxTextCtrl& field, FieldInput input) {
-    wxDialog& pad =
-        PadFor(input) == EntryPad::Keypad ? static_cast<wxDialog&>(m_keypad) : m_keyboard;
+    const bool keypad = PadFor(input) == EntryPad::Keypad;
+    wxDialog& pad = keypad ? static_cast<wxDialog&>(m_keypad) : m_keyboard;
     wxWindow* served = wxGetTopLevelParent(&field);
     if (pad.IsModal() || served == nullptr || !served->IsShown()) {
         return;
     }
     m_keyboard.TakeLineBreaks(TakesLineBreaks(input));
-    SetTargetTextField(&field);
+    const auto target = [&](wxTextCtrl* to) {
+        if (keypad) {
+            m_keypad.SetTarget(to);
+        } else {
+            m_keyboard.SetTarget(to);
+        }
+    };
+    target(&field);
     // For its modal run the pad belongs to the dialog it serves: the toolkit makes it that
     // dialog's transient, so a window manager keeps it above that dialog, not only above the
     // panel. Its place among the panel's windows does not change.
@@ -84,9 +80,9 @@ void FieldPads::Open(wxTextCtrl& field, FieldInput input) {
     pad.CentreOnParent(wxBOTH);
     pad.ShowModal();
     pad.SetParent(owner);
-    SetTargetTextField(nullptr);
+    target(nullptr);
 }
 
-void AttachPad(wxTextCtrl& field, FieldInput input) {
-    field.SetClientObject(new FieldTouch(field, input));
+void AttachPad(wxTextCtrl& field, FieldInput input, FieldPads& pads) {
+    field.SetClientObject(new FieldTouch(field, input, pads));
 }

@@ -8,12 +8,11 @@ class wxTextCtrl;
 
 /// The pads that let a panel without a keyboard fill in the dialogs' fields: a long touch on a
 /// field opens the numeric keypad or the on-screen keyboard, with that field as the target,
-/// modally over the dialog the field is in. One for the program, made by the panel window
-/// around the two pads it keeps; while none exists a long touch opens nothing.
+/// modally over the dialog the field is in. The panel window makes one around the two pads it
+/// keeps and hands it to the dialogs whose fields open them; it outlives those fields.
 class FieldPads {
   public:
     FieldPads(KeyboardDlg& keypad, TextKeyboardDlg& keyboard);
-    ~FieldPads();
     FieldPads(const FieldPads&) = delete;
     FieldPads& operator=(const FieldPads&) = delete;
 
@@ -25,6 +24,6 @@ class FieldPads {
     TextKeyboardDlg& m_keyboard;
 };
 
-/// Lets a long touch on `field` open the pad for `input`. Short touches and typing reach the
-/// field as before.
-void AttachPad(wxTextCtrl& field, FieldInput input);
+/// Lets a long touch on `field` open the pad of `pads` for `input`. Short touches and typing
+/// reach the field as they would without it.
+void AttachPad(wxTextCtrl& field, FieldInput input, FieldPads& pads);

@@ -2,36 +2,10 @@
 
 #include <wx/button.h>
 #include <wx/stattext.h>
-#include <wx/weakref.h>
 
 #include "dialogs/LimitedField.h"
 #include "dialogs/PadEntry.h"
 #include "model/FieldEntry.h"
-
-namespace {
-
-wxWeakRef<wxTextCtrl>& Target() {
-    static wxWeakRef<wxTextCtrl> target;
-    return target;
-}
-
-}  // namespace
-
-wxTextCtrl* TargetTextField() {
-    return Target().get();
-}
-
-void SetTargetTextField(wxTextCtrl* field) {
-    Target() = field;
-}
-
-void PassToTargetTextField(const wxString& typed) {
-    wxTextCtrl* target = TargetTextField();
-    if (target == nullptr) {
-        return;
-    }
-    target->SetValue(TextForField(typed.ToStdWstring(), target->IsMultiLine()));
-}
 
 KeyboardDlg::KeyboardDlg(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Keyboard"), wxDefaultPosition, wxDefaultSize,
@@ -78,8 +52,16 @@ KeyboardDlg::KeyboardDlg(wxWindow* parent)
 
 KeyboardDlg::~KeyboardDlg() = default;
 
+void KeyboardDlg::SetTarget(wxTextCtrl* field) {
+    m_padEntry->SetTarget(field);
+}
+
+wxTextCtrl* KeyboardDlg::Target() const {
+    return m_padEntry->Target();
+}
+
 void KeyboardDlg::OnInit(wxInitDialogEvent& event) {
-    m_padEntry->Start(*m_entry, TargetTextField());
+    m_padEntry->Start(*m_entry);
     event.Skip();
 }
 
@@ -96,7 +78,7 @@ void KeyboardDlg::OnClear(wxCommandEvent&) {
 }
 
 void KeyboardDlg::OnOk(wxCommandEvent&) {
-    PassToTargetTextField(m_entry->GetValue());
+    m_padEntry->PassToTarget();
     Close();
 }
 

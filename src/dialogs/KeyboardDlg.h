@@ -18,6 +18,10 @@ class KeyboardDlg : public wxDialog {
     explicit KeyboardDlg(wxWindow* parent);
     ~KeyboardDlg() override;
 
+    /// The text field that "OK" fills; nullptr: none.
+    void SetTarget(wxTextCtrl* field);
+    wxTextCtrl* Target() const;
+
     enum {
         ID_BUTTON1 = wxID_HIGHEST + 1,
         ID_BUTTON2,
@@ -46,12 +50,3 @@ class KeyboardDlg : public wxDialog {
     LimitedField* m_entry = nullptr;
     std::unique_ptr<PadEntry> m_padEntry;
 };
-
-/// The text field the pads' "OK" fills (the keypad's and the on-screen keyboard's), or nullptr when
-/// none is set. One for the whole program; a field that is destroyed stops being the target by
-/// itself.
-wxTextCtrl* TargetTextField();
-void SetTargetTextField(wxTextCtrl* field);
-/// What a pad's "OK" does: `typed` into the target field, if there is one, as far as the
-/// field takes it (its limit of characters, its lines).
-void PassToTargetTextField(const wxString& typed);

@@ -5,14 +5,23 @@
 #include "dialogs/LimitedField.h"
 #include "model/FieldEntry.h"
 
-void PadEntry::Start(LimitedField& entry, const wxTextCtrl* target) {
+void PadEntry::Start(LimitedField& entry) {
     m_entry = &entry;
+    const wxTextCtrl* target = Target();
     const auto* limited = dynamic_cast<const LimitedField*>(target);
     m_entry->SetLimit(limited != nullptr ? limited->Limit() : 0);
     // The field's text to go on from: a value is mended, not typed anew.
     m_entry->ChangeValue(target != nullptr ? target->GetValue() : wxString());
     m_entry->SetInsertionPointEnd();
     ShowRoom();
+}
+
+void PadEntry::PassToTarget() {
+    wxTextCtrl* target = Target();
+    if (target == nullptr) {
+        return;
+    }
+    target->SetValue(TextForField(m_entry->GetValue().ToStdWstring(), target->IsMultiLine()));
 }
 
 bool PadEntry::Type(const wxString& text) {

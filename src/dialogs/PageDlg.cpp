@@ -9,6 +9,7 @@
 #include "dialogs/FieldPads.h"
 #include "dialogs/PictureChooser.h"
 #include "model/PageColours.h"
+#include "model/PanelDocument.h"
 #include "model/PanelState.h"
 #include "panel/PanelOperations.h"
 
@@ -22,16 +23,17 @@ constexpr int kWidestColourField = 46;
 
 }  // namespace
 
-PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
+PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads)
     : wxDialog(parent, wxID_ANY, "Page Settings", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document) {
     NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
     m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
-    AttachPad(*m_name, FieldInput::Text);
+    AttachPad(*m_name, FieldInput::Text, pads);
     NewLabel(this, ID_STATICTEXT2, "Background\nImage", wxPoint(8, 48), wxSize(72, 32));
     m_image = new wxTextCtrl(this, ID_TEXTCTRL2, "Text", wxPoint(88, 56), wxSize(144, 23));
-    AttachPad(*m_image, FieldInput::Text);
+    AttachPad(*m_image, FieldInput::Text, pads);
     new wxButton(this, ID_BUTTON1, "Sel", wxPoint(240, 56), wxSize(40, 23));
 
     NewLabel(this, ID_STATICTEXT3, "Background Color", wxPoint(8, 104), wxSize(160, 22));
@@ -47,7 +49,7 @@ PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel)
         for (int i = 0; i < 3; ++i) {
             wxTextCtrl* field =
                 NewLimitedField(this, firstField[row] + i, wxPoint(8 + 48 * i, rowY[row]),
-                                wxSize(40, 24), kComponentDigits, FieldInput::Number);
+                                wxSize(40, 24), kComponentDigits, FieldInput::Number, pads);
             // Three digits inside the theme's padding, and two pixels to spare.
             FitDigits(field, 3, kWidestColourField, 2);
             m_colours[row][i] = field;
@@ -80,7 +82,7 @@ int PageDlg::RowOfButton(int id) {
 }
 
 Colour& PageDlg::BackColor(int row) {
-    PageRecord& page = GetLayout().Page(m_page);
+    PageRecord& page = m_document.Layout().Page(m_page);
     return row == 0 ? page.BackColor1 : page.BackColor2;
 }
 
@@ -97,11 +99,11 @@ void PageDlg::ShowPage() {
 }
 
 void PageDlg::OnInitDialog(wxInitDialogEvent&) {
-    m_page = GetPanelState().CurrentPage;
+    m_page = m_document.State().CurrentPage;
     if (!EditsAPage()) {
         return;
     }
-    const PageRecord& page = GetLayout().Page(m_page);
+    const PageRecord& page = m_document.Layout().Page(m_page);
     m_name->ChangeValue(page.PageName);
     m_image->ChangeValue(page.PageImage);
     m_savedImage = page.PageImage;
@@ -150,17 +152,17 @@ void PageDlg::OnSel(wxCommandEvent&) {
     if (m_fileDialog == nullptr) {
         m_fileDialog = new PictureChooser(this, wxFD_OPEN | wxFD_CHANGE_DIR);
     }
-    if (const auto name = m_fileDialog->ChooseName(GetLayout().Form.LayoutDirectory)) {
+    if (const auto name = m_fileDialog->ChooseName(m_document.Layout().Form.LayoutDirectory)) {
         m_image->ChangeValue(*name);
     }
     // Chosen or not: a name typed into the field is applied too.
-    GetLayout().Page(m_page).PageImage = m_image->GetValue().ToStdWstring();
+    m_document.Layout().Page(m_page).PageImage = m_image->GetValue().ToStdWstring();
     ShowPage();
 }
 
 void PageDlg::OnCancel(wxCommandEvent&) {
     if (EditsAPage()) {
-        PageRecord& page = GetLayout().Page(m_page);
+        PageRecord& page = m_document.Layout().Page(m_page);
         page.PageImage = m_savedImage;
         page.BackColor1 = m_savedColours[0];
         page.BackColor2 = m_savedColours[1];
@@ -171,10 +173,10 @@ void PageDlg::OnCancel(wxCommandEvent&) {
 
 void PageDlg::OnOk(wxCommandEvent&) {
     if (EditsAPage()) {
-        PageRecord& page = GetLayout().Page(m_page);
+        PageRecord& page = m_document.Layout().Page(m_page);
         page.PageName = m_name->GetValue().ToStdWstring();
         page.PageImage = m_image->GetValue().ToStdWstring();
-        GetPanelState().LayoutChanged = 1;
+        m_document.State().LayoutChanged = 1;
         ShowPage();
     }
     EndDialog(wxID_OK);

@@ -7,6 +7,8 @@
 
 #include "model/Layout.h"
 
+class FieldPads;
+class PanelDocument;
 class PanelOperations;
 class PictureChooser;
 class wxTextCtrl;
@@ -17,7 +19,7 @@ class wxTextCtrl;
 /// shown. The name is stored only by "OK". The close box ends the dialog without either.
 class PageDlg : public wxDialog {
   public:
-    PageDlg(wxWindow* parent, PanelOperations& panel);
+    PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
 
     enum {
         ID_TEXTCTRL1 = wxID_HIGHEST + 1,  ///< page name
@@ -72,4 +74,5 @@ class PageDlg : public wxDialog {
     std::wstring m_savedImage;
     std::array<Colour, 2> m_savedColours{};
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

@@ -2,13 +2,15 @@
 
 #include "dialogs/MenuDlg.h"
 #include "model/Layout.h"
+#include "model/PanelDocument.h"
 #include "model/PanelState.h"
 #include "panel/PanelOperations.h"
 
-PageSelectDlg::PageSelectDlg(wxWindow* parent, PanelOperations& panel)
+PageSelectDlg::PageSelectDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Page Select"), wxDefaultPosition,
                wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document) {
     SetClientSize(180, 387);
     for (int k = 0; k < kPageButtons; ++k) {
         m_pageButtons[k] = new wxButton(this, ID_BUTTON1 + k, wxString::Format("%02d", k + 1),
@@ -25,7 +27,7 @@ PageSelectDlg::PageSelectDlg(wxWindow* parent, PanelOperations& panel)
 }
 
 void PageSelectDlg::OnInit(wxInitDialogEvent& event) {
-    const ::Layout& layout = GetLayout();
+    const ::Layout& layout = m_document.Layout();
     for (int k = 0; k < kPageButtons; ++k) {
         // Shown as written: an "&" in a page name is no mnemonic.
         m_pageButtons[k]->SetLabelText(layout.Page(k).PageName);
@@ -35,7 +37,7 @@ void PageSelectDlg::OnInit(wxInitDialogEvent& event) {
 
 void PageSelectDlg::OnPageButton(wxCommandEvent& event) {
     const int page = event.GetId() - ID_BUTTON1;
-    GetPanelState().CurrentPage = page;
+    m_document.State().CurrentPage = page;
     m_panel.LoadPage(page);
     m_panel.DrawPage(page);
 }

@@ -5,13 +5,14 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 
+class PanelDocument;
 class PanelOperations;
 
 /// Shows any of the first ten pages on the panel while the menu is in use. Each page button
 /// switches the panel at once and leaves the dialog open; "Back" returns to the main menu.
 class PageSelectDlg : public wxDialog {
   public:
-    PageSelectDlg(wxWindow* parent, PanelOperations& panel);
+    PageSelectDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document);
 
     static constexpr int kPageButtons = 10;
 
@@ -27,4 +28,5 @@ class PageSelectDlg : public wxDialog {
 
     std::array<wxButton*, kPageButtons> m_pageButtons{};
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

@@ -5,17 +5,19 @@
 
 #include "dialogs/FieldPads.h"
 #include "model/Layout.h"
+#include "model/PanelDocument.h"
 #include "model/PanelState.h"
 
-PasswordDlg::PasswordDlg(wxWindow* parent)
+PasswordDlg::PasswordDlg(wxWindow* parent, PanelDocument& document, FieldPads& pads)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Password"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
+      m_document(document) {
     SetClientSize(197, 129);
     // Masked, here and on the on-screen keyboard: a panel in a hallway is read over the
     // shoulder.
     m_entry =
         new wxTextCtrl(this, ID_TEXTCTRL1, "Text", wxPoint(8, 16), wxSize(184, 23), wxTE_PASSWORD);
-    AttachPad(*m_entry, FieldInput::Text);
+    AttachPad(*m_entry, FieldInput::Text, pads);
     new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(16, 48), wxSize(75, 40));
     new wxButton(this, ID_BUTTON2, "OK", wxPoint(112, 48), wxSize(75, 40));
     m_refusal = new wxStaticText(this, ID_STATICTEXT1, wxEmptyString, wxPoint(8, 96),
@@ -42,8 +44,8 @@ void PasswordDlg::OnCancel(wxCommandEvent&) {
 void PasswordDlg::OnOk(wxCommandEvent&) {
     // Exactly as typed: no trimming, no case folding.
     const std::wstring entry = m_entry->GetValue().ToStdWstring();
-    PanelState& panel = GetPanelState();
-    if (entry != GetLayout().Form.Form_Password) {
+    PanelState& panel = m_document.State();
+    if (entry != m_document.Layout().Form.Form_Password) {
         // Said where the user looks, and the field empty for the next try.
         panel.MenuUnlocked = 0;
         m_refusal->SetLabel("Wrong password");

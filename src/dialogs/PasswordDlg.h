@@ -7,9 +7,12 @@
 /// The password prompt in front of the main menu. The entry is masked. A right entry unlocks
 /// the menu until the panel locks itself again; a wrong one keeps the prompt open, says "Wrong
 /// password" and empties the field for another try.
+class FieldPads;
+class PanelDocument;
+
 class PasswordDlg : public wxDialog {
   public:
-    explicit PasswordDlg(wxWindow* parent);
+    PasswordDlg(wxWindow* parent, PanelDocument& document, FieldPads& pads);
 
     enum {
         ID_TEXTCTRL1 = wxID_HIGHEST + 1,
@@ -25,4 +28,5 @@ class PasswordDlg : public wxDialog {
 
     wxTextCtrl* m_entry = nullptr;
     wxStaticText* m_refusal = nullptr;
+    PanelDocument& m_document;
 };

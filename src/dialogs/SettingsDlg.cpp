@@ -8,6 +8,7 @@
 
 #include "dialogs/DialogControls.h"
 #include "dialogs/FieldPads.h"
+#include "model/PanelDocument.h"
 #include "model/PanelState.h"
 #include "panel/PanelOperations.h"
 
@@ -25,10 +26,13 @@ void NewEdgeLabel(wxWindow* parent, const char* text, const wxPoint& position, c
 
 }  // namespace
 
-SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel)
+SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
+                         FieldPads& pads)
     : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document),
+      m_pads(pads) {
     NewEdgeLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
     m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField, FieldInput::Number);
     NewEdgeLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
@@ -96,10 +100,10 @@ wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize&
                                   FieldInput input, std::size_t limit) {
     wxTextCtrl* field = nullptr;
     if (limit > 0) {
-        field = NewLimitedField(this, id, position, size, limit, input);
+        field = NewLimitedField(this, id, position, size, limit, input, m_pads);
     } else {
         field = new wxTextCtrl(this, id, wxEmptyString, position, size);
-        AttachPad(*field, input);
+        AttachPad(*field, input, m_pads);
     }
     if (size == kNumberField) {
         // A four-digit size inside the theme's padding, as far as the next control allows.
@@ -109,7 +113,7 @@ wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize&
 }
 
 void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
-    const SettingsFields fields = SettingsFieldsOf(GetLayout().Form);
+    const SettingsFields fields = SettingsFieldsOf(m_document.Layout().Form);
     m_sizeX->ChangeValue(fields.sizeX);
     m_sizeY->ChangeValue(fields.sizeY);
     m_gridX->ChangeValue(fields.gridX);
@@ -161,9 +165,9 @@ SettingsFields SettingsDlg::FieldsInWindow() const {
 }
 
 void SettingsDlg::OnOk(wxCommandEvent&) {
-    FormSettings& form = GetLayout().Form;
+    FormSettings& form = m_document.Layout().Form;
     StoreSettingsFields(FieldsInWindow(), form);
-    PanelState& state = GetPanelState();
+    PanelState& state = m_document.State();
     state.LayoutChanged = 1;
     GetParent()->SetClientSize(form.SizeX, form.SizeY);
     // A changed address or mode takes effect now: in LAN mode the link connects to the

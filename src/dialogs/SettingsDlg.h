@@ -8,6 +8,8 @@
 #include "model/FieldEntry.h"
 #include "model/SettingsForm.h"
 
+class FieldPads;
+class PanelDocument;
 class PanelOperations;
 class wxCheckBox;
 class wxTextCtrl;
@@ -18,7 +20,7 @@ class wxTextCtrl;
 /// the controller link); "Cancel" and the close box change nothing.
 class SettingsDlg : public wxDialog {
   public:
-    SettingsDlg(wxWindow* parent, PanelOperations& panel);
+    SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
     ~SettingsDlg() override;
 
     enum {
@@ -72,4 +74,7 @@ class SettingsDlg : public wxDialog {
     wxTextCtrl* m_password = nullptr;
     wxTextCtrl* m_path = nullptr;
     PanelOperations& m_panel;
+    PanelDocument& m_document;
+    /// The pads that the fields open on a long touch.
+    FieldPads& m_pads;
 };

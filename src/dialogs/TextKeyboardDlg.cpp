@@ -4,7 +4,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "dialogs/KeyboardDlg.h"
 #include "dialogs/LimitedField.h"
 #include "dialogs/PadEntry.h"
 
@@ -96,17 +95,25 @@ void TextKeyboardDlg::ShowLabels() {
 
 TextKeyboardDlg::~TextKeyboardDlg() = default;
 
+void TextKeyboardDlg::SetTarget(wxTextCtrl* field) {
+    m_padEntry->SetTarget(field);
+}
+
+wxTextCtrl* TextKeyboardDlg::Target() const {
+    return m_padEntry->Target();
+}
+
 void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
     m_keys = KeyboardKeys();
     ShowLabels();
     // The field's text to go on from: a long name is mended, not typed anew.
-    const wxTextCtrl* target = TargetTextField();
+    const wxTextCtrl* target = Target();
     const bool masked = target != nullptr && target->HasFlag(wxTE_PASSWORD);
     LimitedField& entry = masked ? *m_masked : *m_lines;
     m_lines->Show(!masked);
     m_masked->Show(masked);
     m_lineBreak->Enable(m_lineBreaks && !masked);
-    m_padEntry->Start(entry, target);
+    m_padEntry->Start(entry);
     entry.SetFocus();
     event.Skip();
 }
@@ -148,7 +155,7 @@ void TextKeyboardDlg::OnClear(wxCommandEvent&) {
 }
 
 void TextKeyboardDlg::OnOk(wxCommandEvent&) {
-    PassToTargetTextField(m_padEntry->Entry().GetValue());
+    m_padEntry->PassToTarget();
     Close();
 }
 

@@ -10,16 +10,21 @@
 class LimitedField;
 class PadEntry;
 class wxButton;
+class wxTextCtrl;
 
 /// The on-screen keyboard for the text fields, in the keypad's style: German letters with
 /// shift, digits and punctuation, space, backspace and a line break around an entry field that
 /// starts with the target field's text, masked when the target is, and takes as many characters
-/// as the target does. "OK" passes the text to the keypad's target field; "Cancel" and the
+/// as the target does. "OK" passes the text to its target field; "Cancel" and the
 /// close box drop it.
 class TextKeyboardDlg : public wxDialog {
   public:
     explicit TextKeyboardDlg(wxWindow* parent);
     ~TextKeyboardDlg() override;
+
+    /// The text field that "OK" fills; nullptr: none.
+    void SetTarget(wxTextCtrl* field);
+    wxTextCtrl* Target() const;
 
     /// Whether the line break key types, for a target with several lines; set before showing.
     void TakeLineBreaks(bool lineBreaks) { m_lineBreaks = lineBreaks; }

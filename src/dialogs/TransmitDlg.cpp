@@ -10,6 +10,7 @@
 #include "model/Journal.h"
 #include "model/Layout.h"
 #include "model/NumberReading.h"
+#include "model/PanelDocument.h"
 #include "model/Paths.h"
 #include "model/PictureList.h"
 #include "model/Prompter.h"
@@ -90,10 +91,12 @@ void TransmitDlg::ShowNotice(TransferNotice notice, const std::wstring& path) {
     }
 }
 
-TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
+TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
+                         FieldPads& pads)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
+      m_panel(panel),
+      m_document(document) {
     SetClientSize(446, 264);
     new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
     const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
@@ -102,7 +105,7 @@ TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel)
         // that what is sent to is what the user sees.
         m_address[octet] =
             NewLimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
-                            wxSize(40, 24), 3, FieldInput::Number);
+                            wxSize(40, 24), 3, FieldInput::Number, pads);
     }
     new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
     new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));
@@ -137,7 +140,7 @@ void TransmitDlg::OnShow(wxShowEvent& event) {
 }
 
 void TransmitDlg::OnInit(wxInitDialogEvent& event) {
-    const std::array<int, 4>& address = GetLayout().Form.Transmit_IP;
+    const std::array<int, 4>& address = m_document.Layout().Form.Transmit_IP;
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
         m_address[octet]->ChangeValue(wxString::Format("%d", address[octet]));
     }
@@ -147,7 +150,7 @@ void TransmitDlg::OnInit(wxInitDialogEvent& event) {
 }
 
 void TransmitDlg::ReadAddress() {
-    std::array<int, 4>& address = GetLayout().Form.Transmit_IP;
+    std::array<int, 4>& address = m_document.Layout().Form.Transmit_IP;
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
         address[octet] = ReadWideInt(m_address[octet]->GetValue().ToStdWstring());
     }
@@ -169,7 +172,7 @@ void TransmitDlg::OnTransmitLayout(wxCommandEvent&) {
 }
 
 void TransmitDlg::OnTransmitPicture(wxCommandEvent&) {
-    SendFiles(PictureList(GetLayout()));
+    SendFiles(PictureList(m_document.Layout()));
 }
 
 void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
@@ -196,7 +199,7 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
         tried += outcome != FileOutcome::BrokenOff ? 1 : 0;
     }
     if (begun) {
-        JournalTransfer(GetLayout().Form.Transmit_IP, names.size(), tried, notSent, !done);
+        JournalTransfer(m_document.Layout().Form.Transmit_IP, names.size(), tried, notSent, !done);
     }
     if (!*alive) {
         return;
@@ -232,7 +235,7 @@ TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
     const std::shared_ptr<bool> alive = m_alive;
     // A message box shown while starting runs the event loop: the file may be over, or the
     // action broken off, before the wait begins.
-    transfer->StartTransfer(GetLayout(), name);
+    transfer->StartTransfer(m_document.Layout(), name);
     if (*alive && TransmitCancelled == 0 && !m_fileOver &&
         !FileIsOver(*transfer, transfer->TransferState())) {
         Wait();

@@ -11,6 +11,8 @@
 
 #include "link/TransferProtocol.h"
 
+class FieldPads;
+class PanelDocument;
 class PanelOperations;
 class wxGUIEventLoop;
 
@@ -21,7 +23,7 @@ class wxGUIEventLoop;
 /// breaks off with "OK", "Cancel" or the close box.
 class TransmitDlg : public wxDialog {
   public:
-    TransmitDlg(wxWindow* parent, PanelOperations& panel);
+    TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
     ~TransmitDlg() override;
 
     /// A modal run cannot end while the wait nested in it runs: ending it then breaks off the
@@ -92,4 +94,5 @@ class TransmitDlg : public wxDialog {
     /// Shared with a running wait, which must not touch the dialog once it is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

@@ -13,15 +13,15 @@ bool LayoutFolderSource::Open(const std::wstring& name) {
         m_onMissing(TextFromNative(found.missing));
     }
     // A failed open leaves the file closed: the transfer then sends nothing it has not read.
-    return GetPictureFile().Open(found.path);
+    return m_file.Open(found.path);
 }
 
 std::optional<std::uint64_t> LayoutFolderSource::Length() {
-    return GetPictureFile().Length();
+    return m_file.Length();
 }
 
 bool LayoutFolderSource::Read(std::uint8_t* data, std::size_t count) {
-    return GetPictureFile().Read(data, count);
+    return m_file.Read(data, count);
 }
 
 std::string TransferProtocol::WireName(const std::wstring& name) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/Layout.h"
+#include "model/PictureFile.h"
 
 /// What a transfer has to tell the user; the window layer words it.
 enum class TransferNotice {
@@ -48,8 +49,9 @@ class LayoutFolderSource : public TransferSource {
     /// opened in its place.
     using MissingListener = std::function<void(const std::wstring& path)>;
 
-    explicit LayoutFolderSource(const Layout& layout, MissingListener onMissing = {})
-        : m_layout(layout), m_onMissing(std::move(onMissing)) {}
+    /// `file`: where the file being sent stays open from one step to the next.
+    LayoutFolderSource(const Layout& layout, PictureFile& file, MissingListener onMissing = {})
+        : m_layout(layout), m_file(file), m_onMissing(std::move(onMissing)) {}
 
     std::optional<std::uint64_t> SizeOf(const std::wstring& name) override;
     bool Open(const std::wstring& name) override;
@@ -58,6 +60,7 @@ class LayoutFolderSource : public TransferSource {
 
   private:
     const Layout& m_layout;
+    PictureFile& m_file;
     MissingListener m_onMissing;
 };
 

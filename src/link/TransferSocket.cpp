@@ -51,9 +51,10 @@ void TransferSocket::Tell(TransferNotice notice, const std::wstring& path) const
     }
 }
 
-LayoutFolderSource TransferSocket::Source(const Layout& layout) const {
-    return LayoutFolderSource(
-        layout, [this](const std::wstring& path) { Tell(TransferNotice::PictureMissing, path); });
+LayoutFolderSource TransferSocket::Source(const Layout& layout) {
+    return LayoutFolderSource(layout, m_pictureFile, [this](const std::wstring& path) {
+        Tell(TransferNotice::PictureMissing, path);
+    });
 }
 
 void TransferSocket::StartTransfer(const Layout& layout, const std::wstring& fileName) {

@@ -9,6 +9,7 @@
 
 #include "link/TransferProtocol.h"
 #include "model/Layout.h"
+#include "model/PictureFile.h"
 
 /// Sends one file of the layout folder to another panel at Transmit_IP, port 4001: greeting,
 /// name, 3-byte length, 1000-byte blocks, each step acknowledged by one '>' from the receiver.
@@ -58,7 +59,7 @@ class TransferSocket {
     void Report(TransferProtocol::Problem problem);
     void Tell(TransferNotice notice, const std::wstring& path = {}) const;
     /// The layout folder's files, with a missing one told as PictureMissing.
-    LayoutFolderSource Source(const Layout& layout) const;
+    LayoutFolderSource Source(const Layout& layout);
     /// Writes what waits in m_outgoing as far as the socket takes it without waiting; the rest
     /// goes out on the next output notification. Once all of a step is out, the protocol is
     /// told, and after the last block the sending side of the connection is ended.
@@ -74,6 +75,8 @@ class TransferSocket {
     wxSocketClient* m_socket;
     TransferProtocol m_protocol;
     const Layout* m_layout = nullptr;
+    /// The file being sent, open from one step to the next.
+    PictureFile m_pictureFile;
     std::wstring m_fileName;
     std::vector<std::uint8_t> m_outgoing;
     std::size_t m_outgoingHead = 0;

@@ -49,8 +49,3 @@ void Layout::ResetLayout() {
         }
     }
 }
-
-Layout& GetLayout() {
-    static const std::unique_ptr<Layout> layout = std::make_unique<Layout>();
-    return *layout;
-}

@@ -105,6 +105,3 @@ class Layout {
     std::array<PageRecord, kPageSlots> m_pages;
     std::array<ButtonRecord, static_cast<std::size_t>(kPageSlots) * kButtonSlots> m_buttons;
 };
-
-/// The one layout of the running panel.
-Layout& GetLayout();

@@ -25,8 +25,3 @@ void LampBitmap::Apply(const std::uint8_t* bitmap) {
 void PanelState::Reset() {
     *this = PanelState{};
 }
-
-PanelState& GetPanelState() {
-    static PanelState state;
-    return state;
-}

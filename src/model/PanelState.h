@@ -76,6 +76,3 @@ struct PanelState {
     /// The values the panel starts with.
     void Reset();
 };
-
-/// The one panel state of the running program.
-PanelState& GetPanelState();

@@ -110,8 +110,3 @@ bool PictureFile::Read(std::uint8_t* data, std::size_t count) {
     }
     return true;
 }
-
-PictureFile& GetPictureFile() {
-    static PictureFile file;
-    return file;
-}

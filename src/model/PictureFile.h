@@ -54,6 +54,3 @@ class PictureFile {
     int m_fd = -1;
     std::string m_path;
 };
-
-/// The picture file of the running program.
-PictureFile& GetPictureFile();

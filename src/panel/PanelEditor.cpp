@@ -5,10 +5,11 @@
 #include "panel/PageRenderer.h"
 #include "panel/PanelOperations.h"
 
-PanelEditor::PanelEditor(PanelOperations& panel) : m_panel(panel) {}
+PanelEditor::PanelEditor(PanelOperations& panel, PanelDocument& document)
+    : m_panel(panel), m_document(document) {}
 
 void PanelEditor::StartMove(int button, PagePoint point) {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     panel.LayoutChanged = 1;
     const Rect& rect = m_panel.Renderer().ButtonRect(button);
     panel.GrabOffset = PagePoint{point.x - rect.x, point.y - rect.y};
@@ -17,14 +18,14 @@ void PanelEditor::StartMove(int button, PagePoint point) {
 }
 
 void PanelEditor::OnMoveTimer() {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     const int button = panel.SelectedButton;
     // SelectedButton outlives a touch on an inactive button, and the mode can be changed while a
     // finger is down: only a move that a finger started follows the pointer.
     if (panel.EditMode != EditModes::Move || button == -1 || !panel.MoveUnderWay) {
         return;
     }
-    ::Layout& layout = GetLayout();
+    ::Layout& layout = m_document.Layout();
     Rect& rect = m_panel.Renderer().ButtonRect(button);
     const PagePoint position =
         SnapToGrid(m_panel.PointerOnPage(), panel.GrabOffset, rect.width, rect.height, layout.Form);
@@ -42,7 +43,7 @@ void PanelEditor::OnMoveTimer() {
 }
 
 void PanelEditor::Release(int button) {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     switch (panel.EditMode) {
         case EditModes::Move:
             m_panel.DrawButtons(panel.CurrentPage);
@@ -67,8 +68,8 @@ void PanelEditor::Release(int button) {
 }
 
 void PanelEditor::Delete(int button) {
-    PanelState& panel = GetPanelState();
-    ::Layout& layout = GetLayout();
+    PanelState& panel = m_document.State();
+    ::Layout& layout = m_document.Layout();
     const int last = layout.Page(panel.CurrentPage).Button_Last;
     if (!DeleteButton(layout, panel.CurrentPage, button)) {
         return;
@@ -80,8 +81,8 @@ void PanelEditor::Delete(int button) {
 }
 
 void PanelEditor::Insert() {
-    PanelState& panel = GetPanelState();
-    if (!InsertButton(GetLayout(), panel.CurrentPage)) {
+    PanelState& panel = m_document.State();
+    if (!InsertButton(m_document.Layout(), panel.CurrentPage)) {
         GetPrompter().ShowMessage(L"This page is full: it already holds 102 buttons.");
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/PanelState.h"
+#include "model/PanelDocument.h"
 
 class PanelOperations;
 
@@ -8,7 +8,7 @@ class PanelOperations;
 /// finger is down, taking a style source, deleting, and inserting a new button.
 class PanelEditor {
   public:
-    explicit PanelEditor(PanelOperations& panel);
+    PanelEditor(PanelOperations& panel, PanelDocument& document);
 
     /// Down event on a button in move mode.
     void StartMove(int button, PagePoint point);
@@ -24,4 +24,5 @@ class PanelEditor {
     void Delete(int button);
 
     PanelOperations& m_panel;
+    PanelDocument& m_document;
 };

@@ -7,12 +7,12 @@
 #include "panel/PanelEditor.h"
 #include "panel/PanelOperations.h"
 
-TouchInput::TouchInput(PanelOperations& panel, PanelEditor& editor)
-    : m_panel(panel), m_editor(editor) {}
+TouchInput::TouchInput(PanelOperations& panel, PanelEditor& editor, PanelDocument& document)
+    : m_panel(panel), m_editor(editor), m_document(document) {}
 
 void TouchInput::OnLeftDown(wxMouseEvent&) {
-    const ::Layout& layout = GetLayout();
-    PanelState& panel = GetPanelState();
+    const ::Layout& layout = m_document.Layout();
+    PanelState& panel = m_document.State();
     const PagePoint point = m_panel.PointerOnPage();
     const int count = std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots);
     const int button = HitTest(m_panel.Renderer().ButtonRects(), count, point);
@@ -34,8 +34,8 @@ void TouchInput::OnLeftDown(wxMouseEvent&) {
 }
 
 void TouchInput::OnLeftUp(wxMouseEvent&) {
-    ::Layout& layout = GetLayout();
-    PanelState& panel = GetPanelState();
+    ::Layout& layout = m_document.Layout();
+    PanelState& panel = m_document.State();
     const PagePoint point = m_panel.PointerOnPage();
     const int button = panel.SelectedButton;
     panel.HeldButton = ButtonRef{};
@@ -64,7 +64,7 @@ void TouchInput::OnLeftUp(wxMouseEvent&) {
 }
 
 void TouchInput::ShowPage(int page) {
-    PanelState& panel = GetPanelState();
+    PanelState& panel = m_document.State();
     panel.CurrentPage = page;
     // The button under the finger belongs to the page that goes.
     panel.MoveUnderWay = false;

@@ -2,7 +2,7 @@
 
 #include <wx/event.h>
 
-#include "model/PanelState.h"
+#include "model/PanelDocument.h"
 
 class PanelOperations;
 class PanelEditor;
@@ -12,7 +12,7 @@ class PanelEditor;
 /// to the edit operation in force.
 class TouchInput {
   public:
-    TouchInput(PanelOperations& panel, PanelEditor& editor);
+    TouchInput(PanelOperations& panel, PanelEditor& editor, PanelDocument& document);
 
     void OnLeftDown(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
@@ -24,4 +24,5 @@ class TouchInput {
 
     PanelOperations& m_panel;
     PanelEditor& m_editor;
+    PanelDocument& m_document;
 };

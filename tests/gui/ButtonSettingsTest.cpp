@@ -111,7 +111,7 @@ class SettingsRig {
 
     /// Shows the dialog for a button as the panel does in settings mode.
     void Open(int page, int button) {
-        PanelState& state = GetPanelState();
+        PanelState& state = TheState();
         state.CurrentPage = page;
         state.SelectedButton = button;
         Dialog().ShowModal();
@@ -196,7 +196,7 @@ TEST(ButtonSettings, ShowsEveryControlAtItsPlace) {
 
 TEST(ButtonSettings, FillsTheFieldsFromTheButtonOnEveryShow) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 1);
+    ButtonRecord& b = TheLayout().Button(0, 1);
     b.Text_Off = L"Licht\naus";
     b.Text_On = L"Licht an";
     b.Led = 7;
@@ -251,19 +251,19 @@ TEST(ButtonSettings, FillsTheFieldsFromTheButtonOnEveryShow) {
     rig.Open(0, 1);
     rig.Open(0, 2);
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
 }
 
 TEST(ButtonSettings, OkStoresEveryFieldAndRedraws) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 0);
+    ButtonRecord& b = TheLayout().Button(0, 0);
     b.Font_Color = 0x00FF00u;  // no alpha: stays so when "Color" is not used
     b.Font_Style = 5;
     b.Pageflip = 4;
     const ButtonRecord before = b;
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
-    GetLayout().Page(0).PageName = L"Renamed";  // the redraw puts the name into the title
+    TheLayout().Page(0).PageName = L"Renamed";  // the redraw puts the name into the title
 
     ModalScript script;
     script.Then([&](wxDialog& d) {
@@ -296,17 +296,17 @@ TEST(ButtonSettings, OkStoresEveryFieldAndRedraws) {
     EXPECT_EQ(b.Inaktiv, 1);
     EXPECT_EQ(b.Pageflip, 4);
     EXPECT_EQ(b.PosX, before.PosX);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_EQ((*rig.panel)->GetTitle(), "Renamed");
     // The other buttons are untouched.
-    EXPECT_EQ(GetLayout().Button(0, 1).Text_Off, L"Text_001");
+    EXPECT_EQ(TheLayout().Button(0, 1).Text_Off, L"Text_001");
 }
 
 TEST(ButtonSettings, CancelAndTheCloseBoxStoreNothing) {
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox ? "close box" : "Cancel");
         SettingsRig rig;
-        const ButtonRecord before = GetLayout().Button(0, 2);
+        const ButtonRecord before = TheLayout().Button(0, 2);
         const Controls c(rig.Dialog());
         ASSERT_TRUE(c.Complete());
         ModalScript script;
@@ -324,13 +324,13 @@ TEST(ButtonSettings, CancelAndTheCloseBoxStoreNothing) {
         });
         rig.Open(0, 2);
         EXPECT_FALSE(rig.Dialog().IsShown());
-        const ButtonRecord& after = GetLayout().Button(0, 2);
+        const ButtonRecord& after = TheLayout().Button(0, 2);
         EXPECT_EQ(after.Text_Off, before.Text_Off);
         EXPECT_EQ(after.Led, before.Led);
         EXPECT_EQ(after.Image_File_On, before.Image_File_On);
         EXPECT_EQ(after.Font_HorizAlign, before.Font_HorizAlign);
         EXPECT_EQ(after.Inaktiv, before.Inaktiv);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
     }
 }
 
@@ -358,15 +358,15 @@ TEST(ButtonSettings, LedAndTasterAreReadLikeTheWideConversion) {
             ClickButton(d, "Cancel");
         });
         rig.Open(0, 1);
-        EXPECT_EQ(GetLayout().Button(0, 1).Led, k.stored);
-        EXPECT_EQ(GetLayout().Button(0, 1).Taster, k.stored);
+        EXPECT_EQ(TheLayout().Button(0, 1).Led, k.stored);
+        EXPECT_EQ(TheLayout().Button(0, 1).Taster, k.stored);
         rig.Open(0, 1);
     }
 }
 
 TEST(ButtonSettings, PageflipListStoresAtOnceAndSurvivesCancel) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 0);
+    ButtonRecord& b = TheLayout().Button(0, 0);
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
     struct Step {
@@ -389,14 +389,14 @@ TEST(ButtonSettings, PageflipListStoresAtOnceAndSurvivesCancel) {
         });
         rig.Open(0, 0);
         EXPECT_EQ(b.Pageflip, s.stored);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
         rig.Open(0, 0);
     }
 }
 
 TEST(ButtonSettings, PageflipWithoutAnEntryShowsNoPageflipAndStaysUntilPicked) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 1);
+    ButtonRecord& b = TheLayout().Button(0, 1);
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
     for (const int odd : {55, 11, -3, 998}) {
@@ -421,7 +421,7 @@ TEST(ButtonSettings, PageflipWithoutAnEntryShowsNoPageflipAndStaysUntilPicked) {
 
 TEST(ButtonSettings, AlignmentRadioShowsAndStoresTheEncoding) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 0);
+    ButtonRecord& b = TheLayout().Button(0, 0);
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
     struct Case {
@@ -451,7 +451,7 @@ TEST(ButtonSettings, AlignmentRadioShowsAndStoresTheEncoding) {
 
 TEST(ButtonSettings, CancelledFontDialogKeepsTheStyle) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 0);
+    ButtonRecord& b = TheLayout().Button(0, 0);
     b.Font_Family = L"DejaVu Sans";
     b.Font_Size = 14;
     b.Font_Style = 7;
@@ -473,8 +473,7 @@ TEST(ButtonSettings, CancelledFontDialogKeepsTheStyle) {
             EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
             EXPECT_EQ(initial.GetStyle(), wxFONTSTYLE_ITALIC);
             EXPECT_TRUE(initial.GetUnderlined());
-            EXPECT_EQ(chooser->GetParent(),
-                      GetMainDialog() ? &GetMainDialog()->ButtonSettings() : nullptr);
+            EXPECT_EQ(chooser->GetParent(), &ThePanel().ButtonSettings());
         }
         return wxID_CANCEL;
     });
@@ -489,7 +488,7 @@ TEST(ButtonSettings, ChosenFontGivesFaceSizeAndStyleOnlyOnOk) {
     for (const bool confirm : {true, false}) {
         SCOPED_TRACE(confirm ? "OK" : "Cancel");
         SettingsRig rig;
-        ButtonRecord& b = GetLayout().Button(0, 1);
+        ButtonRecord& b = TheLayout().Button(0, 1);
         b.Font_Style = 4;
         const ButtonRecord before = b;
         const Controls c(rig.Dialog());
@@ -532,7 +531,7 @@ TEST(ButtonSettings, SemiboldAndHeavierFontsStoreTheBoldBit) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.weight);
         SettingsRig rig;
-        ButtonRecord& b = GetLayout().Button(0, 1);
+        ButtonRecord& b = TheLayout().Button(0, 1);
         b.Font_Style = 0;
         ModalScript script;
         script.Then([](wxDialog& d) {
@@ -555,7 +554,7 @@ TEST(ButtonSettings, SemiboldAndHeavierFontsStoreTheBoldBit) {
 
 TEST(ButtonSettings, ChosenColourIsStoredWithItsAlpha) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 2);
+    ButtonRecord& b = TheLayout().Button(0, 2);
     b.Font_Color = 0x123456u;
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
@@ -584,7 +583,7 @@ TEST(ButtonSettings, ChosenColourIsStoredWithItsAlpha) {
 
 TEST(ButtonSettings, CancelledColourDialogChangesNothing) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 2);
+    ButtonRecord& b = TheLayout().Button(0, 2);
     b.Font_Color = 0x0000FFu;
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
@@ -606,7 +605,7 @@ TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
     LayoutFolder elsewhere;
     elsewhere.WritePicture("lamp_off.png", 100, 50, kOff);
     rig.folder.WritePicture("lamp on.jpg", 100, 50, kOn);
-    ButtonRecord& b = GetLayout().Button(0, 0);
+    ButtonRecord& b = TheLayout().Button(0, 0);
     b.Image_File_Press = L"keep.png";
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
@@ -681,7 +680,7 @@ TEST(ButtonSettings, PictureChooserListsEveryPictureType) {
 /// The page as a panel composes it from the layout and the files alone, with no picture or
 /// button kept from an earlier drawing.
 wxImage ComposedAfresh(int page) {
-    const auto layout = std::make_unique<::Layout>(GetLayout());
+    const auto layout = std::make_unique<::Layout>(TheLayout());
     PageRenderer renderer;
     renderer.BuildPageBackground(*layout, page);
     renderer.LoadMenuImage(*layout);
@@ -690,8 +689,7 @@ wxImage ComposedAfresh(int page) {
     {
         wxMemoryDC dc(bitmap);
         renderer.DrawPage(dc, *layout, page, L"", [&](int button) {
-            return PageRenderer::ButtonLook{
-                LampLookOf(*layout, GetPanelState().Lamps, page, button)};
+            return PageRenderer::ButtonLook{LampLookOf(*layout, TheState().Lamps, page, button)};
         });
     }
     return bitmap.ConvertToImage();
@@ -713,7 +711,7 @@ std::function<int(wxDialog&)> ChooseFont(const wxFont& font) {
 TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
     // 800 pixels wide: button 1 lies under the dialog while it is open, button 2 goes beside it.
     SettingsRig rig(800);
-    GetLayout().Button(0, 2).PosX = 640;
+    TheLayout().Button(0, 2).PosX = 640;
     rig.panel->Get()->LoadButtonImages(0);
     rig.panel->Get()->DrawPage(0);
     const Controls c(rig.Dialog());
@@ -763,7 +761,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
     };
     for (const Pass& pass : {Pass{1, true, "lamp1.bmp"}, Pass{2, false, "lamp2.bmp"}}) {
         SCOPED_TRACE(pass.button);
-        const ButtonRecord& b = GetLayout().Button(0, pass.button);
+        const ButtonRecord& b = TheLayout().Button(0, pass.button);
         const wxRect button(b.PosX, b.PosY, 100, 50);
         const std::string path = rig.folder.Path() + "/" + pass.picture;
         rig.folder.WritePicture(pass.picture, 100, 50, wxColour(250, 220, 60));
@@ -843,7 +841,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
 TEST(ButtonSettings, OpensForTheTouchedButtonInSettingsMode) {
     SettingsRig rig;
     MainDialog& panel = *rig.panel->Get();
-    GetPanelState().EditMode = EditModes::Settings;
+    TheState().EditMode = EditModes::Settings;
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
     ModalScript script;
@@ -856,9 +854,9 @@ TEST(ButtonSettings, OpensForTheTouchedButtonInSettingsMode) {
     // Button 2 of page 0 lies at (280, 100), 100 x 50.
     ASSERT_TRUE(TouchAt(panel, 320, 120));
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
-    EXPECT_EQ(GetLayout().Button(0, 2).Text_On, L"touched");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
-    EXPECT_EQ(GetPanelState().SelectedButton, -1);
+    EXPECT_EQ(TheLayout().Button(0, 2).Text_On, L"touched");
+    EXPECT_EQ(TheState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().SelectedButton, -1);
 }
 
 TEST(ButtonSettings, AButtonOutsideTheTablesIsNeverRead) {
@@ -873,7 +871,7 @@ TEST(ButtonSettings, AButtonOutsideTheTablesIsNeverRead) {
         ClickButton(d, "OK");
     });
     rig.Open(0, -1);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
 }
 
 }  // namespace
@@ -901,11 +899,11 @@ int PixelsCloseTo(const wxImage& image, const wxColour& colour) {
 // colour chosen afterwards, and in the next button's own colour when it opens for that one.
 TEST(ButtonSettings, TextFieldsShowTheColourOnTheScreen) {
     SettingsRig rig;
-    ButtonRecord& b = GetLayout().Button(0, 2);
+    ButtonRecord& b = TheLayout().Button(0, 2);
     b.Text_Off = L"WWWW MMMM";
     b.Text_On = L"MMMM WWWW";
     b.Font_Color = 0x0000C8u;  // red 200
-    GetLayout().Button(0, 1).Font_Color = 0xC800C8u;
+    TheLayout().Button(0, 1).Font_Color = 0xC800C8u;
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
     const wxColour red(200, 0, 0);

@@ -83,7 +83,7 @@ Bytes PressAndRelease(int taster) {
 
 /// Whether the panel's lamp bitmap is exactly the one a message carries.
 bool LampsAre(const Bytes& message) {
-    const std::uint8_t* lamps = GetPanelState().Lamps.Bytes();
+    const std::uint8_t* lamps = TheState().Lamps.Bytes();
     return std::equal(message.begin() + 1, message.end(), lamps);
 }
 
@@ -186,13 +186,13 @@ TEST(ControllerFaults, RefusedConnectionsUntilTheControllerListens) {
     Rig rig(false);
     const int refusedMs = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(kRefusedFor).count());
-    ASSERT_TRUE(WaitFor([] { return GetPanelState().StatusText == kNoConnection; }));
+    ASSERT_TRUE(WaitFor([] { return TheState().StatusText == kNoConnection; }));
     const int descriptors = OpenDescriptors();
     // The status line stays through every refused attempt.
     bool statusGone = false;
     WaitFor(
         [&statusGone] {
-            statusGone = statusGone || GetPanelState().StatusText != kNoConnection;
+            statusGone = statusGone || TheState().StatusText != kNoConnection;
             return false;
         },
         refusedMs);
@@ -256,7 +256,7 @@ TEST(ControllerFaults, ControllerHangsUpInTheMiddleOfAMessage) {
             Pump(200);  // the panel has read the part and waits for the rest
         }
         rig.controller.DropClient();
-        ASSERT_TRUE(WaitFor([] { return !GetPanelState().StatusText.empty(); }));
+        ASSERT_TRUE(WaitFor([] { return !TheState().StatusText.empty(); }));
         ASSERT_TRUE(rig.Linked(3000, {}));
         // What was complete before the hang-up counts, marked stale until the controller says
         // it again; the part of a message does not count.
@@ -321,7 +321,7 @@ TEST(ControllerFaults, GarbageBetweenMessages) {
         EXPECT_TRUE(WaitFor([&second] { return LampsAre(second); }));
         EXPECT_EQ(rig.Button(9), kOn);
         EXPECT_EQ(rig.Button(3), kOff);
-        EXPECT_TRUE(GetPanelState().StatusText.empty());
+        EXPECT_TRUE(TheState().StatusText.empty());
     }
 
     // The link still carries touches both ways.
@@ -338,7 +338,7 @@ TEST(ControllerFaults, GarbageBetweenMessages) {
 std::vector<int> LitLamps() {
     std::vector<int> lit;
     for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
-        if (GetPanelState().Lamps.IsOn(lamp)) {
+        if (TheState().Lamps.IsOn(lamp)) {
             lit.push_back(lamp);
         }
     }
@@ -564,7 +564,7 @@ Bytes FloodMessage(int i, int count = kFloodMessages) {
 
 /// The number of the flood message the panel applied last.
 int AppliedFloodMessage() {
-    const std::uint8_t* lamps = GetPanelState().Lamps.Bytes();
+    const std::uint8_t* lamps = TheState().Lamps.Bytes();
     return lamps[0] | lamps[1] << 8;
 }
 
@@ -868,7 +868,7 @@ TEST(ControllerFaults, ControllerThatNeverReads) {
     testing::Test::RecordProperty("unread_worst_handler_us",
                                   std::to_string(static_cast<int>(worstMs * 1000)));
     EXPECT_LT(worstMs, kHandlerBoundMs);
-    EXPECT_TRUE(GetPanelState().StatusText.empty());
+    EXPECT_TRUE(TheState().StatusText.empty());
     // A real touch is still answered at once.
     ASSERT_TRUE(TouchAt(panel, button.x, button.y));
     EXPECT_EQ(rig.Button(9), kOff);

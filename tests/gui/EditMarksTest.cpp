@@ -67,7 +67,7 @@ class MarksRig {
     /// A touch on the menu picture and the button menu's entry for a mode, as the user picks it.
     void ChooseInButtonMenu(const wxString& entry) {
         ModalScript script;
-        if (GetPanelState().EditMode == EditModes::Normal) {
+        if (TheState().EditMode == EditModes::Normal) {
             script.Then([](wxDialog& menu) {
                 EXPECT_EQ(menu.GetTitle(), kMenu);
                 ClickButton(menu, "Button Menu");
@@ -138,7 +138,7 @@ TEST(EditMarks, EachModeShowsItsBannerUntilItEndsAndNormalModeAddsNothing) {
           std::pair{"Delete", EditModes::Delete}}) {
         SCOPED_TRACE(entry);
         rig.ChooseInButtonMenu(entry);
-        ASSERT_EQ(GetPanelState().EditMode, mode);
+        ASSERT_EQ(TheState().EditMode, mode);
         EXPECT_TRUE(rig.BannerShown());
         EXPECT_EQ(panel.GetTitle(), ModeBanner(mode));
         // Clear of the menu picture, which is the way out of the mode.
@@ -161,7 +161,7 @@ TEST(EditMarks, TheModeStaysShownAfterADeleteAndAfterSettingsOk) {
     rig.ChooseInButtonMenu("Delete");
     ASSERT_TRUE(rig.BannerShown());
     ASSERT_TRUE(TouchAt(panel, 250, 125));  // button 1
-    ASSERT_EQ(GetLayout().Page(0).Button_Last, 2);
+    ASSERT_EQ(TheLayout().Page(0).Button_Last, 2);
     EXPECT_TRUE(rig.BannerShown());
     EXPECT_EQ(panel.GetTitle(), "--- Button Delete ---");
 
@@ -171,7 +171,7 @@ TEST(EditMarks, TheModeStaysShownAfterADeleteAndAfterSettingsOk) {
     script.Then([](wxDialog& settings) { ClickButton(settings, "OK"); });
     ASSERT_TRUE(TouchAt(panel, 110, 125));  // button 0
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(GetPanelState().EditMode, EditModes::Settings);
+    EXPECT_EQ(TheState().EditMode, EditModes::Settings);
     EXPECT_TRUE(rig.BannerShown());
     EXPECT_EQ(panel.GetTitle(), "--- Button Settings ---");
 }
@@ -196,7 +196,7 @@ TEST(EditMarks, TheStyleSourceIsFramedUntilItIsAppliedOrTheEditEnds) {
     EXPECT_TRUE(script.Done());
     EXPECT_TRUE(WaitFor([&] { return rig.FrameAt(0) == kOff; })) << "applied: no longer framed";
     EXPECT_TRUE(rig.BannerShown());
-    EXPECT_EQ(GetPanelState().StyleSource.button, 0) << "still the source for further copies";
+    EXPECT_EQ(TheState().StyleSource.button, 0) << "still the source for further copies";
 
     ASSERT_TRUE(TypeKey(panel, 'G'));
     ASSERT_TRUE(TouchAt(panel, 110, 225));  // button 2

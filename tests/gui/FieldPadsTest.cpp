@@ -58,6 +58,14 @@ wxTextCtrl& KeyboardEntry(wxDialog& pad) {
     return *dynamic_cast<wxTextCtrl*>(pad.FindWindow(TextKeyboardDlg::ID_ENTRY));
 }
 
+/// The field a pad serves.
+wxTextCtrl* TargetOf(wxDialog& pad) {
+    if (auto* keypad = dynamic_cast<KeyboardDlg*>(&pad)) {
+        return keypad->Target();
+    }
+    return dynamic_cast<TextKeyboardDlg&>(pad).Target();
+}
+
 /// A panel with one button on its 400 x 300 page, the button selected for its settings.
 class FieldPads : public testing::Test {
   protected:
@@ -71,8 +79,8 @@ class FieldPads : public testing::Test {
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
         ASSERT_TRUE(panel->Get()->StartedUp());
         Pump(100);
-        GetPanelState().CurrentPage = 0;
-        GetPanelState().SelectedButton = 0;
+        TheState().CurrentPage = 0;
+        TheState().SelectedButton = 0;
     }
 
     /// Shows `dialog` modally; in it, a long touch on the field `find` gives, then `onPad` in
@@ -99,14 +107,15 @@ class FieldPads : public testing::Test {
         });
         script.Then([&](wxDialog& pad) {
             // The pad serves the field, and belongs to the dialog the field is in.
-            EXPECT_EQ(TargetTextField(), field);
+            EXPECT_EQ(TargetOf(pad), field);
             EXPECT_EQ(pad.GetParent(), &dialog);
             onPad(pad);
             padDone = true;
         });
         dialog.ShowModal();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(TargetTextField(), nullptr) << "the target is let go";
+        EXPECT_EQ(panel->Get()->Keyboard().Target(), nullptr) << "the target is let go";
+        EXPECT_EQ(panel->Get()->TextKeyboard().Target(), nullptr) << "the target is let go";
         EXPECT_EQ(panel->Get()->Keyboard().GetParent(), panel->Get());
         EXPECT_EQ(panel->Get()->TextKeyboard().GetParent(), panel->Get());
         return script.Opened();
@@ -239,7 +248,7 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
             c.dialog, c.field,
             [&c](wxDialog& pad) {
                 // The pad's entry line starts from the field's text.
-                const wxString before = TargetTextField()->GetValue();
+                const wxString before = TargetOf(pad)->GetValue();
                 const bool keyboard = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK) != nullptr;
                 wxTextCtrl& entry =
                     keyboard
@@ -250,8 +259,8 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
                 // line is masked for a masked field.
                 if (keyboard) {
                     EXPECT_EQ(pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK)->IsEnabled(),
-                              TargetTextField()->IsMultiLine());
-                    EXPECT_EQ(ShowsInClear(entry), ShowsInClear(*TargetTextField()));
+                              TargetOf(pad)->IsMultiLine());
+                    EXPECT_EQ(ShowsInClear(entry), ShowsInClear(*TargetOf(pad)));
                 }
                 Keys(pad, std::vector<wxString>(c.keys.begin(), c.keys.end() - 1));
                 const wxWindow* room = pad.FindWindow(keyboard ? int(TextKeyboardDlg::ID_ROOM)
@@ -288,7 +297,7 @@ TEST_F(FieldPads, TypedKeysArriveUmlautsShiftSpaceAndBackspaceIncluded) {
             // The dialog's own "OK" stores what the keyboard put in.
             ClickButton(settings, "OK");
         });
-    EXPECT_EQ(GetLayout().Page(0).PageName, L"Küche ÖL2");
+    EXPECT_EQ(TheLayout().Page(0).PageName, L"Küche ÖL2");
 }
 TEST_F(FieldPads, CancelAndTheCloseBoxLeaveTheFieldAsItWas) {
     const struct {

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include <algorithm>
 #include <filesystem>
@@ -46,7 +47,28 @@
 namespace {
 /// A test that stopped half-way through a touch must not leave the button held for the next.
 bool g_fingerIsDown = false;
+/// The panel under test alive now, if any.
+PanelUnderTest* g_panelUnderTest = nullptr;
+
+PanelUnderTest& CurrentPanel() {
+    if (g_panelUnderTest == nullptr) {
+        throw std::logic_error("no panel under test");
+    }
+    return *g_panelUnderTest;
+}
 }  // namespace
+
+MainDialog& ThePanel() {
+    return *CurrentPanel().Get();
+}
+
+Layout& TheLayout() {
+    return CurrentPanel().Document().Layout();
+}
+
+PanelState& TheState() {
+    return CurrentPanel().Document().State();
+}
 
 bool FakePrompter::ChooseDirectory(const std::wstring& message, const std::wstring& start,
                                    std::wstring& folder) {
@@ -178,11 +200,13 @@ std::unique_ptr<Layout> SmallLayout() {
 }
 
 PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show,
-                               std::unique_ptr<const File> file,
-                               IdleLock::Clock::duration lockTime) {
+                               std::unique_ptr<const File> file, IdleLock::Clock::duration lockTime)
+    : m_document(std::make_unique<PanelDocument>()) {
     prompter.directory = folder.WidePath();
     SetPrompter(&prompter);
-    m_dialog = new MainDialog(nullptr, wxID_ANY, std::wstring(), std::move(file), lockTime);
+    m_dialog =
+        new MainDialog(*m_document, nullptr, wxID_ANY, std::wstring(), std::move(file), lockTime);
+    g_panelUnderTest = this;
     if (show && m_dialog->StartedUp()) {
         m_dialog->Show();
         WaitFor([this] { return m_dialog->IsShownOnScreen(); });
@@ -197,9 +221,12 @@ PanelUnderTest::~PanelUnderTest() {
     if (m_dialog->StartedUp()) {
         m_dialog->Destroy();
         Pump(20);
+        // The document goes with this object: the window must be gone before it.
+        WaitFor([this] { return !wxTheApp->IsScheduledForDestruction(m_dialog); });
     } else {
         delete m_dialog;
     }
+    g_panelUnderTest = nullptr;
 }
 
 wxColour PanelUnderTest::PagePixel(int x, int y) const {
@@ -514,7 +541,7 @@ bool PanelLinked(FakeController& controller, int timeoutMs, const FakeController
         [&controller] {
             controller.Poll();
             return controller.HasClient() && controller.Received().size() >= stateRequest.size() &&
-                   GetPanelState().StatusText.empty();
+                   TheState().StatusText.empty();
         },
         timeoutMs);
     EXPECT_EQ(controller.Received(), stateRequest);
@@ -524,7 +551,7 @@ bool PanelLinked(FakeController& controller, int timeoutMs, const FakeController
     }
     return controller.Send(answer) && WaitFor(
                                           [] {
-                                              const LinkSocket* link = GetMainDialog()->Link();
+                                              const LinkSocket* link = ThePanel().Link();
                                               return link != nullptr && link->LampsKnown();
                                           },
                                           timeoutMs);

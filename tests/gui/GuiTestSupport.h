@@ -19,6 +19,7 @@
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/LinkMarks.h"
+#include "model/PanelDocument.h"
 #include "model/Prompter.h"
 
 /// Answers the program's questions from a script and records what it showed and whether it
@@ -102,7 +103,8 @@ std::unique_ptr<Layout> SmallLayout();
 
 /// Builds the real panel window on a folder, under the fake prompter, and shows it. `file`
 /// loads and stores the layout file (a test double can fail there); `lockTime` is how long the
-/// panel waits without a touch before it locks itself again.
+/// panel waits without a touch before it locks itself again. The panel runs on a document of
+/// its own, made fresh for it; one panel under test lives at a time.
 class PanelUnderTest {
   public:
     PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompter, bool show = true,
@@ -111,14 +113,21 @@ class PanelUnderTest {
     ~PanelUnderTest();
     MainDialog* operator->() const { return m_dialog; }
     MainDialog* Get() const { return m_dialog; }
+    PanelDocument& Document() const { return *m_document; }
     /// Colour of one pixel of the page as composed (page coordinates).
     wxColour PagePixel(int x, int y) const;
     /// The whole page as composed, for looking at many pixels at once.
     wxImage PageImage() const;
 
   private:
+    std::unique_ptr<PanelDocument> m_document;
     MainDialog* m_dialog = nullptr;
 };
+
+/// The panel under test alive now, its layout and its state; a test without one fails.
+MainDialog& ThePanel();
+Layout& TheLayout();
+PanelState& TheState();
 
 /// A rectangle of the real screen as the X server holds it, cut to the screen. The toolkit
 /// cannot read the screen back on GTK 3, so this asks ImageMagick's import. An invalid image

@@ -24,10 +24,10 @@ class KeyboardTest : public testing::Test {
         ASSERT_TRUE(panel->Get()->StartedUp());
         target = new LimitedField(panel->Get(), wxID_ANY, wxPoint(0, 0), wxSize(80, 24), 4);
         target->ChangeValue("12");
-        SetTargetTextField(target);
+        Keypad().SetTarget(target);
     }
     void TearDown() override {
-        SetTargetTextField(nullptr);
+        Keypad().SetTarget(nullptr);
         target->Destroy();
     }
 
@@ -43,7 +43,7 @@ class KeyboardTest : public testing::Test {
         std::pair<wxString, wxString> beforeLast;
         ModalScript script;
         script.Then([&](wxDialog& keypad) {
-            const wxTextCtrl* served = TargetTextField();
+            const wxTextCtrl* served = Keypad().Target();
             EXPECT_EQ(Entry().GetValue(), served != nullptr ? served->GetValue() : "")
                 << "a showing starts from the field";
             for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -158,16 +158,16 @@ TEST_F(KeyboardTest, OkPassesWhatTheKeysTypedWithinTheFieldsLimit) {
 
 TEST_F(KeyboardTest, AFieldWithoutALimitTakesAnyNumberAndShowsNoCount) {
     auto* plain = new wxTextCtrl(panel->Get(), wxID_ANY, "98765");
-    SetTargetTextField(plain);
+    Keypad().SetTarget(plain);
     EXPECT_EQ(Touch({"4", "3", "2", "1", "0", "0", "OK"}),
               std::make_pair(wxString("98765432100"), wxString("")));
     EXPECT_EQ(plain->GetValue(), "98765432100");
-    SetTargetTextField(nullptr);
+    Keypad().SetTarget(nullptr);
     plain->Destroy();
 }
 
 TEST_F(KeyboardTest, WithoutATargetOkOnlyCloses) {
-    SetTargetTextField(nullptr);
+    Keypad().SetTarget(nullptr);
     EXPECT_EQ(Touch({"1", "OK"}).first, "1");
     EXPECT_EQ(target->GetValue(), "12");
 }
@@ -185,10 +185,10 @@ TEST_F(KeyboardTest, CloseBoxClosesWithoutPassingAnythingOn) {
 
 TEST_F(KeyboardTest, ADestroyedTargetIsNoTargetAnyMore) {
     auto* other = new wxTextCtrl(panel->Get(), wxID_ANY);
-    SetTargetTextField(other);
-    EXPECT_EQ(TargetTextField(), other);
+    Keypad().SetTarget(other);
+    EXPECT_EQ(Keypad().Target(), other);
     delete other;
-    EXPECT_EQ(TargetTextField(), nullptr);
+    EXPECT_EQ(Keypad().Target(), nullptr);
     Touch({"1", "OK"});
 }
 

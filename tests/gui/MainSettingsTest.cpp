@@ -71,7 +71,7 @@ class SettingsRig {
     }
 
     MainDialog& Panel() { return *panel->Get(); }
-    FormSettings& Form() { return GetLayout().Form; }
+    FormSettings& Form() { return TheLayout().Form; }
 
     /// Shows the dialog modally; `step` runs in it once it is shown.
     void Open(std::function<void(wxDialog&)> step) {
@@ -159,7 +159,7 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
                           Case{"1", "640", "60", "60", "12", 0, 640, 60, 60, 12},
                           Case{"10", "480", "5", "4", "7", 9, 480, 5, 4, 7}}) {
         SCOPED_TRACE(c.startPage);
-        GetPanelState().LayoutChanged = 0;
+        TheState().LayoutChanged = 0;
         rig.Open([&c](wxDialog& d) {
             Field(d, SettingsDlg::ID_EditStartPage).SetValue(c.startPage);
             Field(d, SettingsDlg::ID_EditSizeX).SetValue(c.size);
@@ -182,7 +182,7 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
         EXPECT_EQ(form.Display_Bright_Dim, c.storedBright);
         EXPECT_EQ(form.GridX, -4);
         EXPECT_EQ(form.GridY, 0);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
 
         // The window takes the new size at once, fitted to the display, and the page is drawn
         // at that size.
@@ -227,7 +227,7 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
     SettingsRig rig(1);
     ASSERT_TRUE(PanelLinked(rig.controller));
     FakeController other;
-    const std::string before = LayoutFormat::FormatLayout(GetLayout());
+    const std::string before = LayoutFormat::FormatLayout(TheLayout());
     const wxSize windowBefore = rig.Panel().GetClientSize();
     for (const bool closeBox : {false, true}) {
         SCOPED_TRACE(closeBox);
@@ -251,8 +251,8 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
                 ClickButton(d, "Cancel");
             }
         });
-        EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), before);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(LayoutFormat::FormatLayout(TheLayout()), before);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
         Pump(300);
         EXPECT_EQ(rig.Panel().GetClientSize(), windowBefore);
         rig.controller.Poll();
@@ -275,7 +275,7 @@ TEST(MainSettings, OkReconnectsAtOnceToTheNewAddress) {
         }
         ClickButton(d, "OK");
         // Before any timer tick: the old link is closed and an attempt is under way.
-        EXPECT_EQ(GetPanelState().StatusText, kNoConnection);
+        EXPECT_EQ(TheState().StatusText, kNoConnection);
     });
     EXPECT_EQ(rig.Form().Destination_IP, other.Address());
     ASSERT_TRUE(PanelLinked(other));
@@ -305,7 +305,7 @@ TEST(MainSettings, OkOutsideLanModeClosesTheLinkAndStaysSilent) {
     rig.controller.Poll();
     EXPECT_EQ(rig.controller.Connections(), 1);
     EXPECT_TRUE(rig.controller.Received().empty());
-    EXPECT_TRUE(GetPanelState().StatusText.empty());
+    EXPECT_TRUE(TheState().StatusText.empty());
 }
 
 TEST(MainSettings, ATouchAfterOkSendsOnePressAndOneRelease) {

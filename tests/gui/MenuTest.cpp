@@ -158,7 +158,7 @@ class MenuFixture : public testing::Test {
             return false;
         }
         const wxPoint middle(both.x + both.width / 2, both.y + both.height / 2);
-        const wxColour pageColour = WxColourOf(PageColour(GetPanelState().CurrentPage));
+        const wxColour pageColour = WxColourOf(PageColour(TheState().CurrentPage));
         return WaitFor([&] { return (ScreenPixel(middle) != pageColour) == menu; }, 2000);
     }
 
@@ -203,7 +203,7 @@ void ExpectControls(wxDialog& dialog, const wxString& title, wxSize client,
     SCOPED_TRACE(title);
     EXPECT_EQ(dialog.GetTitle(), title);
     EXPECT_EQ(dialog.GetClientSize(), client);
-    EXPECT_EQ(dialog.GetParent(), GetMainDialog());
+    EXPECT_EQ(dialog.GetParent(), &ThePanel());
     for (const long flag : {wxCAPTION, wxSYSTEM_MENU, wxCLOSE_BOX, wxSTAY_ON_TOP}) {
         EXPECT_TRUE(dialog.HasFlag(flag)) << flag;
     }
@@ -312,7 +312,7 @@ TEST_F(PasswordTest, WithoutPasswordTheMenuOpensAtOnceEveryTime) {
         EXPECT_TRUE(script.Done());
         EXPECT_FALSE(Menu().IsShown());
     }
-    EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+    EXPECT_EQ(TheState().MenuUnlocked, 0);
 }
 
 TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
@@ -336,7 +336,7 @@ TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
                 EXPECT_TRUE(refusal->IsShownOnScreen());
                 EXPECT_TRUE(prompt.GetClientRect().Contains(refusal->GetRect()));
                 EXPECT_EQ(Entry(prompt).GetValue(), "");
-                EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+                EXPECT_EQ(TheState().MenuUnlocked, 0);
             }
             close(prompt);
         }));
@@ -374,9 +374,9 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
         Panel().MenuRequest();
         EXPECT_TRUE(script.Done());
     }
-    EXPECT_EQ(GetPanelState().MenuUnlocked, 1);
+    EXPECT_EQ(TheState().MenuUnlocked, 1);
     // Changing the password does not lock the menu again.
-    GetLayout().Form.Form_Password = L"Other";
+    TheLayout().Form.Form_Password = L"Other";
     for (int request = 0; request < 2; ++request) {
         ModalScript script;
         script.Then(In(kMenu, Click("Close")));
@@ -406,15 +406,15 @@ TEST_F(MenuTest, EditModeChoosesBetweenMainMenuAndButtonMenu) {
     for (const int mode : {EditModes::Move, EditModes::Settings, EditModes::GetStyle,
                            EditModes::ChangeStyle, EditModes::Delete}) {
         SCOPED_TRACE(mode);
-        GetPanelState().EditMode = mode;
+        TheState().EditMode = mode;
         ModalScript script;
         script.Then(In("Button Menu", CloseBox));
         Panel().MenuRequest();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(GetPanelState().EditMode, mode);  // the close box changes nothing
+        EXPECT_EQ(TheState().EditMode, mode);  // the close box changes nothing
     }
     for (const int other : {1, 3, 5, 9, -1}) {
-        GetPanelState().EditMode = other;
+        TheState().EditMode = other;
         ModalScript nothing;
         Panel().MenuRequest();
         EXPECT_FALSE(Menu().IsShown());
@@ -606,8 +606,8 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
     Start();
     // Also without a change the file is written.
     for (const int changed : {1, 0}) {
-        GetLayout().Page(0).PageName = L"Stored " + std::to_wstring(changed);
-        GetPanelState().LayoutChanged = changed;
+        TheLayout().Page(0).PageName = L"Stored " + std::to_wstring(changed);
+        TheState().LayoutChanged = changed;
         ModalScript script;
         script.Then(In(kMenu, [](wxDialog& menu) {
             ClickButton(menu, "Store");
@@ -615,8 +615,8 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
             ClickButton(menu, "Close");
         }));
         Panel().MenuRequest();
-        EXPECT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(GetLayout()));
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(TheLayout()));
+        EXPECT_EQ(TheState().LayoutChanged, 0);
     }
     EXPECT_TRUE(prompter.messages.empty());
     // Nothing left to ask about: Quit ends at once.
@@ -733,7 +733,7 @@ TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
         caseFolder.Write(*MenuLayout());
         PanelUnderTest casePanel(caseFolder, casePrompter);
         c.spoil(caseFolder);
-        GetPanelState().LayoutChanged = 1;
+        TheState().LayoutChanged = 1;
         ModalScript script;
         script.Then(In(kMenu, [](wxDialog& menu) {
             ClickButton(menu, "Store");
@@ -742,7 +742,7 @@ TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
         }));
         casePanel->MenuRequest();
         EXPECT_EQ(casePrompter.messages.size(), 1u);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
         EXPECT_TRUE(casePanel->GetPageArea()->Note().empty()) << "nothing says it was stored";
         ::rmdir((caseFolder.Path() + "/tvxdef.ini").c_str());
     }
@@ -750,21 +750,21 @@ TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
 
 TEST_F(MenuTest, CloseEndsTheMenuAndChangesNothing) {
     Start();
-    GetPanelState().LayoutChanged = 1;
+    TheState().LayoutChanged = 1;
     const std::string before = folder.Read("tvxdef.ini");
     ModalScript script;
     script.Then(In(kMenu, Click("Close")));
     Panel().MenuRequest();
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(Menu().IsShown());
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_EQ(folder.Read("tvxdef.ini"), before);
     EXPECT_EQ(prompter.exitCode, -1);
 }
 
 TEST_F(MenuTest, QuitGoesThroughThePanelsCloseHandler) {
     Start();
-    GetPanelState().LayoutChanged = 1;
+    TheState().LayoutChanged = 1;
     prompter.answers = {Prompter::Answer::Cancel, Prompter::Answer::No};
     ModalScript script;
     script.Then(In(kMenu, [this](wxDialog& menu) {
@@ -812,7 +812,7 @@ TEST_F(PasswordTest, TheMenuAsksAgainOnceNobodyTouchedThePanelForTheLockTime) {
         EXPECT_EQ(script.Opened(), std::vector<std::string>{kMenu.ToStdString()});
     }
     // Nobody comes: the next touch on the menu corner asks for the password again.
-    EXPECT_TRUE(WaitFor([] { return GetPanelState().MenuUnlocked == 0; }, kPastTheLockMs));
+    EXPECT_TRUE(WaitFor([] { return TheState().MenuUnlocked == 0; }, kPastTheLockMs));
     ModalScript script;
     script.Then(In("Password", Click("Cancel")));
     RequestUntilDone(script);
@@ -821,12 +821,12 @@ TEST_F(PasswordTest, TheMenuAsksAgainOnceNobodyTouchedThePanelForTheLockTime) {
 
 TEST_F(PasswordTest, AReceivedLayoutWithAnotherPasswordLocksTheMenu) {
     Start(*MenuLayout(L"Secret"));
-    GetPanelState().MenuUnlocked = 1;
+    TheState().MenuUnlocked = 1;
     auto received = MenuLayout(L"Other");
     received->Page(0).PageName = L"Received";
     folder.Write(*received);
-    ASSERT_TRUE(WaitFor([] { return GetLayout().Page(0).PageName == L"Received"; }, 5000));
-    EXPECT_EQ(GetPanelState().MenuUnlocked, 0);
+    ASSERT_TRUE(WaitFor([] { return TheLayout().Page(0).PageName == L"Received"; }, 5000));
+    EXPECT_EQ(TheState().MenuUnlocked, 0);
     ModalScript script;
     script.Then(In("Password", Click("Cancel")));
     RequestUntilDone(script);
@@ -847,15 +847,14 @@ TEST_F(MenuTest, AnEditModeAndTheMenusLeftOpenEndByThemselves) {
         }));
         RequestUntilDone(script);
     }
-    EXPECT_EQ(GetPanelState().EditMode, EditModes::Delete);
+    EXPECT_EQ(TheState().EditMode, EditModes::Delete);
     EXPECT_EQ(Panel().GetTitle(), "--- Button Delete ---");
-    ASSERT_TRUE(
-        WaitFor([] { return GetPanelState().EditMode == EditModes::Normal; }, kPastTheLockMs));
+    ASSERT_TRUE(WaitFor([] { return TheState().EditMode == EditModes::Normal; }, kPastTheLockMs));
     EXPECT_EQ(Panel().GetTitle(), "Page 0");
     EXPECT_TRUE(Panel().GetPageArea()->BannerRect().IsEmpty());
     EXPECT_FALSE(Menu().IsShown()) << "the menu is not shown, as \"Back\" would";
-    EXPECT_EQ(GetLayout().Page(0).Button_Last, 1) << "the inserted button stays";
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheLayout().Page(0).Button_Last, 1) << "the inserted button stays";
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_EQ(folder.Read("tvxdef.ini"), stored) << "nothing is stored";
 
     // The main menu and the page settings left open close too, the innermost first.
@@ -893,7 +892,7 @@ TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
     auto expectLabels = [](wxDialog& select) {
         for (int page = 0; page < 10; ++page) {
             EXPECT_EQ(PageButton(select, page).GetLabelText(),
-                      wxString(GetLayout().Page(page).PageName))
+                      wxString(TheLayout().Page(page).PageName))
                 << page;
         }
     };
@@ -907,8 +906,8 @@ TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
         Panel().MenuRequest();
         EXPECT_TRUE(script.Done());
     }
-    GetLayout().Page(1).PageName = L"Renamed";
-    GetLayout().Page(4).PageName = L"Now named";
+    TheLayout().Page(1).PageName = L"Renamed";
+    TheLayout().Page(4).PageName = L"Now named";
     {
         ModalScript again;
         again.Then(In(kMenu, Click("Page Select"))).Then(In("Page Select", [&](wxDialog& select) {
@@ -933,12 +932,12 @@ TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
                      for (const int page : {2, 4, 0}) {
                          SCOPED_TRACE(page);
                          Press(select, PageSelectDlg::ID_BUTTON1 + page);
-                         EXPECT_EQ(GetPanelState().CurrentPage, page);
-                         EXPECT_EQ(Panel().GetTitle(), wxString(GetLayout().Page(page).PageName));
+                         EXPECT_EQ(TheState().CurrentPage, page);
+                         EXPECT_EQ(Panel().GetTitle(), wxString(TheLayout().Page(page).PageName));
                          EXPECT_EQ(panel->PagePixel(200, 150), WxColourOf(PageColour(page)));
                          EXPECT_TRUE(select.IsModal());
                      }
-                     GetPanelState().EditMode = EditModes::Move;
+                     TheState().EditMode = EditModes::Move;
                      ClickButton(select, "Back");
                  }))
         .Then(Again([this](wxDialog& menu) {
@@ -946,8 +945,8 @@ TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
             ClickButton(menu, "Close");
         }));
     RequestUntilDone(script);
-    EXPECT_EQ(GetPanelState().CurrentPage, 0);
-    EXPECT_EQ(GetPanelState().EditMode, EditModes::Normal);
+    EXPECT_EQ(TheState().CurrentPage, 0);
+    EXPECT_EQ(TheState().EditMode, EditModes::Normal);
     EXPECT_EQ(Panel().GetTitle(), "Page 0");
 }
 
@@ -956,13 +955,13 @@ TEST_F(PageSelectTest, CloseBoxOnlyCloses) {
     ModalScript script;
     script.Then(In(kMenu, Click("Page Select"))).Then(In("Page Select", [](wxDialog& select) {
         ClickButton(select, "Page 3");
-        GetPanelState().EditMode = EditModes::Delete;
+        TheState().EditMode = EditModes::Delete;
         CloseBox(select);
     }));
     Panel().MenuRequest();
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(GetPanelState().CurrentPage, 3);
-    EXPECT_EQ(GetPanelState().EditMode, EditModes::Delete);
+    EXPECT_EQ(TheState().CurrentPage, 3);
+    EXPECT_EQ(TheState().EditMode, EditModes::Delete);
     EXPECT_EQ(Panel().GetTitle(), "Page 3");
     EXPECT_FALSE(Menu().IsShown());
 }
@@ -995,11 +994,11 @@ TEST_F(ButtonMenuTest, OperationsSetTheModeAndTheBanner) {
         script.Then(In("Button Menu", Click(op.label)));
         Panel().MenuRequest();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(GetPanelState().EditMode, op.mode);
+        EXPECT_EQ(TheState().EditMode, op.mode);
         EXPECT_EQ(Panel().GetTitle(), op.banner);
         EXPECT_FALSE(Panel().ButtonMenu().IsShown());
         EXPECT_FALSE(Menu().IsShown());
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
     }
 }
 
@@ -1008,12 +1007,12 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
     layout->Page(2).Button_Last = 3;
     Start(*layout);
     // What a delete or the defaults left in the free slots stays there.
-    GetLayout().Button(2, 3).Text_Off = L"slot three";
-    GetLayout().Button(2, 4).Led = 44;
-    GetPanelState().CurrentPage = 2;
+    TheLayout().Button(2, 3).Text_Off = L"slot three";
+    TheLayout().Button(2, 4).Led = 44;
+    TheState().CurrentPage = 2;
     Panel().LoadPage(2);
     Panel().DrawPage(2);
-    GetPanelState().EditMode = EditModes::GetStyle;
+    TheState().EditMode = EditModes::GetStyle;
     ModalScript script;
     script
         .Then(In("Button Menu",
@@ -1022,19 +1021,19 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
                      ClickButton(buttons, "Insert Btn (i)");
                      EXPECT_TRUE(buttons.IsModal());
                      // One mode, one text: the title and the banner name the mode in force.
-                     EXPECT_EQ(GetPanelState().EditMode, EditModes::GetStyle);
-                     EXPECT_EQ(GetMainDialog()->GetTitle(), "--- Button Get Style ---");
-                     EXPECT_FALSE(GetMainDialog()->GetPageArea()->BannerRect().IsEmpty());
+                     EXPECT_EQ(TheState().EditMode, EditModes::GetStyle);
+                     EXPECT_EQ(ThePanel().GetTitle(), "--- Button Get Style ---");
+                     EXPECT_FALSE(ThePanel().GetPageArea()->BannerRect().IsEmpty());
                      ClickButton(buttons, "Back");
                  }))
         .Then(Again([](wxDialog& menu) {
-            EXPECT_EQ(GetPanelState().EditMode, EditModes::Normal);
-            EXPECT_EQ(GetMainDialog()->GetTitle(), "Page 2");
+            EXPECT_EQ(TheState().EditMode, EditModes::Normal);
+            EXPECT_EQ(ThePanel().GetTitle(), "Page 2");
             ClickButton(menu, "Close");
         }));
     RequestUntilDone(script);
 
-    const ::Layout& now = GetLayout();
+    const ::Layout& now = TheLayout();
     EXPECT_EQ(now.Page(2).Button_Last, 5);
     for (const int slot : {3, 4}) {
         EXPECT_EQ(now.Button(2, slot).PosX, 50);
@@ -1042,14 +1041,14 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
     }
     EXPECT_EQ(now.Button(2, 3).Text_Off, L"slot three");
     EXPECT_EQ(now.Button(2, 4).Led, 44);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
 }
 
 TEST_F(ButtonMenuTest, InsertOnAFullPageChangesNothingAndSaysSo) {
     auto layout = MenuLayout();
     layout->Page(0).Button_Last = kButtonSlots;
     Start(*layout);
-    GetPanelState().EditMode = EditModes::Move;
+    TheState().EditMode = EditModes::Move;
     ModalScript script;
     script.Then(In("Button Menu", [](wxDialog& buttons) {
         ClickButton(buttons, "Insert Btn (i)");
@@ -1057,8 +1056,8 @@ TEST_F(ButtonMenuTest, InsertOnAFullPageChangesNothingAndSaysSo) {
         CloseBox(buttons);
     }));
     Panel().MenuRequest();
-    EXPECT_EQ(GetLayout().Page(0).Button_Last, kButtonSlots);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheLayout().Page(0).Button_Last, kButtonSlots);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     EXPECT_EQ(prompter.messages.size(), 1u);
 }
 

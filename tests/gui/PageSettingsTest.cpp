@@ -81,13 +81,13 @@ class PageRig {
         folder.Write(*layout);
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
         Pump(150);
-        GetPanelState().CurrentPage = 2;
+        TheState().CurrentPage = 2;
         Panel().LoadPage(2);
         Panel().DrawPage(2);
     }
 
     MainDialog& Panel() { return *panel->Get(); }
-    PageRecord& Page() { return GetLayout().Page(2); }
+    PageRecord& Page() { return TheLayout().Page(2); }
     /// The top and bottom rows of the page, away from the menu picture.
     wxColour Top() const { return panel->PagePixel(300, 0); }
     wxColour Bottom() const { return panel->PagePixel(300, 299); }
@@ -157,7 +157,7 @@ TEST(PageSettings, SetShowsTheColoursAtOnceAndCancelPutsTheBackgroundBack) {
             Press(d, PageDlg::ID_BUTTON1);
             EXPECT_EQ(rig.Page().PageImage, L"pic.png");
             EXPECT_EQ(rig.Middle(), kPicture);
-            EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+            EXPECT_EQ(TheState().LayoutChanged, 0);
 
             Field(d, PageDlg::ID_TEXTCTRL1).SetValue("Renamed");
             ClickButton(d, "Cancel");
@@ -167,7 +167,7 @@ TEST(PageSettings, SetShowsTheColoursAtOnceAndCancelPutsTheBackgroundBack) {
     EXPECT_EQ(rig.Page().BackColor2, kStartColour);
     EXPECT_EQ(rig.Page().PageImage, L"");
     EXPECT_EQ(rig.Page().PageName, L"Page 2");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     EXPECT_EQ(rig.Top(), kStart);
     EXPECT_EQ(rig.Bottom(), kStart);
     EXPECT_EQ(rig.Middle(), kStart);
@@ -216,7 +216,7 @@ TEST(PageSettings, OkStoresNameAndPictureButNotColoursThatWereNotSet) {
     EXPECT_EQ(rig.Page().PageName, L"");
     EXPECT_EQ(rig.Page().PageImage, L"pic.png");
     EXPECT_EQ(rig.Page().BackColor2, kStartColour);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_EQ(rig.Panel().GetTitle(), "");
     EXPECT_EQ(rig.Middle(), kPicture);
     EXPECT_EQ(rig.Bottom(), kStart);
@@ -271,7 +271,7 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
         choosers);
     // The close box keeps what "Sel" applied.
     EXPECT_EQ(rig.Page().PageImage, L"other.png");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
 }
 
 // A picture chosen elsewhere whose name the layout folder has for another picture: the user
@@ -370,7 +370,7 @@ TEST(PageSettings, CloseBoxKeepsAppliedColoursButNotTheName) {
     });
     EXPECT_EQ(rig.Page().BackColor1, 0x00FF00u);
     EXPECT_EQ(rig.Page().PageName, L"Page 2");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     EXPECT_TRUE(Near(rig.Top(), wxColour(0, 255, 0)));
 
     // The next showing starts from the layout, and its "Cancel" undoes only its own changes.

@@ -65,12 +65,12 @@ class DrawnPanel {
         folder.Write(layout);
         panel = std::make_unique<PanelUnderTest>(folder, prompter);
         // Let the redraw that the first size event asks for happen before a test draws.
-        WaitFor([] { return GetPanelState().RedrawPending == 0; });
+        WaitFor([] { return TheState().RedrawPending == 0; });
     }
 
     MainDialog& Panel() { return *panel->Get(); }
     wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
-    void Redraw() { Panel().DrawPage(GetPanelState().CurrentPage); }
+    void Redraw() { Panel().DrawPage(TheState().CurrentPage); }
 
     /// Pixels of a page rectangle that match a condition.
     int Count(const wxRect& rect, const std::function<bool(const wxColour&)>& match) const {
@@ -136,7 +136,7 @@ TEST(PageDrawing, PagePictureIsCentred) {
          {Case{L"plan.png", wxRect(200, 90, 400, 300)}, Case{L"odd.png", wxRect(199, 89, 401, 301)},
           Case{L"huge.png", wxRect(0, 0, 800, 480)}}) {
         SCOPED_TRACE(wxString(c.picture));
-        GetLayout().Page(0).PageImage = c.picture;
+        TheLayout().Page(0).PageImage = c.picture;
         drawn.Panel().LoadPage(0);
         drawn.Redraw();
         // The menu picture covers the top-left corner.
@@ -169,8 +169,8 @@ TEST(PageDrawing, PictureNamesOutsideTheFolderAreMissingPictures) {
     }
     for (const std::wstring& path : {L"../" + TextFromNative(name), TextFromNative(outside)}) {
         SCOPED_TRACE(NativeName(path));
-        GetLayout().Button(0, 0).Image_File_Off = path;
-        GetLayout().Page(0).PageImage = path;
+        TheLayout().Button(0, 0).Image_File_Off = path;
+        TheLayout().Page(0).PageImage = path;
         drawn.Panel().LoadPage(0);
         drawn.Redraw();
         EXPECT_EQ(drawn.Pixel(150, 125), wxColour(128, 128, 128)) << "the default picture";
@@ -277,8 +277,8 @@ TEST(PageDrawing, PicturesLargerThanThePageShowTheirPartOnItWithinTheMemoryBudge
     });
     // The file carries four digits: positions this far off the page come from a move.
     for (int i = 0; i < 3; ++i) {
-        GetLayout().Button(0, i).PosX = bigs[i].x;
-        GetLayout().Button(0, i).PosY = bigs[i].y;
+        TheLayout().Button(0, i).PosX = bigs[i].x;
+        TheLayout().Button(0, i).PosY = bigs[i].y;
     }
     drawn.Panel().LoadPage(0);
     drawn.Redraw();
@@ -307,10 +307,10 @@ TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {
     DrawnPanel drawn(*layout);
     // The layout file carries three digits: lamp numbers beyond come from a setting in memory.
     for (int i = 0; i < 6; ++i) {
-        GetLayout().Button(0, i).Led = cases[i].led;
+        TheLayout().Button(0, i).Led = cases[i].led;
     }
     for (int lamp = 0; lamp < LampBitmap::kLamps; ++lamp) {
-        GetPanelState().Lamps.Set(lamp, true);
+        TheState().Lamps.Set(lamp, true);
     }
     drawn.Redraw();
 
@@ -321,7 +321,7 @@ TEST(ButtonDrawing, LampDecidesBetweenTheOffAndTheOnPicture) {
     }
 
     // Lamp 2 goes out: only its button changes.
-    GetPanelState().Lamps.Set(2, false);
+    TheState().Lamps.Set(2, false);
     drawn.Redraw();
     EXPECT_EQ(drawn.CountNot(wxRect(100, 100, 100, 50), kOff), 0);
     EXPECT_EQ(drawn.CountNot(wxRect(210, 100, 100, 50), kOn), 0);
@@ -366,7 +366,7 @@ TEST(ButtonDrawing, LookPicturesAreCutToTheOffPictureSize) {
     DrawnPanel drawn(*layout);
 
     // A larger on picture shows its top-left 100 x 50, nothing beyond the button.
-    GetPanelState().Lamps.Set(9, true);
+    TheState().Lamps.Set(9, true);
     drawn.Redraw();
     EXPECT_EQ(drawn.CountNot(wxRect(200, 200, 100, 50), kOn), 0);
     EXPECT_EQ(drawn.CountNot(wxRect(300, 200, 20, 60), kWhite), 0);
@@ -387,11 +387,11 @@ TEST(ButtonDrawing, ButtonReachingPastThePageIsMovedBackOntoIt) {
     AddButton(*layout, 0, 700, 100);  // ends exactly at the edge: stays
     DrawnPanel drawn(*layout);
 
-    const ButtonRecord& moved = GetLayout().Button(0, 0);
+    const ButtonRecord& moved = TheLayout().Button(0, 0);
     EXPECT_EQ(moved.PosX, 700);
     EXPECT_EQ(moved.PosY, 430);
-    EXPECT_EQ(GetLayout().Button(0, 1).PosX, 700);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheLayout().Button(0, 1).PosX, 700);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     EXPECT_EQ(drawn.CountNot(wxRect(700, 430, 100, 50), kOff), 0);
     EXPECT_EQ(drawn.Pixel(699, 440), kWhite);
     EXPECT_EQ(drawn.Pixel(750, 429), kWhite);
@@ -425,8 +425,8 @@ TEST(ButtonDrawing, ButtonsOfTheLastPageAreDrawn) {
     AddButton(*layout, 10, 100, 100);
     AddButton(*layout, 10, 300, 100, 6);
     DrawnPanel drawn(*layout);
-    ASSERT_EQ(GetPanelState().CurrentPage, 10);
-    GetPanelState().Lamps.Set(6, true);
+    ASSERT_EQ(TheState().CurrentPage, 10);
+    TheState().Lamps.Set(6, true);
     drawn.Redraw();
     EXPECT_EQ(drawn.Panel().GetTitle(), "Last");
     EXPECT_EQ(drawn.CountNot(wxRect(100, 100, 100, 50), kOff), 0);
@@ -582,8 +582,8 @@ std::vector<wxImage> ButtonsOnScreen(DrawnPanel& drawn) {
     if (!page.IsOk()) {
         return buttons;
     }
-    for (int i = 0; i < GetLayout().Page(0).Button_Last; ++i) {
-        const ButtonRecord& b = GetLayout().Button(0, i);
+    for (int i = 0; i < TheLayout().Page(0).Button_Last; ++i) {
+        const ButtonRecord& b = TheLayout().Button(0, i);
         buttons.push_back(page.GetSubImage(wxRect(b.PosX, b.PosY, 240, 70)));
     }
     return buttons;
@@ -690,12 +690,12 @@ TEST(StatusLine, ShownInRedWhileTheLinkIsDownInLanModeOnly) {
         const wxRect line(50, 0, 300, 14);
         if (modus != 1) {
             Pump(250);
-            EXPECT_TRUE(GetPanelState().StatusText.empty());
+            EXPECT_TRUE(TheState().StatusText.empty());
             EXPECT_EQ(drawn.Count(line, Reddish), 0);
             continue;
         }
         ASSERT_TRUE(
-            WaitFor([] { return GetPanelState().StatusText == L"Keine Verbindung zum Server"; }));
+            WaitFor([] { return TheState().StatusText == L"Keine Verbindung zum Server"; }));
         Pump(150);
         EXPECT_GT(drawn.Count(line, Reddish), 20);
         EXPECT_EQ(drawn.Count(wxRect(0, 20, 800, 460), Reddish), 0) << "only the line is red";
@@ -705,7 +705,7 @@ TEST(StatusLine, ShownInRedWhileTheLinkIsDownInLanModeOnly) {
         ASSERT_TRUE(WaitFor(
             [&controller] {
                 controller.Poll();
-                return GetPanelState().StatusText.empty();
+                return TheState().StatusText.empty();
             },
             5000));
         EXPECT_EQ(drawn.Count(line, Reddish), 0);
@@ -738,8 +738,7 @@ TEST(PageRedraw, OnlyWhatChangedIsDrawnAgain) {
     AddButton(*layout, 0, 300, 100, 2);
     AddButton(*layout, 0, 150, 120, 3);  // over part of the first
     DrawnPanel drawn(*layout);
-    ASSERT_TRUE(
-        WaitFor([] { return GetPanelState().StatusText == L"Keine Verbindung zum Server"; }));
+    ASSERT_TRUE(WaitFor([] { return TheState().StatusText == L"Keine Verbindung zum Server"; }));
     Pump(150);
     const wxPoint background(20, 300);
     const wxPoint first(110, 105);
@@ -758,8 +757,8 @@ TEST(PageRedraw, OnlyWhatChangedIsDrawnAgain) {
     Pump(1000);
     EXPECT_TRUE(marked(background) && marked(first) && marked(second) && marked(third))
         << "drawn again while the link stayed down";
-    GetPanelState().RedrawPending = 1;
-    ASSERT_TRUE(WaitFor([] { return GetPanelState().RedrawPending == 0; }));
+    TheState().RedrawPending = 1;
+    ASSERT_TRUE(WaitFor([] { return TheState().RedrawPending == 0; }));
     EXPECT_TRUE(marked(background) && marked(first) && marked(second) && marked(third))
         << "drawn again for a scroll";
 

@@ -91,7 +91,7 @@ class Rig {
 
     /// Puts the panel back on a page without a touch.
     void ShowPage(int page) {
-        GetPanelState().CurrentPage = page;
+        TheState().CurrentPage = page;
         Panel().LoadPage(page);
         Panel().DrawPage(page);
     }
@@ -110,7 +110,7 @@ TEST(Link, PressAndReleaseCarryTheValueHighByteFirst) {
     Rig rig(*layout);
     ASSERT_TRUE(rig.Linked());
     // The layout file carries three digits; a larger value can only come from the dialogs.
-    GetLayout().Button(0, 2).Taster = 65535;
+    TheLayout().Button(0, 2).Taster = 65535;
 
     struct Case {
         int x;
@@ -132,7 +132,7 @@ TEST(Link, PressAndReleaseCarryTheValueHighByteFirst) {
         ASSERT_TRUE(FingerUp());
         EXPECT_EQ(rig.ReceivedAtLeast(10), Join({c.press, c.release}));
         EXPECT_EQ(rig.Pixel(c.x - 45, 103), kOff);
-        EXPECT_EQ(GetPanelState().SelectedButton, -1);
+        EXPECT_EQ(TheState().SelectedButton, -1);
     }
 }
 
@@ -151,9 +151,9 @@ TEST(Link, AsksForTheLampStatesOncePerConnectionAndReconnects) {
 
     // The controller goes away for a while and comes back.
     rig.controller.Stop();
-    EXPECT_TRUE(WaitFor([] { return GetPanelState().StatusText == kNoConnection; }));
+    EXPECT_TRUE(WaitFor([] { return TheState().StatusText == kNoConnection; }));
     Pump(300);
-    EXPECT_EQ(GetPanelState().StatusText, kNoConnection);
+    EXPECT_EQ(TheState().StatusText, kNoConnection);
     ASSERT_TRUE(rig.controller.Listen());
     ASSERT_TRUE(rig.Linked(5000));
     EXPECT_EQ(rig.controller.Connections(), 3);
@@ -169,11 +169,11 @@ TEST(Link, LampStateSplitAcrossSegmentsIsAppliedOnceComplete) {
 
     ASSERT_TRUE(rig.controller.Send(Bytes(message.begin(), message.end() - 1)));
     Pump(300);
-    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_FALSE(TheState().Lamps.IsOn(2));
     EXPECT_EQ(rig.Pixel(103, 103), kOff);
 
     ASSERT_TRUE(rig.controller.Send(Bytes(message.end() - 1, message.end())));
-    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(2); }));
+    EXPECT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(2); }));
     EXPECT_EQ(rig.Pixel(103, 103), kOn);
 }
 
@@ -188,16 +188,16 @@ TEST(Link, MessagesArrivingTogetherAreAppliedInTurnTheLastWinning) {
     // stream out of step.
     for (const int messages : {2, 16}) {
         SCOPED_TRACE(messages);
-        GetPanelState().Lamps.Clear();
+        TheState().Lamps.Clear();
         rig.Panel().DrawButtons(0);
         Bytes burst;
         for (int i = 1; i < messages; ++i) {
             burst = Join({burst, LampState({2, 5})});
         }
         ASSERT_TRUE(rig.controller.Send(Join({burst, LampState({7})})));
-        EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
-        EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
-        EXPECT_FALSE(GetPanelState().Lamps.IsOn(5));
+        EXPECT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(7); }));
+        EXPECT_FALSE(TheState().Lamps.IsOn(2));
+        EXPECT_FALSE(TheState().Lamps.IsOn(5));
         EXPECT_EQ(rig.Pixel(103, 103), kOff);
         EXPECT_EQ(rig.Pixel(303, 103), kOn);
     }
@@ -215,7 +215,7 @@ TEST(Link, PartOfAMessageIsNotGluedToTheNextConnection) {
     rig.controller.DropClient();
     ASSERT_TRUE(rig.Linked(3000, {}));
     ASSERT_TRUE(rig.controller.Send(LampState({7})));
-    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
+    EXPECT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(7); }));
     EXPECT_EQ(rig.Pixel(103, 103), kOn);
 }
 
@@ -226,21 +226,21 @@ TEST(Link, BrokenLengthIsDroppedAndTheNextMessageIsInStep) {
     Rig rig(*layout);
     ASSERT_TRUE(rig.Linked());
     ASSERT_TRUE(rig.controller.Send(LampState({2})));
-    ASSERT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(2); }));
+    ASSERT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(2); }));
 
     // 200 bytes: a whole message that would light lamp 7, and 73 bytes more.
     Bytes broken = LampState({7});
     broken.resize(200, 0xFF);
     ASSERT_TRUE(rig.controller.Send(broken));
     Pump(300);
-    EXPECT_TRUE(GetPanelState().Lamps.IsOn(2));
-    EXPECT_FALSE(GetPanelState().Lamps.IsOn(7));
+    EXPECT_TRUE(TheState().Lamps.IsOn(2));
+    EXPECT_FALSE(TheState().Lamps.IsOn(7));
     EXPECT_EQ(rig.Pixel(103, 103), kOn);
     EXPECT_EQ(rig.Pixel(303, 103), kOff);
 
     ASSERT_TRUE(rig.controller.Send(LampState({7})));
-    EXPECT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(7); }));
-    EXPECT_FALSE(GetPanelState().Lamps.IsOn(2));
+    EXPECT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(7); }));
+    EXPECT_FALSE(TheState().Lamps.IsOn(2));
     EXPECT_EQ(rig.Pixel(303, 103), kOn);
 }
 
@@ -260,7 +260,7 @@ TEST(Touch, InactiveButtonIsOnlyALabel) {
     EXPECT_EQ(rig.Pixel(100, 50), kOff) << "an inactive button shows no pressed look";
     ASSERT_TRUE(FingerUp());
     EXPECT_TRUE(rig.ReceivedWithin(250).empty());
-    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(TheState().CurrentPage, 0);
     EXPECT_EQ(rig.Panel().GetTitle(), "Page 0");
     EXPECT_EQ(rig.Pixel(100, 50), kOff);
 }
@@ -319,11 +319,11 @@ TEST(Touch, ReleaseFlipsThePageWhereverTheFingerIsLifted) {
         ASSERT_TRUE(PointAt(rig.Panel(), 150, 125));
         ASSERT_TRUE(FingerDown());
         EXPECT_EQ(rig.ReceivedAtLeast(5), PressBytes(42));
-        EXPECT_EQ(GetPanelState().CurrentPage, 0) << "the page flips on the release only";
+        EXPECT_EQ(TheState().CurrentPage, 0) << "the page flips on the release only";
         ASSERT_TRUE(PointAt(rig.Panel(), c.liftX, c.liftY));
         ASSERT_TRUE(FingerUp());
         EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(42), ReleaseBytes(42)}));
-        EXPECT_EQ(GetPanelState().CurrentPage, 2);
+        EXPECT_EQ(TheState().CurrentPage, 2);
         EXPECT_EQ(rig.Panel().GetTitle(), "Page 2");
         EXPECT_EQ(rig.Pixel(700, 400), wxColour(0, 255, 0));
     }
@@ -336,11 +336,11 @@ TEST(Touch, PageflipThatNamesNoPageFlipsNowhere) {
     ASSERT_TRUE(rig.Linked());
     for (const int pageflip : {150, -3, 102, 1000}) {
         SCOPED_TRACE(pageflip);
-        GetLayout().Button(0, 0).Pageflip = pageflip;
+        TheLayout().Button(0, 0).Pageflip = pageflip;
         rig.controller.ClearReceived();
         ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
         EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(5), ReleaseBytes(5)}));
-        EXPECT_EQ(GetPanelState().CurrentPage, 0);
+        EXPECT_EQ(TheState().CurrentPage, 0);
         EXPECT_EQ(rig.Panel().GetTitle(), "Page 0");
     }
 }
@@ -554,7 +554,7 @@ TEST(Touch, ScrolledPageOnTheScreenIsHitWhereItIsSeen) {
         wxRect targetBox;
         const wxPoint middle(shown.width / 2, shown.height / 2);
         for (int k = 0; k < kColumns * kRows; ++k) {
-            const ButtonRecord& b = GetLayout().Button(0, k);
+            const ButtonRecord& b = TheLayout().Button(0, k);
             const wxRect expected(b.PosX - start.x, b.PosY - start.y, 100, 50);
             const Patch seen = FindColour(screen, ScrolledButtonColour(k));
             if (!wxRect(wxPoint(0, 0), shown.GetSize()).Contains(expected)) {
@@ -639,8 +639,8 @@ TEST(Touch, DoubleClickIsTwoFullPressesAndReleases) {
         ASSERT_TRUE(FingerUp());
         EXPECT_EQ(rig.ReceivedAtLeast(20), c.sent);
         EXPECT_EQ(rig.ReceivedWithin(200), c.sent) << "more than two presses and releases";
-        EXPECT_EQ(GetPanelState().CurrentPage, c.pageAfter);
-        EXPECT_EQ(GetPanelState().SelectedButton, -1);
+        EXPECT_EQ(TheState().CurrentPage, c.pageAfter);
+        EXPECT_EQ(TheState().SelectedButton, -1);
         if (c.page == c.pageAfter) {
             // Back to the off look (red, with its text).
             const wxImage after =
@@ -686,7 +686,7 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
     SCOPED_TRACE("gone while the panel runs with changes not stored; the close is cancelled");
     Rig rig(*layout);
     ASSERT_TRUE(rig.Linked());
-    GetPanelState().LayoutChanged = 1;
+    TheState().LayoutChanged = 1;
     ::unlink((rig.folder.Path() + "/defaultButton.png").c_str());
     const auto white = [](const wxImage& image) { return FindColour(image, kWhite).pixels; };
     const auto pressed = [](const wxImage& image) { return FindColour(image, kPressed).pixels; };
@@ -698,9 +698,9 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
     EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>{kMissing});
     EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
     EXPECT_EQ(rig.prompter.exitCode, -1);
-    ASSERT_EQ(GetPanelState().CurrentPage, 1);
+    ASSERT_EQ(TheState().CurrentPage, 1);
     EXPECT_EQ(rig.Panel().GetTitle(), "Page 1");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_TRUE(rig.Panel().IsShown());
 
     // Page 1 on the screen: its own button drawn, nothing where the fallback button would be.
@@ -713,7 +713,7 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
 
     // The lamps light what is drawn and leave the rest of the page alone.
     ASSERT_TRUE(rig.controller.Send(LampState({0})));
-    ASSERT_TRUE(WaitFor([] { return GetPanelState().Lamps.IsOn(0); }));
+    ASSERT_TRUE(WaitFor([] { return TheState().Lamps.IsOn(0); }));
     EXPECT_GT(FindColour(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50)), kOn).pixels, 2500);
     EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 300, 100, 50))), 5000);
 
@@ -724,7 +724,7 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
     EXPECT_EQ(pressed(PageOnScreen(rig.Panel(), wxRect(100, 300, 100, 50))), 5000);
     ASSERT_TRUE(FingerUp());
     EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(20), ReleaseBytes(20)}));
-    EXPECT_EQ(GetPanelState().CurrentPage, 0);
+    EXPECT_EQ(TheState().CurrentPage, 0);
     EXPECT_EQ(rig.prompter.messages, std::vector<std::wstring>(2, kMissing));
     EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>(2, L"SAVE CHANGES ?"));
     EXPECT_EQ(rig.prompter.exitCode, -1);
@@ -736,8 +736,8 @@ TEST(Pictures, MissingDefaultButtonPictureAsksToCloseAndACancelledCloseKeepsTheP
     ASSERT_TRUE(TouchAt(rig.Panel(), 150, 125));
     EXPECT_EQ(rig.ReceivedAtLeast(10), Join({PressBytes(10), ReleaseBytes(10)}));
     // A redraw of the whole page (as after scrolling) leaves it so.
-    GetPanelState().RedrawPending = 1;
-    ASSERT_TRUE(WaitFor([] { return GetPanelState().RedrawPending == 0; }));
+    TheState().RedrawPending = 1;
+    ASSERT_TRUE(WaitFor([] { return TheState().RedrawPending == 0; }));
     EXPECT_EQ(white(PageOnScreen(rig.Panel(), wxRect(300, 100, 100, 50))), 5000);
     EXPECT_TRUE(rig.Panel().IsShown());
     EXPECT_EQ(rig.prompter.messages.size(), 2u);
@@ -751,14 +751,14 @@ TEST(Touch, WithoutLanModeNothingIsSentAndPagesStillFlip) {
         layout->Button(0, button).Pageflip = 2;
         Rig rig(*layout);
         Pump(350);
-        EXPECT_TRUE(GetPanelState().StatusText.empty());
+        EXPECT_TRUE(TheState().StatusText.empty());
 
         ASSERT_TRUE(PointAt(rig.Panel(), 150, 125));
         ASSERT_TRUE(FingerDown());
         Pump(50);
         EXPECT_EQ(rig.Pixel(103, 103), kPressed);
         ASSERT_TRUE(FingerUp());
-        EXPECT_EQ(GetPanelState().CurrentPage, 2);
+        EXPECT_EQ(TheState().CurrentPage, 2);
         EXPECT_EQ(rig.Panel().GetTitle(), "Page 2");
         EXPECT_TRUE(rig.ReceivedWithin(200).empty());
         EXPECT_EQ(rig.controller.Connections(), 0) << "no connection attempt outside LAN mode";
@@ -784,7 +784,7 @@ TEST(Keys, DigitsShowPagesAndLettersChooseEditModes) {
           PageCase{WXK_NUMPAD0, 9}, PageCase{WXK_NUMPAD1, 0}}) {
         SCOPED_TRACE(c.key);
         ASSERT_TRUE(TypeKey(panel, c.key));
-        EXPECT_EQ(GetPanelState().CurrentPage, c.page);
+        EXPECT_EQ(TheState().CurrentPage, c.page);
         EXPECT_EQ(panel.GetTitle(), wxString("Page ") << c.page);
     }
     ASSERT_TRUE(TypeKey(panel, WXK_NUMLOCK));
@@ -800,26 +800,26 @@ TEST(Keys, DigitsShowPagesAndLettersChooseEditModes) {
           ModeCase{'C', 7, "--- Button Change Style ---"}}) {
         SCOPED_TRACE(c.title);
         ASSERT_TRUE(TypeKey(panel, c.key));
-        EXPECT_EQ(GetPanelState().EditMode, c.mode);
+        EXPECT_EQ(TheState().EditMode, c.mode);
         EXPECT_EQ(panel.GetTitle(), c.title);
         // A page key keeps the mode.
         ASSERT_TRUE(TypeKey(panel, '3'));
-        EXPECT_EQ(GetPanelState().EditMode, c.mode);
+        EXPECT_EQ(TheState().EditMode, c.mode);
         ASSERT_TRUE(TypeKey(panel, 'Q'));
-        EXPECT_EQ(GetPanelState().EditMode, 0);
+        EXPECT_EQ(TheState().EditMode, 0);
         EXPECT_EQ(panel.GetTitle(), "Page 2");
         ASSERT_TRUE(TypeKey(panel, '1'));
     }
 
     ASSERT_TRUE(TypeKey(panel, 'M'));
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     ASSERT_TRUE(TypeKey(panel, 'I'));
-    const Layout& live = GetLayout();
+    const Layout& live = TheLayout();
     EXPECT_EQ(live.Page(0).Button_Last, 3);
     EXPECT_EQ(live.Button(0, 2).PosX, 50);
     EXPECT_EQ(live.Button(0, 2).PosY, 0);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
-    EXPECT_EQ(GetPanelState().EditMode, 2);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().EditMode, 2);
     EXPECT_EQ(panel.GetTitle(), "--- Button Move ---") << "the mode in force, as the banner";
     // The new button is drawn (the default picture, grey) on top of the menu picture's row.
     EXPECT_EQ(rig.Pixel(53, 3), wxColour(128, 128, 128));
@@ -865,18 +865,18 @@ TEST(Editing, MoveSnapsTheButtonCentreToTheGrid) {
     AddButton(*layout, 0, 200, 200, 1);
     AddButton(*layout, 0, 600, 350, 2);
     Rig rig(*layout);
-    GetPanelState().EditMode = 2;
+    TheState().EditMode = 2;
 
     ASSERT_TRUE(PointAt(rig.Panel(), 250, 225));
     ASSERT_TRUE(FingerDown());
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
-    EXPECT_EQ(GetPanelState().GrabOffset, (PagePoint{50, 25}));
+    EXPECT_EQ(TheState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().GrabOffset, (PagePoint{50, 25}));
     // The centre goes to x 423: it snaps to the grid line at 430 (lines at 10 + 30 k).
     ASSERT_TRUE(PointAt(rig.Panel(), 423, 225));
-    EXPECT_TRUE(WaitFor([] { return GetLayout().Button(0, 0).PosX == 380; }));
+    EXPECT_TRUE(WaitFor([] { return TheLayout().Button(0, 0).PosX == 380; }));
     ASSERT_TRUE(FingerUp());
 
-    const ButtonRecord& moved = GetLayout().Button(0, 0);
+    const ButtonRecord& moved = TheLayout().Button(0, 0);
     EXPECT_EQ(moved.PosX, 380);
     EXPECT_EQ(moved.PosY, 195);
     const Rect rect = rig.Panel().Renderer().ButtonRects()[0];
@@ -889,8 +889,8 @@ TEST(Editing, MoveSnapsTheButtonCentreToTheGrid) {
     // The move ends with the release.
     ASSERT_TRUE(PointAt(rig.Panel(), 650, 100));
     Pump(250);
-    EXPECT_EQ(GetLayout().Button(0, 0).PosX, 380);
-    EXPECT_EQ(GetLayout().Button(0, 0).PosY, 195);
+    EXPECT_EQ(TheLayout().Button(0, 0).PosX, 380);
+    EXPECT_EQ(TheLayout().Button(0, 0).PosY, 195);
 }
 
 TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown) {
@@ -913,7 +913,7 @@ TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown
     for (const Case& c : {Case{"an inactive button touched, then M", inactive, true, 330},
                           Case{"an active button held, then M", active, false, 630}}) {
         SCOPED_TRACE(c.name);
-        const ButtonRecord& record = GetLayout().Button(0, c.button);
+        const ButtonRecord& record = TheLayout().Button(0, c.button);
         const int x = record.PosX;
         const int y = record.PosY;
         ASSERT_TRUE(PointAt(panel, x + 50, y + 25));
@@ -926,7 +926,7 @@ TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown
         Pump(350);
         EXPECT_EQ(record.PosX, x);
         EXPECT_EQ(record.PosY, y);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
         if (!c.liftBeforeMoveMode) {
             ASSERT_TRUE(FingerUp());
         }
@@ -943,11 +943,11 @@ TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown
     ASSERT_TRUE(PointAt(panel, 260, 240));
     ASSERT_TRUE(FingerDown());
     ASSERT_TRUE(PointAt(panel, 360, 340));
-    EXPECT_TRUE(WaitFor([&] { return GetLayout().Button(0, inactive).PosX == 310; }));
+    EXPECT_TRUE(WaitFor([&] { return TheLayout().Button(0, inactive).PosX == 310; }));
     ASSERT_TRUE(FingerUp());
-    EXPECT_EQ(GetLayout().Button(0, inactive).PosX, 310);
-    EXPECT_EQ(GetLayout().Button(0, inactive).PosY, 315);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheLayout().Button(0, inactive).PosX, 310);
+    EXPECT_EQ(TheLayout().Button(0, inactive).PosY, 315);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     rig.prompter.answers.push_back(Prompter::Answer::Cancel);
     panel.Close();
     EXPECT_EQ(rig.prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
@@ -960,21 +960,21 @@ TEST(Editing, AButtonFollowsThePointerOnlyWhileTheFingerThatStartedTheMoveIsDown
     ASSERT_TRUE(PointAt(panel, 500, 400));
     Pump(350);
     ASSERT_TRUE(FingerUp());
-    EXPECT_EQ(GetLayout().Button(1, onPageOne).PosX, 110);
-    EXPECT_EQ(GetLayout().Button(1, onPageOne).PosY, 115);
-    EXPECT_EQ(GetLayout().Button(0, inactive).PosX, 310);
+    EXPECT_EQ(TheLayout().Button(1, onPageOne).PosX, 110);
+    EXPECT_EQ(TheLayout().Button(1, onPageOne).PosY, 115);
+    EXPECT_EQ(TheLayout().Button(0, inactive).PosX, 310);
 }
 
 TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
     auto layout = FiveButtons();
     Rig rig(*layout);
-    const auto before = std::make_unique<Layout>(GetLayout());
-    GetPanelState().EditMode = 8;
+    const auto before = std::make_unique<Layout>(TheLayout());
+    TheState().EditMode = 8;
 
     ASSERT_TRUE(TouchAt(rig.Panel(), 350, 240));  // button 2
-    const Layout& after = GetLayout();
+    const Layout& after = TheLayout();
     EXPECT_EQ(after.Page(0).Button_Last, 4);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     const std::pair<int, int> kept[] = {{0, 0}, {1, 1}, {2, 3}, {3, 4}, {4, 5}};
     for (const auto& [now, was] : kept) {
         SCOPED_TRACE(now);
@@ -986,21 +986,21 @@ TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
     EXPECT_EQ(rect.width, 130);
     EXPECT_EQ(rig.Pixel(343, 223), kWhite) << "the deleted button is gone from the page";
     EXPECT_EQ(rig.Pixel(483, 233), kOn);
-    EXPECT_EQ(GetPanelState().EditMode, 8);
+    EXPECT_EQ(TheState().EditMode, 8);
 }
 
 TEST(Editing, ThreeTouchesInDeleteModeDeleteThreeButtons) {
     auto layout = FiveButtons();
     Rig rig(*layout);
-    const auto before = std::make_unique<Layout>(GetLayout());
-    GetPanelState().EditMode = 8;
+    const auto before = std::make_unique<Layout>(TheLayout());
+    TheState().EditMode = 8;
 
     // Former buttons 4, 0 and 2, found where they are drawn.
     for (const int former : {4, 0, 2}) {
         const ButtonRecord& b = before->Button(0, former);
         ASSERT_TRUE(TouchAt(rig.Panel(), b.PosX + 10, b.PosY + 10));
     }
-    const Layout& after = GetLayout();
+    const Layout& after = TheLayout();
     EXPECT_EQ(after.Page(0).Button_Last, 2);
     EXPECT_EQ(Describe(after.Button(0, 0)), Describe(before->Button(0, 1)));
     EXPECT_EQ(Describe(after.Button(0, 1)), Describe(before->Button(0, 3)));
@@ -1012,16 +1012,16 @@ TEST(Editing, GetStyleTakesTheTouchedButtonOfTheCurrentPage) {
     AddButton(*layout, 2, 100, 100, 1);
     AddButton(*layout, 2, 300, 100, 2);
     Rig rig(*layout);
-    GetPanelState().EditMode = 6;
+    TheState().EditMode = 6;
 
     ASSERT_TRUE(TouchAt(rig.Panel(), 350, 125));
-    EXPECT_EQ(GetPanelState().StyleSource.button, 1);
-    EXPECT_EQ(GetPanelState().StyleSource.page, 2);
+    EXPECT_EQ(TheState().StyleSource.button, 1);
+    EXPECT_EQ(TheState().StyleSource.page, 2);
     // A touch beside every button takes nothing.
     ASSERT_TRUE(TouchAt(rig.Panel(), 600, 400));
-    EXPECT_EQ(GetPanelState().StyleSource.button, 1);
-    EXPECT_EQ(GetPanelState().EditMode, 6);
-    EXPECT_EQ(GetLayout().Page(2).Button_Last, 2);
+    EXPECT_EQ(TheState().StyleSource.button, 1);
+    EXPECT_EQ(TheState().EditMode, 6);
+    EXPECT_EQ(TheLayout().Page(2).Button_Last, 2);
 }
 
 }  // namespace

@@ -165,7 +165,7 @@ TEST_F(ReceivedLayout, ALayoutSentThroughTheReceiverIsShownAndSoAreThePicturesAf
     ASSERT_TRUE(sender.Send(L"tvxdef.ini"));
     EXPECT_TRUE(WaitFor([&] { return receiver.Stored("tvxdef.ini"); }));
     ASSERT_TRUE(TitleBecomes("Received"));
-    EXPECT_EQ(GetLayout().Page(0).PageName, L"Received");
+    EXPECT_EQ(TheLayout().Page(0).PageName, L"Received");
     // Until its picture comes, the button shows the default picture.
     const wxRect around(190, 140, 120, 70);
     wxImage screen = PageOnScreen(Panel(), around);
@@ -258,10 +258,10 @@ TEST_F(ReceivedLayout, AFolderRemovedUnderThePanelKeepsThePageAndIsReported) {
 
 TEST_F(ReceivedLayout, WithUnsavedChangesTheUserDecidesAndNoIsNotAskedAgainForTheSameFile) {
     Start(*Named(L"Before"));
-    GetLayout().Page(0).PageName = L"Edited";
-    GetLayout().Button(0, 0).PosX = 220;
-    GetPanelState().LayoutChanged = 1;
-    const std::string edited = LayoutFormat::FormatLayout(GetLayout());
+    TheLayout().Page(0).PageName = L"Edited";
+    TheLayout().Button(0, 0).PosX = 220;
+    TheState().LayoutChanged = 1;
+    const std::string edited = LayoutFormat::FormatLayout(TheLayout());
 
     prompter.answers = {Prompter::Answer::No};
     Arrive(*Named(L"First"));
@@ -270,18 +270,18 @@ TEST_F(ReceivedLayout, WithUnsavedChangesTheUserDecidesAndNoIsNotAskedAgainForTh
     EXPECT_EQ(prompter.captions[0], L"Tolvamix");
     Pump(kSeveralLooksMs);
     EXPECT_EQ(prompter.questions.size(), 1u) << "asked again for the same file";
-    EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), edited);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(LayoutFormat::FormatLayout(TheLayout()), edited);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
 
     // Another file asks again; Yes loads it, and the panel's edit mode ends with the old layout.
-    GetPanelState().EditMode = EditModes::Move;
+    TheState().EditMode = EditModes::Move;
     prompter.answers = {Prompter::Answer::Yes};
     Arrive(*Named(L"Second"));
     ASSERT_TRUE(TitleBecomes("Second"));
     EXPECT_EQ(prompter.questions.size(), 2u);
-    EXPECT_EQ(GetLayout().Button(0, 0).PosX, 100);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
-    EXPECT_EQ(GetPanelState().EditMode, EditModes::Normal);
+    EXPECT_EQ(TheLayout().Button(0, 0).PosX, 100);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().EditMode, EditModes::Normal);
 
     // Without changes the next file comes without a question.
     Arrive(*Named(L"Third"));
@@ -294,13 +294,13 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
     Start(*Named(L"Before"));
     // A change in memory that no file has shows whether the file was read again.
     const auto readAgain = [](int page, const std::wstring& mark) {
-        GetLayout().Page(page).PageName = mark;
+        TheLayout().Page(page).PageName = mark;
         Pump(kSeveralLooksMs);
-        return GetLayout().Page(page).PageName != mark;
+        return TheLayout().Page(page).PageName != mark;
     };
 
-    GetLayout().Page(0).PageName = L"Stored from the menu";
-    GetPanelState().LayoutChanged = 1;
+    TheLayout().Page(0).PageName = L"Stored from the menu";
+    TheState().LayoutChanged = 1;
     ModalScript script;
     script.Then([](wxDialog& menu) {
         ClickButton(menu, "Store");
@@ -308,16 +308,16 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
     });
     Panel().MenuRequest();
     ASSERT_TRUE(script.Done());
-    ASSERT_EQ(GetPanelState().LayoutChanged, 0);
+    ASSERT_EQ(TheState().LayoutChanged, 0);
     EXPECT_FALSE(readAgain(1, L"Only in memory"));
 
     // "SAVE CHANGES ?" answered Yes on closing (the test's prompter does not end the process).
-    GetLayout().Page(0).PageName = L"Stored on closing";
-    GetPanelState().LayoutChanged = 1;
+    TheLayout().Page(0).PageName = L"Stored on closing";
+    TheState().LayoutChanged = 1;
     prompter.answers = {Prompter::Answer::Yes};
     Panel().Close();
     ASSERT_EQ(prompter.exitCode, 0);
-    ASSERT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(GetLayout()));
+    ASSERT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(TheLayout()));
     EXPECT_FALSE(readAgain(2, L"Also only in memory"));
 
     EXPECT_EQ(prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
@@ -326,8 +326,8 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
 
 TEST_F(ReceivedLayout, AFileThatCannotBeUsedKeepsTheRunningLayoutAndIsReportedOnce) {
     Start(*Named(L"Running"));
-    GetPanelState().LayoutChanged = 1;
-    const std::string running = LayoutFormat::FormatLayout(GetLayout());
+    TheState().LayoutChanged = 1;
+    const std::string running = LayoutFormat::FormatLayout(TheLayout());
     const std::string path = folder.Path() + "/tvxdef.ini";
     const std::string whole = LayoutFormat::FormatLayout(*Named(L"Whole"));
     struct Case {
@@ -362,8 +362,8 @@ TEST_F(ReceivedLayout, AFileThatCannotBeUsedKeepsTheRunningLayoutAndIsReportedOn
         ASSERT_EQ(prompter.messages.size(), 1u);
         EXPECT_EQ(prompter.messages[0], kCannotBeUsed + TextFromNative(c.reason) +
                                             L"\n\nThe panel goes on with its current layout.");
-        EXPECT_EQ(LayoutFormat::FormatLayout(GetLayout()), running);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(LayoutFormat::FormatLayout(TheLayout()), running);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
         EXPECT_EQ(Panel().GetTitle(), "Running");
         EXPECT_EQ(prompter.exitCode, -1);
     }
@@ -383,7 +383,7 @@ TEST_F(ReceivedLayout, WaitsWhileADialogIsOpenOrAFingerIsOnAButton) {
     script.Then([&](wxDialog& menu) {
         Arrive(*Named(L"After the menu"));
         Pump(kSeveralLooksMs);
-        EXPECT_EQ(GetLayout().Page(0).PageName, L"Before");
+        EXPECT_EQ(TheLayout().Page(0).PageName, L"Before");
         ClickButton(menu, "Close");
     });
     Panel().MenuRequest();
@@ -394,8 +394,8 @@ TEST_F(ReceivedLayout, WaitsWhileADialogIsOpenOrAFingerIsOnAButton) {
     ASSERT_TRUE(FingerDown());
     Arrive(*Named(L"After the touch"));
     Pump(kSeveralLooksMs);
-    EXPECT_EQ(GetLayout().Page(0).PageName, L"After the menu");
-    EXPECT_EQ(GetPanelState().HeldButton.button, 0);
+    EXPECT_EQ(TheLayout().Page(0).PageName, L"After the menu");
+    EXPECT_EQ(TheState().HeldButton.button, 0);
     ASSERT_TRUE(FingerUp());
     EXPECT_TRUE(TitleBecomes("After the touch"));
     EXPECT_TRUE(prompter.questions.empty());

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 
+#include <wx/app.h>
 #include <wx/uiaction.h>
 
 #include "FileDoubles.h"
@@ -45,19 +46,21 @@ TEST(Startup, AGivenFolderIsTakenWithoutTheChooser) {
     auto layout = SmallLayout();
     layout->Page(0).PageName = L"Given";
     folder.Write(*layout);
-    auto* panel = new MainDialog(nullptr, wxID_ANY, folder.WidePath());
+    PanelDocument document;
+    auto* panel = new MainDialog(document, nullptr, wxID_ANY, folder.WidePath());
     EXPECT_TRUE(panel->StartedUp());
     EXPECT_EQ(prompter.choosers, 0);
     EXPECT_EQ(prompter.exitCode, -1);
-    EXPECT_EQ(GetLayout().Form.LayoutDirectory, folder.WidePath());
-    EXPECT_EQ(GetLayout().Page(0).PageName, L"Given");
+    EXPECT_EQ(document.Layout().Form.LayoutDirectory, folder.WidePath());
+    EXPECT_EQ(document.Layout().Page(0).PageName, L"Given");
     panel->Destroy();
-    Pump(20);
+    WaitFor([panel] { return !wxTheApp->IsScheduledForDestruction(panel); });
 
     // Without a layout file there, the same message and end as after the chooser.
     LayoutFolder empty;
     ::unlink((empty.Path() + "/tvxdef.ini").c_str());
-    auto* none = new MainDialog(nullptr, wxID_ANY, empty.WidePath());
+    PanelDocument fresh;
+    auto* none = new MainDialog(fresh, nullptr, wxID_ANY, empty.WidePath());
     EXPECT_FALSE(none->StartedUp());
     delete none;
     EXPECT_EQ(prompter.choosers, 0);
@@ -161,7 +164,7 @@ TEST(Startup, ACutOffLayoutFileRunsOnItsWholeBackupOrEndsWithCodeOne) {
         EXPECT_EQ(folder.Read("tvxdef.ini"), cutBytes);
         EXPECT_EQ(folder.Read("tvxdef.ini.bak"), backupBytes);
         // What runs is not in tvxdef.ini yet: closing asks, and Yes stores it there.
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
         prompter.answers.push_back(Prompter::Answer::Yes);
         panel->Close();
         EXPECT_EQ(prompter.questions, std::vector<std::wstring>{L"SAVE CHANGES ?"});
@@ -179,8 +182,8 @@ TEST(Startup, WindowTakesTheSizeOfTheLayoutAndRaisesSmallSizes) {
     folder.Write(*layout);
     PanelUnderTest panel(folder, prompter);
     ASSERT_TRUE(panel->StartedUp());
-    EXPECT_EQ(GetLayout().Form.SizeX, 200);
-    EXPECT_EQ(GetLayout().Form.SizeY, 320);
+    EXPECT_EQ(TheLayout().Form.SizeX, 200);
+    EXPECT_EQ(TheLayout().Form.SizeY, 320);
     EXPECT_EQ(panel->GetClientSize(), wxSize(200, 320));
     EXPECT_EQ(panel->GetTitle(), "newPage");
     EXPECT_EQ(panel->GetPageArea()->GetId(), 3002);
@@ -219,7 +222,7 @@ TEST(Startup, StartPageOutsideThePagesStartsOnPageZero) {
         folder.Write(*layout);
         PanelUnderTest panel(folder, prompter);
         const int expected = start == 3 ? 3 : 0;
-        EXPECT_EQ(GetPanelState().CurrentPage, expected) << start;
+        EXPECT_EQ(TheState().CurrentPage, expected) << start;
     }
 }
 
@@ -245,8 +248,8 @@ TEST(Closing, AnswersToSaveChanges) {
         LayoutFolder folder;
         folder.Write(*SmallLayout());
         PanelUnderTest panel(folder, prompter);
-        GetLayout().Page(0).PageName = L"Changed";
-        GetPanelState().LayoutChanged = 1;
+        TheLayout().Page(0).PageName = L"Changed";
+        TheState().LayoutChanged = 1;
         prompter.answers.push_back(c.answer);
         panel->Close();
         ASSERT_EQ(prompter.questions.size(), 1u);
@@ -264,14 +267,14 @@ TEST(Closing, StoreThatFindsTheFileGoneKeepsRunningWithTheChanges) {
     LayoutFolder folder;
     folder.Write(*SmallLayout());
     PanelUnderTest panel(folder, prompter);
-    GetPanelState().LayoutChanged = 1;
+    TheState().LayoutChanged = 1;
     ::unlink((folder.Path() + "/tvxdef.ini").c_str());
     prompter.answers.push_back(Prompter::Answer::Yes);
     panel->Close();
     EXPECT_EQ(prompter.exitCode, -1);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0], L"tvxdef.ini nicht vorhanden !");
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
     EXPECT_TRUE(folder.Read("tvxdef.ini").empty());
 }
 
@@ -287,11 +290,11 @@ TEST(Closing, StoreWhoseFolderCannotBeSyncedCountsAsDoneWithAWarning) {
         folder.Write(*SmallLayout());
         PanelUnderTest panel(folder, prompter, true,
                              std::make_unique<FileFailingToSyncTheFolder>());
-        GetLayout().Page(0).PageName = L"Changed";
-        GetPanelState().LayoutChanged = 1;
+        TheLayout().Page(0).PageName = L"Changed";
+        TheState().LayoutChanged = 1;
         if (c.storeFirst) {
             EXPECT_TRUE(panel->StoreLayoutAndReport());
-            EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+            EXPECT_EQ(TheState().LayoutChanged, 0);
         } else {
             prompter.answers.push_back(Prompter::Answer::Yes);
         }
@@ -304,7 +307,7 @@ TEST(Closing, StoreWhoseFolderCannotBeSyncedCountsAsDoneWithAWarning) {
                       L"the folder " +
                       folder.WidePath() + L": " + TextFromNative(std::strerror(EIO)) +
                       L"\n\nStore it again before switching the panel off."});
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 0);
         EXPECT_NE(folder.Read("tvxdef.ini").find("Page_PageName:000 Changed\r\n"),
                   std::string::npos);
     }

@@ -102,7 +102,7 @@ class CopyRig {
 
     /// Shows the dialog for a target as the panel does in change-style mode.
     void Open(ButtonRef source, int page, int button) {
-        PanelState& state = GetPanelState();
+        PanelState& state = TheState();
         state.StyleSource = source;
         state.CurrentPage = page;
         state.SelectedButton = button;
@@ -160,8 +160,8 @@ TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
         CopyRig rig;
         const Boxes boxes = FindBoxes(rig.Dialog());
         ASSERT_TRUE(AllFound(boxes));
-        const auto source = GroupsOf(GetLayout().Button(1, 0));
-        const auto before = GroupsOf(GetLayout().Button(0, 1));
+        const auto source = GroupsOf(TheLayout().Button(1, 0));
+        const auto before = GroupsOf(TheLayout().Button(0, 1));
         ModalScript script;
         script.Then([&](wxDialog& d) {
             StyleChoices only{};
@@ -170,18 +170,18 @@ TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
             ClickButton(d, "OK");
         });
         rig.Open(kSource, 0, 1);
-        const auto after = GroupsOf(GetLayout().Button(0, 1));
+        const auto after = GroupsOf(TheLayout().Button(0, 1));
         for (int g = 0; g < StyleGroups::Count; ++g) {
             EXPECT_EQ(after[g], g == group ? source[g] : before[g]) << "group " << g;
         }
-        EXPECT_EQ(GetLayout().Button(0, 1).Inaktiv, 0);
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(TheLayout().Button(0, 1).Inaktiv, 0);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
         StyleChoices remembered{};
         remembered[group] = 1;
-        EXPECT_EQ(GetPanelState().CopyChoices, remembered);
+        EXPECT_EQ(TheState().CopyChoices, remembered);
         // The source is not changed, and the other button of the page neither.
-        EXPECT_EQ(GroupsOf(GetLayout().Button(1, 0)), source);
-        EXPECT_EQ(GetLayout().Button(0, 0).Text_Off, L"Text_000");
+        EXPECT_EQ(GroupsOf(TheLayout().Button(1, 0)), source);
+        EXPECT_EQ(TheLayout().Button(0, 0).Text_Off, L"Text_000");
     }
 }
 
@@ -189,8 +189,8 @@ TEST(StyleCopy, EverythingTickedStillLeavesInaktiv) {
     CopyRig rig;
     const Boxes boxes = FindBoxes(rig.Dialog());
     ASSERT_TRUE(AllFound(boxes));
-    GetLayout().Button(0, 0).Inaktiv = 1;
-    GetLayout().Button(1, 0).Inaktiv = 0;
+    TheLayout().Button(0, 0).Inaktiv = 1;
+    TheLayout().Button(1, 0).Inaktiv = 0;
     StyleChoices all;
     all.fill(1);
     ModalScript script;
@@ -199,8 +199,8 @@ TEST(StyleCopy, EverythingTickedStillLeavesInaktiv) {
         ClickButton(d, "OK");
     });
     rig.Open(kSource, 0, 0);
-    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 0)), GroupsOf(GetLayout().Button(1, 0)));
-    EXPECT_EQ(GetLayout().Button(0, 0).Inaktiv, 1);
+    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 0)), GroupsOf(TheLayout().Button(1, 0)));
+    EXPECT_EQ(TheLayout().Button(0, 0).Inaktiv, 1);
 }
 
 TEST(StyleCopy, TicksConfirmedWithOkArePresetAndCancelKeepsThem) {
@@ -230,15 +230,15 @@ TEST(StyleCopy, TicksConfirmedWithOkArePresetAndCancelKeepsThem) {
         ClickButton(d, "Cancel");
     });
     rig.Open(kSource, 0, 1);
-    EXPECT_EQ(GetPanelState().CopyChoices, chosen);
-    const ButtonRecord afterOk = GetLayout().Button(0, 0);
+    EXPECT_EQ(TheState().CopyChoices, chosen);
+    const ButtonRecord afterOk = TheLayout().Button(0, 0);
     for (int show = 0; show < 3; ++show) {
         rig.Open(kSource, 0, 0);
     }
     EXPECT_TRUE(script.Done());
-    EXPECT_EQ(GetPanelState().CopyChoices, chosen);
+    EXPECT_EQ(TheState().CopyChoices, chosen);
     // Cancel and the close box copied nothing to button 0.
-    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 0)), GroupsOf(afterOk));
+    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 0)), GroupsOf(afterOk));
 }
 
 TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
@@ -253,7 +253,7 @@ TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
         CopyRig rig;
         const Boxes boxes = FindBoxes(rig.Dialog());
         ASSERT_TRUE(AllFound(boxes));
-        const auto before = GroupsOf(GetLayout().Button(0, 1));
+        const auto before = GroupsOf(TheLayout().Button(0, 1));
         ModalScript script;
         script.Then([&](wxDialog& d) {
             StyleChoices all;
@@ -263,20 +263,20 @@ TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
         });
         rig.Open(c.source, 0, c.target);
         EXPECT_FALSE(rig.Dialog().IsShown());
-        EXPECT_EQ(GroupsOf(GetLayout().Button(0, 1)), before);
-        EXPECT_EQ(GetPanelState().CopyChoices, StyleChoices{});
-        EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+        EXPECT_EQ(GroupsOf(TheLayout().Button(0, 1)), before);
+        EXPECT_EQ(TheState().CopyChoices, StyleChoices{});
+        EXPECT_EQ(TheState().LayoutChanged, 0);
     }
 }
 
 TEST(StyleCopy, NothingTickedStillMarksTheLayoutChanged) {
     CopyRig rig;
-    const auto before = GroupsOf(GetLayout().Button(0, 1));
+    const auto before = GroupsOf(TheLayout().Button(0, 1));
     ModalScript script;
     script.Then([](wxDialog& d) { ClickButton(d, "OK"); });
     rig.Open(kSource, 0, 1);
-    EXPECT_EQ(GroupsOf(GetLayout().Button(0, 1)), before);
-    EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 1)), before);
+    EXPECT_EQ(TheState().LayoutChanged, 1);
 }
 
 TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
@@ -284,7 +284,7 @@ TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
     MainDialog& panel = *rig.panel->Get();
     const Boxes boxes = FindBoxes(rig.Dialog());
     ASSERT_TRUE(AllFound(boxes));
-    PanelState& state = GetPanelState();
+    PanelState& state = TheState();
 
     // Take the style on page 1 ...
     state.CurrentPage = 1;
@@ -307,9 +307,9 @@ TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
     });
     ASSERT_TRUE(TouchAt(panel, 200, 120));
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
-    EXPECT_EQ(GetLayout().Button(0, 1).PosX, 200);
-    EXPECT_EQ(GetLayout().Button(0, 1).PosY, 200);
-    EXPECT_EQ(GetLayout().Button(0, 1).Text_Off, L"Text_001");
+    EXPECT_EQ(TheLayout().Button(0, 1).PosX, 200);
+    EXPECT_EQ(TheLayout().Button(0, 1).PosY, 200);
+    EXPECT_EQ(TheLayout().Button(0, 1).Text_Off, L"Text_001");
     EXPECT_EQ(state.LayoutChanged, 1);
     // The source stays the source for the next copy.
     EXPECT_EQ(state.StyleSource.button, 0);

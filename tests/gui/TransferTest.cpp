@@ -480,8 +480,8 @@ TEST(TransferFromThePanel, ThePanelWindowPassesTheNotificationsOn) {
     const std::string stored = folder.Read("tvxdef.ini");
     FakeReceiver receiver;
     receiver.Expect(10, stored.size());
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    panel->Transfer()->StartTransfer(GetLayout(), L"tvxdef.ini");
+    TheLayout().Form.Transmit_IP = receiver.Address();
+    panel->Transfer()->StartTransfer(TheLayout(), L"tvxdef.ini");
     ASSERT_TRUE(receiver.WaitUntil([&] { return receiver.PeerClosed(); }));
     EXPECT_TRUE(receiver.Received() == Wire("tvxdef.ini", Bytes(stored.begin(), stored.end())));
     EXPECT_TRUE(WaitFor([&] { return panel->Transfer()->TransferState() == 888; }));

@@ -493,7 +493,7 @@ TEST_F(TransmitTest, AWideStoredOctetIsShownAndUsedWhole) {
         {wide, {"127", "", "", ""}},
     };
     for (const auto& c : cases) {
-        GetLayout().Form.Transmit_IP = c.stored;
+        TheLayout().Form.Transmit_IP = c.stored;
         Run([&](TransmitDlg& dialog) {
             for (int i = 0; i < 4; ++i) {
                 const auto octet = static_cast<std::size_t>(i);
@@ -508,7 +508,7 @@ TEST_F(TransmitTest, AWideStoredOctetIsShownAndUsedWhole) {
             EXPECT_EQ(Octet(1).GetValue(), FieldText(c.stored[1]));
             ClickButton(dialog, "OK");
         });
-        EXPECT_EQ(GetLayout().Form.Transmit_IP, c.stored);
+        EXPECT_EQ(TheLayout().Form.Transmit_IP, c.stored);
     }
 
     // Sending to it: no such host, and nothing reaches the receiver at the cut address.
@@ -518,7 +518,7 @@ TEST_F(TransmitTest, AWideStoredOctetIsShownAndUsedWhole) {
         ClickButton(dialog, kSendLayout);
     });
     EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"Error Client Open"});
-    EXPECT_EQ(GetLayout().Form.Transmit_IP, wide);
+    EXPECT_EQ(TheLayout().Form.Transmit_IP, wide);
     EXPECT_EQ(receiver.Connections(), 0);
 }
 
@@ -537,8 +537,8 @@ TEST_F(TransmitTest, OkTakesTheAddressAsTypedAndCancelDropsIt) {
     for (const int changed : {0, 1}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.button) + " " + c.typed[0]);
-            GetLayout().Form.Transmit_IP = held;
-            GetPanelState().LayoutChanged = changed;
+            TheLayout().Form.Transmit_IP = held;
+            TheState().LayoutChanged = changed;
             Run([&](TransmitDlg& dialog) {
                 for (int i = 0; i < 4; ++i) {
                     EXPECT_EQ(Octet(i).GetValue(), FieldText(held[static_cast<std::size_t>(i)]));
@@ -547,8 +547,8 @@ TEST_F(TransmitTest, OkTakesTheAddressAsTypedAndCancelDropsIt) {
                 ClickButton(dialog, c.button);
                 EXPECT_FALSE(dialog.IsModal());
             });
-            EXPECT_EQ(GetLayout().Form.Transmit_IP, c.stored);
-            EXPECT_EQ(GetPanelState().LayoutChanged, changed);
+            EXPECT_EQ(TheLayout().Form.Transmit_IP, c.stored);
+            EXPECT_EQ(TheState().LayoutChanged, changed);
             EXPECT_TRUE(prompter.messages.empty());
         }
     }
@@ -556,9 +556,9 @@ TEST_F(TransmitTest, OkTakesTheAddressAsTypedAndCancelDropsIt) {
 
 TEST_F(TransmitTest, SendsTheStoredLayoutFile) {
     FakeReceiver receiver;
-    GetLayout().Form.Transmit_IP = {0, 0, 0, 0};
-    GetLayout().Page(0).PageName = L"Sent along";
-    GetPanelState().LayoutChanged = 1;
+    TheLayout().Form.Transmit_IP = {0, 0, 0, 0};
+    TheLayout().Page(0).PageName = L"Sent along";
+    TheState().LayoutChanged = 1;
     Run([&](TransmitDlg& dialog) {
         TypeAddress(receiver.Address());
         ClickButton(dialog, kSendLayout);
@@ -566,8 +566,8 @@ TEST_F(TransmitTest, SendsTheStoredLayoutFile) {
         EXPECT_TRUE(dialog.IsModal()) << "the dialog stays open after sending";
     });
     EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
-    EXPECT_EQ(GetLayout().Form.Transmit_IP, receiver.Address());
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheLayout().Form.Transmit_IP, receiver.Address());
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     const std::string stored = folder.Read("tvxdef.ini");
     EXPECT_NE(stored.find("Sent along"), std::string::npos) << "stored before sending";
     const auto files = receiver.Files();
@@ -585,7 +585,7 @@ TEST_F(TransmitTest, TheLayoutArrivesAtAReceivingPanel) {
     LayoutFolder otherPanel;
     ReceiverProcess receiver(tool, otherPanel.Path());
     ASSERT_TRUE(receiver.Listening());
-    GetLayout().Page(2).PageName = L"For the other panel";
+    TheLayout().Page(2).PageName = L"For the other panel";
     Run([&](TransmitDlg& dialog) {
         TypeAddress(receiver.Address());
         ClickButton(dialog, kSendLayout);
@@ -601,7 +601,7 @@ TEST_F(TransmitTest, TheLayoutArrivesAtAReceivingPanel) {
 
 TEST_F(TransmitTest, SendsEveryPictureInOrder) {
     FakeReceiver receiver;
-    ::Layout& layout = GetLayout();
+    ::Layout& layout = TheLayout();
     layout.Page(0).PageImage = L"back.png";
     layout.Page(3).PageImage = L"back.png";
     layout.Page(5).PageImage = L"page5.png";
@@ -641,13 +641,13 @@ TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
     LayoutFolder elsewhere;
     const wxColour sunset(200, 40, 160);
     elsewhere.WritePicture("sunset.png", 400, 300, sunset);
-    const int page = GetPanelState().CurrentPage;
+    const int page = TheState().CurrentPage;
     {
         ModalScript script;
         script
             .Then([&](wxDialog& settings) {
                 ClickButton(settings, "Sel");
-                EXPECT_EQ(GetLayout().Page(page).PageImage, L"sunset.png");
+                EXPECT_EQ(TheLayout().Page(page).PageImage, L"sunset.png");
                 EXPECT_EQ(panel->PagePixel(200, 150), sunset) << "shown at once";
                 ClickButton(settings, "OK");
             })
@@ -661,7 +661,7 @@ TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
     EXPECT_TRUE(folder.Read("sunset.png") == elsewhere.Read("sunset.png"));
     EXPECT_TRUE(prompter.messages.empty());
 
-    GetLayout().Form.Transmit_IP = receiver.Address();
+    TheLayout().Form.Transmit_IP = receiver.Address();
     Run([&](TransmitDlg& dialog) {
         ClickButton(dialog, kSendPictures);
         EXPECT_EQ(Status().GetValue(), "sunset.png\n");
@@ -676,23 +676,23 @@ TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
 
 TEST_F(TransmitTest, WithoutPicturesOnlyStoresAndSaysOk) {
     FakeReceiver receiver;
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    GetPanelState().LayoutChanged = 1;
+    TheLayout().Form.Transmit_IP = receiver.Address();
+    TheState().LayoutChanged = 1;
     Run([&](TransmitDlg& dialog) {
         ClickButton(dialog, kSendPictures);
         EXPECT_EQ(Status().GetValue(), "");
     });
     EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"OK"});
-    EXPECT_EQ(GetPanelState().LayoutChanged, 0);
+    EXPECT_EQ(TheState().LayoutChanged, 0);
     Pump(50);
     EXPECT_EQ(receiver.Connections(), 0);
 }
 
 TEST_F(TransmitTest, AFailedStoreSendsNothing) {
     FakeReceiver receiver;
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    GetLayout().Page(0).PageImage = L"back.png";
-    GetPanelState().LayoutChanged = 1;
+    TheLayout().Form.Transmit_IP = receiver.Address();
+    TheLayout().Page(0).PageImage = L"back.png";
+    TheState().LayoutChanged = 1;
     ::unlink((folder.Path() + "/tvxdef.ini").c_str());
     for (const wxString& action : {kSendLayout, kSendPictures}) {
         prompter.messages.clear();
@@ -701,7 +701,7 @@ TEST_F(TransmitTest, AFailedStoreSendsNothing) {
             EXPECT_TRUE(dialog.IsModal());
         });
         EXPECT_EQ(prompter.messages, std::vector<std::wstring>{L"tvxdef.ini nicht vorhanden !"});
-        EXPECT_EQ(GetPanelState().LayoutChanged, 1);
+        EXPECT_EQ(TheState().LayoutChanged, 1);
     }
     Pump(50);
     EXPECT_EQ(receiver.Connections(), 0);
@@ -733,10 +733,10 @@ TEST_F(TransmitTest, ATooLargePictureIsSkippedAndTheEndSaysWhichWereNotSent) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.listed);
         FakeReceiver receiver;
-        GetLayout().Form.Transmit_IP = receiver.Address();
-        for (int page = 0; page <= GetLayout().LastPage; ++page) {
+        TheLayout().Form.Transmit_IP = receiver.Address();
+        for (int page = 0; page <= TheLayout().LastPage; ++page) {
             const auto index = static_cast<std::size_t>(page);
-            GetLayout().Page(page).PageImage = index < c.pages.size() ? c.pages[index] : L"";
+            TheLayout().Page(page).PageImage = index < c.pages.size() ? c.pages[index] : L"";
         }
         prompter.messages.clear();
         Run([&](TransmitDlg& dialog) {
@@ -765,9 +765,9 @@ TEST_F(TransmitTest, ATooLargePictureIsSkippedAndTheEndSaysWhichWereNotSent) {
 TEST_F(TransmitTest, APictureOutsideTheFolderIsNeverSent) {
     const std::string small = WriteFile("small.png", 1500);
     FakeReceiver receiver;
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    GetLayout().Page(0).PageImage = L"../../../../../etc/hostname";
-    GetLayout().Page(1).PageImage = L"small.png";
+    TheLayout().Form.Transmit_IP = receiver.Address();
+    TheLayout().Page(0).PageImage = L"../../../../../etc/hostname";
+    TheLayout().Page(1).PageImage = L"small.png";
     Run([&](TransmitDlg& dialog) {
         ClickButton(dialog, kSendPictures);
         EXPECT_EQ(Status().GetValue(),
@@ -800,9 +800,9 @@ TEST_F(TransmitTest, BreakingOffAWaitClosesAtOnceAndTheNextShowingStartsClean) {
             SCOPED_TRACE(action + " / " + way.name);
             // Answers the greeting and the name, then falls silent.
             FakeReceiver receiver(2);
-            GetLayout().Form.Transmit_IP = receiver.Address();
-            GetLayout().Page(0).PageImage = L"one.png";
-            GetLayout().Page(1).PageImage = L"two.png";
+            TheLayout().Form.Transmit_IP = receiver.Address();
+            TheLayout().Page(0).PageImage = L"one.png";
+            TheLayout().Page(1).PageImage = L"two.png";
             WriteFile("one.png", 10);
             WriteFile("two.png", 10);
             prompter.messages.clear();
@@ -830,7 +830,7 @@ TEST_F(TransmitTest, BreakingOffAWaitClosesAtOnceAndTheNextShowingStartsClean) {
 
 TEST_F(TransmitTest, UnreachableReceiverIsReportedAndTheWaitGoesOnUntilCancel) {
     // Nobody listens there: the connection is refused at once.
-    GetLayout().Form.Transmit_IP = UnreachableAddress();
+    TheLayout().Form.Transmit_IP = UnreachableAddress();
     Run([&](TransmitDlg& dialog) {
         bool stillWaiting = false;
         WhenThen cancel([&] { return !prompter.messages.empty(); },
@@ -851,8 +851,8 @@ TEST_F(TransmitTest, UnreachableReceiverIsReportedAndTheWaitGoesOnUntilCancel) {
 TEST_F(TransmitTest, WaitingForASlowReceiverLeavesTheProcessorIdle) {
     // Five answers for 2500 bytes, each a quarter of a second late.
     FakeReceiver receiver(-1, 250);
-    GetLayout().Form.Transmit_IP = receiver.Address();
-    GetLayout().Page(0).PageImage = L"slow.png";
+    TheLayout().Form.Transmit_IP = receiver.Address();
+    TheLayout().Page(0).PageImage = L"slow.png";
     WriteFile("slow.png", 2500);
     const auto processorSeconds = [] {
         rusage usage{};

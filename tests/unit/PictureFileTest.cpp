@@ -37,7 +37,6 @@ class PictureLookup : public testing::Test {
         Write("abcde", "five");
         Write("lamp-on.png", "lamp on picture");
     }
-    void TearDown() override { GetPictureFile().Close(); }
 
     void Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(m_folder + "/" + name, std::ios::binary) << bytes;
@@ -48,15 +47,15 @@ class PictureLookup : public testing::Test {
     /// Opens a file of the folder as a transfer does; a missing one is recorded in m_missing.
     /// Gives the path that was to be opened.
     std::wstring Open(const std::wstring& name) {
-        LayoutFolderSource source(*m_layout,
+        LayoutFolderSource source(*m_layout, m_file,
                                   [this](const std::wstring& path) { m_missing.push_back(path); });
         const bool opened = source.Open(name);
-        EXPECT_EQ(opened, GetPictureFile().IsOpen());
+        EXPECT_EQ(opened, m_file.IsOpen());
         return TextFromNative(FindPicture(m_layout->Form.LayoutDirectory, name).path);
     }
-    /// Everything the shared picture file gives from where it stands.
-    static std::string ReadAll() {
-        PictureFile& file = GetPictureFile();
+    /// Everything the picture file gives from where it stands.
+    std::string ReadAll() {
+        PictureFile& file = m_file;
         const auto length = file.Length();
         if (!length) {
             return "(closed)";
@@ -71,6 +70,7 @@ class PictureLookup : public testing::Test {
     TempFolder m_temp{"tvx-picture"};
     const std::string m_folder = m_temp.Path();
     std::unique_ptr<Layout> m_layout;
+    PictureFile m_file;
     std::vector<std::wstring> m_missing;
 };
 
@@ -98,8 +98,8 @@ TEST_F(PictureLookup, OpensTheNamedPictureOrFallsBackToTheDefault) {
         } else {
             EXPECT_EQ(m_missing, std::vector<std::wstring>{Path(c.missing)});
         }
-        ASSERT_TRUE(GetPictureFile().IsOpen());
-        EXPECT_EQ(GetPictureFile().Path(), NativeName(Path(c.opened)));
+        ASSERT_TRUE(m_file.IsOpen());
+        EXPECT_EQ(m_file.Path(), NativeName(Path(c.opened)));
         EXPECT_EQ(ReadAll(), c.contents);
     }
 }
@@ -107,18 +107,18 @@ TEST_F(PictureLookup, OpensTheNamedPictureOrFallsBackToTheDefault) {
 TEST_F(PictureLookup, WithoutTheDefaultPictureNothingIsOpen) {
     std::filesystem::remove(m_folder + "/defaultButton.png");
     Open(L"abcde");
-    ASSERT_TRUE(GetPictureFile().IsOpen());
+    ASSERT_TRUE(m_file.IsOpen());
 
     EXPECT_EQ(Open(L"lamp.png"), L"");
-    EXPECT_FALSE(GetPictureFile().IsOpen());
+    EXPECT_FALSE(m_file.IsOpen());
     EXPECT_EQ(m_missing, std::vector<std::wstring>{Path("lamp.png")});
-    EXPECT_FALSE(GetPictureFile().Length().has_value());
+    EXPECT_FALSE(m_file.Length().has_value());
 }
 
 TEST_F(PictureLookup, ANewOpenClosesTheOldFileFirst) {
     Open(L"lamp-on.png");
     std::uint8_t two[2];
-    ASSERT_TRUE(GetPictureFile().Read(two, 2));
+    ASSERT_TRUE(m_file.Read(two, 2));
 
     // A file read half-way must not lend its position or its bytes to the next one.
     Open(L"abcde");
@@ -174,15 +174,15 @@ TEST_F(PictureLookup, OnlyFilesInsideTheFolderAreSent) {
         ::symlink(elsewhere.At("secret.png").c_str(), (m_folder + "/defaultButton.png").c_str()),
         0);
     EXPECT_EQ(Open(L"gone.png"), L"");
-    EXPECT_FALSE(GetPictureFile().IsOpen());
+    EXPECT_FALSE(m_file.IsOpen());
     // A link put in the place of the file found is not followed by the open.
-    EXPECT_FALSE(GetPictureFile().Open(m_folder + "/out.png"));
+    EXPECT_FALSE(m_file.Open(m_folder + "/out.png"));
 }
 
 TEST_F(PictureLookup, AFileEndingTooSoonIsAReadError) {
     Open(L"abcde");
     std::uint8_t bytes[5];
-    EXPECT_FALSE(GetPictureFile().Read(bytes, 5));
+    EXPECT_FALSE(m_file.Read(bytes, 5));
 }
 
 TEST_F(PictureLookup, APipeInThePicturesPlaceIsNeitherOpenedNorWaitedFor) {
@@ -190,11 +190,11 @@ TEST_F(PictureLookup, APipeInThePicturesPlaceIsNeitherOpenedNorWaitedFor) {
     // Not a regular file: taken for missing, and the default picture is opened instead.
     EXPECT_EQ(Open(L"pipe.png"), Path("defaultButton.png"));
     EXPECT_EQ(m_missing, std::vector<std::wstring>{Path("pipe.png")});
-    EXPECT_FALSE(GetPictureFile().Open(m_folder + "/pipe.png"));
+    EXPECT_FALSE(m_file.Open(m_folder + "/pipe.png"));
 }
 
 TEST_F(PictureLookup, AFourCharacterNameSendsTheDefaultPictureUnderThatName) {
-    LayoutFolderSource source(*m_layout);
+    LayoutFolderSource source(*m_layout, m_file);
     TransferProtocol protocol;
     std::string wire;
     protocol.Begin(L"a.jp");
