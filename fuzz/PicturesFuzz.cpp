@@ -2,7 +2,6 @@
 // above 0 and told by the header alone: every longer file that starts the same gives it again,
 // and a shorter start gives it or nothing. The file reader, which reads in steps, agrees with
 // the reading of the whole bytes.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -29,14 +28,20 @@ bool Same(const std::optional<PictureHeader>& a, const std::optional<PictureHead
     return !a || (a->type == b->type && a->width == b->width && a->height == b->height);
 }
 
-/// A file in memory holding `bytes`, read back through its path.
+/// A temporary file holding `bytes`, read back through its path. A real file, not a link to one
+/// (such as /proc/self/fd/N): the reader does not follow links.
 std::optional<PictureHeader> ThroughAFile(std::string_view bytes) {
-    static const int fd = ::memfd_create("picture", 0);
+    static std::string path = "/tmp/fuzz-pictures-XXXXXX";
+    static const int fd = [] {
+        const int made = ::mkstemp(path.data());
+        std::atexit([] { ::unlink(path.c_str()); });
+        return made;
+    }();
     if (fd < 0 || ::ftruncate(fd, 0) != 0 ||
         ::pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
-        Fault("cannot write the memory file");
+        Fault("cannot write the temporary file");
     }
-    return ReadPictureHeader("/proc/self/fd/" + std::to_string(fd));
+    return ReadPictureHeader(path);
 }
 
 }  // namespace
