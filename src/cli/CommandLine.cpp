@@ -18,20 +18,20 @@ std::string Shown(const CommandOption& option) {
 }
 
 /// "usage: PROGRAM [--name ARG]... ARGUMENTS", wrapped under the first option.
-std::string UsageLines(const CommandLineSpec& spec) {
+std::string UsageLines(const CommandLineTable& table) {
     std::vector<std::string> words;
-    for (const CommandOption& option : spec.options) {
+    for (const CommandOption& option : table.options) {
         words.push_back("[" + Shown(option) + "]" + (option.repeatable ? "..." : ""));
     }
     std::size_t start = 0;
-    while (start < spec.arguments.size()) {
-        const std::size_t end = std::min(spec.arguments.find(' ', start), spec.arguments.size());
+    while (start < table.arguments.size()) {
+        const std::size_t end = std::min(table.arguments.find(' ', start), table.arguments.size());
         if (end > start) {
-            words.push_back(spec.arguments.substr(start, end - start));
+            words.push_back(table.arguments.substr(start, end - start));
         }
         start = end + 1;
     }
-    std::string line = "usage: " + spec.program;
+    std::string line = "usage: " + table.program;
     const std::string indent(line.size() + 1, ' ');
     std::string text;
     bool lineHasWord = false;
@@ -81,7 +81,7 @@ ValueTaker TakeOneArgument(std::string& value, const std::string& what) {
     };
 }
 
-CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
+CommandLineReading ReadCommandLine(const CommandLineTable& table,
                                    const std::vector<std::string>& args) {
     CommandLineReading reading;
     const auto answer = [&reading](CommandLineReading::Action action, const std::string& error) {
@@ -96,10 +96,10 @@ CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!spec.takeArgument) {
+            if (!table.takeArgument) {
                 return wrong("unexpected argument: " + arg);
             }
-            const std::string error = spec.takeArgument(arg);
+            const std::string error = table.takeArgument(arg);
             if (!error.empty()) {
                 return wrong(error);
             }
@@ -127,9 +127,9 @@ CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
                 help ? CommandLineReading::Action::Help : CommandLineReading::Action::Version, "");
         }
         const auto option =
-            std::find_if(spec.options.begin(), spec.options.end(),
+            std::find_if(table.options.begin(), table.options.end(),
                          [&name](const CommandOption& known) { return known.name == name; });
-        if (option == spec.options.end()) {
+        if (option == table.options.end()) {
             return wrong("unknown option: " + arg);
         }
         if (option->argument.empty()) {
@@ -148,8 +148,8 @@ CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
                 option->argument.empty() ? why : "bad " + name + " value (" + why + "): " + value);
         }
     }
-    if (spec.check) {
-        const std::string error = spec.check();
+    if (table.check) {
+        const std::string error = table.check();
         if (!error.empty()) {
             return wrong(error);
         }
@@ -157,18 +157,18 @@ CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
     return reading;
 }
 
-std::string HelpText(const CommandLineSpec& spec) {
+std::string HelpText(const CommandLineTable& table) {
     std::vector<std::string> blocks;
-    blocks.push_back(UsageLines(spec) + "       " + spec.program + " --help | --version\n");
-    if (!spec.about.empty()) {
-        blocks.push_back(spec.about);
+    blocks.push_back(UsageLines(table) + "       " + table.program + " --help | --version\n");
+    if (!table.about.empty()) {
+        blocks.push_back(table.about);
     }
     std::string rows;
-    for (const CommandArgument& argument : spec.listed) {
+    for (const CommandArgument& argument : table.listed) {
         rows += Row(argument.name, argument.help);
     }
     bool standardShown = false;
-    for (const CommandOption& option : spec.options) {
+    for (const CommandOption& option : table.options) {
         if (!option.heading.empty()) {
             if (!standardShown) {
                 rows += Row(kHelpOption.name, kHelpOption.help);
@@ -185,8 +185,8 @@ std::string HelpText(const CommandLineSpec& spec) {
         rows += Row(kVersionOption.name, kVersionOption.help);
     }
     blocks.push_back(rows);
-    if (!spec.more.empty()) {
-        blocks.push_back(spec.more);
+    if (!table.more.empty()) {
+        blocks.push_back(table.more);
     }
     std::string text;
     for (const std::string& block : blocks) {
@@ -199,31 +199,31 @@ std::string VersionLine(const std::string& program, const std::string& version) 
     return program + " " + version;
 }
 
-std::string WrongCommandLineText(const CommandLineSpec& spec, const std::string& error) {
-    return spec.program + ": " + error + "\n" + UsageLines(spec) + "Try '" + spec.program +
+std::string WrongCommandLineText(const CommandLineTable& table, const std::string& error) {
+    return table.program + ": " + error + "\n" + UsageLines(table) + "Try '" + table.program +
            " --help' for more information.\n";
 }
 
-int RefuseCommandLine(const CommandLineSpec& spec, const std::string& error) {
-    std::fputs(WrongCommandLineText(spec, error).c_str(), stderr);
+int RefuseCommandLine(const CommandLineTable& table, const std::string& error) {
+    std::fputs(WrongCommandLineText(table, error).c_str(), stderr);
     return kWrongCommandLineExit;
 }
 
-std::optional<int> AnswerCommandLine(const CommandLineSpec& spec, int argc, char** argv,
+std::optional<int> AnswerCommandLine(const CommandLineTable& table, int argc, char** argv,
                                      const char* version) {
     // A program may be started with no arguments at all, not even its name.
     const std::vector<std::string> args =
         argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
-    const CommandLineReading reading = ReadCommandLine(spec, args);
+    const CommandLineReading reading = ReadCommandLine(table, args);
     switch (reading.action) {
         case CommandLineReading::Action::Help:
-            std::fputs(HelpText(spec).c_str(), stdout);
+            std::fputs(HelpText(table).c_str(), stdout);
             return 0;
         case CommandLineReading::Action::Version:
-            std::puts(VersionLine(spec.program, version).c_str());
+            std::puts(VersionLine(table.program, version).c_str());
             return 0;
         case CommandLineReading::Action::Wrong:
-            return RefuseCommandLine(spec, reading.error);
+            return RefuseCommandLine(table, reading.error);
         case CommandLineReading::Action::Run:
             break;
     }

@@ -32,7 +32,7 @@ struct CommandArgument {
 };
 
 /// A program's command line: what --help says, and how each argument is read.
-struct CommandLineSpec {
+struct CommandLineTable {
     std::string program;  ///< the name in every line the reader prints
     /// The arguments after the options in the usage line, e.g. "FOLDER HOST[:PORT]...".
     std::string arguments;
@@ -64,32 +64,32 @@ struct CommandLineReading {
     std::string error;
 };
 
-/// Reads the arguments after the program's name into the values the spec's takers fill.
+/// Reads the arguments after the program's name into the values the table's takers fill.
 /// Options are given as "--name value" or "--name=value"; "--" ends them, so that an argument
 /// may start with a dash, and so does "-" on its own. The first "--help" (or "-h") or
 /// "--version" answers at once, whatever follows it; before that the first wrong argument
 /// ends the reading.
-CommandLineReading ReadCommandLine(const CommandLineSpec& spec,
+CommandLineReading ReadCommandLine(const CommandLineTable& table,
                                    const std::vector<std::string>& args);
 
 /// The text of --help: the usage lines (the options wrapped within 80 columns, then a line for
 /// --help and --version), `about`, the arguments and options with their text from column 23,
 /// --help and --version at the end of the first block, then `more`.
-std::string HelpText(const CommandLineSpec& spec);
+std::string HelpText(const CommandLineTable& table);
 
 /// The one line of --version: the program's name and the build's version.
 std::string VersionLine(const std::string& program, const std::string& version);
 
 /// What a wrong command line prints on standard error: "PROGRAM: ERROR", the usage lines, and
 /// where to read more.
-std::string WrongCommandLineText(const CommandLineSpec& spec, const std::string& error);
+std::string WrongCommandLineText(const CommandLineTable& table, const std::string& error);
 
 /// Prints WrongCommandLineText on standard error; returns kWrongCommandLineExit. Also for what
 /// a program finds wrong after reading (a folder that is not there).
-int RefuseCommandLine(const CommandLineSpec& spec, const std::string& error);
+int RefuseCommandLine(const CommandLineTable& table, const std::string& error);
 
 /// Reads `argv` after the program's name and answers what is not a run: --help on standard
 /// output, --version likewise, a wrong command line on standard error. Returns the exit code
 /// then (0, 0, kWrongCommandLineExit), nothing when the program is to run.
-std::optional<int> AnswerCommandLine(const CommandLineSpec& spec, int argc, char** argv,
+std::optional<int> AnswerCommandLine(const CommandLineTable& table, int argc, char** argv,
                                      const char* version);

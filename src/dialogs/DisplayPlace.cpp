@@ -17,9 +17,9 @@ namespace {
 
 /// The places a dialog's controls were given, and its client height, kept with the dialog the
 /// first time it is placed: compacting starts from them every time.
-class SpecifiedPlaces : public wxClientData {
+class LaidOutPlaces : public wxClientData {
   public:
-    explicit SpecifiedPlaces(const wxWindow& dialog) : m_height(dialog.GetClientSize().y) {
+    explicit LaidOutPlaces(const wxWindow& dialog) : m_height(dialog.GetClientSize().y) {
         for (wxWindow* child : dialog.GetChildren()) {
             if (!child->IsTopLevel()) {
                 m_controls.push_back(Control{child, child->GetPosition(), child->GetSize().y});
@@ -62,10 +62,10 @@ bool HasControls(const wxWindow& window) {
                        [](const wxWindow* child) { return !child->IsTopLevel(); });
 }
 
-SpecifiedPlaces& SpecifiedPlacesOf(wxTopLevelWindow& window) {
-    auto* places = dynamic_cast<SpecifiedPlaces*>(window.GetClientObject());
+LaidOutPlaces& LaidOutPlacesOf(wxTopLevelWindow& window) {
+    auto* places = dynamic_cast<LaidOutPlaces*>(window.GetClientObject());
     if (places == nullptr) {
-        places = new SpecifiedPlaces(window);
+        places = new LaidOutPlaces(window);
         window.SetClientObject(places);
     }
     return *places;
@@ -183,7 +183,7 @@ void PlaceOnDisplay(wxTopLevelWindow& window) {
     }
     const wxRect area = WorkAreaFor(window);
     const wxSize frame = window.GetSize() - window.GetClientSize();
-    const int height = SpecifiedPlacesOf(window).CompactInto(area.height - frame.y);
+    const int height = LaidOutPlacesOf(window).CompactInto(area.height - frame.y);
     if (height != window.GetClientSize().y) {
         window.SetClientSize(window.GetClientSize().x, height);
     }

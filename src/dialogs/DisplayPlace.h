@@ -6,8 +6,8 @@
 /// belongs on (its parent's, else its own): its frame included, with every button on the
 /// screen. A window that fits keeps its size and place. One of our dialogs (controls at fixed
 /// places) that is taller than the area is compacted: its rows of controls move closer together
-/// until it fits, and go back to their specified places where it fits again. A window of the
-/// toolkit's own (a chooser, a message box) is made no larger than the area.
+/// until it fits, and go back to the places they were laid out with where it fits again. A window
+/// of the toolkit's own (a chooser, a message box) is made no larger than the area.
 void PlaceOnDisplay(wxTopLevelWindow& window);
 
 /// Keeps a window on its display while it is open: placed now (a window of the toolkit's own as

@@ -22,17 +22,17 @@ std::optional<std::chrono::seconds> LockSeconds(const std::string& text) {
 
 }  // namespace
 
-CommandLineSpec StartCommandLine(StartOptions& options) {
-    CommandLineSpec spec;
-    spec.program = "tolvamix";
-    spec.arguments = "[LAYOUT-FOLDER]";
-    spec.about =
+CommandLineTable StartCommandLine(StartOptions& options) {
+    CommandLineTable table;
+    table.program = "tolvamix";
+    table.arguments = "[LAYOUT-FOLDER]";
+    table.about =
         "Runs the panel on the layout in LAYOUT-FOLDER (the folder of tvxdef.ini and the\n"
         "pictures). Without a folder it asks for one, starting in the working folder.\n"
         "A tvxdef.ini that ends before its 'EndOfFile' line is not loaded: the panel says\n"
         "so and starts on tvxdef.ini.bak, the layout the last store replaced, when that is\n"
         "whole; \"Store\" then makes it tvxdef.ini again.\n";
-    spec.options = {
+    table.options = {
         {"--wait-for-layout", "",
          "for a panel that starts by itself (tolvamix-session, the\n"
          "user unit, the autostart entry): when LAYOUT-FOLDER holds\n"
@@ -60,15 +60,15 @@ CommandLineSpec StartCommandLine(StartOptions& options) {
              return "";
          }},
     };
-    spec.more =
+    table.more =
         "Exit code: 0 after \"Quit\" (or a folder chooser closed without a folder), 1\n"
         "when the panel cannot start or go on (no layout it can use, a missing\n"
         "TvxMenu.png or defaultButton.png, a failure), 2 for a wrong command line.\n";
-    spec.takeArgument = TakeOneArgument(options.folder, "layout folder");
-    spec.check = [&options]() -> std::string {
+    table.takeArgument = TakeOneArgument(options.folder, "layout folder");
+    table.check = [&options]() -> std::string {
         return options.waitForLayout && options.folder.empty()
                    ? "--wait-for-layout needs the layout folder"
                    : "";
     };
-    return spec;
+    return table;
 }

@@ -27,4 +27,4 @@ struct StartOptions {
 };
 
 /// The panel program's command line, read into `options`.
-CommandLineSpec StartCommandLine(StartOptions& options);
+CommandLineTable StartCommandLine(StartOptions& options);

@@ -19,12 +19,12 @@ struct Values {
 
 /// A program with an option with a value, a repeatable one, one without a value and, when
 /// `takesFolders`, one or more folders.
-CommandLineSpec TryCommandLine(Values& values, bool takesFolders = true) {
-    CommandLineSpec spec;
-    spec.program = "tvx-try";
-    spec.about = "About it.\n";
-    spec.listed = {{"FOLDER", "a folder"}};
-    spec.options = {
+CommandLineTable TryCommandLine(Values& values, bool takesFolders = true) {
+    CommandLineTable table;
+    table.program = "tvx-try";
+    table.about = "About it.\n";
+    table.listed = {{"FOLDER", "a folder"}};
+    table.options = {
         {"--listen", "ADDR:PORT", "where to listen,\non two lines",
          [&values](const std::string& value) {
              if (value == "bad") {
@@ -47,21 +47,21 @@ CommandLineSpec TryCommandLine(Values& values, bool takesFolders = true) {
          },
          false, "Quiet ones:"},
     };
-    spec.more = "More.\n";
+    table.more = "More.\n";
     if (takesFolders) {
-        spec.arguments = "FOLDER...";
-        spec.takeArgument = [&values](const std::string& folder) -> std::string {
+        table.arguments = "FOLDER...";
+        table.takeArgument = [&values](const std::string& folder) -> std::string {
             if (folder == "stop") {
                 return "no stop";
             }
             values.folders.push_back(folder);
             return "";
         };
-        spec.check = [&values]() -> std::string {
+        table.check = [&values]() -> std::string {
             return values.folders.empty() ? "no folder given" : "";
         };
     }
-    return spec;
+    return table;
 }
 
 TEST(CommandLine, ReadsOptionsAndArgumentsOrOneError) {
@@ -122,29 +122,29 @@ TEST(CommandLine, ReadsOptionsAndArgumentsOrOneError) {
 
 TEST(CommandLine, HelpAndErrorTexts) {
     Values values;
-    const CommandLineSpec spec = TryCommandLine(values);
+    const CommandLineTable table = TryCommandLine(values);
     const std::string usage =
         "usage: tvx-try [--listen ADDR:PORT] [--a-rather-long-option VALUE]\n"
         "               [--allow ADDR]... [--quiet] FOLDER...\n";
-    EXPECT_EQ(HelpText(spec), usage +
-                                  "       tvx-try --help | --version\n"
-                                  "\n"
-                                  "About it.\n"
-                                  "\n"
-                                  "  FOLDER              a folder\n"
-                                  "  --listen ADDR:PORT  where to listen,\n"
-                                  "                      on two lines\n"
-                                  "  --a-rather-long-option VALUE\n"
-                                  "                      a long one\n"
-                                  "  --allow ADDR        who may\n"
-                                  "  --help              print this text and end\n"
-                                  "  --version           print the version and end\n"
-                                  "\n"
-                                  "Quiet ones:\n"
-                                  "  --quiet             no lines\n"
-                                  "\n"
-                                  "More.\n");
-    EXPECT_EQ(WrongCommandLineText(spec, "unknown option: --bogus"),
+    EXPECT_EQ(HelpText(table), usage +
+                                   "       tvx-try --help | --version\n"
+                                   "\n"
+                                   "About it.\n"
+                                   "\n"
+                                   "  FOLDER              a folder\n"
+                                   "  --listen ADDR:PORT  where to listen,\n"
+                                   "                      on two lines\n"
+                                   "  --a-rather-long-option VALUE\n"
+                                   "                      a long one\n"
+                                   "  --allow ADDR        who may\n"
+                                   "  --help              print this text and end\n"
+                                   "  --version           print the version and end\n"
+                                   "\n"
+                                   "Quiet ones:\n"
+                                   "  --quiet             no lines\n"
+                                   "\n"
+                                   "More.\n");
+    EXPECT_EQ(WrongCommandLineText(table, "unknown option: --bogus"),
               "tvx-try: unknown option: --bogus\n" + usage +
                   "Try 'tvx-try --help' for more information.\n");
 

@@ -12,9 +12,9 @@ struct OptionsRead {
     CommandLineReading reading;
 };
 
-/// Reads `args` with the spec that `commandLine` makes for a program's options.
+/// Reads `args` with the table that `commandLine` makes for a program's options.
 template <typename Options>
-OptionsRead<Options> ReadOptions(CommandLineSpec (*commandLine)(Options&),
+OptionsRead<Options> ReadOptions(CommandLineTable (*commandLine)(Options&),
                                  const std::vector<std::string>& args) {
     OptionsRead<Options> read;
     read.reading = ReadCommandLine(commandLine(read.options), args);

@@ -2,19 +2,19 @@
 
 #include "OptionValues.h"
 
-CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
-    CommandLineSpec spec;
-    spec.program = "tvx-display";
-    spec.arguments = "LAYOUT-FOLDER";
-    spec.about =
+CommandLineTable DisplayCommandLine(DisplayOptions& options) {
+    CommandLineTable table;
+    table.program = "tvx-display";
+    table.arguments = "LAYOUT-FOLDER";
+    table.about =
         "Dims and switches off the display of a panel when nobody has touched it for a\n"
         "while, beside the panel program on the same X display, as the layout's main\n"
         "settings say: \"Bright On\" (Display_Bright), \"Bright Dim\" (Display_Bright_Dim),\n"
         "\"Display Dim(min)\" (Display_Off_Dim) and \"Display Off(min)\" (Display_Off) in\n"
         "tvxdef.ini. The file is read again when it changes; until there is one (a new\n"
         "panel, whose folder may not even be there yet) the display is left alone.\n";
-    spec.listed = {{"LAYOUT-FOLDER", "the layout folder, with tvxdef.ini in it"}};
-    spec.options = {
+    table.listed = {{"LAYOUT-FOLDER", "the layout folder, with tvxdef.ini in it"}};
+    table.options = {
         {"--backlight", "DIR",
          "the backlight folder to use (with brightness and\n"
          "max_brightness); default: the first writable one in\n"
@@ -26,7 +26,7 @@ CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
         {"--minute-seconds", "N", "a minute of the display times lasts N seconds (for trying)",
          TakeSeconds(options.minute)},
     };
-    spec.more =
+    table.more =
         "After the dim time without input the brightness goes to Bright Dim, after the off\n"
         "time the display goes off (brightness 0 and DPMS off); a dim time not below the\n"
         "off time has no dim step, a time of 0 no step at all. Input brings Bright On back\n"
@@ -45,9 +45,9 @@ CommandLineSpec DisplayCommandLine(DisplayOptions& options) {
         "Exit code: 0 when stopped, 1 without an X display with the screen saver extension\n"
         "(which tells the idle time) or when the X display ends (a backlight is put back\n"
         "first), 2 for a wrong command line or a LAYOUT-FOLDER that is no folder.\n";
-    spec.takeArgument = TakeOneArgument(options.folder, "layout folder");
-    spec.check = [&options]() -> std::string {
+    table.takeArgument = TakeOneArgument(options.folder, "layout folder");
+    table.check = [&options]() -> std::string {
         return options.folder.empty() ? "no layout folder given" : "";
     };
-    return spec;
+    return table;
 }

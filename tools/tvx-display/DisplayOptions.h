@@ -16,4 +16,4 @@ struct DisplayOptions {
 };
 
 /// The command line of tvx-display, read into `options`.
-CommandLineSpec DisplayCommandLine(DisplayOptions& options);
+CommandLineTable DisplayCommandLine(DisplayOptions& options);

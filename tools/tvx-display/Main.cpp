@@ -13,7 +13,7 @@
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
     DisplayOptions options;
-    const CommandLineSpec commandLine = DisplayCommandLine(options);
+    const CommandLineTable commandLine = DisplayCommandLine(options);
     if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
         return *end;
     }

@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
     ReceiveOptions options;
-    const CommandLineSpec commandLine = ReceiveCommandLine(options);
+    const CommandLineTable commandLine = ReceiveCommandLine(options);
     if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
         return *end;
     }

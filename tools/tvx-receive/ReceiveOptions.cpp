@@ -32,7 +32,7 @@ bool ParseCount(const std::string& text, std::uint64_t limit, std::uint64_t& val
 
 }  // namespace
 
-CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
+CommandLineTable ReceiveCommandLine(ReceiveOptions& options) {
     const auto optionalCount = [](std::optional<std::uint64_t>& value, const char* want) {
         return [&value, want](const std::string& text) {
             std::uint64_t count = 0;
@@ -43,13 +43,13 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
             return "";
         };
     };
-    CommandLineSpec spec;
-    spec.program = "tvx-receive";
-    spec.about =
+    CommandLineTable table;
+    table.program = "tvx-receive";
+    table.about =
         "The receiving side of a panel's layout and picture transfer: a TCP server that\n"
         "takes one file per connection, from several clients at once, and stores it in a\n"
         "folder.\n";
-    spec.options = {
+    table.options = {
         {"--listen", "ADDR:PORT",
          "IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
          "port 0 lets the system choose, the first line tells which;\n"
@@ -118,7 +118,7 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
         {"--assume-free", "N", "take the folder's free space to be N bytes",
          optionalCount(options.assumeFree, "want a number of bytes")},
     };
-    spec.more =
+    table.more =
         "Standard output gets 'listening on ADDR:PORT' first, then one line per file:\n"
         "'received NAME SIZE bytes', or 'refused NAME: REASON' when it was not stored\n"
         "(NAME is '-' before the name arrived; bytes outside printable ASCII show as \\xNN).\n"
@@ -141,5 +141,5 @@ CommandLineSpec ReceiveCommandLine(ReceiveOptions& options) {
         "\n"
         "Exit code: 0 after SIGINT or SIGTERM, 1 when it cannot listen or use its folder,\n"
         "2 for a wrong command line.\n";
-    return spec;
+    return table;
 }

@@ -37,4 +37,4 @@ struct ReceiveOptions {
 };
 
 /// The command line of tvx-receive, read into `options`.
-CommandLineSpec ReceiveCommandLine(ReceiveOptions& options);
+CommandLineTable ReceiveCommandLine(ReceiveOptions& options);

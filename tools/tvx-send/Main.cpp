@@ -50,7 +50,7 @@ bool SendToPanel(const PanelTarget& target, const std::vector<PlannedFile>& plan
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
     SendOptions options;
-    const CommandLineSpec commandLine = SendCommandLine(options);
+    const CommandLineTable commandLine = SendCommandLine(options);
     if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
         return *end;
     }

@@ -16,4 +16,4 @@ struct SendOptions {
 
 /// The command line of tvx-send, "[options] FOLDER HOST[:PORT]...", read into `options`: a
 /// folder and at least one panel are needed.
-CommandLineSpec SendCommandLine(SendOptions& options);
+CommandLineTable SendCommandLine(SendOptions& options);

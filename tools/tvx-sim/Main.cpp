@@ -6,7 +6,7 @@
 int main(int argc, char** argv) {
     OccupyStandardDescriptors();
     SimOptions options;
-    const CommandLineSpec commandLine = SimCommandLine(options);
+    const CommandLineTable commandLine = SimCommandLine(options);
     if (const auto end = AnswerCommandLine(commandLine, argc, argv, kBuildVersion)) {
         return *end;
     }

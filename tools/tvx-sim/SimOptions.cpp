@@ -19,13 +19,13 @@ bool ParseMode(const std::string& text, SimMode& mode) {
 
 }  // namespace
 
-CommandLineSpec SimCommandLine(SimOptions& options) {
-    CommandLineSpec spec;
-    spec.program = "tvx-sim";
-    spec.about =
+CommandLineTable SimCommandLine(SimOptions& options) {
+    CommandLineTable table;
+    table.program = "tvx-sim";
+    table.about =
         "A controller for trying the panel without a bus: a TCP server that serves one\n"
         "panel at a time, keeps 1008 lamps and answers the panel's messages.\n";
-    spec.options = {
+    table.options = {
         {"--listen", "ADDR:PORT",
          "IPv4 address and port to listen on (default 127.0.0.1:4001;\n"
          "port 0 lets the system choose, the first line tells which)",
@@ -38,7 +38,7 @@ CommandLineSpec SimCommandLine(SimOptions& options) {
              return ParseMode(value, options.mode) ? "" : "want toggle, follow or none";
          }},
     };
-    spec.more =
+    table.more =
         "Standard output gets one line per event: 'listening on ADDR:PORT',\n"
         "'client connected', 'client disconnected', 'press N', 'release N',\n"
         "'state request', 'garbage N bytes'.\n"
@@ -55,5 +55,5 @@ CommandLineSpec SimCommandLine(SimOptions& options) {
         "\n"
         "Exit code: 0 after quit, SIGINT or SIGTERM, 1 when it cannot listen, 2 for a\n"
         "wrong command line.\n";
-    return spec;
+    return table;
 }

@@ -20,4 +20,4 @@ struct SimOptions {
 };
 
 /// The command line of tvx-sim, read into `options`.
-CommandLineSpec SimCommandLine(SimOptions& options);
+CommandLineTable SimCommandLine(SimOptions& options);
