@@ -601,8 +601,10 @@ TEST(ButtonSettings, CancelledColourDialogChangesNothing) {
 // A picture chosen elsewhere is copied into the layout folder; every picture is named by its
 // bare name.
 TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
-    SettingsRig rig;
+    // Made before the panel and so removed after it: a chooser that showed the folder may
+    // still be reading it, and the toolkit answers a folder gone meanwhile with a box of its own.
     LayoutFolder elsewhere;
+    SettingsRig rig;
     elsewhere.WritePicture("lamp_off.png", 100, 50, kOff);
     rig.folder.WritePicture("lamp on.jpg", 100, 50, kOn);
     ButtonRecord& b = TheLayout().Button(0, 0);

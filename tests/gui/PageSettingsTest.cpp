@@ -277,8 +277,10 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
 // A picture chosen elsewhere whose name the layout folder has for another picture: the user
 // keeps the folder's, replaces it, or cancels, and the page shows what was decided at once.
 TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
-    PageRig rig;
+    // Made before the panel and so removed after it: a chooser that showed the folder may
+    // still be reading it, and the toolkit answers a folder gone meanwhile with a box of its own.
     LayoutFolder elsewhere;
+    PageRig rig;
     const wxColour mine(20, 200, 60);
     elsewhere.WritePicture("pic.png", 100, 100, mine);
     const std::string theirs = rig.folder.Read("pic.png");

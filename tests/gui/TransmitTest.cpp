@@ -638,7 +638,10 @@ TEST_F(TransmitTest, SendsEveryPictureInOrder) {
 // shown on the page at once, and sent with the layout's pictures.
 TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
     FakeReceiver receiver;
-    LayoutFolder elsewhere;
+    // Removed at the program's end, after the fixture's panel: a chooser that showed the folder
+    // may still be reading it, and the toolkit answers a folder gone meanwhile with a box of its
+    // own.
+    static const LayoutFolder elsewhere;
     const wxColour sunset(200, 40, 160);
     elsewhere.WritePicture("sunset.png", 400, 300, sunset);
     const int page = TheState().CurrentPage;
