@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -791,6 +792,12 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
                  struct stat old {};
                  ASSERT_EQ(::stat(path.c_str(), &old), 0);
                  rig.folder.WritePicture(pass.picture, 100, 50, wxColour(60, 120, 250));
+                 // The file's time a minute ahead: every look the panel takes at it until the
+                 // next case, however slowly the test goes, falls within one step of a coarse
+                 // clock.
+                 const timespec ahead{std::time(nullptr) + 60, 0};
+                 const timespec times[2] = {ahead, ahead};
+                 ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
                  struct stat now {};
                  ASSERT_EQ(::stat(path.c_str(), &now), 0);
                  // Only the time and the pixels tell the two files apart.
@@ -803,7 +810,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
                  ASSERT_EQ(::stat(path.c_str(), &old), 0);
                  rig.folder.WritePicture(pass.picture, 100, 50, wxColour(40, 200, 90));
                  // A clock that counts in whole seconds (two on a memory card) gives a file
-                 // written again soon the time it had.
+                 // written again within its step the time it had.
                  const timespec times[2] = {old.st_atim, old.st_mtim};
                  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
                  struct stat now {};
