@@ -464,18 +464,14 @@ TEST(ButtonSettings, CancelledFontDialogKeepsTheStyle) {
         EXPECT_EQ(c.fontName->GetValue(), "DejaVu Sans");
         ClickButton(d, "OK");
     });
-    script.Return([](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxFontDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser != nullptr) {
-            const wxFont initial = chooser->GetFontData().GetInitialFont();
-            EXPECT_EQ(initial.GetFaceName(), "DejaVu Sans");
-            EXPECT_EQ(initial.GetPointSize(), 14);
-            EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
-            EXPECT_EQ(initial.GetStyle(), wxFONTSTYLE_ITALIC);
-            EXPECT_TRUE(initial.GetUnderlined());
-            EXPECT_EQ(chooser->GetParent(), &ThePanel().ButtonSettings());
-        }
+    script.Return<wxFontDialog>([](wxFontDialog& chooser) {
+        const wxFont initial = chooser.GetFontData().GetInitialFont();
+        EXPECT_EQ(initial.GetFaceName(), "DejaVu Sans");
+        EXPECT_EQ(initial.GetPointSize(), 14);
+        EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
+        EXPECT_EQ(initial.GetStyle(), wxFONTSTYLE_ITALIC);
+        EXPECT_TRUE(initial.GetUnderlined());
+        EXPECT_EQ(chooser.GetParent(), &ThePanel().ButtonSettings());
         return wxID_CANCEL;
     });
     rig.Open(0, 0);
@@ -503,11 +499,9 @@ TEST(ButtonSettings, ChosenFontGivesFaceSizeAndStyleOnlyOnOk) {
             EXPECT_NE(c.textOff->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
             ClickButton(d, confirm ? "OK" : "Cancel");
         });
-        script.Return([](wxDialog& d) {
-            if (auto* chooser = dynamic_cast<wxFontDialog*>(&d)) {
-                chooser->GetFontData().SetChosenFont(
-                    wxFont(wxFontInfo(20).FaceName("DejaVu Serif").Bold().Italic()));
-            }
+        script.Return<wxFontDialog>([](wxFontDialog& chooser) {
+            chooser.GetFontData().SetChosenFont(
+                wxFont(wxFontInfo(20).FaceName("DejaVu Serif").Bold().Italic()));
             return wxID_OK;
         });
         rig.Open(0, 1);
@@ -539,12 +533,10 @@ TEST(ButtonSettings, SemiboldAndHeavierFontsStoreTheBoldBit) {
             ClickButton(d, "Font");
             ClickButton(d, "OK");
         });
-        script.Return([&c](wxDialog& d) {
-            if (auto* chooser = dynamic_cast<wxFontDialog*>(&d)) {
-                wxFont chosen(wxFontInfo(12).FaceName("DejaVu Sans"));
-                chosen.SetNumericWeight(c.weight);
-                chooser->GetFontData().SetChosenFont(chosen);
-            }
+        script.Return<wxFontDialog>([&c](wxFontDialog& chooser) {
+            wxFont chosen(wxFontInfo(12).FaceName("DejaVu Sans"));
+            chosen.SetNumericWeight(c.weight);
+            chooser.GetFontData().SetChosenFont(chosen);
             return wxID_OK;
         });
         rig.Open(0, 1);
@@ -567,15 +559,10 @@ TEST(ButtonSettings, ChosenColourIsStoredWithItsAlpha) {
         EXPECT_EQ(b.Font_Color, 0x123456u);  // only "OK" stores it
         ClickButton(d, "OK");
     });
-    script.Return([](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxColourDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser == nullptr) {
-            return wxID_CANCEL;
-        }
+    script.Return<wxColourDialog>([](wxColourDialog& chooser) {
         // Starts from the working colour.
-        EXPECT_EQ(chooser->GetColourData().GetColour(), wxColour(0x56, 0x34, 0x12));
-        ColourChooser::Choose(*chooser, wxColour(255, 0, 0));
+        EXPECT_EQ(chooser.GetColourData().GetColour(), wxColour(0x56, 0x34, 0x12));
+        ColourChooser::Choose(chooser, wxColour(255, 0, 0));
         return wxID_OK;
     });
     rig.Open(0, 2);
@@ -594,7 +581,7 @@ TEST(ButtonSettings, CancelledColourDialogChangesNothing) {
         EXPECT_EQ(c.textOff->GetForegroundColour(), wxColour(255, 0, 0));
         ClickButton(d, "OK");
     });
-    script.Return([](wxDialog&) { return wxID_CANCEL; });
+    script.Return<wxColourDialog>([](wxColourDialog&) { return wxID_CANCEL; });
     rig.Open(0, 2);
     EXPECT_EQ(b.Font_Color, 0x0000FFu);
 }
@@ -614,19 +601,14 @@ TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
     ASSERT_TRUE(c.Complete());
     const wxString folder = rig.folder.WidePath() + wxFileName::GetPathSeparator();
     auto choose = [folder](const wxString& path) {
-        return [folder, path](wxDialog& d) {
-            auto* chooser = dynamic_cast<wxFileDialog*>(&d);
-            EXPECT_NE(chooser, nullptr);
-            if (chooser == nullptr) {
-                return wxID_CANCEL;
-            }
-            EXPECT_EQ(chooser->GetMessage(), "Select file");
-            EXPECT_TRUE(chooser->HasFlag(wxFD_OPEN));
-            EXPECT_EQ(chooser->GetDirectory(), folder);
+        return [folder, path](wxFileDialog& chooser) {
+            EXPECT_EQ(chooser.GetMessage(), "Select file");
+            EXPECT_TRUE(chooser.HasFlag(wxFD_OPEN));
+            EXPECT_EQ(chooser.GetDirectory(), folder);
             if (path.empty()) {
                 return wxID_CANCEL;
             }
-            chooser->SetPath(path);
+            chooser.SetPath(path);
             return wxID_OK;
         };
     };
@@ -640,9 +622,9 @@ TEST(ButtonSettings, PictureButtonsStoreBareFileNames) {
         EXPECT_EQ(c.imageOn->GetValue(), "lamp on.jpg");
         ClickButton(d, "OK");
     });
-    script.Return(choose(elsewhere.At("lamp_off.png")));
-    script.Return(choose(wxEmptyString));
-    script.Return(choose(folder + "lamp on.jpg"));
+    script.Return<wxFileDialog>(choose(elsewhere.At("lamp_off.png")));
+    script.Return<wxFileDialog>(choose(wxEmptyString));
+    script.Return<wxFileDialog>(choose(folder + "lamp on.jpg"));
     rig.Open(0, 0);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(b.Image_File_Off, L"lamp_off.png");
@@ -666,14 +648,10 @@ TEST(ButtonSettings, PictureChooserListsEveryPictureType) {
         ClickButton(d, "Pic Btn On");
         ClickButton(d, "Cancel");
     });
-    script.Return([&samples](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxFileDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser != nullptr) {
-            EXPECT_EQ(NamesTheChooserLists(*chooser, samples.Path()),
-                      (std::vector<std::string>{"F.Png", "TvxMenu.png", "a.png", "b.JPG", "c.bmp",
-                                                "defaultButton.png", "e.jpeg", "j.BMP"}));
-        }
+    script.Return<wxFileDialog>([&samples](wxFileDialog& chooser) {
+        EXPECT_EQ(NamesTheChooserLists(chooser, samples.Path()),
+                  (std::vector<std::string>{"F.Png", "TvxMenu.png", "a.png", "b.JPG", "c.bmp",
+                                            "defaultButton.png", "e.jpeg", "j.BMP"}));
         return wxID_CANCEL;
     });
     rig.Open(0, 0);
@@ -699,16 +677,11 @@ wxImage ComposedAfresh(int page) {
 }
 
 /// A step for the font chooser that picks a font.
-std::function<int(wxDialog&)> ChooseFont(const wxFont& font) {
-    return [font](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxFontDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser == nullptr) {
-            return static_cast<int>(wxID_CANCEL);
-        }
-        chooser->GetFontData().SetChosenFont(font);
-        return static_cast<int>(wxID_OK);
-    };
+ModalScript::StandIn ChooseFont(const wxFont& font) {
+    return ModalScript::For<wxFontDialog>([font](wxFontDialog& chooser) {
+        chooser.GetFontData().SetChosenFont(font);
+        return wxID_OK;
+    });
 }
 
 TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
@@ -734,7 +707,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
         };
     };
     const auto chosen = [&dialogOnScreen](const wxString& button,
-                                          std::function<int(wxDialog&)> chooser) -> Script {
+                                          ModalScript::StandIn chooser) -> Script {
         return [&dialogOnScreen, button, chooser](ModalScript& s) {
             s.Then([&dialogOnScreen, button](wxDialog& d) {
                 dialogOnScreen = d.GetScreenRect();
@@ -745,15 +718,10 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
         };
     };
     const auto colour = [](const wxColour& colour) {
-        return [colour](wxDialog& d) {
-            auto* chooser = dynamic_cast<wxColourDialog*>(&d);
-            EXPECT_NE(chooser, nullptr);
-            if (chooser == nullptr) {
-                return static_cast<int>(wxID_CANCEL);
-            }
-            ColourChooser::Choose(*chooser, colour);
-            return static_cast<int>(wxID_OK);
-        };
+        return ModalScript::For<wxColourDialog>([colour](wxColourDialog& chooser) {
+            ColourChooser::Choose(chooser, colour);
+            return wxID_OK;
+        });
     };
     const auto serif = [](int size) { return wxFontInfo(size).FaceName("DejaVu Serif"); };
 
@@ -941,9 +909,9 @@ TEST(ButtonSettings, TextFieldsShowTheColourOnTheScreen) {
         ClickButton(d, "Cancel");
     });
     for (const wxColour& chosen : {green, blue}) {
-        script.Return([chosen](wxDialog& d) {
-            ColourChooser::Choose(*dynamic_cast<wxColourDialog*>(&d), chosen);
-            return static_cast<int>(wxID_OK);
+        script.Return<wxColourDialog>([chosen](wxColourDialog& chooser) {
+            ColourChooser::Choose(chooser, chosen);
+            return wxID_OK;
         });
     }
     // Another button in the same font.

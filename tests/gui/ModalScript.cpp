@@ -18,9 +18,15 @@ ModalScript& ModalScript::Then(std::function<void(wxDialog&)> step) {
     return *this;
 }
 
-ModalScript& ModalScript::Return(std::function<int(wxDialog&)> step) {
+ModalScript& ModalScript::ReturnStep(StandIn step) {
     m_steps.push_back(Step{nullptr, std::move(step)});
     return *this;
+}
+
+int ModalScript::WrongType(wxDialog& dialog, const wxClassInfo* wanted) {
+    ADD_FAILURE() << "modal dialog \"" << dialog.GetTitle() << "\" is a "
+                  << dialog.GetClassInfo()->GetClassName() << ", not a " << wanted->GetClassName();
+    return wxID_CANCEL;
 }
 
 int ModalScript::Enter(wxDialog* dialog) {

@@ -64,7 +64,7 @@ struct ColourChooser : wxColourDialog {
 };
 
 /// Answers to the toolkit's choosers, in the order they open.
-using Choosers = std::vector<std::function<int(wxDialog&)>>;
+using Choosers = std::vector<ModalScript::StandIn>;
 
 /// A panel on a 400 x 300 layout whose page 2 has a plain background of kStart, shown.
 class PageRig {
@@ -139,7 +139,8 @@ TEST(PageSettings, SetShowsTheColoursAtOnceAndCancelPutsTheBackgroundBack) {
     PageRig rig;
     Choosers choosers;
     ASSERT_EQ(rig.Top(), kStart);
-    choosers.push_back([](wxDialog&) { return wxID_CANCEL; });  // the file chooser of "Sel"
+    choosers.push_back(  // the file chooser of "Sel"
+        ModalScript::For<wxFileDialog>([](wxFileDialog&) { return wxID_CANCEL; }));
     rig.Open(
         [&rig](wxDialog& d) {
             TypeColour(d, PageDlg::ID_TEXTCTRL3, "255", "0", "0");
@@ -231,29 +232,24 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     for (const char* name : {"a.png", "b.JPG", "c.bmp", "d.txt", "e.JPEG", "f.gif"}) {
         samples.Write(name, "");
     }
-    choosers.push_back([&](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxFileDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser == nullptr) {
-            return wxID_CANCEL;
-        }
-        firstChooser = chooser;
-        EXPECT_EQ(chooser->GetMessage(), "Select file");
+    choosers.push_back(ModalScript::For<wxFileDialog>([&](wxFileDialog& chooser) {
+        firstChooser = &chooser;
+        EXPECT_EQ(chooser.GetMessage(), "Select file");
         // Through the toolkit's own filter: every picture type, in any letter case.
-        EXPECT_EQ(NamesTheChooserLists(*chooser, samples.Path()),
+        EXPECT_EQ(NamesTheChooserLists(chooser, samples.Path()),
                   (std::vector<std::string>{"TvxMenu.png", "a.png", "b.JPG", "c.bmp",
                                             "defaultButton.png", "e.JPEG"}));
-        EXPECT_TRUE(chooser->HasFlag(wxFD_OPEN));
-        EXPECT_TRUE(chooser->HasFlag(wxFD_CHANGE_DIR));
-        EXPECT_EQ(chooser->GetDirectory(), folder);
+        EXPECT_TRUE(chooser.HasFlag(wxFD_OPEN));
+        EXPECT_TRUE(chooser.HasFlag(wxFD_CHANGE_DIR));
+        EXPECT_EQ(chooser.GetDirectory(), folder);
         // Chosen in the layout folder: its bare name.
-        chooser->SetPath(rig.folder.At("pic.png"));
+        chooser.SetPath(rig.folder.At("pic.png"));
         return wxID_OK;
-    });
-    choosers.push_back([&](wxDialog& d) {
-        EXPECT_EQ(&d, firstChooser) << "one chooser for the whole run";
+    }));
+    choosers.push_back(ModalScript::For<wxFileDialog>([&](wxFileDialog& chooser) {
+        EXPECT_EQ(&chooser, firstChooser) << "one chooser for the whole run";
         return wxID_CANCEL;
-    });
+    }));
     rig.Open(
         [&rig](wxDialog& d) {
             Press(d, PageDlg::ID_BUTTON1);
@@ -311,10 +307,10 @@ TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
                 EXPECT_TRUE(Near(rig.Middle(), c.shown)) << rig.Middle().GetAsString();
                 ClickButton(d, "OK");
             },
-            {[&](wxDialog& chooser) {
-                static_cast<wxFileDialog&>(chooser).SetPath(elsewhere.At("pic.png"));
+            {ModalScript::For<wxFileDialog>([&](wxFileDialog& chooser) {
+                chooser.SetPath(elsewhere.At("pic.png"));
                 return wxID_OK;
-            }});
+            })});
         EXPECT_EQ(rig.prompter.questions,
                   std::vector<std::wstring>{L"The layout folder has another picture named "
                                             L"\"pic.png\".\n\nReplace it with the one you chose, "
@@ -330,22 +326,15 @@ TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {
     PageRig rig;
     Choosers choosers;
     rig.Page().BackColor1 = 0xAB563412;
-    choosers.push_back([](wxDialog& d) {
-        auto* chooser = dynamic_cast<wxColourDialog*>(&d);
-        EXPECT_NE(chooser, nullptr);
-        if (chooser == nullptr) {
-            return wxID_CANCEL;
-        }
-        EXPECT_EQ(chooser->GetColourData().GetColour(), wxColour(0x12, 0x34, 0x56));
-        ColourChooser::Choose(*chooser, wxColour(0, 0, 255, 128));
+    choosers.push_back(ModalScript::For<wxColourDialog>([](wxColourDialog& chooser) {
+        EXPECT_EQ(chooser.GetColourData().GetColour(), wxColour(0x12, 0x34, 0x56));
+        ColourChooser::Choose(chooser, wxColour(0, 0, 255, 128));
         return wxID_OK;
-    });
-    choosers.push_back([](wxDialog& d) {
-        if (auto* chooser = dynamic_cast<wxColourDialog*>(&d)) {
-            ColourChooser::Choose(*chooser, wxColour(255, 255, 255));
-        }
+    }));
+    choosers.push_back(ModalScript::For<wxColourDialog>([](wxColourDialog& chooser) {
+        ColourChooser::Choose(chooser, wxColour(255, 255, 255));
         return wxID_CANCEL;
-    });
+    }));
     rig.Open(
         [&rig](wxDialog& d) {
             Press(d, PageDlg::ID_BUTTON3);

@@ -654,8 +654,8 @@ TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
                 EXPECT_EQ(panel->PagePixel(200, 150), sunset) << "shown at once";
                 ClickButton(settings, "OK");
             })
-            .Return([&](wxDialog& chooser) {
-                static_cast<wxFileDialog&>(chooser).SetPath(elsewhere.At("sunset.png"));
+            .Return<wxFileDialog>([&](wxFileDialog& chooser) {
+                chooser.SetPath(elsewhere.At("sunset.png"));
                 return wxID_OK;
             });
         panel->Get()->PageSettings().ShowModal();
