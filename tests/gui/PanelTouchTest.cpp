@@ -7,7 +7,6 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +15,7 @@
 
 #include <wx/uiaction.h>
 
+#include "ButtonSamples.h"
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
 #include "link/LinkMessages.h"
@@ -826,18 +826,6 @@ TEST(Keys, DigitsShowPagesAndLettersChooseEditModes) {
     EXPECT_TRUE(panel.IsShown());
 }
 
-/// Every field of a button, for comparisons that name what differs.
-std::wstring Describe(const ButtonRecord& b) {
-    std::wostringstream out;
-    out << L"pos " << b.PosX << L"," << b.PosY << L" led " << b.Led << L" taster " << b.Taster
-        << L" on '" << b.Text_On << L"' off '" << b.Text_Off << L"' images " << b.Image_File_Off
-        << L"/" << b.Image_File_Press << L"/" << b.Image_File_On << L" flip " << b.Pageflip
-        << L" colour " << b.Font_Color << L" align " << b.Font_HorizAlign << L" size "
-        << b.Font_Size << L" style " << b.Font_Style << L" family '" << b.Font_Family
-        << L"' inaktiv " << b.Inaktiv;
-    return out.str();
-}
-
 /// Five buttons whose every field differs; button 3 has a wider picture (130 x 40).
 std::unique_ptr<Layout> FiveButtons() {
     auto layout = TouchLayout(0);
@@ -978,7 +966,7 @@ TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
     const std::pair<int, int> kept[] = {{0, 0}, {1, 1}, {2, 3}, {3, 4}, {4, 5}};
     for (const auto& [now, was] : kept) {
         SCOPED_TRACE(now);
-        EXPECT_EQ(Describe(after.Button(0, now)), Describe(before->Button(0, was)));
+        EXPECT_EQ(after.Button(0, now), before->Button(0, was));
     }
     // The pictures moved with their buttons: former button 3 keeps its wide picture.
     const Rect rect = rig.Panel().Renderer().ButtonRects()[2];
@@ -1002,8 +990,8 @@ TEST(Editing, ThreeTouchesInDeleteModeDeleteThreeButtons) {
     }
     const Layout& after = TheLayout();
     EXPECT_EQ(after.Page(0).Button_Last, 2);
-    EXPECT_EQ(Describe(after.Button(0, 0)), Describe(before->Button(0, 1)));
-    EXPECT_EQ(Describe(after.Button(0, 1)), Describe(before->Button(0, 3)));
+    EXPECT_EQ(after.Button(0, 0), before->Button(0, 1));
+    EXPECT_EQ(after.Button(0, 1), before->Button(0, 3));
 }
 
 TEST(Editing, GetStyleTakesTheTouchedButtonOfTheCurrentPage) {

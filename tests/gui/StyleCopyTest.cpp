@@ -6,6 +6,7 @@
 
 #include <wx/checkbox.h>
 
+#include "ButtonSamples.h"
 #include "GuiTestSupport.h"
 #include "ModalScript.h"
 #include "dialogs/ChangeStyleDlg.h"
@@ -51,21 +52,6 @@ StyleChoices Ticked(const Boxes& boxes) {
     return ticks;
 }
 
-/// The values of each group of a button in one text, to see which groups a copy changed.
-std::array<std::wstring, StyleGroups::Count> GroupsOf(const ButtonRecord& b) {
-    auto n = [](long long v) { return std::to_wstring(v) + L"|"; };
-    std::array<std::wstring, StyleGroups::Count> groups;
-    groups[StyleGroups::Text] = b.Text_Off + L"|" + b.Text_On;
-    groups[StyleGroups::Image] =
-        b.Image_File_Off + L"|" + b.Image_File_Press + L"|" + b.Image_File_On;
-    groups[StyleGroups::Font] = b.Font_Family + L"|" + n(b.Font_Color) + n(b.Font_Size) +
-                                n(b.Font_Style) + n(b.Font_HorizAlign);
-    groups[StyleGroups::Position] = n(b.PosX) + n(b.PosY);
-    groups[StyleGroups::TasterLed] = n(b.Led) + n(b.Taster);
-    groups[StyleGroups::Pageflip] = n(b.Pageflip);
-    return groups;
-}
-
 /// A panel with two buttons on page 0 and a style source on page 1, all different.
 class CopyRig {
   public:
@@ -74,22 +60,10 @@ class CopyRig {
         layout->Page(0).Button_Last = 2;
         layout->Page(1).Button_Last = 1;
         ButtonRecord& source = layout->Button(1, 0);
+        source = SampleButton(1);
         source.PosX = 200;
         source.PosY = 200;
-        source.Text_Off = L"Quelle aus";
-        source.Text_On = L"Quelle an";
-        source.Image_File_Off = L"q_off.png";
-        source.Image_File_Press = L"q_press.png";
-        source.Image_File_On = L"q_on.png";
-        source.Font_Family = L"DejaVu Serif";
-        source.Font_Color = 0xFF0000FFu;
-        source.Font_Size = 18;
-        source.Font_Style = 6;
-        source.Font_HorizAlign = 2;
-        source.Led = 44;
-        source.Taster = 303;
         source.Pageflip = 0;
-        source.Inaktiv = 1;
         layout->Button(0, 0).PosX = 60;
         layout->Button(0, 0).PosY = 60;
         layout->Button(0, 1).PosX = 170;
@@ -160,8 +134,8 @@ TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
         CopyRig rig;
         const Boxes boxes = FindBoxes(rig.Dialog());
         ASSERT_TRUE(AllFound(boxes));
-        const auto source = GroupsOf(TheLayout().Button(1, 0));
-        const auto before = GroupsOf(TheLayout().Button(0, 1));
+        const auto source = StyleGroupsOf(TheLayout().Button(1, 0));
+        const auto before = StyleGroupsOf(TheLayout().Button(0, 1));
         ModalScript script;
         script.Then([&](wxDialog& d) {
             StyleChoices only{};
@@ -170,7 +144,7 @@ TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
             ClickButton(d, "OK");
         });
         rig.Open(kSource, 0, 1);
-        const auto after = GroupsOf(TheLayout().Button(0, 1));
+        const auto after = StyleGroupsOf(TheLayout().Button(0, 1));
         for (int g = 0; g < StyleGroups::Count; ++g) {
             EXPECT_EQ(after[g], g == group ? source[g] : before[g]) << "group " << g;
         }
@@ -180,7 +154,7 @@ TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
         remembered[group] = 1;
         EXPECT_EQ(TheState().CopyChoices, remembered);
         // The source is not changed, and the other button of the page neither.
-        EXPECT_EQ(GroupsOf(TheLayout().Button(1, 0)), source);
+        EXPECT_EQ(StyleGroupsOf(TheLayout().Button(1, 0)), source);
         EXPECT_EQ(TheLayout().Button(0, 0).Text_Off, L"Text_000");
     }
 }
@@ -199,7 +173,7 @@ TEST(StyleCopy, EverythingTickedStillLeavesInaktiv) {
         ClickButton(d, "OK");
     });
     rig.Open(kSource, 0, 0);
-    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 0)), GroupsOf(TheLayout().Button(1, 0)));
+    EXPECT_EQ(StyleGroupsOf(TheLayout().Button(0, 0)), StyleGroupsOf(TheLayout().Button(1, 0)));
     EXPECT_EQ(TheLayout().Button(0, 0).Inaktiv, 1);
 }
 
@@ -238,7 +212,7 @@ TEST(StyleCopy, TicksConfirmedWithOkArePresetAndCancelKeepsThem) {
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(TheState().CopyChoices, chosen);
     // Cancel and the close box copied nothing to button 0.
-    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 0)), GroupsOf(afterOk));
+    EXPECT_EQ(StyleGroupsOf(TheLayout().Button(0, 0)), StyleGroupsOf(afterOk));
 }
 
 TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
@@ -253,7 +227,7 @@ TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
         CopyRig rig;
         const Boxes boxes = FindBoxes(rig.Dialog());
         ASSERT_TRUE(AllFound(boxes));
-        const auto before = GroupsOf(TheLayout().Button(0, 1));
+        const auto before = StyleGroupsOf(TheLayout().Button(0, 1));
         ModalScript script;
         script.Then([&](wxDialog& d) {
             StyleChoices all;
@@ -263,7 +237,7 @@ TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
         });
         rig.Open(c.source, 0, c.target);
         EXPECT_FALSE(rig.Dialog().IsShown());
-        EXPECT_EQ(GroupsOf(TheLayout().Button(0, 1)), before);
+        EXPECT_EQ(StyleGroupsOf(TheLayout().Button(0, 1)), before);
         EXPECT_EQ(TheState().CopyChoices, StyleChoices{});
         EXPECT_EQ(TheState().LayoutChanged, 0);
     }
@@ -271,11 +245,11 @@ TEST(StyleCopy, WithoutSourceOrTargetNothingHappens) {
 
 TEST(StyleCopy, NothingTickedStillMarksTheLayoutChanged) {
     CopyRig rig;
-    const auto before = GroupsOf(TheLayout().Button(0, 1));
+    const auto before = StyleGroupsOf(TheLayout().Button(0, 1));
     ModalScript script;
     script.Then([](wxDialog& d) { ClickButton(d, "OK"); });
     rig.Open(kSource, 0, 1);
-    EXPECT_EQ(GroupsOf(TheLayout().Button(0, 1)), before);
+    EXPECT_EQ(StyleGroupsOf(TheLayout().Button(0, 1)), before);
     EXPECT_EQ(TheState().LayoutChanged, 1);
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "ButtonSamples.h"
 #include "model/ButtonEditing.h"
 #include "model/Layout.h"
 
@@ -113,40 +114,25 @@ TEST(ButtonEditing, AlignmentChoices) {
     EXPECT_EQ(HorizAlignOfChoice(2), 2);
 }
 
-ButtonRecord SampleButton() {
-    ButtonRecord b;
-    b.PosX = 120;
-    b.PosY = 80;
-    b.Text_Off = L"Licht\naus";
-    b.Text_On = L"Licht an";
-    b.Font_Style = 5;
-    b.Font_HorizAlign = 2;
-    b.Font_Size = 14;
-    b.Font_Family = L"DejaVu Sans";
-    b.Font_Color = 0x00FF00;
-    b.Led = 7;
-    b.Taster = 312;
-    b.Image_File_Off = L"off.png";
-    b.Image_File_Press = L"press.png";
-    b.Image_File_On = L"on.png";
-    b.Pageflip = 3;
-    b.Inaktiv = 1;
-    return b;
+/// A button whose every field differs from what StoreTakesEveryFieldButLeavesPositionAndPageflip
+/// stores.
+ButtonRecord Sample() {
+    return SampleButton(5);
 }
 
 TEST(ButtonEditing, LoadShowsTheButton) {
-    const ButtonSettingsFields f = LoadButtonSettings(SampleButton());
-    EXPECT_EQ(f.textOff, L"Licht\naus");
-    EXPECT_EQ(f.textOn, L"Licht an");
-    EXPECT_EQ(f.led, L"007");
-    EXPECT_EQ(f.taster, L"312");
-    EXPECT_EQ(f.imageOff, L"off.png");
-    EXPECT_EQ(f.imagePress, L"press.png");
-    EXPECT_EQ(f.imageOn, L"on.png");
-    EXPECT_EQ(f.font.face, L"DejaVu Sans");
-    EXPECT_EQ(f.font.size, 14);
+    const ButtonSettingsFields f = LoadButtonSettings(Sample());
+    EXPECT_EQ(f.textOff, L"off\n5");
+    EXPECT_EQ(f.textOn, L"on 5");
+    EXPECT_EQ(f.led, L"005");
+    EXPECT_EQ(f.taster, L"305");
+    EXPECT_EQ(f.imageOff, L"off 5.png");
+    EXPECT_EQ(f.imagePress, L"press 5.png");
+    EXPECT_EQ(f.imageOn, L"on 5.png");
+    EXPECT_EQ(f.font.face, L"face 5");
+    EXPECT_EQ(f.font.size, 13);
     EXPECT_EQ(f.font.style, 5);
-    EXPECT_EQ(f.font.colour, 0x00FF00u);
+    EXPECT_EQ(f.font.colour, 0x10005u);
     EXPECT_EQ(f.alignChoice, 2);
     EXPECT_TRUE(f.inactive);
 }
@@ -158,7 +144,7 @@ TEST(ButtonEditing, StoreReadsNumbersLikeTheWideConversion) {
         {L"\t 9 9", 9}, {L"1500", 1500}, {L"99999999999", INT_MAX},
     };
     for (const auto& [text, value] : cases) {
-        ButtonRecord b = SampleButton();
+        ButtonRecord b = Sample();
         ButtonSettingsFields f = LoadButtonSettings(b);
         f.led = text;
         f.taster = text;
@@ -169,7 +155,7 @@ TEST(ButtonEditing, StoreReadsNumbersLikeTheWideConversion) {
 }
 
 TEST(ButtonEditing, StoreTakesEveryFieldButLeavesPositionAndPageflip) {
-    ButtonRecord b = SampleButton();
+    ButtonRecord b = Sample();
     ButtonSettingsFields f;
     f.textOff = L"a\nb";
     f.textOn = L"c";
@@ -195,9 +181,9 @@ TEST(ButtonEditing, StoreTakesEveryFieldButLeavesPositionAndPageflip) {
     EXPECT_EQ(b.Font_Color, 0xFF0000FFu);
     EXPECT_EQ(b.Font_HorizAlign, 1);
     EXPECT_EQ(b.Inaktiv, 0);
-    EXPECT_EQ(b.PosX, 120);
-    EXPECT_EQ(b.PosY, 80);
-    EXPECT_EQ(b.Pageflip, 3);
+    EXPECT_EQ(b.PosX, 50);
+    EXPECT_EQ(b.PosY, 100);
+    EXPECT_EQ(b.Pageflip, 5);
 }
 
 TEST(ButtonEditing, NamesButtonSlotOnlyInsideTheTables) {

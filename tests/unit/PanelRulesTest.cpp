@@ -7,9 +7,9 @@
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <vector>
 
+#include "ButtonSamples.h"
 #include "model/PageEditing.h"
 #include "model/PanelRules.h"
 
@@ -198,28 +198,12 @@ TEST(SnapToGrid, ButtonCentreSnapsToTheNearestLineOfACentredGrid) {
     }
 }
 
-/// Every field of a button, so that a failed comparison names what differs.
-std::wstring Describe(const ButtonRecord& b) {
-    std::wostringstream out;
-    out << L"pos " << b.PosX << L"," << b.PosY << L" led " << b.Led << L" taster " << b.Taster
-        << L" on '" << b.Text_On << L"' off '" << b.Text_Off << L"' images " << b.Image_File_Off
-        << L"/" << b.Image_File_Press << L"/" << b.Image_File_On << L" flip " << b.Pageflip
-        << L" colour " << b.Font_Color << L" align " << b.Font_HorizAlign << L" size "
-        << b.Font_Size << L" style " << b.Font_Style << L" family '" << b.Font_Family
-        << L"' inaktiv " << b.Inaktiv;
-    return out.str();
-}
-
 /// A page whose first `count` slots (and any slot after) all differ in every field.
 std::unique_ptr<Layout> NumberedButtons(int page, int buttons, int slots = kButtonSlots) {
     auto layout = std::make_unique<Layout>();
     layout->Page(page).Button_Last = buttons;
     for (int i = 0; i < slots; ++i) {
-        ButtonRecord& b = layout->Button(page, i);
-        const std::wstring n = std::to_wstring(i);
-        b = ButtonRecord{10 * i,   20 * i,       L"on " + n,   L"off " + n, i % 8,   i % 3,
-                         8 + i,    L"face " + n, 0x10000u + i, 100 + i,     200 + i, L"a" + n,
-                         L"b" + n, L"c" + n,     i % 11,       i % 2};
+        layout->Button(page, i) = SampleButton(i);
     }
     return layout;
 }
@@ -232,8 +216,8 @@ TEST(InsertButton, NewButtonAt50_0KeepsWhatTheSlotHeld) {
     ButtonRecord expected = slot;
     expected.PosX = 50;
     expected.PosY = 0;
-    EXPECT_EQ(Describe(layout->Button(3, 4)), Describe(expected));
-    EXPECT_EQ(Describe(layout->Button(3, 3)), Describe(NumberedButtons(3, 4)->Button(3, 3)));
+    EXPECT_EQ(layout->Button(3, 4), expected);
+    EXPECT_EQ(layout->Button(3, 3), NumberedButtons(3, 4)->Button(3, 3));
 }
 
 TEST(InsertButton, FullPageIsRefusedAndTheLastSlotCanBeFilled) {
@@ -246,7 +230,7 @@ TEST(InsertButton, FullPageIsRefusedAndTheLastSlotCanBeFilled) {
     EXPECT_FALSE(InsertButton(*layout, 0));
     EXPECT_EQ(layout->Page(0).Button_Last, kButtonSlots);
     for (int i = 0; i < kButtonSlots; ++i) {
-        EXPECT_EQ(Describe(layout->Button(0, i)), Describe(before->Button(0, i)));
+        EXPECT_EQ(layout->Button(0, i), before->Button(0, i));
     }
 }
 
@@ -267,7 +251,7 @@ TEST(DeleteButton, LaterButtonsMoveDownWithEveryField) {
             // fields up to the first free slot, which is copied down too; above that nothing
             // changes.
             const int from = i < c.deleted || i > c.count - 1 || i + 1 >= kButtonSlots ? i : i + 1;
-            EXPECT_EQ(Describe(layout->Button(7, i)), Describe(before->Button(7, from))) << i;
+            EXPECT_EQ(layout->Button(7, i), before->Button(7, from)) << i;
         }
     }
 }
@@ -280,7 +264,7 @@ TEST(DeleteButton, ButtonThePageDoesNotHaveChangesNothing) {
         EXPECT_FALSE(DeleteButton(*layout, 0, button));
         EXPECT_EQ(layout->Page(0).Button_Last, 5);
         for (int i = 0; i < 7; ++i) {
-            EXPECT_EQ(Describe(layout->Button(0, i)), Describe(untouched->Button(0, i)));
+            EXPECT_EQ(layout->Button(0, i), untouched->Button(0, i));
         }
     }
 }
