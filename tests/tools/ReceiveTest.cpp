@@ -55,7 +55,7 @@ class Sender : public LoopbackClient {
 
     /// Sends `bytes` and adds the answer to `answers`, unless an answer so far was no '>'.
     bool Step(std::string& answers, const std::string& bytes) {
-        if (answers.find_first_not_of('>') != std::string::npos) {
+        if (!Answered(answers)) {
             return false;
         }
         Send(bytes);
@@ -73,32 +73,41 @@ class Sender : public LoopbackClient {
         return answers;
     }
 
+    /// Begins a file of `length` bytes and sends `part` of it as the panel does, without
+    /// closing: returns the answers to the header's steps and to each whole block of `part`;
+    /// what is left of `part` after its last whole block goes unanswered.
+    std::string SendPart(const std::string& name, std::size_t length, const std::string& part) {
+        std::string answers = Begin(name, length);
+        std::size_t at = 0;
+        while (part.size() - at > 999 && Step(answers, part.substr(at, 1000))) {
+            at += 1000;
+        }
+        if (Answered(answers)) {
+            Send(part.substr(at));
+        }
+        return answers;
+    }
+
     /// Sends a whole file as the panel does and returns the answers it got, one per step.
     /// `toTheEnd` waits after the last block as well: 'E' when the receiver closes (it has
     /// stored the file), else the byte it sends instead.
     std::string SendFile(const std::string& name, const std::string& contents,
                          bool toTheEnd = false) {
-        std::string answers = Begin(name, contents.size());
-        std::size_t at = 0;
-        while (contents.size() - at > 999 && Step(answers, contents.substr(at, 1000))) {
-            at += 1000;
-        }
-        if (answers.find_first_not_of('>') == std::string::npos) {
-            Send(contents.substr(at));
-            if (toTheEnd) {
-                shutdown(m_fd, SHUT_WR);
-                answers += Answer();
-            }
+        std::string answers = SendPart(name, contents.size(), contents);
+        if (toTheEnd && Answered(answers)) {
+            shutdown(m_fd, SHUT_WR);
+            answers += Answer();
         }
         Close();
         return answers;
     }
-};
 
-std::string Header(const std::string& name, std::size_t length) {
-    return std::string("TVX") + name + static_cast<char>(length >> 16) +
-           static_cast<char>(length >> 8) + static_cast<char>(length);
-}
+  private:
+    /// Every answer so far was '>'.
+    static bool Answered(const std::string& answers) {
+        return answers.find_first_not_of('>') == std::string::npos;
+    }
+};
 
 int Milliseconds(Clock::duration duration) {
     return static_cast<int>(
@@ -275,10 +284,7 @@ TEST(Receive, RefusesHostileNamesAndStoresNothing) {
     };
     for (const Case& c : cases) {
         Sender sender(receiver.Port());
-        ASSERT_TRUE(sender.Send("TVX"));
-        EXPECT_EQ(sender.Answer(), '>');
-        ASSERT_TRUE(sender.Send(c.name));
-        EXPECT_EQ(sender.Answer(), '?') << c.line;
+        EXPECT_EQ(sender.Begin(c.name, 10), ">?") << c.line;
         sender.Close();
         EXPECT_EQ(receiver.Line(), c.line);
     }
@@ -375,15 +381,7 @@ TEST(Receive, RefusesAFileThatDoesNotFitOnTheDisk) {
 TEST(Receive, ATransferClosedEarlyLeavesNoPartialFile) {
     Receiver receiver;
     Sender sender(receiver.Port());
-    sender.Send("TVX");
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send("part.png");
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send(std::string{0, 0x09, static_cast<char>(0xC4)});
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send(Pattern(1000));
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send(Pattern(500));
+    EXPECT_EQ(sender.SendPart("part.png", 2500, Pattern(1500)), ">>>>");
     sender.Close();
     EXPECT_EQ(receiver.Line(), "refused part.png: closed early after 1500 of 2500 bytes");
     EXPECT_TRUE(receiver.Stored().empty());
@@ -392,13 +390,7 @@ TEST(Receive, ATransferClosedEarlyLeavesNoPartialFile) {
 TEST(Receive, DropsAStalledTransferAndServesTheNextClient) {
     Receiver receiver({"--timeout", "0.5"});
     Sender stalled(receiver.Port());
-    stalled.Send(Header("stall.png", 2500).substr(0, 3));
-    EXPECT_EQ(stalled.Answer(), '>');
-    stalled.Send("stall.png");
-    EXPECT_EQ(stalled.Answer(), '>');
-    stalled.Send(Header("stall.png", 2500).substr(12));
-    EXPECT_EQ(stalled.Answer(), '>');
-    stalled.Send(Pattern(300));
+    EXPECT_EQ(stalled.SendPart("stall.png", 2500, Pattern(300)), ">>>");
     const auto start = Clock::now();
     // Meanwhile the next panel is served.
     Sender next(receiver.Port());
@@ -599,8 +591,7 @@ TEST(Receive, LeavesNoDescriptorOrTemporaryFileBehind) {
     EXPECT_EQ(inTheWay.Begin("folder.png", 10), ">?");
     for (auto [sender, name] : {std::pair{&early, "early.png"}, std::pair{&stalled, "stalled.png"},
                                 std::pair{&trickle, "trickle.png"}}) {
-        EXPECT_EQ(sender->Begin(name, 2500), ">>>");
-        sender->Send(Pattern(500));
+        EXPECT_EQ(sender->SendPart(name, 2500, Pattern(500)), ">>>");
     }
     early.Close();
     EXPECT_EQ(good.SendFile("good.png", Picture(2500)), ">>>>>");
@@ -642,9 +633,7 @@ TEST(Receive, RemovesTheTemporariesOfAKilledReceiverAtStart) {
     const std::string picture = Picture(2500);
     for (auto [sender, name] :
          {std::pair{&first, "a.png"}, std::pair{&second, "b.png"}, std::pair{&going, "c.png"}}) {
-        std::string answers = sender->Begin(name, 2500);
-        sender->Step(answers, picture.substr(0, 1000));
-        EXPECT_EQ(answers, ">>>>") << name;
+        EXPECT_EQ(sender->SendPart(name, 2500, picture.substr(0, 1000)), ">>>>") << name;
     }
     EXPECT_EQ(killed.Stored().size(), 3u);
     killed.Signal(SIGKILL);
@@ -781,9 +770,7 @@ TEST(Receive, TransfersUnderWayShareTheFreeSpace) {
     Receiver receiver({"--assume-free", std::to_string((1 << 20) + 2500)});
     Sender first(receiver.Port());
     const std::string firstPicture = Picture(2000);
-    EXPECT_EQ(first.Begin("first.png", 2000), ">>>");
-    first.Send(firstPicture.substr(0, 1000));
-    EXPECT_EQ(first.Answer(), '>');
+    EXPECT_EQ(first.SendPart("first.png", 2000, firstPicture.substr(0, 1000)), ">>>>");
 
     Sender tooBig(receiver.Port());
     EXPECT_EQ(tooBig.Begin("big.png", 1501), ">>?");
@@ -836,13 +823,7 @@ TEST(Receive, MisbehavesOnRequest) {
 TEST(Receive, AStopSignalDuringATransferLeavesNoPartialFile) {
     Receiver receiver;
     Sender sender(receiver.Port());
-    sender.Send("TVX");
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send("half.png");
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send(std::string{0, 0x09, static_cast<char>(0xC4)});
-    EXPECT_EQ(sender.Answer(), '>');
-    sender.Send(Pattern(600));
+    EXPECT_EQ(sender.SendPart("half.png", 2500, Pattern(600)), ">>>");
     std::this_thread::sleep_for(100ms);
     ASSERT_EQ(receiver.Stored().size(), 1u);  // the temporary file
     receiver.Signal(SIGTERM);

@@ -170,55 +170,51 @@ TEST(SimTest, AnswersAStateRequestWithTheWholeLampState) {
     EXPECT_TRUE(client->Quiet());
 }
 
-TEST(SimTest, ToggleModeTogglesTheLampOfEachPress) {
-    auto sim = SimProcess::Listening();
+/// A message a panel sends, the line the simulator prints for it, and the lamps on in the lamp
+/// state it answers with (none: it answers nothing).
+struct Exchange {
+    Bytes message;
+    std::string line;
+    std::optional<std::vector<int>> lampsOn;
+};
+
+/// A simulator started with `args` and one client that sends each message in turn.
+void Converse(const std::vector<std::string>& args, const std::vector<Exchange>& exchanges) {
+    auto sim = SimProcess::Listening(args);
     auto client = Connect(*sim);
+    for (const Exchange& e : exchanges) {
+        SCOPED_TRACE(e.line);
+        ASSERT_TRUE(client->Send(e.message));
+        EXPECT_EQ(sim->Out().Next(), e.line);
+        if (e.lampsOn) {
+            EXPECT_EQ(LampsOn(client->Read(127)), *e.lampsOn);
+        } else {
+            EXPECT_TRUE(client->Quiet());
+        }
+    }
+}
 
-    ASSERT_TRUE(client->Send(Press(42)));
-    EXPECT_EQ(sim->Out().Next(), "press 42");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{42});
+using Lamps = std::vector<int>;
 
-    ASSERT_TRUE(client->Send(Release(42)));
-    EXPECT_EQ(sim->Out().Next(), "release 42");
-    EXPECT_TRUE(client->Quiet()) << "a release changes nothing in toggle mode";
-
-    ASSERT_TRUE(client->Send(Press(1007)));
-    EXPECT_EQ(sim->Out().Next(), "press 1007");
-    EXPECT_EQ(LampsOn(client->Read(127)), (std::vector<int>{42, 1007}));
-
-    ASSERT_TRUE(client->Send(Press(42)));
-    EXPECT_EQ(sim->Out().Next(), "press 42");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{1007});
-
-    // A value that names no lamp is reported and answered, and changes nothing.
-    ASSERT_TRUE(client->Send(Press(65535)));
-    EXPECT_EQ(sim->Out().Next(), "press 65535");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{1007});
+TEST(SimTest, ToggleModeTogglesTheLampOfEachPress) {
+    Converse({}, {{Press(42), "press 42", Lamps{42}},
+                  {Release(42), "release 42", std::nullopt},  // changes nothing in this mode
+                  {Press(1007), "press 1007", Lamps{42, 1007}},
+                  {Press(42), "press 42", Lamps{1007}},
+                  // A value that names no lamp is reported and answered, and changes nothing.
+                  {Press(65535), "press 65535", Lamps{1007}}});
 }
 
 TEST(SimTest, FollowModeKeepsTheLampOnWhileHeld) {
-    auto sim = SimProcess::Listening({"--mode", "follow"});
-    auto client = Connect(*sim);
-    ASSERT_TRUE(client->Send(Press(300)));
-    EXPECT_EQ(sim->Out().Next(), "press 300");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{300});
-    ASSERT_TRUE(client->Send(Press(300)));
-    EXPECT_EQ(sim->Out().Next(), "press 300");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{300});
-    ASSERT_TRUE(client->Send(Release(300)));
-    EXPECT_EQ(sim->Out().Next(), "release 300");
-    EXPECT_EQ(LampsOn(client->Read(127)), std::vector<int>{});
+    Converse({"--mode", "follow"}, {{Press(300), "press 300", Lamps{300}},
+                                    {Press(300), "press 300", Lamps{300}},
+                                    {Release(300), "release 300", Lamps{}}});
 }
 
 TEST(SimTest, ModeNoneOnlyReports) {
-    auto sim = SimProcess::Listening({"--mode=none"});
-    auto client = Connect(*sim);
-    ASSERT_TRUE(client->Send(Press(5)));
-    ASSERT_TRUE(client->Send(Release(5)));
-    EXPECT_EQ(sim->Out().Next(), "press 5");
-    EXPECT_EQ(sim->Out().Next(), "release 5");
-    EXPECT_TRUE(client->Quiet());
-    EXPECT_EQ(AskLamps(*sim, *client), std::vector<int>{});
+    Converse({"--mode=none"}, {{Press(5), "press 5", std::nullopt},
+                               {Release(5), "release 5", std::nullopt},
+                               {kStateRequest, "state request", Lamps{}}});
 }
 
 TEST(SimTest, CommandsSwitchLampsAndSendBytes) {
