@@ -1,7 +1,8 @@
 // The picture header reader against any bytes as the start of a picture file. A size it gives is
 // above 0 and told by the header alone: every longer file that starts the same gives it again,
 // and a shorter start gives it or nothing. The file reader, which reads in steps, agrees with
-// the reading of the whole bytes.
+// the reading of the whole bytes. Bytes that hold a whole picture have its header, and the
+// whole file's reading agrees.
 #include <unistd.h>
 
 #include <cstddef>
@@ -28,9 +29,9 @@ bool Same(const std::optional<PictureHeader>& a, const std::optional<PictureHead
     return !a || (a->type == b->type && a->width == b->width && a->height == b->height);
 }
 
-/// A temporary file holding `bytes`, read back through its path. A real file, not a link to one
-/// (such as /proc/self/fd/N): the reader does not follow links.
-std::optional<PictureHeader> ThroughAFile(std::string_view bytes) {
+/// The path of a temporary file that holds `bytes`. A real file, not a link to one (such as
+/// /proc/self/fd/N): the readers do not follow links.
+const std::string& InAFile(std::string_view bytes) {
     static std::string path = "/tmp/fuzz-pictures-XXXXXX";
     static const int fd = [] {
         const int made = ::mkstemp(path.data());
@@ -41,7 +42,7 @@ std::optional<PictureHeader> ThroughAFile(std::string_view bytes) {
         ::pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
         Fault("cannot write the temporary file");
     }
-    return ReadPictureHeader(path);
+    return path;
 }
 
 }  // namespace
@@ -60,8 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (half && !Same(half, whole)) {
         Fault("the start of the bytes gives another size than all of them");
     }
-    if (!Same(ThroughAFile(bytes), whole)) {
+    if (!Same(ReadPictureHeader(InAFile(bytes)), whole)) {
         Fault("the file reader and the reading of the bytes differ");
+    }
+    const bool all = PictureIsWhole(bytes);
+    if (all && !whole) {
+        Fault("a whole picture without a header");
+    }
+    if (!Same(ReadWholePicture(InAFile(bytes)), all ? whole : std::nullopt)) {
+        Fault("the whole file's reading and the bytes' differ");
     }
     return 0;
 }

@@ -195,6 +195,53 @@ Scanned ScanHeader(std::string_view bytes) {
     return Scanned{};
 }
 
+/// Chunk after chunk from the signature on, each within the bytes and a critical one (its
+/// type's first letter upper case) with a sound check sum, up to the end chunk. The decoder
+/// refuses a file cut anywhere before that end, or one whose critical chunk is damaged; about an
+/// ancillary chunk's check sum it only warns. Whatever follows the end chunk is left unread.
+bool PngIsWhole(std::string_view bytes) {
+    for (std::size_t at = 8;;) {
+        if (bytes.size() - at < 12) {
+            return false;
+        }
+        const std::uint32_t length = BigEndian32(bytes, at);
+        if (length > bytes.size() - at - 12) {
+            return false;
+        }
+        const std::string_view chunk = bytes.substr(at + 4, 4 + std::size_t{length});
+        const bool critical = chunk[0] >= 'A' && chunk[0] <= 'Z';
+        if (critical && BigEndian32(bytes, at + 8 + length) != Crc32(chunk)) {
+            return false;
+        }
+        if (chunk.substr(0, 4) == "IEND") {
+            return true;
+        }
+        at += 12 + std::size_t{length};
+    }
+}
+
+/// As long as its pixels need from where the file header says they begin: uncompressed rows
+/// (or rows with bit fields) of width x bits rounded up to whole 4-byte words, compressed ones
+/// as many bytes as the information header says they take. The decoder refuses a shorter file.
+bool BmpIsWhole(std::string_view bytes, const PictureHeader& header) {
+    const std::uint64_t offset = LittleEndian32(bytes, 10);
+    const bool core = LittleEndian32(bytes, 14) == 12;
+    const std::uint64_t bits = LittleEndian16(bytes, core ? 24 : 28);
+    if (!core && bytes.size() < 38) {
+        return false;
+    }
+    const std::uint32_t compression = core ? 0 : LittleEndian32(bytes, 30);
+    if (offset > bytes.size()) {
+        return false;
+    }
+    const std::uint64_t room = bytes.size() - offset;
+    if (compression != 0 && compression != 3 && compression != 6) {
+        return LittleEndian32(bytes, 34) <= room;
+    }
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(header.width) * bits + 31) / 32 * 4;
+    return rowBytes <= room / static_cast<std::uint64_t>(header.height);
+}
+
 }  // namespace
 
 std::optional<PictureHeader> PictureHeaderOf(std::string_view bytes) {
@@ -235,4 +282,37 @@ std::optional<PictureHeader> ReadPictureHeader(const std::string& path) {
         }
     }
     return std::nullopt;
+}
+
+bool PictureIsWhole(std::string_view bytes) {
+    const Scanned scanned = ScanHeader(bytes);
+    if (scanned.scan != Scan::Known) {
+        return false;
+    }
+    switch (scanned.header.type) {
+        case PictureType::Png:
+            return PngIsWhole(bytes);
+        case PictureType::Bmp:
+            return BmpIsWhole(bytes, scanned.header);
+        case PictureType::Jpeg:
+            return true;
+    }
+    return false;
+}
+
+std::optional<PictureHeader> ReadWholePicture(const std::string& path) {
+    PictureFile file;
+    if (!file.Open(path)) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint64_t> length = file.Length();
+    if (!length || *length == 0 || *length > static_cast<std::uint64_t>(kMostPictureFileBytes)) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(*length), '\0');
+    if (!file.Read(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()) ||
+        !PictureIsWhole(bytes)) {
+        return std::nullopt;
+    }
+    return PictureHeaderOf(bytes);
 }

@@ -15,7 +15,7 @@ StartLoad LoadStartLayout(const File& file, Layout& layout) {
 std::vector<std::wstring> MissingRequiredPictures(const std::wstring& folder) {
     std::vector<std::wstring> missing;
     for (const std::wstring name : {kMenuPicture, kDefaultPicture}) {
-        if (!ReadPictureHeader(PathInFolder(folder, name))) {
+        if (!ReadWholePicture(PathInFolder(folder, name))) {
             missing.push_back(name);
         }
     }

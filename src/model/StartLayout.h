@@ -28,5 +28,6 @@ struct StartLoad {
 StartLoad LoadStartLayout(const File& file, Layout& layout);
 
 /// The pictures the panel cannot start without (the menu picture and the default button
-/// picture) that `folder` does not hold as pictures the picture reader knows.
+/// picture) that `folder` does not hold as whole pictures the picture reader knows: a copy cut
+/// off on its way counts as missing, since the panel could not show it.
 std::vector<std::wstring> MissingRequiredPictures(const std::wstring& folder);

@@ -221,6 +221,8 @@ TEST(Receive, RefusesContentsThePanelCannotUseAndKeepsTheFolderAsItWas) {
         "(cut off, or no layout file)";
     const std::string noPicture =
         "no picture the panel can read: the picture reader does not know its header";
+    const std::string cutPicture =
+        "no picture the panel can read: it ends before the picture does (cut off)";
     struct Case {
         std::string name;
         std::string contents;
@@ -234,6 +236,8 @@ TEST(Receive, RefusesContentsThePanelCannotUseAndKeepsTheFolderAsItWas) {
         {"tvxdef.ini", "", ">>?", noLayout},
         {"pic.png", Pattern(1500), ">>>>?", noPicture},
         {"pic.png", kPixel.substr(0, 30), ">>>?", noPicture},
+        {"pic.png", kPixel.substr(0, 60), ">>>?", cutPicture},
+        {"TvxMenu.png", kPixel.substr(0, 40), ">>>?", cutPicture},
         {"new.jpg", "", ">>?", noPicture},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,6 @@
 // The picture header reader: sizes of PNG, JPEG and BMP files from their first bytes, and no
 // size from anything damaged, cut short or of another kind.
+#include "PictureBytes.h"
 #include "TempFolder.h"
 #include "model/PictureHeader.h"
 
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -211,6 +213,59 @@ TEST(PictureHeader, AFileIsReadAsFarAsItsHeaderAndOnlyARegularOne) {
     const std::string pipe = folder.Path() + "/pipe.png";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_FALSE(ReadPictureHeader(pipe)) << "a pipe, at once";
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A copy cut off on its way keeps a sound header; the PNG and BMP decoders refuse it, so it is
+// no whole picture, while a cut JPEG is shown (filled with grey) and counts as whole.
+TEST(PictureHeader, AWholePictureIsAllThereAndACutOneIsNot) {
+    const std::string seeds = TVX_SOURCE_DIR "/fuzz/seeds/pictures/";
+    // kPixel with an ancillary text chunk after its image header, check sum as given.
+    const auto withText = [](const std::string& crc) {
+        return kPixel.substr(0, 33) + BigEndian(2, 4) + "tEXtab" + crc + kPixel.substr(33);
+    };
+    const std::size_t idatData = kPixel.find("IDAT") + 4;
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool whole;
+        bool wholeWhenCut;
+    } cases[] = {
+        {"png of another program", FileBytes(seeds + "small.png"), true, false},
+        {"png, bytes after its end chunk", Picture(500), true, false},
+        {"png, an ancillary chunk's check sum damaged", withText(std::string(4, '\0')), true, false},
+        {"png, a critical chunk damaged", Changed(kPixel, idatData, 'y'), false, false},
+        {"png, no end chunk", kPixel.substr(0, kPixel.find("IEND") - 4), false, false},
+        {"jpeg of another program", FileBytes(seeds + "small.jpg"), true, true},
+        {"jpeg, progressive", FileBytes(seeds + "progressive.jpg"), true, true},
+        {"bmp of another program", FileBytes(seeds + "small.bmp"), true, false},
+        {"bmp, information header of 124", FileBytes(seeds + "v5.bmp"), true, false},
+        {"bmp, 7 x 3 of 24 bits in 16 bytes", Bmp(40, 7, 3), false, false},
+        {"no picture", "just some text, not a picture", false, false},
+    };
+    TempFolder folder;
+    const std::string path = folder.Path() + "/picture";
+    for (const auto& c : cases) {
+        EXPECT_EQ(PictureIsWhole(c.bytes), c.whole) << c.what;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        EXPECT_EQ(ReadWholePicture(path).has_value(), c.whole) << c.what;
+        if (c.whole) {
+            ExpectHeader(ReadWholePicture(path), PictureHeaderOf(c.bytes), c.what);
+        }
+        // Cut anywhere after its header, up to its last byte (a PNG's end chunk's included).
+        const std::size_t iend = c.bytes.find("IEND");
+        const std::size_t end = iend == std::string::npos ? c.bytes.size() : iend + 8;
+        for (std::size_t cut = 40; c.whole && cut < end; cut += 1 + cut / 8) {
+            const std::string part = c.bytes.substr(0, std::min(cut, end - 1));
+            EXPECT_EQ(PictureIsWhole(part), c.wholeWhenCut && PictureHeaderOf(part))
+                << c.what << " cut to " << cut;
+        }
+    }
+    EXPECT_FALSE(ReadWholePicture(folder.Path() + "/missing.png"));
 }
 
 }  // namespace

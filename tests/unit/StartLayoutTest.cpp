@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,12 @@ TEST(StartLayout, TheMenuAndDefaultPicturesMustBePictures) {
               (std::vector<std::wstring>{L"TvxMenu.png", L"defaultButton.png"}));
     std::filesystem::copy_file(demo + "TvxMenu.png", folder.At("TvxMenu.png"));
     folder.Write("defaultButton.png", "no picture");
+    EXPECT_EQ(MissingRequiredPictures(folder.WidePath()),
+              std::vector<std::wstring>{L"defaultButton.png"});
+    // A copy cut off on its way: its header is sound, the panel could not show it.
+    std::ifstream demoButton(demo + "defaultButton.png", std::ios::binary);
+    const std::string whole(std::istreambuf_iterator<char>(demoButton), {});
+    folder.Write("defaultButton.png", whole.substr(0, whole.size() / 2));
     EXPECT_EQ(MissingRequiredPictures(folder.WidePath()),
               std::vector<std::wstring>{L"defaultButton.png"});
     std::filesystem::copy_file(demo + "defaultButton.png", folder.At("defaultButton.png"),

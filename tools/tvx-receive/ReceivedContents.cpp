@@ -9,8 +9,11 @@
 
 std::string CheckContents(const std::string& name, const std::string& path) {
     if (name != NativeName(File::kLayoutFileName)) {
+        if (ReadWholePicture(path)) {
+            return std::string();
+        }
         return ReadPictureHeader(path)
-                   ? std::string()
+                   ? "no picture the panel can read: it ends before the picture does (cut off)"
                    : "no picture the panel can read: the picture reader does not know its header";
     }
     auto layout = std::make_unique<Layout>();
