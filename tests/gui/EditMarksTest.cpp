@@ -93,35 +93,6 @@ class MarksRig {
     std::unique_ptr<PanelUnderTest> panel;
 };
 
-// The words of each mode, which the title shows as long as the mode is in force.
-TEST(EditMarks, EachModeHasItsBannerWhichIsAlsoTheTitle) {
-    auto layout = std::make_unique<Layout>();
-    layout->ResetLayout();
-    layout->Page(3).PageName = L"Garten";
-    PanelState panel;
-    panel.CurrentPage = 3;
-    struct Case {
-        int mode;
-        const wchar_t* banner;
-    };
-    for (const Case& c : {
-             Case{EditModes::Move, L"--- Button Move ---"},
-             Case{EditModes::Settings, L"--- Button Settings ---"},
-             Case{EditModes::GetStyle, L"--- Button Get Style ---"},
-             Case{EditModes::ChangeStyle, L"--- Button Change Style ---"},
-             Case{EditModes::Delete, L"--- Button Delete ---"},
-             Case{EditModes::Normal, L""},
-             Case{1, L""},
-             Case{5, L""},
-         }) {
-        panel.EditMode = c.mode;
-        EXPECT_EQ(ModeBanner(c.mode), c.banner) << c.mode;
-        EXPECT_EQ(IsShownMode(c.mode), *c.banner != L'\0') << c.mode;
-        // The title shows the mode as long as it is in force, whatever was drawn meanwhile.
-        EXPECT_EQ(PanelTitle(*layout, panel), *c.banner != L'\0' ? c.banner : L"Garten") << c.mode;
-    }
-}
-
 // Each mode, chosen in the button menu: the banner is on the page and the mode in the title until
 // Q ends it; then the page is again exactly what it was before any mode.
 TEST(EditMarks, EachModeShowsItsBannerUntilItEndsAndNormalModeAddsNothing) {

@@ -1,5 +1,5 @@
-// What the panel shows of an edit mode: the colours of the marks, which marks a page gets, and
-// where the banner goes.
+// What the panel shows of an edit mode: its words, the colours of the marks, which marks a page
+// gets, and where the banner goes.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,8 +8,39 @@
 #include "model/ButtonEditing.h"
 #include "model/Contrast.h"
 #include "model/EditMarks.h"
+#include "model/PanelState.h"
+#include "panel/EditBanner.h"
 
 namespace {
+
+// The words of each mode, which the title shows as long as the mode is in force.
+TEST(EditMarks, EachModeHasItsBannerWhichIsAlsoTheTitle) {
+    auto layout = std::make_unique<Layout>();
+    layout->ResetLayout();
+    layout->Page(3).PageName = L"Garten";
+    PanelState panel;
+    panel.CurrentPage = 3;
+    struct Case {
+        int mode;
+        const wchar_t* banner;
+    };
+    for (const Case& c : {
+             Case{EditModes::Move, L"--- Button Move ---"},
+             Case{EditModes::Settings, L"--- Button Settings ---"},
+             Case{EditModes::GetStyle, L"--- Button Get Style ---"},
+             Case{EditModes::ChangeStyle, L"--- Button Change Style ---"},
+             Case{EditModes::Delete, L"--- Button Delete ---"},
+             Case{EditModes::Normal, L""},
+             Case{1, L""},
+             Case{5, L""},
+         }) {
+        panel.EditMode = c.mode;
+        EXPECT_EQ(ModeBanner(c.mode), c.banner) << c.mode;
+        EXPECT_EQ(IsShownMode(c.mode), *c.banner != L'\0') << c.mode;
+        // The title shows the mode as long as it is in force, whatever was drawn meanwhile.
+        EXPECT_EQ(PanelTitle(*layout, panel), *c.banner != L'\0' ? c.banner : L"Garten") << c.mode;
+    }
+}
 
 TEST(EditMarks, TheFillStandsOutFromAnyPageAndItsInkFromTheFill) {
     std::vector<Colour> pages;
