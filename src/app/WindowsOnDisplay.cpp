@@ -3,6 +3,7 @@
 #include <wx/dialog.h>
 
 #include "dialogs/DisplayPlace.h"
+#include "dialogs/StandardDlg.h"
 
 WindowsOnDisplay::WindowsOnDisplay(const wxWindow& panel) : m_panel(panel) {
     Register();
@@ -12,15 +13,23 @@ WindowsOnDisplay::~WindowsOnDisplay() {
     Unregister();
 }
 
+namespace {
+
+bool KeptByTheHook(const wxDialog* dialog, const wxWindow& panel) {
+    return dialog != &panel && dynamic_cast<const StandardDlg*>(dialog) == nullptr;
+}
+
+}  // namespace
+
 int WindowsOnDisplay::Enter(wxDialog* dialog) {
-    if (dialog != &m_panel) {
+    if (KeptByTheHook(dialog, m_panel)) {
         KeepOnDisplay(*dialog);
     }
     return wxID_NONE;
 }
 
 void WindowsOnDisplay::Exit(wxDialog* dialog) {
-    if (dialog != &m_panel) {
+    if (KeptByTheHook(dialog, m_panel)) {
         StopKeepingOnDisplay(*dialog);
     }
 }

@@ -3,9 +3,10 @@
 #include <wx/modalhook.h>
 #include <wx/window.h>
 
-/// Keeps every modal window of the program on its display, once for all of them: our dialogs
-/// and pads, the toolkit's choosers and message boxes, from the start of each one's modal run to
-/// its end (see KeepOnDisplay). The panel window fits itself to the display and is left alone.
+/// Keeps the modal windows that are not our dialogs on their display, once for all of them: the
+/// toolkit's choosers and message boxes, from the start of each one's modal run to its end (see
+/// KeepOnDisplay). Our dialogs and pads keep themselves there (StandardDlg); the panel window
+/// fits itself to the display and is left alone.
 class WindowsOnDisplay : public wxModalDialogHook {
   public:
     explicit WindowsOnDisplay(const wxWindow& panel);

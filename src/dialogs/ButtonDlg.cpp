@@ -8,28 +8,25 @@
 #include "panel/PanelOperations.h"
 
 ButtonDlg::ButtonDlg(wxWindow* parent, PanelOperations& panel)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Button Menu"), wxDefaultPosition,
-               wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
-    SetClientSize(180, 358);
-    new wxButton(this, ID_BUTTON1, "Settings (s)", wxPoint(8, 16), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON2, "Move (m)", wxPoint(8, 64), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON3, "Get Style (g)", wxPoint(8, 112), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON4, "Change Style (c)", wxPoint(8, 160), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON5, "Insert Btn (i)", wxPoint(8, 208), wxSize(160, 40));
-    auto* remove = new wxButton(this, ID_BUTTON6, "Delete", wxPoint(8, 264), wxSize(163, 32));
+    : StandardDlg(parent, "Button Menu"), m_panel(panel) {
+    new wxButton(this, ID_SETTINGS, "Settings (s)", wxPoint(8, 16), wxSize(160, 40));
+    new wxButton(this, ID_MOVE, "Move (m)", wxPoint(8, 64), wxSize(160, 40));
+    new wxButton(this, ID_GET_STYLE, "Get Style (g)", wxPoint(8, 112), wxSize(160, 40));
+    new wxButton(this, ID_CHANGE_STYLE, "Change Style (c)", wxPoint(8, 160), wxSize(160, 40));
+    new wxButton(this, ID_INSERT, "Insert Btn (i)", wxPoint(8, 208), wxSize(160, 40));
+    auto* remove = new wxButton(this, ID_DELETE, "Delete", wxPoint(8, 264), wxSize(163, 32));
     remove->SetForegroundColour(wxColour(255, 0, 0));
-    auto* back = new wxButton(this, ID_BUTTON7, "Back", wxPoint(8, 312), wxSize(160, 40));
+    auto* back = new wxButton(this, ID_BACK, "Back", wxPoint(8, 312), wxSize(160, 40));
     back->SetForegroundColour(wxColour(0, 0, 255));
-    CentreOnScreen(wxBOTH);
+    Place(wxSize(180, 358), Centring::OnScreen);
 
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnSettings, this, ID_BUTTON1);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnMove, this, ID_BUTTON2);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnGetStyle, this, ID_BUTTON3);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnChangeStyle, this, ID_BUTTON4);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnInsert, this, ID_BUTTON5);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnDelete, this, ID_BUTTON6);
-    Bind(wxEVT_BUTTON, &ButtonDlg::OnBack, this, ID_BUTTON7);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnSettings, this, ID_SETTINGS);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnMove, this, ID_MOVE);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnGetStyle, this, ID_GET_STYLE);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnChangeStyle, this, ID_CHANGE_STYLE);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnInsert, this, ID_INSERT);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnDelete, this, ID_DELETE);
+    Bind(wxEVT_BUTTON, &ButtonDlg::OnBack, this, ID_BACK);
 }
 
 void ButtonDlg::ChooseMode(int mode) {

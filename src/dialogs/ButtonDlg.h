@@ -1,23 +1,23 @@
 #pragma once
 
-#include <wx/dialog.h>
+#include "dialogs/StandardDlg.h"
 
 class PanelOperations;
 
 /// The button menu: chooses the edit operation the next touches on the panel perform, inserts a
 /// button at once, or goes back to the main menu.
-class ButtonDlg : public wxDialog {
+class ButtonDlg : public StandardDlg {
   public:
     ButtonDlg(wxWindow* parent, PanelOperations& panel);
 
     enum {
-        ID_BUTTON1 = wxID_HIGHEST + 1,
-        ID_BUTTON2,
-        ID_BUTTON3,
-        ID_BUTTON4,
-        ID_BUTTON5,
-        ID_BUTTON6,
-        ID_BUTTON7,
+        ID_SETTINGS = wxID_HIGHEST + 1,
+        ID_MOVE,
+        ID_GET_STYLE,
+        ID_CHANGE_STYLE,
+        ID_INSERT,
+        ID_DELETE,
+        ID_BACK,
     };
 
   private:

@@ -17,7 +17,6 @@
 #include "dialogs/PictureChooser.h"
 #include "model/Layout.h"
 #include "model/PanelDocument.h"
-#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -42,19 +41,14 @@ wxFont MakeFont(const std::wstring& face, int size, int style) {
 }
 
 /// A text field that opens the pad of `pads` for `input` on a long touch, or none.
-wxTextCtrl* NewTextField(wxWindow* parent, const wxPoint& position, const wxSize& size, long style,
-                         const char* name, std::optional<FieldInput> input, FieldPads& pads) {
-    auto* field = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, position, size, style,
-                                 wxDefaultValidator, name);
+wxTextCtrl* NewTextField(wxWindow* parent, wxWindowID id, const wxPoint& position,
+                         const wxSize& size, long style, std::optional<FieldInput> input,
+                         FieldPads& pads) {
+    auto* field = new wxTextCtrl(parent, id, wxEmptyString, position, size, style);
     if (input) {
         AttachPad(*field, *input, pads);
     }
     return field;
-}
-
-wxButton* NewButton(wxWindow* parent, wxWindowID id, const char* label, const wxPoint& position,
-                    const wxSize& size, const char* name) {
-    return new wxButton(parent, id, label, position, size, 0, wxDefaultValidator, name);
 }
 
 /// Two lines high: no room for a scroll bar, the text scrolls with the cursor instead.
@@ -62,80 +56,67 @@ constexpr long kMultiLine = wxTE_MULTILINE | wxTE_NO_VSCROLL;
 
 }  // namespace
 
-ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel,
-                                     PanelDocument& document, FieldPads& pads)
-    : wxDialog(parent, wxID_ANY, "Button Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel),
-      m_document(document) {
-    NewLabel(this, wxID_ANY, "Text Off", wxPoint(8, 8), wxSize(48, 16), "ID_STATICTEXT1");
-    m_textOff = NewTextField(this, wxPoint(8, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL1",
+ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations&, PanelDocument& document,
+                                     FieldPads& pads)
+    : StandardDlg(parent, "Button Settings"), m_document(document) {
+    NewLabel(this, wxID_ANY, "Text Off", wxPoint(8, 8), wxSize(48, 16));
+    m_textOff = NewTextField(this, ID_TEXT_OFF, wxPoint(8, 32), wxSize(128, 40), kMultiLine,
                              FieldInput::Lines, pads);
-    NewLabel(this, wxID_ANY, "Text On", wxPoint(152, 8), wxSize(48, 16), "ID_STATICTEXT2");
-    m_textOn = NewTextField(this, wxPoint(152, 32), wxSize(128, 40), kMultiLine, "ID_TEXTCTRL2",
+    NewLabel(this, wxID_ANY, "Text On", wxPoint(152, 8), wxSize(48, 16));
+    m_textOn = NewTextField(this, ID_TEXT_ON, wxPoint(152, 32), wxSize(128, 40), kMultiLine,
                             FieldInput::Lines, pads);
     // Shows the working face; the face is chosen with "Font" (by touch as well), so typing here
     // means nothing and no pad opens.
-    m_fontName = NewTextField(this, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY, "ID_TEXTCTRL3",
+    m_fontName = NewTextField(this, ID_FONT_NAME, wxPoint(8, 88), wxSize(160, 23), wxTE_READONLY,
                               std::nullopt, pads);
-    wxButton* font =
-        NewButton(this, wxID_ANY, "Font", wxPoint(176, 88), wxSize(56, 23), "ID_BUTTON1");
-    wxButton* color =
-        NewButton(this, wxID_ANY, "Color", wxPoint(240, 88), wxSize(40, 23), "ID_BUTTON2");
+    new wxButton(this, ID_FONT, "Font", wxPoint(176, 88), wxSize(56, 23));
+    new wxButton(this, ID_COLOR, "Color", wxPoint(240, 88), wxSize(40, 23));
 
     const wxString alignments[] = {"Left", "Center", "Right"};
-    m_align = new wxRadioBox(this, wxID_ANY, "Font Align", wxPoint(8, 120), wxSize(184, 48), 3,
-                             alignments, 1, wxRA_SPECIFY_ROWS, wxDefaultValidator, "ID_RADIOBOX1");
-    m_inactive = new wxCheckBox(this, wxID_ANY, "Btn Inaktiv\n(Lable)", wxPoint(192, 176),
-                                wxSize(88, 32), 0, wxDefaultValidator, "ID_CHECKBOX1");
+    m_align = new wxRadioBox(this, ID_ALIGN, "Font Align", wxPoint(8, 120), wxSize(184, 48), 3,
+                             alignments, 1, wxRA_SPECIFY_ROWS);
+    m_inactive = new wxCheckBox(this, ID_INACTIVE, "Btn Inaktiv\n(Lable)", wxPoint(192, 176),
+                                wxSize(88, 32));
     GrowToLabel(m_inactive);
 
-    NewLabel(this, wxID_ANY, "Taster", wxPoint(8, 184), wxSize(40, 16), "ID_STATICTEXT3");
-    m_taster = NewTextField(this, wxPoint(48, 184), wxSize(40, 23), 0, "ID_TEXTCTRL4",
+    NewLabel(this, wxID_ANY, "Taster", wxPoint(8, 184), wxSize(40, 16));
+    m_taster = NewTextField(this, ID_TASTER, wxPoint(48, 184), wxSize(40, 23), 0,
                             FieldInput::Number, pads);
     FitDigits(m_taster, 4, 52);
-    NewLabel(this, wxID_ANY, "Led", wxPoint(104, 184), wxSize(32, 16), "ID_STATICTEXT4");
-    m_led = NewTextField(this, wxPoint(136, 184), wxSize(40, 23), 0, "ID_TEXTCTRL5",
-                         FieldInput::Number, pads);
+    NewLabel(this, wxID_ANY, "Led", wxPoint(104, 184), wxSize(32, 16));
+    m_led =
+        NewTextField(this, ID_LED, wxPoint(136, 184), wxSize(40, 23), 0, FieldInput::Number, pads);
     FitDigits(m_led, 4, 52);
 
-    m_imageOff = NewTextField(this, wxPoint(8, 216), wxSize(168, 23), 0, "ID_TEXTCTRL6",
+    m_imageOff = NewTextField(this, ID_IMAGE_OFF, wxPoint(8, 216), wxSize(168, 23), 0,
                               FieldInput::Text, pads);
-    wxButton* picOff =
-        NewButton(this, wxID_ANY, "Pic Btn Off", wxPoint(192, 216), wxSize(88, 23), "ID_BUTTON3");
-    m_imagePress = NewTextField(this, wxPoint(8, 248), wxSize(168, 23), 0, "ID_TEXTCTRL7",
+    new wxButton(this, ID_PIC_BTN_OFF, "Pic Btn Off", wxPoint(192, 216), wxSize(88, 23));
+    m_imagePress = NewTextField(this, ID_IMAGE_PRESS, wxPoint(8, 248), wxSize(168, 23), 0,
                                 FieldInput::Text, pads);
-    wxButton* picPress =
-        NewButton(this, wxID_ANY, "Pic Btn Press", wxPoint(192, 248), wxSize(88, 23), "ID_BUTTON4");
-    m_imageOn = NewTextField(this, wxPoint(8, 280), wxSize(168, 23), 0, "ID_TEXTCTRL8",
+    new wxButton(this, ID_PIC_BTN_PRESS, "Pic Btn Press", wxPoint(192, 248), wxSize(88, 23));
+    m_imageOn = NewTextField(this, ID_IMAGE_ON, wxPoint(8, 280), wxSize(168, 23), 0,
                              FieldInput::Text, pads);
-    wxButton* picOn =
-        NewButton(this, wxID_ANY, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23), "ID_BUTTON5");
+    new wxButton(this, ID_PIC_BTN_ON, "Pic Btn On", wxPoint(192, 280), wxSize(88, 23));
 
-    NewLabel(this, wxID_ANY, "Pageflip", wxPoint(16, 328), wxDefaultSize, "ID_STATICTEXT5");
+    NewLabel(this, wxID_ANY, "Pageflip", wxPoint(16, 328), wxDefaultSize);
     // Read-only: only an entry of the list means something.
-    m_pageflip = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(72, 328), wxSize(208, 23), 0,
-                                nullptr, wxCB_READONLY, wxDefaultValidator, "ID_COMBOBOX1");
+    m_pageflip = new wxComboBox(this, ID_PAGEFLIP, wxEmptyString, wxPoint(72, 328), wxSize(208, 23),
+                                0, nullptr, wxCB_READONLY);
 
-    wxButton* cancel =
-        NewButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 368), wxSize(75, 40), "ID_BUTTON6");
-    wxButton* ok = NewButton(this, wxID_OK, "OK", wxPoint(208, 368), wxSize(75, 40), "ID_BUTTON7");
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 368), wxSize(75, 40));
+    new wxButton(this, wxID_OK, "OK", wxPoint(208, 368), wxSize(75, 40));
 
-    SetClientSize(300, 422);
-    CentreOnScreen();
+    Place(wxSize(300, 422), Centring::OnScreen);
 
-    Bind(wxEVT_INIT_DIALOG, &ButtonSettingsDlg::OnInitDialog, this);
-    font->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnFont, this);
-    color->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnColor, this);
-    picOff->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOff, this);
-    picPress->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnPress, this);
-    picOn->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOn, this);
-    m_pageflip->Bind(wxEVT_COMBOBOX, &ButtonSettingsDlg::OnPageflip, this);
-    ok->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnOk, this);
-    cancel->Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnCancel, this);
+    Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnFont, this, ID_FONT);
+    Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnColor, this, ID_COLOR);
+    Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOff, this, ID_PIC_BTN_OFF);
+    Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnPress, this, ID_PIC_BTN_PRESS);
+    Bind(wxEVT_BUTTON, &ButtonSettingsDlg::OnPicBtnOn, this, ID_PIC_BTN_ON);
+    Bind(wxEVT_COMBOBOX, &ButtonSettingsDlg::OnPageflip, this, ID_PAGEFLIP);
 }
 
-void ButtonSettingsDlg::OnInitDialog(wxInitDialogEvent&) {
+bool ButtonSettingsDlg::TransferDataToWindow() {
     const ::Layout& layout = m_document.Layout();
     const PanelState& panel = m_document.State();
     m_button = ButtonRef{panel.SelectedButton, panel.CurrentPage};
@@ -171,6 +152,7 @@ void ButtonSettingsDlg::OnInitDialog(wxInitDialogEvent&) {
     }
     m_pageflip->SetSelection(PageflipEntryOf(button.Pageflip, layout.LastPage));
     m_inactive->SetValue(fields.inactive);
+    return true;
 }
 
 wxFont ButtonSettingsDlg::WorkingFontInHand() const {
@@ -265,7 +247,7 @@ void ButtonSettingsDlg::OnPageflip(wxCommandEvent&) {
     }
 }
 
-void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
+bool ButtonSettingsDlg::TransferDataFromWindow() {
     if (EditsAButton()) {
         ButtonSettingsFields fields;
         fields.textOff = m_textOff->GetValue().ToStdWstring();
@@ -279,15 +261,7 @@ void ButtonSettingsDlg::OnOk(wxCommandEvent&) {
         fields.alignChoice = m_align->GetSelection();
         fields.inactive = m_inactive->GetValue();
         StoreButtonSettings(fields, m_document.Layout().Button(m_button.page, m_button.button));
-
-        PanelState& panel = m_document.State();
-        panel.LayoutChanged = 1;
-        m_panel.LoadButtonImages(panel.CurrentPage);
-        m_panel.DrawPage(panel.CurrentPage);
+        m_document.State().LayoutChanged = 1;
     }
-    EndModal(wxID_OK);
-}
-
-void ButtonSettingsDlg::OnCancel(wxCommandEvent&) {
-    EndModal(wxID_CANCEL);
+    return true;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <wx/dialog.h>
-
+#include "dialogs/StandardDlg.h"
 #include "model/ButtonEditing.h"
 
 class FieldPads;
@@ -20,22 +19,43 @@ class wxTextCtrl;
 /// Edits every property of one button except its position: the button the panel names with
 /// CurrentPage and SelectedButton when it shows the dialog. The font is edited in a working
 /// copy outside the controls; "OK" writes everything back, except the page flip, which the
-/// list stores the moment an entry is picked.
-class ButtonSettingsDlg : public wxDialog {
+/// list stores the moment an entry is picked. Whoever showed it shows the page again after "OK".
+class ButtonSettingsDlg : public StandardDlg {
   public:
     ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
                       FieldPads& pads);
 
+    /// The button the panel names now, or an empty one when it names none.
+    bool TransferDataToWindow() override;
+    /// Everything but the page flip into the button, when the dialog edits one.
+    bool TransferDataFromWindow() override;
+
+    enum {
+        ID_TEXT_OFF = wxID_HIGHEST + 1,
+        ID_TEXT_ON,
+        ID_FONT_NAME,
+        ID_FONT,
+        ID_COLOR,
+        ID_ALIGN,
+        ID_INACTIVE,
+        ID_TASTER,
+        ID_LED,
+        ID_IMAGE_OFF,
+        ID_PIC_BTN_OFF,
+        ID_IMAGE_PRESS,
+        ID_PIC_BTN_PRESS,
+        ID_IMAGE_ON,
+        ID_PIC_BTN_ON,
+        ID_PAGEFLIP,
+    };
+
   private:
-    void OnInitDialog(wxInitDialogEvent& event);
     void OnFont(wxCommandEvent& event);
     void OnColor(wxCommandEvent& event);
     void OnPicBtnOff(wxCommandEvent& event);
     void OnPicBtnPress(wxCommandEvent& event);
     void OnPicBtnOn(wxCommandEvent& event);
     void OnPageflip(wxCommandEvent& event);
-    void OnOk(wxCommandEvent& event);
-    void OnCancel(wxCommandEvent& event);
 
     /// Puts the bare name of a chosen picture file into `field`.
     void ChoosePicture(wxTextCtrl& field);
@@ -63,6 +83,5 @@ class ButtonSettingsDlg : public wxDialog {
 
     WorkingFont m_font;
     ButtonRef m_button;  ///< the button being edited, fixed when the dialog is shown
-    PanelOperations& m_panel;
     PanelDocument& m_document;
 };

@@ -7,47 +7,39 @@
 #include "dialogs/PadEntry.h"
 #include "model/FieldEntry.h"
 
-KeyboardDlg::KeyboardDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Keyboard"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP | wxBORDER_THEME) {
-    SetClientSize(175, 291);
+KeyboardDlg::KeyboardDlg(wxWindow* parent) : StandardDlg(parent, "Keyboard", wxBORDER_THEME) {
     SetBackgroundColour(wxColour(255, 255, 128));
 
-    const wxSize key(48, 48);
+    const wxSize keySize(48, 48);
     const struct {
-        int id;
-        const char* label;
+        int digit;
         wxPoint position;
     } digits[] = {
-        {ID_BUTTON12, "7", wxPoint(8, 8)},     {ID_BUTTON11, "8", wxPoint(64, 8)},
-        {ID_BUTTON6, "9", wxPoint(120, 8)},    {ID_BUTTON7, "4", wxPoint(8, 64)},
-        {ID_BUTTON8, "5", wxPoint(64, 64)},    {ID_BUTTON9, "6", wxPoint(120, 64)},
-        {ID_BUTTON1, "1", wxPoint(8, 120)},    {ID_BUTTON2, "2", wxPoint(64, 120)},
-        {ID_BUTTON10, "3", wxPoint(120, 120)}, {ID_BUTTON13, "0", wxPoint(8, 176)},
+        {7, wxPoint(8, 8)},     {8, wxPoint(64, 8)},   {9, wxPoint(120, 8)}, {4, wxPoint(8, 64)},
+        {5, wxPoint(64, 64)},   {6, wxPoint(120, 64)}, {1, wxPoint(8, 120)}, {2, wxPoint(64, 120)},
+        {3, wxPoint(120, 120)}, {0, wxPoint(8, 176)},
     };
-    for (const auto& digit : digits) {
-        new wxButton(this, digit.id, digit.label, digit.position, key);
-        Bind(wxEVT_BUTTON, &KeyboardDlg::OnDigit, this, digit.id);
+    for (const auto& key : digits) {
+        new wxButton(this, ID_DIGIT0 + key.digit, wxString::Format("%d", key.digit), key.position,
+                     keySize);
     }
+    Bind(wxEVT_BUTTON, &KeyboardDlg::OnDigit, this, ID_DIGIT0, ID_DIGIT0 + 9);
     // The entry and, below it, how many characters the field takes.
-    m_entry = new LimitedField(this, ID_TEXTCTRL1, wxPoint(64, 178), wxSize(48, 23), 0);
-    auto* room = new wxStaticText(this, ID_STATICTEXT1, wxEmptyString, wxPoint(64, 204),
-                                  wxSize(48, 16), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    m_entry = new LimitedField(this, ID_ENTRY, wxPoint(64, 178), wxSize(48, 23), 0);
+    auto* room = new wxStaticText(this, ID_ROOM, wxEmptyString, wxPoint(64, 204), wxSize(48, 16),
+                                  wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     room->SetFont(wxFont(wxFontInfo(8)));
     m_padEntry = std::make_unique<PadEntry>(*room);
     m_entry->Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
         event.Skip();
         CallAfter([this] { m_padEntry->ShowRoom(); });
     });
-    new wxButton(this, ID_BUTTON3, "Clear", wxPoint(120, 176), key);
-    new wxButton(this, ID_BUTTON5, "Cancel", wxPoint(8, 232), key);
-    new wxButton(this, ID_BUTTON4, "OK", wxPoint(64, 232), wxSize(104, 48));
-    Centre(wxBOTH);
+    new wxButton(this, ID_CLEAR, "Clear", wxPoint(120, 176), keySize);
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(8, 232), keySize);
+    new wxButton(this, wxID_OK, "OK", wxPoint(64, 232), wxSize(104, 48));
+    Place(wxSize(175, 291), Centring::OverParent);
 
-    Bind(wxEVT_INIT_DIALOG, &KeyboardDlg::OnInit, this);
-    Bind(wxEVT_BUTTON, &KeyboardDlg::OnClear, this, ID_BUTTON3);
-    Bind(wxEVT_BUTTON, &KeyboardDlg::OnOk, this, ID_BUTTON4);
-    Bind(wxEVT_BUTTON, &KeyboardDlg::OnCancel, this, ID_BUTTON5);
+    Bind(wxEVT_BUTTON, &KeyboardDlg::OnClear, this, ID_CLEAR);
 }
 
 KeyboardDlg::~KeyboardDlg() = default;
@@ -60,9 +52,14 @@ wxTextCtrl* KeyboardDlg::Target() const {
     return m_padEntry->Target();
 }
 
-void KeyboardDlg::OnInit(wxInitDialogEvent& event) {
+bool KeyboardDlg::TransferDataToWindow() {
     m_padEntry->Start(*m_entry);
-    event.Skip();
+    return true;
+}
+
+bool KeyboardDlg::TransferDataFromWindow() {
+    m_padEntry->PassToTarget();
+    return true;
 }
 
 void KeyboardDlg::OnDigit(wxCommandEvent& event) {
@@ -75,13 +72,4 @@ void KeyboardDlg::OnDigit(wxCommandEvent& event) {
 void KeyboardDlg::OnClear(wxCommandEvent&) {
     m_entry->ChangeValue(wxEmptyString);
     m_padEntry->ShowRoom();
-}
-
-void KeyboardDlg::OnOk(wxCommandEvent&) {
-    m_padEntry->PassToTarget();
-    Close();
-}
-
-void KeyboardDlg::OnCancel(wxCommandEvent&) {
-    Close();
 }

@@ -2,18 +2,18 @@
 
 #include <memory>
 
-#include <wx/dialog.h>
 #include <wx/textctrl.h>
+
+#include "dialogs/StandardDlg.h"
 
 class LimitedField;
 class PadEntry;
 
 /// A numeric keypad for a panel without a keyboard: the user touches digits into a small entry
 /// field that starts with the target field's text and takes as many characters as the target
-/// does, and "OK" copies them into the text field set as the target by whoever opened it.
-/// "OK" and "Cancel" both end with an ordinary close request, so the opener reads the outcome
-/// from its own field, not from the modal result.
-class KeyboardDlg : public wxDialog {
+/// does, and "OK" copies them into the text field set as the target by whoever opened it;
+/// "Cancel", Escape and the close box leave that field as it was.
+class KeyboardDlg : public StandardDlg {
   public:
     explicit KeyboardDlg(wxWindow* parent);
     ~KeyboardDlg() override;
@@ -22,30 +22,21 @@ class KeyboardDlg : public wxDialog {
     void SetTarget(wxTextCtrl* field);
     wxTextCtrl* Target() const;
 
+    /// The entry starts with the target's text.
+    bool TransferDataToWindow() override;
+    /// The entry into the target.
+    bool TransferDataFromWindow() override;
+
     enum {
-        ID_BUTTON1 = wxID_HIGHEST + 1,
-        ID_BUTTON2,
-        ID_BUTTON3,
-        ID_BUTTON4,
-        ID_BUTTON5,
-        ID_BUTTON6,
-        ID_BUTTON7,
-        ID_BUTTON8,
-        ID_BUTTON9,
-        ID_BUTTON10,
-        ID_BUTTON11,
-        ID_BUTTON12,
-        ID_BUTTON13,
-        ID_TEXTCTRL1,
-        ID_STATICTEXT1,
+        ID_DIGIT0 = wxID_HIGHEST + 1,  ///< the key of digit d is ID_DIGIT0 + d
+        ID_CLEAR = ID_DIGIT0 + 10,
+        ID_ENTRY,
+        ID_ROOM,  ///< how many characters the entry has of those the target takes
     };
 
   private:
-    void OnInit(wxInitDialogEvent& event);
     void OnDigit(wxCommandEvent& event);
     void OnClear(wxCommandEvent& event);
-    void OnOk(wxCommandEvent& event);
-    void OnCancel(wxCommandEvent& event);
 
     LimitedField* m_entry = nullptr;
     std::unique_ptr<PadEntry> m_padEntry;

@@ -27,35 +27,32 @@ wxStaticText* MenuLabel(wxWindow* parent, int id, const wxString& text, int y) {
 }  // namespace
 
 MenuDlg::MenuDlg(wxWindow* parent, PanelOperations& panel)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Main Menü"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel) {
-    SetClientSize(180, 438);
-    new wxButton(this, ID_BUTTON1, "Button Menu", wxPoint(8, 16), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON2, "Page Settings", wxPoint(8, 64), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON3, "Main Settings", wxPoint(8, 112), wxSize(160, 40));
-    new wxButton(this, ID_BUTTON4, "Page Select", wxPoint(8, 160), wxSize(160, 40));
-    auto* transmit = new wxButton(this, ID_BUTTON5, "Transmit", wxPoint(8, 208), wxSize(160, 40));
+    : StandardDlg(parent, wxString::FromUTF8("Main Menü")), m_panel(panel) {
+    new wxButton(this, ID_BUTTON_MENU, "Button Menu", wxPoint(8, 16), wxSize(160, 40));
+    new wxButton(this, ID_PAGE_SETTINGS, "Page Settings", wxPoint(8, 64), wxSize(160, 40));
+    new wxButton(this, ID_MAIN_SETTINGS, "Main Settings", wxPoint(8, 112), wxSize(160, 40));
+    new wxButton(this, ID_PAGE_SELECT, "Page Select", wxPoint(8, 160), wxSize(160, 40));
+    auto* transmit = new wxButton(this, ID_TRANSMIT, "Transmit", wxPoint(8, 208), wxSize(160, 40));
     transmit->SetForegroundColour(wxColour(0, 185, 0));
-    auto* store = new wxButton(this, ID_BUTTON6, "Store", wxPoint(8, 256), wxSize(160, 40));
+    auto* store = new wxButton(this, ID_STORE, "Store", wxPoint(8, 256), wxSize(160, 40));
     store->SetForegroundColour(wxColour(255, 128, 0));
-    auto* close = new wxButton(this, ID_BUTTON7, "Close", wxPoint(8, 304), wxSize(160, 40));
+    auto* close = new wxButton(this, ID_CLOSE, "Close", wxPoint(8, 304), wxSize(160, 40));
     close->SetForegroundColour(wxColour(0, 0, 255));
-    m_address = MenuLabel(this, ID_BUTTON8, wxEmptyString, 352);
-    MenuLabel(this, ID_BUTTON9, "Hollenbrack 27092021", 376);
-    auto* quit = new wxButton(this, ID_BUTTON10, "Quit", wxPoint(48, 408), wxSize(80, 24));
+    m_address = MenuLabel(this, ID_ADDRESS, wxEmptyString, 352);
+    MenuLabel(this, ID_RELEASE, "Hollenbrack 27092021", 376);
+    auto* quit = new wxButton(this, ID_QUIT, "Quit", wxPoint(48, 408), wxSize(80, 24));
     quit->SetForegroundColour(wxColour(255, 0, 0));
-    Centre(wxBOTH);
+    Place(wxSize(180, 438), Centring::OverParent);
 
     Bind(wxEVT_INIT_DIALOG, &MenuDlg::OnInit, this);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnButtonMenu, this, ID_BUTTON1);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSettings, this, ID_BUTTON2);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnMainSettings, this, ID_BUTTON3);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSelect, this, ID_BUTTON4);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnTransmit, this, ID_BUTTON5);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnStore, this, ID_BUTTON6);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnCloseMenu, this, ID_BUTTON7);
-    Bind(wxEVT_BUTTON, &MenuDlg::OnQuit, this, ID_BUTTON10);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnButtonMenu, this, ID_BUTTON_MENU);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSettings, this, ID_PAGE_SETTINGS);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnMainSettings, this, ID_MAIN_SETTINGS);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnPageSelect, this, ID_PAGE_SELECT);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnTransmit, this, ID_TRANSMIT);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnStore, this, ID_STORE);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnCloseMenu, this, ID_CLOSE);
+    Bind(wxEVT_BUTTON, &MenuDlg::OnQuit, this, ID_QUIT);
 }
 
 int MenuDlg::ShowModal() {
@@ -63,7 +60,7 @@ int MenuDlg::ShowModal() {
     int result = wxID_CANCEL;
     do {
         m_showAgain = false;
-        result = wxDialog::ShowModal();
+        result = StandardDlg::ShowModal();
     } while (m_showAgain && IsShown());
     --m_runs;
     return result;

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <wx/dialog.h>
 #include <wx/stattext.h>
+
+#include "dialogs/StandardDlg.h"
 
 class PanelOperations;
 
 /// The main menu: the entry to the button menu, the page and main settings, the page selection,
 /// the transfer, storing the layout and ending the program. It hides itself while a sub-dialog
 /// runs, which ends its own modal run, and comes back on top of the panel afterwards.
-class MenuDlg : public wxDialog {
+class MenuDlg : public StandardDlg {
   public:
     MenuDlg(wxWindow* parent, PanelOperations& panel);
 
@@ -21,16 +22,16 @@ class MenuDlg : public wxDialog {
     void ShowAgain();
 
     enum {
-        ID_BUTTON1 = wxID_HIGHEST + 1,
-        ID_BUTTON2,
-        ID_BUTTON3,
-        ID_BUTTON4,
-        ID_BUTTON5,
-        ID_BUTTON6,
-        ID_BUTTON7,
-        ID_BUTTON8,
-        ID_BUTTON9,
-        ID_BUTTON10,
+        ID_BUTTON_MENU = wxID_HIGHEST + 1,
+        ID_PAGE_SETTINGS,
+        ID_MAIN_SETTINGS,
+        ID_PAGE_SELECT,
+        ID_TRANSMIT,
+        ID_STORE,
+        ID_CLOSE,
+        ID_ADDRESS,  ///< the panel's network address, a label
+        ID_RELEASE,  ///< the maker's release line, a label
+        ID_QUIT,
     };
 
   private:

@@ -24,27 +24,24 @@ constexpr int kWidestColourField = 46;
 }  // namespace
 
 PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads)
-    : wxDialog(parent, wxID_ANY, "Page Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel),
-      m_document(document) {
-    NewLabel(this, ID_STATICTEXT1, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
-    m_name = new wxTextCtrl(this, ID_TEXTCTRL1, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
+    : StandardDlg(parent, "Page Settings"), m_panel(panel), m_document(document) {
+    NewLabel(this, wxID_ANY, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
+    m_name = new wxTextCtrl(this, ID_NAME, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));
     AttachPad(*m_name, FieldInput::Text, pads);
-    NewLabel(this, ID_STATICTEXT2, "Background\nImage", wxPoint(8, 48), wxSize(72, 32));
-    m_image = new wxTextCtrl(this, ID_TEXTCTRL2, "Text", wxPoint(88, 56), wxSize(144, 23));
+    NewLabel(this, wxID_ANY, "Background\nImage", wxPoint(8, 48), wxSize(72, 32));
+    m_image = new wxTextCtrl(this, ID_IMAGE, "Text", wxPoint(88, 56), wxSize(144, 23));
     AttachPad(*m_image, FieldInput::Text, pads);
-    new wxButton(this, ID_BUTTON1, "Sel", wxPoint(240, 56), wxSize(40, 23));
+    new wxButton(this, ID_SEL, "Sel", wxPoint(240, 56), wxSize(40, 23));
 
-    NewLabel(this, ID_STATICTEXT3, "Background Color", wxPoint(8, 104), wxSize(160, 22));
-    NewLabel(this, ID_STATICTEXT4, "Rot", wxPoint(8, 128), wxSize(32, 22));
-    NewLabel(this, ID_STATICTEXT5, wxString::FromUTF8("Grün"), wxPoint(56, 128), wxSize(32, 22));
-    NewLabel(this, ID_STATICTEXT6, "Blau", wxPoint(104, 128), wxSize(32, 22));
+    NewLabel(this, wxID_ANY, "Background Color", wxPoint(8, 104), wxSize(160, 22));
+    NewLabel(this, wxID_ANY, "Rot", wxPoint(8, 128), wxSize(32, 22));
+    NewLabel(this, wxID_ANY, wxString::FromUTF8("Grün"), wxPoint(56, 128), wxSize(32, 22));
+    NewLabel(this, wxID_ANY, "Blau", wxPoint(104, 128), wxSize(32, 22));
 
     const int rowY[2] = {152, 200};
-    const int firstField[2] = {ID_TEXTCTRL3, ID_TEXTCTRL6};
-    const int setButton[2] = {ID_BUTTON2, ID_BUTTON4};
-    const int colorDlgButton[2] = {ID_BUTTON3, ID_BUTTON5};
+    const int firstField[2] = {ID_RED1, ID_RED2};
+    const int setButton[2] = {ID_SET1, ID_SET2};
+    const int colorDlgButton[2] = {ID_COLOR_DLG1, ID_COLOR_DLG2};
     for (int row = 0; row < 2; ++row) {
         for (int i = 0; i < 3; ++i) {
             wxTextCtrl* field =
@@ -59,26 +56,29 @@ PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& docume
                      wxSize(64, 23));
     }
 
-    new wxButton(this, ID_BUTTON6, "Cancel", wxPoint(120, 264), wxSize(75, 40));
-    new wxButton(this, ID_BUTTON7, "OK", wxPoint(208, 264), wxSize(75, 40));
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 264), wxSize(75, 40));
+    new wxButton(this, wxID_OK, "OK", wxPoint(208, 264), wxSize(75, 40));
 
-    // The close box must not stand in for "Cancel" or "OK": it only ends the dialog.
-    SetEscapeId(wxID_NONE);
-    SetClientSize(300, 319);
-    CentreOnScreen(wxBOTH);
+    Place(wxSize(300, 319), Centring::OnScreen);
 
-    Bind(wxEVT_INIT_DIALOG, &PageDlg::OnInitDialog, this);
-    Bind(wxEVT_BUTTON, &PageDlg::OnSel, this, ID_BUTTON1);
-    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_BUTTON2);
-    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_BUTTON3);
-    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_BUTTON4);
-    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_BUTTON5);
-    Bind(wxEVT_BUTTON, &PageDlg::OnCancel, this, ID_BUTTON6);
-    Bind(wxEVT_BUTTON, &PageDlg::OnOk, this, ID_BUTTON7);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSel, this, ID_SEL);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_SET1);
+    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_COLOR_DLG1);
+    Bind(wxEVT_BUTTON, &PageDlg::OnSet, this, ID_SET2);
+    Bind(wxEVT_BUTTON, &PageDlg::OnColorDlg, this, ID_COLOR_DLG2);
+    Bind(wxEVT_BUTTON, &PageDlg::OnCancel, this, wxID_CANCEL);
+    Bind(wxEVT_CLOSE_WINDOW, &PageDlg::OnClose, this);
+}
+
+void PageDlg::EndModal(int retCode) {
+    if (retCode == wxID_OK && EditsAPage()) {
+        ShowPage();
+    }
+    StandardDlg::EndModal(retCode);
 }
 
 int PageDlg::RowOfButton(int id) {
-    return id == ID_BUTTON2 || id == ID_BUTTON3 ? 0 : 1;
+    return id == ID_SET1 || id == ID_COLOR_DLG1 ? 0 : 1;
 }
 
 Colour& PageDlg::BackColor(int row) {
@@ -98,10 +98,10 @@ void PageDlg::ShowPage() {
     m_panel.DrawPage(m_page);
 }
 
-void PageDlg::OnInitDialog(wxInitDialogEvent&) {
+bool PageDlg::TransferDataToWindow() {
     m_page = m_document.State().CurrentPage;
     if (!EditsAPage()) {
-        return;
+        return true;
     }
     const PageRecord& page = m_document.Layout().Page(m_page);
     m_name->ChangeValue(page.PageName);
@@ -110,6 +110,7 @@ void PageDlg::OnInitDialog(wxInitDialogEvent&) {
     m_savedColours = {page.BackColor1, page.BackColor2};
     ShowColour(0, page.BackColor1);
     ShowColour(1, page.BackColor2);
+    return true;
 }
 
 void PageDlg::OnSet(wxCommandEvent& event) {
@@ -171,13 +172,17 @@ void PageDlg::OnCancel(wxCommandEvent&) {
     EndDialog(wxID_CANCEL);
 }
 
-void PageDlg::OnOk(wxCommandEvent&) {
+void PageDlg::OnClose(wxCloseEvent&) {
+    // Neither "Cancel" nor "OK": what the buttons applied stays, the name is not taken.
+    EndDialog(wxID_CANCEL);
+}
+
+bool PageDlg::TransferDataFromWindow() {
     if (EditsAPage()) {
         PageRecord& page = m_document.Layout().Page(m_page);
         page.PageName = m_name->GetValue().ToStdWstring();
         page.PageImage = m_image->GetValue().ToStdWstring();
         m_document.State().LayoutChanged = 1;
-        ShowPage();
     }
-    EndDialog(wxID_OK);
+    return true;
 }

@@ -3,8 +3,7 @@
 #include <array>
 #include <string>
 
-#include <wx/dialog.h>
-
+#include "dialogs/StandardDlg.h"
 #include "model/Layout.h"
 
 class FieldPads;
@@ -16,45 +15,44 @@ class wxTextCtrl;
 /// Edits the page shown on the panel: its name, its background picture and its two background
 /// colours. Background changes go into the layout and onto the panel at once, so the user sees
 /// them behind the dialog; "Cancel" puts back the background the page had when the dialog was
-/// shown. The name is stored only by "OK". The close box ends the dialog without either.
-class PageDlg : public wxDialog {
+/// shown, as Escape does. The name is stored only by "OK", after which the page is shown again.
+/// The close box ends the dialog without either.
+class PageDlg : public StandardDlg {
   public:
     PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
 
+    /// Ending with "OK", the page is shown again with its name while the dialog still shows.
+    void EndModal(int retCode) override;
+    /// The page the panel shows, as the layout holds it.
+    bool TransferDataToWindow() override;
+    /// The name and the picture into the page.
+    bool TransferDataFromWindow() override;
+
     enum {
-        ID_TEXTCTRL1 = wxID_HIGHEST + 1,  ///< page name
-        ID_TEXTCTRL2,                     ///< background picture
-        ID_TEXTCTRL3,                     ///< first colour: red, green, blue
-        ID_TEXTCTRL4,
-        ID_TEXTCTRL5,
-        ID_TEXTCTRL6,  ///< second colour: red, green, blue
-        ID_TEXTCTRL7,
-        ID_TEXTCTRL8,
-        ID_BUTTON1,  ///< "Sel"
-        ID_BUTTON2,  ///< "Set", first row
-        ID_BUTTON3,  ///< "ColorDlg", first row
-        ID_BUTTON4,  ///< "Set", second row
-        ID_BUTTON5,  ///< "ColorDlg", second row
-        ID_BUTTON6,  ///< "Cancel"
-        ID_BUTTON7,  ///< "OK"
-        ID_STATICTEXT1,
-        ID_STATICTEXT2,
-        ID_STATICTEXT3,
-        ID_STATICTEXT4,
-        ID_STATICTEXT5,
-        ID_STATICTEXT6,
+        ID_NAME = wxID_HIGHEST + 1,
+        ID_IMAGE,
+        ID_RED1,  ///< first colour: red, green, blue
+        ID_GREEN1,
+        ID_BLUE1,
+        ID_RED2,  ///< second colour: red, green, blue
+        ID_GREEN2,
+        ID_BLUE2,
+        ID_SEL,
+        ID_SET1,
+        ID_COLOR_DLG1,
+        ID_SET2,
+        ID_COLOR_DLG2,
     };
 
   private:
     /// The three fields of a colour row; row 0 edits BackColor1, row 1 BackColor2.
     using ColourRow = std::array<wxTextCtrl*, 3>;
 
-    void OnInitDialog(wxInitDialogEvent& event);
     void OnSel(wxCommandEvent& event);
     void OnSet(wxCommandEvent& event);
     void OnColorDlg(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
-    void OnOk(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
 
     /// The row a "Set" or "ColorDlg" button belongs to.
     static int RowOfButton(int id);

@@ -3,26 +3,29 @@
 #include <array>
 
 #include <wx/button.h>
-#include <wx/dialog.h>
+
+#include "dialogs/StandardDlg.h"
 
 class PanelDocument;
 class PanelOperations;
 
 /// Shows any of the first ten pages on the panel while the menu is in use. Each page button
 /// switches the panel at once and leaves the dialog open; "Back" returns to the main menu.
-class PageSelectDlg : public wxDialog {
+class PageSelectDlg : public StandardDlg {
   public:
     PageSelectDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document);
 
     static constexpr int kPageButtons = 10;
 
     enum {
-        ID_BUTTON1 = wxID_HIGHEST + 1,
-        ID_BUTTON11 = ID_BUTTON1 + kPageButtons,
+        ID_FIRST_PAGE = wxID_HIGHEST + 1,  ///< the button of page 0; page k's is ID_FIRST_PAGE + k
+        ID_BACK = ID_FIRST_PAGE + kPageButtons,
     };
 
+    /// The page buttons show the pages' names.
+    bool TransferDataToWindow() override;
+
   private:
-    void OnInit(wxInitDialogEvent& event);
     void OnPageButton(wxCommandEvent& event);
     void OnBack(wxCommandEvent& event);
 

@@ -28,29 +28,25 @@ void NewEdgeLabel(wxWindow* parent, const char* text, const wxPoint& position, c
 
 SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
                          FieldPads& pads)
-    : wxDialog(parent, wxID_ANY, "Main Settings", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel),
-      m_document(document),
-      m_pads(pads) {
+    : StandardDlg(parent, "Main Settings"), m_panel(panel), m_document(document), m_pads(pads) {
     NewEdgeLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
-    m_sizeX = NewField(ID_EditSizeX, wxPoint(8, 40), kNumberField, FieldInput::Number);
+    m_sizeX = NewField(ID_SIZE_X, wxPoint(8, 40), kNumberField, FieldInput::Number);
     NewEdgeLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
-    m_sizeY = NewField(ID_EditSizeY, wxPoint(56, 40), kNumberField, FieldInput::Number);
+    m_sizeY = NewField(ID_SIZE_Y, wxPoint(56, 40), kNumberField, FieldInput::Number);
     NewEdgeLabel(this, "Grid X", wxPoint(192, 16), wxSize(40, 16));
-    m_gridX = NewField(ID_EditGridX, wxPoint(192, 40), kNumberField, FieldInput::Number);
+    m_gridX = NewField(ID_GRID_X, wxPoint(192, 40), kNumberField, FieldInput::Number);
     NewEdgeLabel(this, "Grid Y", wxPoint(240, 16), wxSize(40, 16));
-    m_gridY = NewField(ID_EditGridY, wxPoint(240, 40), kNumberField, FieldInput::Number);
+    m_gridY = NewField(ID_GRID_Y, wxPoint(240, 40), kNumberField, FieldInput::Number);
 
     NewEdgeLabel(this, "Start Page", wxPoint(8, 80), wxSize(64, 16));
-    m_startPage = NewField(ID_EditStartPage, wxPoint(8, 104), kNumberField, FieldInput::Number);
+    m_startPage = NewField(ID_START_PAGE, wxPoint(8, 104), kNumberField, FieldInput::Number);
     auto* reboot =
         new wxStaticText(this, wxID_ANY, "----- Reboot required -----", wxPoint(88, 80),
                          wxSize(176, 16), wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     reboot->SetFont(wxFont(wxFontInfo(8).FaceName("Arial")));
-    m_lanModus = new wxCheckBox(this, ID_CHECKBOX1, "LAN Modus", wxPoint(88, 104));
-    m_fullscreen = new wxCheckBox(this, ID_CHECKBOX2, "Fullscreen", wxPoint(192, 104));
-    m_busModus = new wxCheckBox(this, ID_CHECKBOX3, "BUS Modus", wxPoint(88, 128), wxSize(96, 15));
+    m_lanModus = new wxCheckBox(this, ID_LAN_MODUS, "LAN Modus", wxPoint(88, 104));
+    m_fullscreen = new wxCheckBox(this, ID_FULLSCREEN, "Fullscreen", wxPoint(192, 104));
+    m_busModus = new wxCheckBox(this, ID_BUS_MODUS, "BUS Modus", wxPoint(88, 128), wxSize(96, 15));
     // The theme's check box needs more than 96 x 15 pixels; squeezed, it is cut and complains.
     wxSize busSize = m_busModus->GetBestSize();
     busSize.IncTo(wxSize(96, 15));
@@ -58,40 +54,35 @@ SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument
 
     NewEdgeLabel(this, "Zmk-LAN IP-Address", wxPoint(8, 160), wxSize(144, 16));
     for (int i = 0; i < 4; ++i) {
-        m_ip[static_cast<std::size_t>(i)] =
-            NewField(ID_EditIP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, FieldInput::Number, 3);
+        m_ip[static_cast<std::size_t>(i)] = NewField(
+            ID_DESTINATION_IP1 + i, wxPoint(8 + 48 * i, 184), kNumberField, FieldInput::Number, 3);
     }
 
     NewEdgeLabel(this, "Bright\nOn", wxPoint(8, 224), wxSize(40, 32));
-    m_bright = NewField(ID_TEXTCTRL1, wxPoint(8, 264), kNumberField, FieldInput::Number, 3);
+    m_bright = NewField(ID_DISPLAY_BRIGHT, wxPoint(8, 264), kNumberField, FieldInput::Number, 3);
     NewEdgeLabel(this, "Bright\nDim", wxPoint(80, 224), wxSize(40, 32));
-    m_brightDim = NewField(ID_TEXTCTRL2, wxPoint(80, 264), kNumberField, FieldInput::Number, 3);
+    m_brightDim =
+        NewField(ID_DISPLAY_BRIGHT_DIM, wxPoint(80, 264), kNumberField, FieldInput::Number, 3);
     NewEdgeLabel(this, "Display\nDim(min)", wxPoint(168, 224), wxSize(56, 32));
-    m_offDim = NewField(ID_TEXTCTRL3, wxPoint(168, 264), kNumberField, FieldInput::Number, 2);
+    m_offDim = NewField(ID_DISPLAY_OFF_DIM, wxPoint(168, 264), kNumberField, FieldInput::Number, 2);
     NewEdgeLabel(this, "Display\nOff(min)", wxPoint(240, 224), wxSize(56, 32));
-    m_off = NewField(ID_EditDisplayOff, wxPoint(240, 264), kNumberField, FieldInput::Number, 2);
+    m_off = NewField(ID_DISPLAY_OFF, wxPoint(240, 264), kNumberField, FieldInput::Number, 2);
 
     NewEdgeLabel(this, "Password", wxPoint(8, 304), wxSize(144, 16));
     // In clear: the panel hangs on a wall and is typed on with a finger.
-    m_password = NewField(ID_EditPassword, wxPoint(8, 328), wxSize(272, 23), FieldInput::Text);
+    m_password = NewField(ID_PASSWORD, wxPoint(8, 328), wxSize(272, 23), FieldInput::Text);
     NewEdgeLabel(this, "Path", wxPoint(8, 360), wxSize(64, 16));
     // Shows the layout folder; it is chosen at start-up, so what is typed here is never read.
-    m_path = new wxTextCtrl(this, ID_TEXTCTRL6, "Text", wxPoint(8, 384), wxSize(272, 23));
+    m_path = new wxTextCtrl(this, ID_PATH, "Text", wxPoint(8, 384), wxSize(272, 23));
     m_path->SetForegroundColour(wxColour(128, 128, 128));
 
-    new wxButton(this, ID_BUTTON1, "Cancel", wxPoint(120, 424), wxSize(75, 40));
-    new wxButton(this, ID_BUTTON2, "OK", wxPoint(208, 424), wxSize(75, 40));
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(120, 424), wxSize(75, 40));
+    new wxButton(this, wxID_OK, "OK", wxPoint(208, 424), wxSize(75, 40));
 
-    // The close box only ends the dialog; it must not stand in for either button.
-    SetEscapeId(wxID_NONE);
-    SetClientSize(300, 482);
-    Centre(wxBOTH);
+    Place(wxSize(300, 482), Centring::OverParent);
 
-    Bind(wxEVT_INIT_DIALOG, &SettingsDlg::OnInitDialog, this);
-    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnLanModus, this, ID_CHECKBOX1);
-    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnBusModus, this, ID_CHECKBOX3);
-    Bind(wxEVT_BUTTON, &SettingsDlg::OnCancel, this, ID_BUTTON1);
-    Bind(wxEVT_BUTTON, &SettingsDlg::OnOk, this, ID_BUTTON2);
+    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnLanModus, this, ID_LAN_MODUS);
+    Bind(wxEVT_CHECKBOX, &SettingsDlg::OnBusModus, this, ID_BUS_MODUS);
 }
 
 SettingsDlg::~SettingsDlg() = default;
@@ -112,7 +103,7 @@ wxTextCtrl* SettingsDlg::NewField(int id, const wxPoint& position, const wxSize&
     return field;
 }
 
-void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
+bool SettingsDlg::TransferDataToWindow() {
     const SettingsFields fields = SettingsFieldsOf(m_document.Layout().Form);
     m_sizeX->ChangeValue(fields.sizeX);
     m_sizeY->ChangeValue(fields.sizeY);
@@ -131,6 +122,7 @@ void SettingsDlg::OnInitDialog(wxInitDialogEvent&) {
     m_offDim->ChangeValue(fields.displayOffDim);
     m_bright->ChangeValue(fields.displayBright);
     m_brightDim->ChangeValue(fields.displayBrightDim);
+    return true;
 }
 
 void SettingsDlg::OnLanModus(wxCommandEvent&) {
@@ -164,21 +156,23 @@ SettingsFields SettingsDlg::FieldsInWindow() const {
     return fields;
 }
 
-void SettingsDlg::OnOk(wxCommandEvent&) {
-    FormSettings& form = m_document.Layout().Form;
-    StoreSettingsFields(FieldsInWindow(), form);
-    PanelState& state = m_document.State();
-    state.LayoutChanged = 1;
-    GetParent()->SetClientSize(form.SizeX, form.SizeY);
-    // A changed address or mode takes effect now: in LAN mode the link connects to the
-    // address just stored, in the other modes it stays closed.
-    m_panel.Relink();
-    m_panel.FitToDisplay();
-    m_panel.LoadPage(state.CurrentPage);
-    m_panel.DrawPage(state.CurrentPage);
-    EndDialog(wxID_OK);
+bool SettingsDlg::TransferDataFromWindow() {
+    StoreSettingsFields(FieldsInWindow(), m_document.Layout().Form);
+    m_document.State().LayoutChanged = 1;
+    return true;
 }
 
-void SettingsDlg::OnCancel(wxCommandEvent&) {
-    EndDialog(wxID_CANCEL);
+void SettingsDlg::EndModal(int retCode) {
+    if (retCode == wxID_OK) {
+        const FormSettings& form = m_document.Layout().Form;
+        const int page = m_document.State().CurrentPage;
+        GetParent()->SetClientSize(form.SizeX, form.SizeY);
+        // A changed address or mode takes effect at once: in LAN mode the link connects to the
+        // address just stored, in the other modes it stays closed.
+        m_panel.Relink();
+        m_panel.FitToDisplay();
+        m_panel.LoadPage(page);
+        m_panel.DrawPage(page);
+    }
+    StandardDlg::EndModal(retCode);
 }

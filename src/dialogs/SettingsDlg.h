@@ -3,8 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include <wx/dialog.h>
-
+#include "dialogs/StandardDlg.h"
 #include "model/FieldEntry.h"
 #include "model/SettingsForm.h"
 
@@ -16,42 +15,45 @@ class wxTextCtrl;
 
 /// Edits the panel-wide settings: size, grid, start page, connection mode, full-screen
 /// operation, the controller's address, the display values and the menu password. "OK" writes
-/// them all back and applies at once what can be applied while running (the window size and
-/// the controller link); "Cancel" and the close box change nothing.
-class SettingsDlg : public wxDialog {
+/// them all back, and the panel applies at once what can be applied while running (the window
+/// size and the controller link); "Cancel", Escape and the close box change nothing.
+class SettingsDlg : public StandardDlg {
   public:
     SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
     ~SettingsDlg() override;
 
+    /// Ending with "OK", the panel takes the settings written back while the dialog still shows:
+    /// a picture the page's reload misses is reported over the dialog whose "OK" caused it.
+    void EndModal(int retCode) override;
+    /// The settings the layout holds.
+    bool TransferDataToWindow() override;
+    /// Every field but the path into the layout, read and bounded as the form reads them.
+    bool TransferDataFromWindow() override;
+
     enum {
-        ID_EditSizeX = wxID_HIGHEST + 1,
-        ID_EditSizeY,
-        ID_EditGridX,
-        ID_EditGridY,
-        ID_EditStartPage,
-        ID_CHECKBOX1,  ///< "LAN Modus"
-        ID_CHECKBOX2,  ///< "Fullscreen"
-        ID_CHECKBOX3,  ///< "BUS Modus"
-        ID_EditIP1,
-        ID_EditIP2,
-        ID_EditIP3,
-        ID_EditIP4,
-        ID_TEXTCTRL1,  ///< Display_Bright
-        ID_TEXTCTRL2,  ///< Display_Bright_Dim
-        ID_TEXTCTRL3,  ///< Display_Off_Dim
-        ID_EditDisplayOff,
-        ID_EditPassword,
-        ID_TEXTCTRL6,  ///< the layout folder, shown only
-        ID_BUTTON1,    ///< "Cancel"
-        ID_BUTTON2,    ///< "OK"
+        ID_SIZE_X = wxID_HIGHEST + 1,
+        ID_SIZE_Y,
+        ID_GRID_X,
+        ID_GRID_Y,
+        ID_START_PAGE,
+        ID_LAN_MODUS,
+        ID_FULLSCREEN,
+        ID_BUS_MODUS,
+        ID_DESTINATION_IP1,  ///< octets 1 to 4 of Destination_IP
+        ID_DESTINATION_IP2,
+        ID_DESTINATION_IP3,
+        ID_DESTINATION_IP4,
+        ID_DISPLAY_BRIGHT,
+        ID_DISPLAY_BRIGHT_DIM,
+        ID_DISPLAY_OFF_DIM,
+        ID_DISPLAY_OFF,
+        ID_PASSWORD,
+        ID_PATH,  ///< the layout folder, shown only
     };
 
   private:
-    void OnInitDialog(wxInitDialogEvent& event);
     void OnLanModus(wxCommandEvent& event);
     void OnBusModus(wxCommandEvent& event);
-    void OnOk(wxCommandEvent& event);
-    void OnCancel(wxCommandEvent& event);
 
     /// A field that opens its pad on a long touch.
     wxTextCtrl* NewField(int id, const wxPoint& position, const wxSize& size, FieldInput input,

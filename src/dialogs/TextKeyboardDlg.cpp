@@ -26,10 +26,8 @@ wxPoint KeyPlace(std::size_t row, std::size_t column) {
 }  // namespace
 
 TextKeyboardDlg::TextKeyboardDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Text Keyboard", wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP | wxBORDER_THEME) {
+    : StandardDlg(parent, "Text Keyboard", wxBORDER_THEME) {
     const int width = kMargin + static_cast<int>(KeyboardKeys::kColumns) * kPitch;
-    SetClientSize(width, kBottomRow + kPitch);
     SetBackgroundColour(wxColour(255, 255, 128));
 
     // Two lines show, enough for a button's text; at their right, how many characters the field
@@ -66,21 +64,18 @@ TextKeyboardDlg::TextKeyboardDlg(wxWindow* parent)
                  wxSize(5 * kPitch - (kPitch - kKey), kKey));
     new wxButton(this, ID_BACKSPACE, wxString::FromUTF8("←"),
                  wxPoint(kMargin + 7 * kPitch, kBottomRow), wxSize(kPitch + kKey, kKey));
-    new wxButton(this, ID_CANCEL, "Cancel", wxPoint(kMargin + 9 * kPitch, kBottomRow),
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(kMargin + 9 * kPitch, kBottomRow),
                  wxSize(kKey, kKey));
-    new wxButton(this, ID_OK, "OK", wxPoint(kMargin + 10 * kPitch, kBottomRow),
+    new wxButton(this, wxID_OK, "OK", wxPoint(kMargin + 10 * kPitch, kBottomRow),
                  wxSize(kPitch + kKey, kKey));
     ShowLabels();
-    Centre(wxBOTH);
+    Place(wxSize(width, kBottomRow + kPitch), Centring::OverParent);
 
-    Bind(wxEVT_INIT_DIALOG, &TextKeyboardDlg::OnInit, this);
     Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnKey, this, ID_KEY_FIRST, ID_KEY_LAST);
     Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnSpace, this, ID_SPACE);
     Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnBackspace, this, ID_BACKSPACE);
     Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnLineBreak, this, ID_LINEBREAK);
     Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnClear, this, ID_CLEAR);
-    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnCancel, this, ID_CANCEL);
-    Bind(wxEVT_BUTTON, &TextKeyboardDlg::OnOk, this, ID_OK);
 }
 
 void TextKeyboardDlg::ShowLabels() {
@@ -103,7 +98,7 @@ wxTextCtrl* TextKeyboardDlg::Target() const {
     return m_padEntry->Target();
 }
 
-void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
+bool TextKeyboardDlg::TransferDataToWindow() {
     m_keys = KeyboardKeys();
     ShowLabels();
     // The field's text to go on from: a long name is mended, not typed anew.
@@ -115,7 +110,12 @@ void TextKeyboardDlg::OnInit(wxInitDialogEvent& event) {
     m_lineBreak->Enable(m_lineBreaks && !masked);
     m_padEntry->Start(entry);
     entry.SetFocus();
-    event.Skip();
+    return true;
+}
+
+bool TextKeyboardDlg::TransferDataFromWindow() {
+    m_padEntry->PassToTarget();
+    return true;
 }
 
 void TextKeyboardDlg::OnKey(wxCommandEvent& event) {
@@ -152,13 +152,4 @@ void TextKeyboardDlg::OnLineBreak(wxCommandEvent&) {
 void TextKeyboardDlg::OnClear(wxCommandEvent&) {
     m_padEntry->Entry().ChangeValue(wxEmptyString);
     m_padEntry->ShowRoom();
-}
-
-void TextKeyboardDlg::OnOk(wxCommandEvent&) {
-    m_padEntry->PassToTarget();
-    Close();
-}
-
-void TextKeyboardDlg::OnCancel(wxCommandEvent&) {
-    Close();
 }

@@ -3,8 +3,7 @@
 #include <array>
 #include <memory>
 
-#include <wx/dialog.h>
-
+#include "dialogs/StandardDlg.h"
 #include "model/KeyboardKeys.h"
 
 class LimitedField;
@@ -15,9 +14,9 @@ class wxTextCtrl;
 /// The on-screen keyboard for the text fields, in the keypad's style: German letters with
 /// shift, digits and punctuation, space, backspace and a line break around an entry field that
 /// starts with the target field's text, masked when the target is, and takes as many characters
-/// as the target does. "OK" passes the text to its target field; "Cancel" and the
+/// as the target does. "OK" passes the text to its target field; "Cancel", Escape and the
 /// close box drop it.
-class TextKeyboardDlg : public wxDialog {
+class TextKeyboardDlg : public StandardDlg {
   public:
     explicit TextKeyboardDlg(wxWindow* parent);
     ~TextKeyboardDlg() override;
@@ -29,6 +28,11 @@ class TextKeyboardDlg : public wxDialog {
     /// Whether the line break key types, for a target with several lines; set before showing.
     void TakeLineBreaks(bool lineBreaks) { m_lineBreaks = lineBreaks; }
 
+    /// Fresh keys, and the entry line that suits the target, starting with its text.
+    bool TransferDataToWindow() override;
+    /// The entry into the target.
+    bool TransferDataFromWindow() override;
+
     enum {
         ID_KEY_FIRST = wxID_HIGHEST + 1,
         ID_KEY_LAST = ID_KEY_FIRST + KeyboardKeys::kRows * KeyboardKeys::kColumns - 1,
@@ -36,22 +40,17 @@ class TextKeyboardDlg : public wxDialog {
         ID_BACKSPACE,
         ID_LINEBREAK,
         ID_CLEAR,
-        ID_CANCEL,
-        ID_OK,
         ID_ENTRY,
         ID_MASKED_ENTRY,
         ID_ROOM,
     };
 
   private:
-    void OnInit(wxInitDialogEvent& event);
     void OnKey(wxCommandEvent& event);
     void OnSpace(wxCommandEvent& event);
     void OnBackspace(wxCommandEvent& event);
     void OnLineBreak(wxCommandEvent& event);
     void OnClear(wxCommandEvent& event);
-    void OnOk(wxCommandEvent& event);
-    void OnCancel(wxCommandEvent& event);
 
     /// Every key shows what it types with the shift as it is now.
     void ShowLabels();

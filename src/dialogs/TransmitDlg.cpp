@@ -93,33 +93,30 @@ void TransmitDlg::ShowNotice(TransferNotice notice, const std::wstring& path) {
 
 TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
                          FieldPads& pads)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("Transmit"), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP),
-      m_panel(panel),
-      m_document(document) {
-    SetClientSize(446, 264);
-    new wxStaticText(this, ID_STATICTEXT1, "IP-Transmit Address", wxPoint(8, 16), wxSize(160, 16));
-    const int addressIds[] = {ID_TEXTCTRL5, ID_TEXTCTRL1, ID_TEXTCTRL3, ID_TEXTCTRL4};
+    : StandardDlg(parent, "Transmit"), m_panel(panel), m_document(document) {
+    new wxStaticText(this, ID_ADDRESS_LABEL, "IP-Transmit Address", wxPoint(8, 16),
+                     wxSize(160, 16));
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
         // Three characters can be typed; a longer octet from the layout is shown whole, so
         // that what is sent to is what the user sees.
-        m_address[octet] =
-            NewLimitedField(this, addressIds[octet], wxPoint(8 + 48 * static_cast<int>(octet), 40),
-                            wxSize(40, 24), 3, FieldInput::Number, pads);
+        const int i = static_cast<int>(octet);
+        m_address[octet] = NewLimitedField(this, ID_ADDRESS1 + i, wxPoint(8 + 48 * i, 40),
+                                           wxSize(40, 24), 3, FieldInput::Number, pads);
     }
-    new wxButton(this, ID_BUTTON1, "Store && Transmit Layout", wxPoint(8, 80), wxSize(184, 40));
-    new wxButton(this, ID_BUTTON4, "Store && Transmit Picture", wxPoint(8, 136), wxSize(184, 40));
-    new wxButton(this, ID_BUTTON2, "Cancel", wxPoint(16, 200), wxSize(75, 40));
-    new wxButton(this, ID_BUTTON3, "OK", wxPoint(104, 200), wxSize(75, 40));
-    m_status = new wxTextCtrl(this, ID_TEXTCTRL6, wxEmptyString, wxPoint(216, 8), wxSize(208, 232),
+    new wxButton(this, ID_TRANSMIT_LAYOUT, "Store && Transmit Layout", wxPoint(8, 80),
+                 wxSize(184, 40));
+    new wxButton(this, ID_TRANSMIT_PICTURE, "Store && Transmit Picture", wxPoint(8, 136),
+                 wxSize(184, 40));
+    new wxButton(this, wxID_CANCEL, "Cancel", wxPoint(16, 200), wxSize(75, 40));
+    new wxButton(this, wxID_OK, "OK", wxPoint(104, 200), wxSize(75, 40));
+    m_status = new wxTextCtrl(this, ID_STATUS, wxEmptyString, wxPoint(216, 8), wxSize(208, 232),
                               wxTE_MULTILINE | wxTE_READONLY);
-    Centre(wxBOTH);
+    Place(wxSize(446, 264), Centring::OverParent);
 
-    Bind(wxEVT_INIT_DIALOG, &TransmitDlg::OnInit, this);
-    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitLayout, this, ID_BUTTON1);
-    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitPicture, this, ID_BUTTON4);
-    Bind(wxEVT_BUTTON, &TransmitDlg::OnCancel, this, ID_BUTTON2);
-    Bind(wxEVT_BUTTON, &TransmitDlg::OnOk, this, ID_BUTTON3);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitLayout, this, ID_TRANSMIT_LAYOUT);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnTransmitPicture, this, ID_TRANSMIT_PICTURE);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnCancel, this, wxID_CANCEL);
+    Bind(wxEVT_BUTTON, &TransmitDlg::OnOk, this, wxID_OK);
     Bind(wxEVT_CLOSE_WINDOW, &TransmitDlg::OnClose, this);
     Bind(wxEVT_SHOW, &TransmitDlg::OnShow, this);
 }
@@ -139,25 +136,28 @@ void TransmitDlg::OnShow(wxShowEvent& event) {
     event.Skip();
 }
 
-void TransmitDlg::OnInit(wxInitDialogEvent& event) {
+bool TransmitDlg::TransferDataToWindow() {
     const std::array<int, 4>& address = m_document.Layout().Form.Transmit_IP;
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
         m_address[octet]->ChangeValue(wxString::Format("%d", address[octet]));
     }
     m_status->Clear();
+    // A new showing: nothing of it has been broken off yet.
     TransmitCancelled = 0;
-    event.Skip();
+    return true;
 }
 
-void TransmitDlg::ReadAddress() {
+bool TransmitDlg::TransferDataFromWindow() {
+    // The new address reaches the file only with the next store: LayoutChanged stays as it is.
     std::array<int, 4>& address = m_document.Layout().Form.Transmit_IP;
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
         address[octet] = ReadWideInt(m_address[octet]->GetValue().ToStdWstring());
     }
+    return true;
 }
 
 bool TransmitDlg::BeginAction() {
-    ReadAddress();
+    TransferDataFromWindow();
     // Sending what is on the disk when the panel's own layout could not be written there would
     // give the other panel something the user never saw: a failed store ends the action.
     if (!m_panel.StoreLayoutAndReport()) {
@@ -293,11 +293,10 @@ void TransmitDlg::OnCancel(wxCommandEvent&) {
     EndDialog(wxID_CANCEL);
 }
 
-void TransmitDlg::OnOk(wxCommandEvent&) {
-    // The new address reaches the file only with the next store: LayoutChanged stays as it is.
-    ReadAddress();
+void TransmitDlg::OnOk(wxCommandEvent& event) {
     BreakOff();
-    EndDialog(wxID_OK);
+    // The toolkit's "OK" goes on: it takes the address over and ends the dialog.
+    event.Skip();
 }
 
 void TransmitDlg::OnClose(wxCloseEvent&) {
@@ -309,7 +308,7 @@ void TransmitDlg::OnClose(wxCloseEvent&) {
 }
 
 void TransmitDlg::SetSendingEnabled(bool enabled) {
-    for (const int id : {ID_BUTTON1, ID_BUTTON4}) {
+    for (const int id : {ID_TRANSMIT_LAYOUT, ID_TRANSMIT_PICTURE}) {
         if (wxWindow* button = FindWindow(id)) {
             button->Enable(enabled);
         }

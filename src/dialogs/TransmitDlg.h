@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include <wx/dialog.h>
 #include <wx/textctrl.h>
 
+#include "dialogs/StandardDlg.h"
 #include "link/TransferProtocol.h"
 
 class FieldPads;
@@ -21,7 +21,7 @@ class wxGUIEventLoop;
 /// other, listing each name as it starts. While a file is on its way the dialog runs an event
 /// loop of its own, nested in its modal run, that sleeps until the transfer is over or the user
 /// breaks off with "OK", "Cancel" or the close box.
-class TransmitDlg : public wxDialog {
+class TransmitDlg : public StandardDlg {
   public:
     TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
     ~TransmitDlg() override;
@@ -38,21 +38,23 @@ class TransmitDlg : public wxDialog {
     /// Tells the user what the transfer reports, in a message box.
     static void ShowNotice(TransferNotice notice, const std::wstring& path);
 
+    /// Transmit_IP in the four fields and an empty status list.
+    bool TransferDataToWindow() override;
+    /// Octets 1 to 4 of Transmit_IP from the four fields, as typed.
+    bool TransferDataFromWindow() override;
+
     enum {
-        ID_STATICTEXT1 = wxID_HIGHEST + 1,
-        ID_TEXTCTRL1,
-        ID_TEXTCTRL3,
-        ID_TEXTCTRL4,
-        ID_TEXTCTRL5,
-        ID_TEXTCTRL6,
-        ID_BUTTON1,
-        ID_BUTTON2,
-        ID_BUTTON3,
-        ID_BUTTON4,
+        ID_ADDRESS_LABEL = wxID_HIGHEST + 1,
+        ID_ADDRESS1,  ///< octets 1 to 4 of Transmit_IP
+        ID_ADDRESS2,
+        ID_ADDRESS3,
+        ID_ADDRESS4,
+        ID_STATUS,
+        ID_TRANSMIT_LAYOUT,
+        ID_TRANSMIT_PICTURE,
     };
 
   private:
-    void OnInit(wxInitDialogEvent& event);
     void OnTransmitLayout(wxCommandEvent& event);
     void OnTransmitPicture(wxCommandEvent& event);
     void OnCancel(wxCommandEvent& event);
@@ -60,8 +62,6 @@ class TransmitDlg : public wxDialog {
     void OnClose(wxCloseEvent& event);
     void OnShow(wxShowEvent& event);
 
-    /// Octets 1 to 4 of Transmit_IP from the four fields, as typed.
-    void ReadAddress();
     /// The common start of both actions: the address, the store and an empty status list.
     /// False when the layout could not be stored (the user has been told).
     bool BeginAction();

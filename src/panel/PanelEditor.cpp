@@ -49,7 +49,7 @@ void PanelEditor::Release(int button) {
             m_panel.DrawButtons(panel.CurrentPage);
             break;
         case EditModes::Settings:
-            m_panel.Dialog(PanelDialog::ButtonSettings).ShowModal();
+            EditInDialog(PanelDialog::ButtonSettings);
             break;
         case EditModes::GetStyle:
             panel.StyleSource = ButtonRef{button, panel.CurrentPage};
@@ -57,13 +57,21 @@ void PanelEditor::Release(int button) {
             m_panel.ShowEditMarks();
             break;
         case EditModes::ChangeStyle:
-            m_panel.Dialog(PanelDialog::ChangeStyle).ShowModal();
+            EditInDialog(PanelDialog::ChangeStyle);
             break;
         case EditModes::Delete:
             Delete(button);
             break;
         default:
             break;
+    }
+}
+
+void PanelEditor::EditInDialog(PanelDialog dialog) {
+    if (m_panel.Dialog(dialog).ShowModal() == wxID_OK) {
+        const int page = m_document.State().CurrentPage;
+        m_panel.LoadButtonImages(page);
+        m_panel.DrawPage(page);
     }
 }
 

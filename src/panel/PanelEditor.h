@@ -3,6 +3,7 @@
 #include "model/PanelDocument.h"
 
 class PanelOperations;
+enum class PanelDialog;
 
 /// The edit operations a touch performs on the panel: moving a button along the grid while the
 /// finger is down, taking a style source, deleting, and inserting a new button.
@@ -19,6 +20,9 @@ class PanelEditor {
     /// Adds a button to the current page at (50, 0). The edit mode in force stays, and with it
     /// the title and the banner.
     void Insert();
+    /// Shows a dialog that edits the touched button (its settings, or a style copied onto it),
+    /// and the page with the result once "OK" ended it.
+    void EditInDialog(PanelDialog dialog);
 
   private:
     void Delete(int button);

@@ -28,26 +28,26 @@
 #include "model/PanelRules.h"
 #include "model/PanelState.h"
 #include "panel/PageRenderer.h"
+#include "panel/PanelEditor.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
 /// The controls of the dialog, found by their identifiers before it is shown.
 struct Controls {
     explicit Controls(wxWindow& dialog) {
-        auto text = [&dialog](const char* name) {
-            return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(name));
-        };
-        textOff = text("ID_TEXTCTRL1");
-        textOn = text("ID_TEXTCTRL2");
-        fontName = text("ID_TEXTCTRL3");
-        taster = text("ID_TEXTCTRL4");
-        led = text("ID_TEXTCTRL5");
-        imageOff = text("ID_TEXTCTRL6");
-        imagePress = text("ID_TEXTCTRL7");
-        imageOn = text("ID_TEXTCTRL8");
-        align = dynamic_cast<wxRadioBox*>(dialog.FindWindow("ID_RADIOBOX1"));
-        pageflip = dynamic_cast<wxComboBox*>(dialog.FindWindow("ID_COMBOBOX1"));
-        inactive = dynamic_cast<wxCheckBox*>(dialog.FindWindow("ID_CHECKBOX1"));
+        auto text = [&dialog](int id) { return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(id)); };
+        textOff = text(ButtonSettingsDlg::ID_TEXT_OFF);
+        textOn = text(ButtonSettingsDlg::ID_TEXT_ON);
+        fontName = text(ButtonSettingsDlg::ID_FONT_NAME);
+        taster = text(ButtonSettingsDlg::ID_TASTER);
+        led = text(ButtonSettingsDlg::ID_LED);
+        imageOff = text(ButtonSettingsDlg::ID_IMAGE_OFF);
+        imagePress = text(ButtonSettingsDlg::ID_IMAGE_PRESS);
+        imageOn = text(ButtonSettingsDlg::ID_IMAGE_ON);
+        align = dynamic_cast<wxRadioBox*>(dialog.FindWindow(ButtonSettingsDlg::ID_ALIGN));
+        pageflip = dynamic_cast<wxComboBox*>(dialog.FindWindow(ButtonSettingsDlg::ID_PAGEFLIP));
+        inactive = dynamic_cast<wxCheckBox*>(dialog.FindWindow(ButtonSettingsDlg::ID_INACTIVE));
     }
     bool Complete() const {
         const wxWindow* all[] = {textOff,    textOn,  fontName, taster,   led,     imageOff,
@@ -115,7 +115,7 @@ class SettingsRig {
         PanelState& state = TheState();
         state.CurrentPage = page;
         state.SelectedButton = button;
-        Dialog().ShowModal();
+        PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ButtonSettings);
     }
 
     FakePrompter prompter;
@@ -132,38 +132,41 @@ TEST(ButtonSettings, ShowsEveryControlAtItsPlace) {
     EXPECT_TRUE(dialog.HasFlag(wxSTAY_ON_TOP));
     EXPECT_TRUE(dialog.HasFlag(wxCLOSE_BOX));
     struct Place {
-        const char* name;
+        int id;  ///< wxID_ANY: a label, found by its text
         const char* label;
         wxPoint position;
     };
+    using D = ButtonSettingsDlg;
     const Place places[] = {
-        {"ID_STATICTEXT1", "Text Off", {8, 8}},
-        {"ID_TEXTCTRL1", nullptr, {8, 32}},
-        {"ID_STATICTEXT2", "Text On", {152, 8}},
-        {"ID_TEXTCTRL2", nullptr, {152, 32}},
-        {"ID_TEXTCTRL3", nullptr, {8, 88}},
-        {"ID_BUTTON1", "Font", {176, 88}},
-        {"ID_BUTTON2", "Color", {240, 88}},
-        {"ID_RADIOBOX1", "Font Align", {8, 120}},
-        {"ID_CHECKBOX1", "Btn Inaktiv\n(Lable)", {192, 176}},
-        {"ID_STATICTEXT3", "Taster", {8, 184}},
-        {"ID_TEXTCTRL4", nullptr, {48, 184}},
-        {"ID_STATICTEXT4", "Led", {104, 184}},
-        {"ID_TEXTCTRL5", nullptr, {136, 184}},
-        {"ID_TEXTCTRL6", nullptr, {8, 216}},
-        {"ID_BUTTON3", "Pic Btn Off", {192, 216}},
-        {"ID_TEXTCTRL7", nullptr, {8, 248}},
-        {"ID_BUTTON4", "Pic Btn Press", {192, 248}},
-        {"ID_TEXTCTRL8", nullptr, {8, 280}},
-        {"ID_BUTTON5", "Pic Btn On", {192, 280}},
-        {"ID_STATICTEXT5", "Pageflip", {16, 328}},
-        {"ID_COMBOBOX1", nullptr, {72, 328}},
-        {"ID_BUTTON6", "Cancel", {120, 368}},
-        {"ID_BUTTON7", "OK", {208, 368}},
+        {wxID_ANY, "Text Off", {8, 8}},
+        {D::ID_TEXT_OFF, nullptr, {8, 32}},
+        {wxID_ANY, "Text On", {152, 8}},
+        {D::ID_TEXT_ON, nullptr, {152, 32}},
+        {D::ID_FONT_NAME, nullptr, {8, 88}},
+        {D::ID_FONT, "Font", {176, 88}},
+        {D::ID_COLOR, "Color", {240, 88}},
+        {D::ID_ALIGN, "Font Align", {8, 120}},
+        {D::ID_INACTIVE, "Btn Inaktiv\n(Lable)", {192, 176}},
+        {wxID_ANY, "Taster", {8, 184}},
+        {D::ID_TASTER, nullptr, {48, 184}},
+        {wxID_ANY, "Led", {104, 184}},
+        {D::ID_LED, nullptr, {136, 184}},
+        {D::ID_IMAGE_OFF, nullptr, {8, 216}},
+        {D::ID_PIC_BTN_OFF, "Pic Btn Off", {192, 216}},
+        {D::ID_IMAGE_PRESS, nullptr, {8, 248}},
+        {D::ID_PIC_BTN_PRESS, "Pic Btn Press", {192, 248}},
+        {D::ID_IMAGE_ON, nullptr, {8, 280}},
+        {D::ID_PIC_BTN_ON, "Pic Btn On", {192, 280}},
+        {wxID_ANY, "Pageflip", {16, 328}},
+        {D::ID_PAGEFLIP, nullptr, {72, 328}},
+        {wxID_CANCEL, "Cancel", {120, 368}},
+        {wxID_OK, "OK", {208, 368}},
     };
     for (const Place& place : places) {
-        SCOPED_TRACE(place.name);
-        wxWindow* control = dialog.FindWindow(place.name);
+        SCOPED_TRACE(place.label != nullptr ? wxString(place.label) : wxString() << place.id);
+        wxWindow* control = place.id == wxID_ANY
+                                ? FindChild(dialog, place.label, wxCLASSINFO(wxStaticText))
+                                : dialog.FindWindow(place.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->GetPosition(), place.position);
         if (place.label != nullptr) {

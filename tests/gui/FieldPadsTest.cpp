@@ -140,10 +140,6 @@ class FieldPads : public testing::Test {
     static std::function<wxTextCtrl*(wxDialog&)> ById(int id) {
         return [id](wxDialog& dialog) { return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(id)); };
     }
-    static std::function<wxTextCtrl*(wxDialog&)> ByName(const char* name) {
-        return
-            [name](wxDialog& dialog) { return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(name)); };
-    }
 
     MainDialog& Panel() const { return *panel->Get(); }
 
@@ -166,77 +162,77 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
     } cases[] = {
         {"transmit address",
          Panel().Transmit(),
-         ById(TransmitDlg::ID_TEXTCTRL5),
+         ById(TransmitDlg::ID_ADDRESS1),
          "Keyboard",
          {"Clear", "1", "9", "2", "OK"},
          "3 / 3",
          "192"},
         {"display off, a third digit refused",
          Panel().MainSettings(),
-         ById(SettingsDlg::ID_EditDisplayOff),
+         ById(SettingsDlg::ID_DISPLAY_OFF),
          "Keyboard",
          {"Clear", "1", "2", "3", "OK"},
          "2 / 2",
          "12"},
         {"controller address, a fourth digit refused",
          Panel().MainSettings(),
-         ById(SettingsDlg::ID_EditIP1),
+         ById(SettingsDlg::ID_DESTINATION_IP1),
          "Keyboard",
          {"Clear", "1", "0", "2", "4", "OK"},
          "3 / 3",
          "102"},
         {"panel width, one digit more than it had",
          Panel().MainSettings(),
-         ById(SettingsDlg::ID_EditSizeX),
+         ById(SettingsDlg::ID_SIZE_X),
          "Keyboard",
          {"0", "OK"},
          "",
          "4000"},
         {"password",
          Panel().MainSettings(),
-         ById(SettingsDlg::ID_EditPassword),
+         ById(SettingsDlg::ID_PASSWORD),
          "Text Keyboard",
          {"Clear", "4", "7", "1", "1", "OK"},
          "",
          "4711"},
         {"Led",
          Panel().ButtonSettings(),
-         ByName("ID_TEXTCTRL5"),
+         ById(ButtonSettingsDlg::ID_LED),
          "Keyboard",
          {"Clear", "4", "2", "OK"},
          "",
          "42"},
         {"Taster",
          Panel().ButtonSettings(),
-         ByName("ID_TEXTCTRL4"),
+         ById(ButtonSettingsDlg::ID_TASTER),
          "Keyboard",
          {"Clear", "3", "0", "0", "OK"},
          "",
          "300"},
         {"button text",
          Panel().ButtonSettings(),
-         ByName("ID_TEXTCTRL1"),
+         ById(ButtonSettingsDlg::ID_TEXT_OFF),
          "Text Keyboard",
          {wxString::FromUTF8("↵"), "a", "n", "OK"},
          "",
          "Licht\nan"},
         {"page name",
          Panel().PageSettings(),
-         ById(PageDlg::ID_TEXTCTRL1),
+         ById(PageDlg::ID_NAME),
          "Text Keyboard",
          {"2", "OK"},
          "",
          "Flur2"},
         {"page colour, a fourth digit refused",
          Panel().PageSettings(),
-         ById(PageDlg::ID_TEXTCTRL3),
+         ById(PageDlg::ID_RED1),
          "Keyboard",
          {"Clear", "2", "5", "5", "5", "OK"},
          "3 / 3",
          "255"},
         {"password prompt",
          Panel().Password(),
-         ById(PasswordDlg::ID_TEXTCTRL1),
+         ById(PasswordDlg::ID_ENTRY),
          "Text Keyboard",
          {"x", "OK"},
          "",
@@ -251,9 +247,8 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
                 const wxString before = TargetOf(pad)->GetValue();
                 const bool keyboard = pad.FindWindow(TextKeyboardDlg::ID_LINEBREAK) != nullptr;
                 wxTextCtrl& entry =
-                    keyboard
-                        ? KeyboardEntry(pad)
-                        : *dynamic_cast<wxTextCtrl*>(pad.FindWindow(KeyboardDlg::ID_TEXTCTRL1));
+                    keyboard ? KeyboardEntry(pad)
+                             : *dynamic_cast<wxTextCtrl*>(pad.FindWindow(KeyboardDlg::ID_ENTRY));
                 EXPECT_EQ(entry.GetValue(), before);
                 // The keyboard's line break serves only fields of several lines, and its entry
                 // line is masked for a masked field.
@@ -264,7 +259,7 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
                 }
                 Keys(pad, std::vector<wxString>(c.keys.begin(), c.keys.end() - 1));
                 const wxWindow* room = pad.FindWindow(keyboard ? int(TextKeyboardDlg::ID_ROOM)
-                                                               : int(KeyboardDlg::ID_STATICTEXT1));
+                                                               : int(KeyboardDlg::ID_ROOM));
                 ASSERT_NE(room, nullptr);
                 EXPECT_EQ(room->GetLabel(), c.room);
                 Keys(pad, {c.keys.back()});
@@ -278,7 +273,7 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
 TEST_F(FieldPads, TypedKeysArriveUmlautsShiftSpaceAndBackspaceIncluded) {
     PageDlg& settings = Panel().PageSettings();
     LongTouchIn(
-        settings, ById(PageDlg::ID_TEXTCTRL1),
+        settings, ById(PageDlg::ID_NAME),
         [](wxDialog& pad) {
             auto* entry = dynamic_cast<wxTextCtrl*>(pad.FindWindow(TextKeyboardDlg::ID_ENTRY));
             ASSERT_NE(entry, nullptr);
@@ -307,23 +302,23 @@ TEST_F(FieldPads, CancelAndTheCloseBoxLeaveTheFieldAsItWas) {
         std::function<void(wxDialog&)> leave;
         wxString value;
     } cases[] = {
-        {"keypad, Cancel", Panel().Transmit(), ById(TransmitDlg::ID_TEXTCTRL5),
+        {"keypad, Cancel", Panel().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
          [](wxDialog& pad) {
              Keys(pad, {"5", "Cancel"});
          },
          "10"},
-        {"keypad, close box", Panel().Transmit(), ById(TransmitDlg::ID_TEXTCTRL5),
+        {"keypad, close box", Panel().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
          [](wxDialog& pad) {
              Keys(pad, {"5"});
              pad.Close();
          },
          "10"},
-        {"keyboard, Cancel", Panel().PageSettings(), ById(PageDlg::ID_TEXTCTRL1),
+        {"keyboard, Cancel", Panel().PageSettings(), ById(PageDlg::ID_NAME),
          [](wxDialog& pad) {
              Keys(pad, {"Clear", "a", "Cancel"});
          },
          "Flur"},
-        {"keyboard, close box", Panel().PageSettings(), ById(PageDlg::ID_TEXTCTRL1),
+        {"keyboard, close box", Panel().PageSettings(), ById(PageDlg::ID_NAME),
          [](wxDialog& pad) {
              Keys(pad, {"a"});
              pad.Close();
@@ -341,7 +336,7 @@ TEST_F(FieldPads, AShortTouchOpensNoPadAndTheFieldStillTakesKeys) {
     SettingsDlg& settings = Panel().MainSettings();
     ModalScript script;
     script.Then([](wxDialog& shown) {
-        wxWindow* field = shown.FindWindow(SettingsDlg::ID_EditSizeX);
+        wxWindow* field = shown.FindWindow(SettingsDlg::ID_SIZE_X);
         ASSERT_NE(field, nullptr);
         // A tap, then the finger held but dragged along the field: neither opens a pad (the
         // script fails the test on any dialog that opens).

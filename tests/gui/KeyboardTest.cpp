@@ -33,9 +33,9 @@ class KeyboardTest : public testing::Test {
 
     KeyboardDlg& Keypad() const { return panel->Get()->Keyboard(); }
     wxTextCtrl& Entry() const {
-        return *wxStaticCast(Keypad().FindWindow(KeyboardDlg::ID_TEXTCTRL1), wxTextCtrl);
+        return *wxStaticCast(Keypad().FindWindow(KeyboardDlg::ID_ENTRY), wxTextCtrl);
     }
-    wxWindow& Room() const { return *Keypad().FindWindow(KeyboardDlg::ID_STATICTEXT1); }
+    wxWindow& Room() const { return *Keypad().FindWindow(KeyboardDlg::ID_ROOM); }
 
     /// Shows the keypad modally and touches the keys in order; the last one must close it.
     /// Returns the entry field's text and the count beside it just before the last key.
@@ -79,21 +79,21 @@ TEST_F(KeyboardTest, KeysSitInTheirPlacesWithTheirIdentifiers) {
         const char* label;
         wxRect rect;
     } controls[] = {
-        {KeyboardDlg::ID_BUTTON12, "7", {8, 8, 48, 48}},
-        {KeyboardDlg::ID_BUTTON11, "8", {64, 8, 48, 48}},
-        {KeyboardDlg::ID_BUTTON6, "9", {120, 8, 48, 48}},
-        {KeyboardDlg::ID_BUTTON7, "4", {8, 64, 48, 48}},
-        {KeyboardDlg::ID_BUTTON8, "5", {64, 64, 48, 48}},
-        {KeyboardDlg::ID_BUTTON9, "6", {120, 64, 48, 48}},
-        {KeyboardDlg::ID_BUTTON1, "1", {8, 120, 48, 48}},
-        {KeyboardDlg::ID_BUTTON2, "2", {64, 120, 48, 48}},
-        {KeyboardDlg::ID_BUTTON10, "3", {120, 120, 48, 48}},
-        {KeyboardDlg::ID_BUTTON13, "0", {8, 176, 48, 48}},
-        {KeyboardDlg::ID_TEXTCTRL1, "", {64, 178, 48, 23}},
-        {KeyboardDlg::ID_STATICTEXT1, "", {64, 204, 48, 16}},
-        {KeyboardDlg::ID_BUTTON3, "Clear", {120, 176, 48, 48}},
-        {KeyboardDlg::ID_BUTTON5, "Cancel", {8, 232, 48, 48}},
-        {KeyboardDlg::ID_BUTTON4, "OK", {64, 232, 104, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 7, "7", {8, 8, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 8, "8", {64, 8, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 9, "9", {120, 8, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 4, "4", {8, 64, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 5, "5", {64, 64, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 6, "6", {120, 64, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 1, "1", {8, 120, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 2, "2", {64, 120, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 3, "3", {120, 120, 48, 48}},
+        {KeyboardDlg::ID_DIGIT0 + 0, "0", {8, 176, 48, 48}},
+        {KeyboardDlg::ID_ENTRY, "", {64, 178, 48, 23}},
+        {KeyboardDlg::ID_ROOM, "", {64, 204, 48, 16}},
+        {KeyboardDlg::ID_CLEAR, "Clear", {120, 176, 48, 48}},
+        {wxID_CANCEL, "Cancel", {8, 232, 48, 48}},
+        {wxID_OK, "OK", {64, 232, 104, 48}},
     };
     EXPECT_EQ(keypad.GetChildren().size(), std::size(controls));
     for (const auto& c : controls) {
@@ -105,7 +105,7 @@ TEST_F(KeyboardTest, KeysSitInTheirPlacesWithTheirIdentifiers) {
             EXPECT_EQ(control->GetLabel(), c.label);
         }
     }
-    EXPECT_TRUE(keypad.FindWindow(KeyboardDlg::ID_TEXTCTRL1)->IsKindOf(wxCLASSINFO(wxTextCtrl)));
+    EXPECT_TRUE(keypad.FindWindow(KeyboardDlg::ID_ENTRY)->IsKindOf(wxCLASSINFO(wxTextCtrl)));
 }
 
 TEST_F(KeyboardTest, OkPassesWhatTheKeysTypedWithinTheFieldsLimit) {

@@ -96,26 +96,27 @@ TEST(MainSettings, ShowsTheSettingsHeldNow) {
     rig.Open([&](wxDialog& d) {
         EXPECT_EQ(d.GetClientSize(), wxSize(300, 482));
         EXPECT_TRUE(d.HasFlag(wxSTAY_ON_TOP));
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditSizeX).GetValue(), "400");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditSizeY).GetValue(), "300");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditGridX).GetValue(), "20");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditGridY).GetValue(), "20");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditStartPage).GetValue(), "1");
-        EXPECT_TRUE(Box(d, SettingsDlg::ID_CHECKBOX1).GetValue());
-        EXPECT_FALSE(Box(d, SettingsDlg::ID_CHECKBOX2).GetValue());
-        EXPECT_FALSE(Box(d, SettingsDlg::ID_CHECKBOX3).GetValue());
+        EXPECT_EQ(Field(d, SettingsDlg::ID_SIZE_X).GetValue(), "400");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_SIZE_Y).GetValue(), "300");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_GRID_X).GetValue(), "20");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_GRID_Y).GetValue(), "20");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_START_PAGE).GetValue(), "1");
+        EXPECT_TRUE(Box(d, SettingsDlg::ID_LAN_MODUS).GetValue());
+        EXPECT_FALSE(Box(d, SettingsDlg::ID_FULLSCREEN).GetValue());
+        EXPECT_FALSE(Box(d, SettingsDlg::ID_BUS_MODUS).GetValue());
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(Field(d, SettingsDlg::ID_EditIP1 + i).GetValue(), std::to_string(ip[i]));
+            EXPECT_EQ(Field(d, SettingsDlg::ID_DESTINATION_IP1 + i).GetValue(),
+                      std::to_string(ip[i]));
         }
         // Longer than the field lets the user type, but shown whole.
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditDisplayOff).GetValue(), "200");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_TEXTCTRL3).GetValue(), "30");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_TEXTCTRL1).GetValue(), "250");
-        EXPECT_EQ(Field(d, SettingsDlg::ID_TEXTCTRL2).GetValue(), "90");
-        wxTextCtrl& password = Field(d, SettingsDlg::ID_EditPassword);
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_OFF).GetValue(), "200");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_OFF_DIM).GetValue(), "30");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_BRIGHT).GetValue(), "250");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_BRIGHT_DIM).GetValue(), "90");
+        wxTextCtrl& password = Field(d, SettingsDlg::ID_PASSWORD);
         EXPECT_EQ(password.GetValue(), "4711");
         EXPECT_FALSE(password.HasFlag(wxTE_PASSWORD));
-        wxTextCtrl& path = Field(d, SettingsDlg::ID_TEXTCTRL6);
+        wxTextCtrl& path = Field(d, SettingsDlg::ID_PATH);
         EXPECT_EQ(path.GetValue(), rig.folder.WidePath());
         EXPECT_EQ(path.GetForegroundColour(), wxColour(128, 128, 128));
         auto* heading = wxDynamicCast(
@@ -132,8 +133,8 @@ TEST(MainSettings, ShowsTheSettingsHeldNow) {
     EXPECT_EQ(rig.Form().Display_Off, 180);
     EXPECT_EQ(rig.Form().Form_PageStart, 0);
     rig.Open([&](wxDialog& d) {
-        EXPECT_EQ(Field(d, SettingsDlg::ID_TEXTCTRL6).GetValue(), rig.folder.WidePath());
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditDisplayOff).GetValue(), "180");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_PATH).GetValue(), rig.folder.WidePath());
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_OFF).GetValue(), "180");
         d.Close();
     });
 }
@@ -161,15 +162,15 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
         SCOPED_TRACE(c.startPage);
         TheState().LayoutChanged = 0;
         rig.Open([&c](wxDialog& d) {
-            Field(d, SettingsDlg::ID_EditStartPage).SetValue(c.startPage);
-            Field(d, SettingsDlg::ID_EditSizeX).SetValue(c.size);
-            Field(d, SettingsDlg::ID_EditSizeY).SetValue(c.size);
-            Field(d, SettingsDlg::ID_EditDisplayOff).SetValue(c.displayOff);
-            Field(d, SettingsDlg::ID_TEXTCTRL3).SetValue(c.displayOffDim);
-            Field(d, SettingsDlg::ID_TEXTCTRL1).SetValue(c.bright);
-            Field(d, SettingsDlg::ID_TEXTCTRL2).SetValue(c.bright);
-            Field(d, SettingsDlg::ID_EditGridX).SetValue("-4");
-            Field(d, SettingsDlg::ID_EditGridY).SetValue("0");
+            Field(d, SettingsDlg::ID_START_PAGE).SetValue(c.startPage);
+            Field(d, SettingsDlg::ID_SIZE_X).SetValue(c.size);
+            Field(d, SettingsDlg::ID_SIZE_Y).SetValue(c.size);
+            Field(d, SettingsDlg::ID_DISPLAY_OFF).SetValue(c.displayOff);
+            Field(d, SettingsDlg::ID_DISPLAY_OFF_DIM).SetValue(c.displayOffDim);
+            Field(d, SettingsDlg::ID_DISPLAY_BRIGHT).SetValue(c.bright);
+            Field(d, SettingsDlg::ID_DISPLAY_BRIGHT_DIM).SetValue(c.bright);
+            Field(d, SettingsDlg::ID_GRID_X).SetValue("-4");
+            Field(d, SettingsDlg::ID_GRID_Y).SetValue("0");
             ClickButton(d, "OK");
         });
         const FormSettings& form = rig.Form();
@@ -199,9 +200,9 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
 TEST(MainSettings, ModeCheckBoxesExcludeEachOther) {
     SettingsRig rig(2);
     rig.Open([](wxDialog& d) {
-        const int lan = SettingsDlg::ID_CHECKBOX1;
-        const int bus = SettingsDlg::ID_CHECKBOX3;
-        const int fullscreen = SettingsDlg::ID_CHECKBOX2;
+        const int lan = SettingsDlg::ID_LAN_MODUS;
+        const int bus = SettingsDlg::ID_BUS_MODUS;
+        const int fullscreen = SettingsDlg::ID_FULLSCREEN;
         EXPECT_TRUE(Box(d, bus).GetValue());
         Toggle(d, lan);  // ticking LAN unticks BUS
         EXPECT_TRUE(Box(d, lan).GetValue());
@@ -233,18 +234,19 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
         SCOPED_TRACE(closeBox);
         rig.Open([&other, closeBox](wxDialog& d) {
             for (const int id :
-                 {SettingsDlg::ID_EditSizeX, SettingsDlg::ID_EditSizeY, SettingsDlg::ID_EditGridX,
-                  SettingsDlg::ID_EditGridY, SettingsDlg::ID_EditStartPage,
-                  SettingsDlg::ID_TEXTCTRL1, SettingsDlg::ID_TEXTCTRL2, SettingsDlg::ID_TEXTCTRL3,
-                  SettingsDlg::ID_EditDisplayOff}) {
+                 {SettingsDlg::ID_SIZE_X, SettingsDlg::ID_SIZE_Y, SettingsDlg::ID_GRID_X,
+                  SettingsDlg::ID_GRID_Y, SettingsDlg::ID_START_PAGE,
+                  SettingsDlg::ID_DISPLAY_BRIGHT, SettingsDlg::ID_DISPLAY_BRIGHT_DIM,
+                  SettingsDlg::ID_DISPLAY_OFF_DIM, SettingsDlg::ID_DISPLAY_OFF}) {
                 Field(d, id).SetValue("5");
             }
             for (int i = 0; i < 4; ++i) {
-                Field(d, SettingsDlg::ID_EditIP1 + i).SetValue(std::to_string(other.Address()[i]));
+                Field(d, SettingsDlg::ID_DESTINATION_IP1 + i)
+                    .SetValue(std::to_string(other.Address()[i]));
             }
-            Field(d, SettingsDlg::ID_EditPassword).SetValue("");
-            Toggle(d, SettingsDlg::ID_CHECKBOX3);
-            Toggle(d, SettingsDlg::ID_CHECKBOX2);
+            Field(d, SettingsDlg::ID_PASSWORD).SetValue("");
+            Toggle(d, SettingsDlg::ID_BUS_MODUS);
+            Toggle(d, SettingsDlg::ID_FULLSCREEN);
             if (closeBox) {
                 d.Close();
             } else {
@@ -271,7 +273,8 @@ TEST(MainSettings, OkReconnectsAtOnceToTheNewAddress) {
     FakeController other;
     rig.Open([&other](wxDialog& d) {
         for (int i = 0; i < 4; ++i) {
-            Field(d, SettingsDlg::ID_EditIP1 + i).SetValue(std::to_string(other.Address()[i]));
+            Field(d, SettingsDlg::ID_DESTINATION_IP1 + i)
+                .SetValue(std::to_string(other.Address()[i]));
         }
         ClickButton(d, "OK");
         // Before any timer tick: the old link is closed and an attempt is under way.
@@ -291,7 +294,7 @@ TEST(MainSettings, OkOutsideLanModeClosesTheLinkAndStaysSilent) {
     SettingsRig rig(1);
     ASSERT_TRUE(PanelLinked(rig.controller));
     rig.Open([](wxDialog& d) {
-        Toggle(d, SettingsDlg::ID_CHECKBOX3);
+        Toggle(d, SettingsDlg::ID_BUS_MODUS);
         ClickButton(d, "OK");
     });
     EXPECT_EQ(rig.Form().Form_ConnectModus, 2);
@@ -342,21 +345,21 @@ TEST(MainSettings, TypingStopsAtTheFieldsLimits) {
             Pump(100);
             return field.GetValue();
         };
-        Field(d, SettingsDlg::ID_EditIP1).ChangeValue("");
-        EXPECT_EQ(typeInto(SettingsDlg::ID_EditIP1, "12345"), "123");
+        Field(d, SettingsDlg::ID_DESTINATION_IP1).ChangeValue("");
+        EXPECT_EQ(typeInto(SettingsDlg::ID_DESTINATION_IP1, "12345"), "123");
         // A value shown whole beyond the limit cannot grow, but can be shortened and retyped.
-        EXPECT_EQ(typeInto(SettingsDlg::ID_EditDisplayOff, "7"), "200");
-        Field(d, SettingsDlg::ID_EditDisplayOff).SetInsertionPointEnd();
+        EXPECT_EQ(typeInto(SettingsDlg::ID_DISPLAY_OFF, "7"), "200");
+        Field(d, SettingsDlg::ID_DISPLAY_OFF).SetInsertionPointEnd();
         typist.Char(WXK_BACK);
         Pump(50);
-        EXPECT_EQ(Field(d, SettingsDlg::ID_EditDisplayOff).GetValue(), "20");
-        Field(d, SettingsDlg::ID_TEXTCTRL3).ChangeValue("");
-        EXPECT_EQ(typeInto(SettingsDlg::ID_TEXTCTRL3, "456"), "45");
-        Field(d, SettingsDlg::ID_TEXTCTRL1).ChangeValue("");
-        EXPECT_EQ(typeInto(SettingsDlg::ID_TEXTCTRL1, "2555"), "255");
+        EXPECT_EQ(Field(d, SettingsDlg::ID_DISPLAY_OFF).GetValue(), "20");
+        Field(d, SettingsDlg::ID_DISPLAY_OFF_DIM).ChangeValue("");
+        EXPECT_EQ(typeInto(SettingsDlg::ID_DISPLAY_OFF_DIM, "456"), "45");
+        Field(d, SettingsDlg::ID_DISPLAY_BRIGHT).ChangeValue("");
+        EXPECT_EQ(typeInto(SettingsDlg::ID_DISPLAY_BRIGHT, "2555"), "255");
         // No limit on the other fields.
-        Field(d, SettingsDlg::ID_EditSizeX).ChangeValue("");
-        EXPECT_EQ(typeInto(SettingsDlg::ID_EditSizeX, "12345"), "12345");
+        Field(d, SettingsDlg::ID_SIZE_X).ChangeValue("");
+        EXPECT_EQ(typeInto(SettingsDlg::ID_SIZE_X, "12345"), "12345");
         d.Close();
     });
 }

@@ -107,7 +107,7 @@ void CloseBox(wxDialog& dialog) {
 }
 
 wxTextCtrl& Entry(wxDialog& prompt) {
-    return *wxStaticCast(prompt.FindWindow(PasswordDlg::ID_TEXTCTRL1), wxTextCtrl);
+    return *wxStaticCast(prompt.FindWindow(PasswordDlg::ID_ENTRY), wxTextCtrl);
 }
 
 /// A step that gives the password prompt `password`.
@@ -237,11 +237,11 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
                        {"Transmit", wxRect(8, 208, 160, 40), wxColour(0, 185, 0)},
                        {"Store", wxRect(8, 256, 160, 40), wxColour(255, 128, 0)},
                        {"Close", wxRect(8, 304, 160, 40), blue},
-                       {"", wxRect(8, 352, 160, 24), none, MenuDlg::ID_BUTTON8},  // the address
+                       {"", wxRect(8, 352, 160, 24), none, MenuDlg::ID_ADDRESS},  // the address
                        {"Hollenbrack 27092021", wxRect(8, 376, 160, 24), none},
                        {"Quit", wxRect(48, 408, 80, 24), wxColour(255, 0, 0)},
                    });
-    for (const int id : {MenuDlg::ID_BUTTON8, MenuDlg::ID_BUTTON9}) {
+    for (const int id : {MenuDlg::ID_ADDRESS, MenuDlg::ID_RELEASE}) {
         wxWindow* label = Menu().FindWindow(id);
         ASSERT_NE(label, nullptr);
         EXPECT_TRUE(label->IsKindOf(wxCLASSINFO(wxStaticText)));
@@ -249,14 +249,13 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
     }
 
     // Below the buttons, the line that says an entry was wrong.
-    ExpectControls(
-        Panel().Password(), "Password", wxSize(197, 129),
-        {
-            {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_TEXTCTRL1},
-            {"Cancel", wxRect(16, 48, 75, 40), none},
-            {"OK", wxRect(112, 48, 75, 40), none},
-            {"", wxRect(8, 96, 184, 24), wxColour(255, 0, 0), PasswordDlg::ID_STATICTEXT1},
-        });
+    ExpectControls(Panel().Password(), "Password", wxSize(197, 129),
+                   {
+                       {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_ENTRY},
+                       {"Cancel", wxRect(16, 48, 75, 40), none},
+                       {"OK", wxRect(112, 48, 75, 40), none},
+                       {"", wxRect(8, 96, 184, 24), wxColour(255, 0, 0), PasswordDlg::ID_REFUSAL},
+                   });
     EXPECT_EQ(Entry(Panel().Password()).GetValue(), "Text");
 
     ExpectControls(Panel().ButtonMenu(), "Button Menu", wxSize(180, 358),
@@ -323,7 +322,7 @@ TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
         script.Then(In("Password", [&close](wxDialog& prompt) {
             EXPECT_EQ(Entry(prompt).GetValue(), "");
             EXPECT_FALSE(ShowsInClear(Entry(prompt))) << "the entry is masked";
-            wxWindow* refusal = prompt.FindWindow(PasswordDlg::ID_STATICTEXT1);
+            wxWindow* refusal = prompt.FindWindow(PasswordDlg::ID_REFUSAL);
             ASSERT_NE(refusal, nullptr);
             EXPECT_EQ(refusal->GetLabel(), "") << "nothing refused yet";
             for (const char* wrong : {"secret", "Secret ", " Secret", "Secre", "SecretS", ""}) {
@@ -365,7 +364,7 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
                      [](wxDialog& prompt) {
                          // The refusal of the last time is gone.
                          EXPECT_EQ(Entry(prompt).GetValue(), "");
-                         EXPECT_EQ(prompt.FindWindow(PasswordDlg::ID_STATICTEXT1)->GetLabel(), "");
+                         EXPECT_EQ(prompt.FindWindow(PasswordDlg::ID_REFUSAL)->GetLabel(), "");
                          Entry(prompt).ChangeValue("Secret");
                          ClickButton(prompt, "OK");
                          EXPECT_FALSE(prompt.IsShown());
@@ -425,7 +424,7 @@ TEST_F(MenuTest, AddressIsFilledInWhenTheMenuIsShown) {
     Start();
     ModalScript script;
     script.Then(In(kMenu, [](wxDialog& menu) {
-        EXPECT_EQ(menu.FindWindow(MenuDlg::ID_BUTTON8)->GetLabel(), PanelAddress());
+        EXPECT_EQ(menu.FindWindow(MenuDlg::ID_ADDRESS)->GetLabel(), PanelAddress());
         ClickButton(menu, "Close");
     }));
     Panel().MenuRequest();
@@ -438,7 +437,7 @@ TEST_F(MenuTest, LabelsAreReadableOnTheScreen) {
     Start();
     ModalScript script;
     script.Then(In(kMenu, [](wxDialog& menu) {
-        for (const int id : {MenuDlg::ID_BUTTON8, MenuDlg::ID_BUTTON9}) {
+        for (const int id : {MenuDlg::ID_ADDRESS, MenuDlg::ID_RELEASE}) {
             wxWindow* label = menu.FindWindow(id);
             ASSERT_NE(label, nullptr);
             SCOPED_TRACE(label->GetLabel().ToStdString());
@@ -557,9 +556,10 @@ TEST_F(MenuTest, RealClicksReachTheMenuShownAgainOverTheModalPanel) {
             EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }, 5000));
             panelRun.EndModal(wxID_OK);
         })
-        .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_BUTTON2)); }))
+        .Then(In(kMenu,
+                 [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_PAGE_SETTINGS)); }))
         .Then(In(Panel().PageSettings().GetTitle(), CloseBox))
-        .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_BUTTON7)); }));
+        .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_CLOSE)); }));
     Panel().Hide();
     Panel().ShowModal();
     EXPECT_TRUE(script.Done());
@@ -880,7 +880,7 @@ TEST_F(MenuTest, AnEditModeAndTheMenusLeftOpenEndByThemselves) {
 // ---- the page selection ----
 
 wxButton& PageButton(wxDialog& dialog, int page) {
-    return *wxDynamicCast(dialog.FindWindow(PageSelectDlg::ID_BUTTON1 + page), wxButton);
+    return *wxDynamicCast(dialog.FindWindow(PageSelectDlg::ID_FIRST_PAGE + page), wxButton);
 }
 
 TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
@@ -931,7 +931,7 @@ TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
                  [this](wxDialog& select) {
                      for (const int page : {2, 4, 0}) {
                          SCOPED_TRACE(page);
-                         Press(select, PageSelectDlg::ID_BUTTON1 + page);
+                         Press(select, PageSelectDlg::ID_FIRST_PAGE + page);
                          EXPECT_EQ(TheState().CurrentPage, page);
                          EXPECT_EQ(Panel().GetTitle(), wxString(TheLayout().Page(page).PageName));
                          EXPECT_EQ(panel->PagePixel(200, 150), WxColourOf(PageColour(page)));

@@ -123,10 +123,10 @@ TEST(PageSettings, ShowsTheCurrentPageWithThreeDigitComponents) {
         EXPECT_EQ(d.GetClientSize(), wxSize(300, 319));
         EXPECT_TRUE(d.HasFlag(wxSTAY_ON_TOP));
         EXPECT_TRUE(d.HasFlag(wxCLOSE_BOX));
-        EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL1).GetValue(), "Page 2");
-        EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL2).GetValue(), "pic.png");
-        EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL3), "255 000 008");
-        EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL6), "010 000 000");
+        EXPECT_EQ(Field(d, PageDlg::ID_NAME).GetValue(), "Page 2");
+        EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), "pic.png");
+        EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "255 000 008");
+        EXPECT_EQ(RowText(d, PageDlg::ID_RED2), "010 000 000");
         for (const char* label : {"Rot", "Grün", "Blau", "Pagename:", "Background Color"}) {
             EXPECT_NE(FindChild(d, wxString::FromUTF8(label), wxCLASSINFO(wxStaticText)), nullptr)
                 << label;
@@ -143,24 +143,24 @@ TEST(PageSettings, SetShowsTheColoursAtOnceAndCancelPutsTheBackgroundBack) {
         ModalScript::For<wxFileDialog>([](wxFileDialog&) { return wxID_CANCEL; }));
     rig.Open(
         [&rig](wxDialog& d) {
-            TypeColour(d, PageDlg::ID_TEXTCTRL3, "255", "0", "0");
-            Press(d, PageDlg::ID_BUTTON2);
+            TypeColour(d, PageDlg::ID_RED1, "255", "0", "0");
+            Press(d, PageDlg::ID_SET1);
             EXPECT_EQ(rig.Page().BackColor1, 0x0000FFu);
             EXPECT_TRUE(Near(rig.Top(), wxColour(255, 0, 0))) << rig.Top().GetAsString();
             EXPECT_TRUE(Near(rig.Bottom(), kStart));
 
-            TypeColour(d, PageDlg::ID_TEXTCTRL6, "0", "0", "255");
-            Press(d, PageDlg::ID_BUTTON4);
+            TypeColour(d, PageDlg::ID_RED2, "0", "0", "255");
+            Press(d, PageDlg::ID_SET2);
             EXPECT_EQ(rig.Page().BackColor2, 0xFF0000u);
             EXPECT_TRUE(Near(rig.Bottom(), wxColour(0, 0, 255))) << rig.Bottom().GetAsString();
 
-            Field(d, PageDlg::ID_TEXTCTRL2).SetValue("pic.png");
-            Press(d, PageDlg::ID_BUTTON1);
+            Field(d, PageDlg::ID_IMAGE).SetValue("pic.png");
+            Press(d, PageDlg::ID_SEL);
             EXPECT_EQ(rig.Page().PageImage, L"pic.png");
             EXPECT_EQ(rig.Middle(), kPicture);
             EXPECT_EQ(TheState().LayoutChanged, 0);
 
-            Field(d, PageDlg::ID_TEXTCTRL1).SetValue("Renamed");
+            Field(d, PageDlg::ID_NAME).SetValue("Renamed");
             ClickButton(d, "Cancel");
         },
         choosers);
@@ -189,10 +189,10 @@ TEST(PageSettings, ComponentsCarryAndBorrowOnThePage) {
         SCOPED_TRACE(c.red);
         rig.Open([&rig, &c](wxDialog& d) {
             // Both rows alike: the page is one plain colour, so the pixel is exact.
-            TypeColour(d, PageDlg::ID_TEXTCTRL3, c.red, c.green, c.blue);
-            TypeColour(d, PageDlg::ID_TEXTCTRL6, c.red, c.green, c.blue);
-            Press(d, PageDlg::ID_BUTTON2);
-            Press(d, PageDlg::ID_BUTTON4);
+            TypeColour(d, PageDlg::ID_RED1, c.red, c.green, c.blue);
+            TypeColour(d, PageDlg::ID_RED2, c.red, c.green, c.blue);
+            Press(d, PageDlg::ID_SET1);
+            Press(d, PageDlg::ID_SET2);
             EXPECT_EQ(rig.Page().BackColor1, c.stored);
             EXPECT_EQ(rig.Page().BackColor2, c.stored);
             EXPECT_EQ(rig.Middle(), c.shown);
@@ -201,7 +201,7 @@ TEST(PageSettings, ComponentsCarryAndBorrowOnThePage) {
     }
     // Shown again, the fields show the components the stored colour holds.
     rig.Open([](wxDialog& d) {
-        EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL3), "012 000 000");
+        EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "012 000 000");
         d.Close();
     });
 }
@@ -209,9 +209,9 @@ TEST(PageSettings, ComponentsCarryAndBorrowOnThePage) {
 TEST(PageSettings, OkStoresNameAndPictureButNotColoursThatWereNotSet) {
     PageRig rig;
     rig.Open([](wxDialog& d) {
-        Field(d, PageDlg::ID_TEXTCTRL1).SetValue("");
-        Field(d, PageDlg::ID_TEXTCTRL2).SetValue("pic.png");
-        TypeColour(d, PageDlg::ID_TEXTCTRL6, "10", "20", "30");
+        Field(d, PageDlg::ID_NAME).SetValue("");
+        Field(d, PageDlg::ID_IMAGE).SetValue("pic.png");
+        TypeColour(d, PageDlg::ID_RED2, "10", "20", "30");
         ClickButton(d, "OK");
     });
     EXPECT_EQ(rig.Page().PageName, L"");
@@ -252,14 +252,14 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     }));
     rig.Open(
         [&rig](wxDialog& d) {
-            Press(d, PageDlg::ID_BUTTON1);
-            EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL2).GetValue(), "pic.png");
+            Press(d, PageDlg::ID_SEL);
+            EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), "pic.png");
             EXPECT_EQ(rig.Page().PageImage, L"pic.png");
             EXPECT_EQ(rig.Middle(), kPicture);
 
-            Field(d, PageDlg::ID_TEXTCTRL2).SetValue("other.png");
-            Press(d, PageDlg::ID_BUTTON1);
-            EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL2).GetValue(), "other.png");
+            Field(d, PageDlg::ID_IMAGE).SetValue("other.png");
+            Press(d, PageDlg::ID_SEL);
+            EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), "other.png");
             EXPECT_EQ(rig.Page().PageImage, L"other.png");
             EXPECT_EQ(rig.Middle(), wxColour(0, 0, 0));
             d.Close();
@@ -301,8 +301,8 @@ TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
         rig.prompter.answers = {c.answer};
         rig.Open(
             [&](wxDialog& d) {
-                Press(d, PageDlg::ID_BUTTON1);
-                EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL2).GetValue(), c.field);
+                Press(d, PageDlg::ID_SEL);
+                EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), c.field);
                 EXPECT_EQ(rig.Page().PageImage, c.image);
                 EXPECT_TRUE(Near(rig.Middle(), c.shown)) << rig.Middle().GetAsString();
                 ClickButton(d, "OK");
@@ -337,14 +337,14 @@ TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {
     }));
     rig.Open(
         [&rig](wxDialog& d) {
-            Press(d, PageDlg::ID_BUTTON3);
+            Press(d, PageDlg::ID_COLOR_DLG1);
             EXPECT_EQ(rig.Page().BackColor1, 0xFF0000u);
-            EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL3), "000 000 255");
+            EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "000 000 255");
             EXPECT_TRUE(Near(rig.Top(), wxColour(0, 0, 255))) << rig.Top().GetAsString();
 
-            Press(d, PageDlg::ID_BUTTON5);
+            Press(d, PageDlg::ID_COLOR_DLG2);
             EXPECT_EQ(rig.Page().BackColor2, kStartColour);
-            EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL6), "016 032 048");
+            EXPECT_EQ(RowText(d, PageDlg::ID_RED2), "016 032 048");
             ClickButton(d, "OK");
         },
         choosers);
@@ -354,9 +354,9 @@ TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {
 TEST(PageSettings, CloseBoxKeepsAppliedColoursButNotTheName) {
     PageRig rig;
     rig.Open([](wxDialog& d) {
-        TypeColour(d, PageDlg::ID_TEXTCTRL3, "0", "255", "0");
-        Press(d, PageDlg::ID_BUTTON2);
-        Field(d, PageDlg::ID_TEXTCTRL1).SetValue("Renamed");
+        TypeColour(d, PageDlg::ID_RED1, "0", "255", "0");
+        Press(d, PageDlg::ID_SET1);
+        Field(d, PageDlg::ID_NAME).SetValue("Renamed");
         d.Close();
     });
     EXPECT_EQ(rig.Page().BackColor1, 0x00FF00u);
@@ -366,10 +366,10 @@ TEST(PageSettings, CloseBoxKeepsAppliedColoursButNotTheName) {
 
     // The next showing starts from the layout, and its "Cancel" undoes only its own changes.
     rig.Open([&rig](wxDialog& d) {
-        EXPECT_EQ(Field(d, PageDlg::ID_TEXTCTRL1).GetValue(), "Page 2");
-        EXPECT_EQ(RowText(d, PageDlg::ID_TEXTCTRL3), "000 255 000");
-        TypeColour(d, PageDlg::ID_TEXTCTRL3, "1", "2", "3");
-        Press(d, PageDlg::ID_BUTTON2);
+        EXPECT_EQ(Field(d, PageDlg::ID_NAME).GetValue(), "Page 2");
+        EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "000 255 000");
+        TypeColour(d, PageDlg::ID_RED1, "1", "2", "3");
+        Press(d, PageDlg::ID_SET1);
         EXPECT_EQ(rig.Page().BackColor1, 0x030201u);
         ClickButton(d, "Cancel");
     });

@@ -12,19 +12,22 @@
 #include "dialogs/ChangeStyleDlg.h"
 #include "model/PanelState.h"
 #include "model/StyleCopy.h"
+#include "panel/PanelEditor.h"
+#include "panel/PanelOperations.h"
 
 namespace {
 
 /// The check boxes by group, as the dialog places them.
-constexpr const char* kBoxNames[StyleGroups::Count] = {
-    "ID_CHECKBOX1", "ID_CHECKBOX2", "ID_CHECKBOX3", "ID_CHECKBOX4", "ID_CHECKBOX5", "ID_CHECKBOX6"};
+constexpr int kBoxIds[StyleGroups::Count] = {
+    ChangeStyleDlg::ID_TEXT,     ChangeStyleDlg::ID_IMAGE,      ChangeStyleDlg::ID_FONT,
+    ChangeStyleDlg::ID_POSITION, ChangeStyleDlg::ID_TASTER_LED, ChangeStyleDlg::ID_PAGEFLIP};
 
 using Boxes = std::array<wxCheckBox*, StyleGroups::Count>;
 
 Boxes FindBoxes(wxWindow& dialog) {
     Boxes boxes{};
     for (int group = 0; group < StyleGroups::Count; ++group) {
-        boxes[group] = dynamic_cast<wxCheckBox*>(dialog.FindWindow(kBoxNames[group]));
+        boxes[group] = dynamic_cast<wxCheckBox*>(dialog.FindWindow(kBoxIds[group]));
     }
     return boxes;
 }
@@ -80,7 +83,7 @@ class CopyRig {
         state.StyleSource = source;
         state.CurrentPage = page;
         state.SelectedButton = button;
-        Dialog().ShowModal();
+        PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ChangeStyle);
     }
 
     FakePrompter prompter;
@@ -100,20 +103,20 @@ TEST(StyleCopy, ShowsEveryControlAtItsPlace) {
     EXPECT_EQ(dialog.GetParent(), rig.panel->Get());
     EXPECT_TRUE(dialog.HasFlag(wxSTAY_ON_TOP));
     struct Place {
-        const char* name;
+        int id;
         const char* label;
         wxPoint position;
     };
     for (const Place& place :
-         {Place{"ID_CHECKBOX1", "Change Text", {16, 16}},
-          Place{"ID_CHECKBOX2", "Change Image", {16, 64}},
-          Place{"ID_CHECKBOX3", "Change Font", {16, 112}},
-          Place{"ID_CHECKBOX4", "Change Position", {160, 16}},
-          Place{"ID_CHECKBOX5", "Change Taster/Led", {160, 64}},
-          Place{"ID_CHECKBOX6", "Change Pageflip", {160, 112}},
-          Place{"ID_BUTTON1", "Cancel", {120, 168}}, Place{"ID_BUTTON2", "OK", {208, 168}}}) {
-        SCOPED_TRACE(place.name);
-        wxWindow* control = dialog.FindWindow(place.name);
+         {Place{ChangeStyleDlg::ID_TEXT, "Change Text", {16, 16}},
+          Place{ChangeStyleDlg::ID_IMAGE, "Change Image", {16, 64}},
+          Place{ChangeStyleDlg::ID_FONT, "Change Font", {16, 112}},
+          Place{ChangeStyleDlg::ID_POSITION, "Change Position", {160, 16}},
+          Place{ChangeStyleDlg::ID_TASTER_LED, "Change Taster/Led", {160, 64}},
+          Place{ChangeStyleDlg::ID_PAGEFLIP, "Change Pageflip", {160, 112}},
+          Place{wxID_CANCEL, "Cancel", {120, 168}}, Place{wxID_OK, "OK", {208, 168}}}) {
+        SCOPED_TRACE(place.label);
+        wxWindow* control = dialog.FindWindow(place.id);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->GetPosition(), place.position);
         EXPECT_EQ(control->GetLabel(), place.label);
@@ -130,7 +133,7 @@ TEST(StyleCopy, ShowsEveryControlAtItsPlace) {
 
 TEST(StyleCopy, EachGroupAloneCopiesOnlyItsFieldsAndNeverInaktiv) {
     for (int group = 0; group < StyleGroups::Count; ++group) {
-        SCOPED_TRACE(kBoxNames[group]);
+        SCOPED_TRACE(group);
         CopyRig rig;
         const Boxes boxes = FindBoxes(rig.Dialog());
         ASSERT_TRUE(AllFound(boxes));

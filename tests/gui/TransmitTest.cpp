@@ -359,12 +359,12 @@ class TransmitTest : public testing::Test {
     TransmitDlg& Dialog() const { return panel->Get()->Transmit(); }
     /// Octet 1 ... 4 of the address.
     wxTextCtrl& Octet(int index) const {
-        const int ids[] = {TransmitDlg::ID_TEXTCTRL5, TransmitDlg::ID_TEXTCTRL1,
-                           TransmitDlg::ID_TEXTCTRL3, TransmitDlg::ID_TEXTCTRL4};
+        const int ids[] = {TransmitDlg::ID_ADDRESS1, TransmitDlg::ID_ADDRESS2,
+                           TransmitDlg::ID_ADDRESS3, TransmitDlg::ID_ADDRESS4};
         return *wxStaticCast(Dialog().FindWindow(ids[index]), wxTextCtrl);
     }
     wxTextCtrl& Status() const {
-        return *wxStaticCast(Dialog().FindWindow(TransmitDlg::ID_TEXTCTRL6), wxTextCtrl);
+        return *wxStaticCast(Dialog().FindWindow(TransmitDlg::ID_STATUS), wxTextCtrl);
     }
     void TypeAddress(const std::array<int, 4>& address) const {
         for (int i = 0; i < 4; ++i) {
@@ -438,16 +438,16 @@ TEST_F(TransmitTest, ControlsSitInTheirPlaces) {
         const char* label;
         wxRect rect;
     } controls[] = {
-        {TransmitDlg::ID_STATICTEXT1, "IP-Transmit Address", {8, 16, 160, 16}},
-        {TransmitDlg::ID_TEXTCTRL5, "", {8, 40, 40, 24}},
-        {TransmitDlg::ID_TEXTCTRL1, "", {56, 40, 40, 24}},
-        {TransmitDlg::ID_TEXTCTRL3, "", {104, 40, 40, 24}},
-        {TransmitDlg::ID_TEXTCTRL4, "", {152, 40, 40, 24}},
-        {TransmitDlg::ID_BUTTON1, "Store && Transmit Layout", {8, 80, 184, 40}},
-        {TransmitDlg::ID_BUTTON4, "Store && Transmit Picture", {8, 136, 184, 40}},
-        {TransmitDlg::ID_BUTTON2, "Cancel", {16, 200, 75, 40}},
-        {TransmitDlg::ID_BUTTON3, "OK", {104, 200, 75, 40}},
-        {TransmitDlg::ID_TEXTCTRL6, "", {216, 8, 208, 232}},
+        {TransmitDlg::ID_ADDRESS_LABEL, "IP-Transmit Address", {8, 16, 160, 16}},
+        {TransmitDlg::ID_ADDRESS1, "", {8, 40, 40, 24}},
+        {TransmitDlg::ID_ADDRESS2, "", {56, 40, 40, 24}},
+        {TransmitDlg::ID_ADDRESS3, "", {104, 40, 40, 24}},
+        {TransmitDlg::ID_ADDRESS4, "", {152, 40, 40, 24}},
+        {TransmitDlg::ID_TRANSMIT_LAYOUT, "Store && Transmit Layout", {8, 80, 184, 40}},
+        {TransmitDlg::ID_TRANSMIT_PICTURE, "Store && Transmit Picture", {8, 136, 184, 40}},
+        {wxID_CANCEL, "Cancel", {16, 200, 75, 40}},
+        {wxID_OK, "OK", {104, 200, 75, 40}},
+        {TransmitDlg::ID_STATUS, "", {216, 8, 208, 232}},
     };
     EXPECT_EQ(dialog.GetChildren().size(), std::size(controls));
     for (const auto& c : controls) {
@@ -461,8 +461,9 @@ TEST_F(TransmitTest, ControlsSitInTheirPlaces) {
     }
     EXPECT_TRUE(Status().IsMultiLine());
     // The toolkit shows a doubled ampersand as one.
-    EXPECT_EQ(wxStaticCast(dialog.FindWindow(TransmitDlg::ID_BUTTON1), wxButton)->GetLabelText(),
-              "Store & Transmit Layout");
+    EXPECT_EQ(
+        wxStaticCast(dialog.FindWindow(TransmitDlg::ID_TRANSMIT_LAYOUT), wxButton)->GetLabelText(),
+        "Store & Transmit Layout");
 }
 
 TEST_F(TransmitTest, AddressFieldsTakeThreeCharacters) {
