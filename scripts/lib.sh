@@ -67,6 +67,12 @@ tvx_build() {
     cmake --build "$TVX_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
+# How many tests ctest runs side by side: most of a test's time is waiting for windows, sockets
+# and timers, so several a core (TVX_TEST_JOBS overrides it).
+tvx_test_jobs() {
+    echo "${TVX_TEST_JOBS:-$(($(nproc) * 4))}"
+}
+
 # Whether the configured build has a target of that name (Makefile or Ninja generator). grep
 # reads the whole list: with -q it would stop early and fail the pipe under pipefail.
 tvx_has_target() {

@@ -86,6 +86,24 @@ Rect RectOf(const wxRect& rect) {
     return Rect{rect.x, rect.y, rect.width, rect.height};
 }
 
+/// Where a window is, its frame included, as the X server has it once it is on the screen. The
+/// toolkit's own idea lags behind a window manager that has just framed the window (it takes the
+/// window's place in the new frame for its place on the screen): placed by that, the window
+/// would be moved into a corner.
+wxRect PlaceOf(wxTopLevelWindow& window) {
+#ifdef __WXGTK__
+    if (auto* widget = static_cast<GtkWidget*>(window.GetHandle())) {
+        if (GdkWindow* shown = gtk_widget_get_window(widget);
+            shown != nullptr && gdk_window_is_viewable(shown)) {
+            GdkRectangle outer{};
+            gdk_window_get_frame_extents(shown, &outer);
+            return wxRect(outer.x, outer.y, outer.width, outer.height);
+        }
+    }
+#endif
+    return window.GetRect();
+}
+
 #ifdef __WXGTK__
 /// The scrolled lists inside a toolkit window, its own inner widgets included.
 void FindLists(GtkWidget* widget, std::vector<GtkWidget*>& lists) {
@@ -187,7 +205,7 @@ void PlaceOnDisplay(wxTopLevelWindow& window) {
     if (height != window.GetClientSize().y) {
         window.SetClientSize(window.GetClientSize().x, height);
     }
-    const wxRect now = window.GetRect();
+    const wxRect now = PlaceOf(window);
     const Rect placed = PlaceWithin(RectOf(area), RectOf(now));
     const wxRect wanted(placed.x, placed.y, placed.width, placed.height);
     if (wanted != now) {

@@ -703,7 +703,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
     const auto fields = [&dialogOnScreen](std::function<void()> change) -> Script {
         return [&dialogOnScreen, change](ModalScript& s) {
             s.Then([&dialogOnScreen, change](wxDialog& d) {
-                dialogOnScreen = d.GetScreenRect();
+                dialogOnScreen = PlaceOnScreen(d);
                 change();
                 ClickButton(d, "OK");
             });
@@ -713,7 +713,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
                                           ModalScript::StandIn chooser) -> Script {
         return [&dialogOnScreen, button, chooser](ModalScript& s) {
             s.Then([&dialogOnScreen, button](wxDialog& d) {
-                dialogOnScreen = d.GetScreenRect();
+                dialogOnScreen = PlaceOnScreen(d);
                 ClickButton(d, button);
                 ClickButton(d, "OK");
             });
@@ -804,7 +804,9 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
             rig.Open(0, pass.button);
             ASSERT_TRUE(script.Done());
             EXPECT_EQ(dialogOnScreen.Intersects(PageRectOnScreen(*rig.panel->Get(), button)),
-                      pass.underTheDialog);
+                      pass.underTheDialog)
+                << "dialog " << dialogOnScreen << ", button "
+                << PageRectOnScreen(*rig.panel->Get(), button);
             const wxImage after = PageOnScreen(*rig.panel->Get(), button);
             EXPECT_GT(DifferingPixels(before, after), 0) << "the edit left the screen as it was";
             EXPECT_EQ(DifferingPixels(after, ComposedAfresh(0).GetSubImage(button)), 0)

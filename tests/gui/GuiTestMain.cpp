@@ -2,8 +2,10 @@
 // logged error fails the running test instead of opening a modal box that would hang the run.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -39,17 +41,35 @@ class FailingLog : public wxLog {
     }
 };
 
-/// Under CTest the window tests share one X screen, which a fixture starts: the file named by
-/// TVX_DISPLAY_FILE holds its display. False when it names one that cannot be read.
+/// Under CTest the window tests share a few X screens, which a fixture starts, and CTest's
+/// resource allocation gives each test one that no other test uses meanwhile: TVX_SCREENS names
+/// the files that hold their displays ("FOLDER/NAME" for FOLDER/NAME-K.display) and
+/// CTEST_RESOURCE_GROUP_0_NAME ("id:K,slots:1") the screen K this test has. False when the
+/// screen given cannot be read.
 bool UseSharedScreen() {
-    const char* file = std::getenv("TVX_DISPLAY_FILE");
-    if (file == nullptr) {
+    const char* screens = std::getenv("TVX_SCREENS");
+    if (screens == nullptr) {
         return true;
     }
+    std::string type = std::filesystem::path(screens).filename().string();
+    for (char& c : type) {
+        c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const char* given = std::getenv(("CTEST_RESOURCE_GROUP_0_" + type).c_str());
+    const std::string allocation = given != nullptr ? given : "";
+    const std::string idField = "id:";
+    if (allocation.rfind(idField, 0) != 0) {
+        std::fprintf(stderr,
+                     "no test screen allocated (CTEST_RESOURCE_GROUP_0_%s): run through ctest\n",
+                     type.c_str());
+        return false;
+    }
+    const std::string id = allocation.substr(idField.size(), allocation.find(',') - idField.size());
+    const std::string file = std::string(screens) + "-" + id + ".display";
     std::string display;
     std::ifstream(file) >> display;
     if (display.empty()) {
-        std::fprintf(stderr, "no display in %s: is the test screen running?\n", file);
+        std::fprintf(stderr, "no display in %s: is the test screen running?\n", file.c_str());
         return false;
     }
     return ::setenv("DISPLAY", display.c_str(), 1) == 0;

@@ -274,6 +274,24 @@ InputEventCounter& Counter() {
 
 }  // namespace
 
+wxRect ScreenRectOf(wxWindow& window) {
+    GtkWidget* widget = window.GetHandle();
+    GdkWindow* shown = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
+    if (shown == nullptr || !gdk_window_is_viewable(shown)) {
+        return wxRect();
+    }
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(shown, &x, &y);
+    return wxRect(x, y, gdk_window_get_width(shown), gdk_window_get_height(shown));
+}
+
+wxRect PlaceOnScreen(wxWindow& window) {
+    wxRect shown;
+    WaitFor([&] { return !(shown = ScreenRectOf(window)).IsEmpty(); }, 5000);
+    return shown.IsEmpty() ? window.GetScreenRect() : shown;
+}
+
 wxImage ScreenImage(const wxRect& wanted) {
     const wxRect rect = wanted.Intersect(wxRect(wxGetDisplaySize()));
     if (rect.IsEmpty()) {

@@ -56,6 +56,11 @@ inline void PrintTo(const wxColour& colour, std::ostream* out) {
     *out << colour.Red() << "," << colour.Green() << "," << colour.Blue();
 }
 
+/// Rectangles print as "x,y width x height" in failure messages.
+inline std::ostream& operator<<(std::ostream& out, const wxRect& rect) {
+    return out << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height;
+}
+
 /// The colours of the test buttons' looks, far enough apart to tell on the page.
 inline const wxColour kOff(200, 0, 0);
 inline const wxColour kPressed(0, 0, 200);
@@ -140,6 +145,12 @@ wxColour ScreenPixel(const wxPoint& point);
 wxColour MarkedColour(const wxColour& colour, ButtonMark mark, int x, int y);
 /// Pixels that differ between two images of the same size; -1 when the sizes differ.
 int DifferingPixels(const wxImage& a, const wxImage& b);
+
+/// Where a window is on the screen as the X server has it now (a window manager places and moves
+/// windows in its own time); an empty rectangle while the window is not on the screen.
+wxRect ScreenRectOf(wxWindow& window);
+/// The same once the window is on the screen; before that, where the toolkit is to put it.
+wxRect PlaceOnScreen(wxWindow& window);
 
 /// The part of the page the page area shows now and the screen holds: the view at the scroll
 /// position, cut to the page and to the screen (page coordinates).

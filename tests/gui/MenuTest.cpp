@@ -148,18 +148,28 @@ class MenuFixture : public testing::Test {
     MainDialog& Panel() const { return *panel->Get(); }
     MenuDlg& Menu() const { return Panel().Menu(); }
 
-    /// Whether the screen, in the middle of where the menu covers the page, shows the menu
-    /// (`menu` true) or the page.
+    /// Whether the screen shows the menu over the page (`menu` true: in the middle of where the
+    /// menu covers the page, once the window manager has put it there) or the page alone (in the
+    /// middle of the page, where the menu opens).
     bool ScreenShows(bool menu) const {
-        const wxRect page = Panel().GetPageArea()->GetScreenRect();
-        const wxRect both = Menu().GetScreenRect().Intersect(page);
-        if (both.IsEmpty()) {
-            ADD_FAILURE() << "the menu does not cover the page";
-            return false;
-        }
-        const wxPoint middle(both.x + both.width / 2, both.y + both.height / 2);
         const wxColour pageColour = WxColourOf(PageColour(TheState().CurrentPage));
-        return WaitFor([&] { return (ScreenPixel(middle) != pageColour) == menu; }, 2000);
+        wxRect where;
+        const bool shows = WaitFor(
+            [&] {
+                const wxRect page = ScreenRectOf(*Panel().GetPageArea());
+                where = menu ? ScreenRectOf(Menu()).Intersect(page) : page;
+                if (where.IsEmpty()) {
+                    return false;
+                }
+                const wxPoint middle(where.x + where.width / 2, where.y + where.height / 2);
+                return (ScreenPixel(middle) != pageColour) == menu;
+            },
+            3000);
+        if (where.IsEmpty()) {
+            ADD_FAILURE() << "no menu over the page on the screen: menu " << ScreenRectOf(Menu())
+                          << ", page " << ScreenRectOf(*Panel().GetPageArea());
+        }
+        return shows;
     }
 
     /// A step for the menu shown again after a sub-dialog: on top, and taking input again.
@@ -670,8 +680,10 @@ TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
     // The strip of the note between the menu picture and the menu, as the screen shows it.
     auto fillOnScreen = [&] {
         wxRect strip = page.NoteRect();
-        strip.SetRight(
-            std::min(strip.GetRight(), Menu().GetScreenRect().x - page.GetScreenPosition().x - 1));
+        const wxRect menu = ScreenRectOf(Menu());
+        if (!menu.IsEmpty()) {
+            strip.SetRight(std::min(strip.GetRight(), menu.x - page.GetScreenPosition().x - 1));
+        }
         if (strip.IsEmpty()) {
             return 0;
         }
@@ -694,7 +706,9 @@ TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
         const wxString after = wxDateTime::Now().Format("%H:%M");
         const wxString note(page.Note());
         EXPECT_TRUE(note == "Layout stored " + before || note == "Layout stored " + after) << note;
-        EXPECT_TRUE(WaitFor([&] { return fillOnScreen() > 200; })) << fillOnScreen();
+        EXPECT_TRUE(WaitFor([&] { return fillOnScreen() > 200; }))
+            << fillOnScreen() << " note " << page.NoteRect() << ", menu " << ScreenRectOf(menu)
+            << ", page " << ScreenRectOf(page);
         ClickButton(menu, "Close");
     }));
     Panel().MenuRequest();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <thread>
 
@@ -38,35 +39,52 @@ std::string Text(const ScreenRect& rect) {
            std::to_string(rect.x) + "+" + std::to_string(rect.y);
 }
 
+/// Whether the whole window, its frame included, lies inside the work area.
+bool IsInside(const ScreenWindow& window) {
+    const ScreenRect area = TheScreen().WorkArea();
+    const ScreenRect& outer = window.outer;
+    return outer.x >= area.x && outer.y >= area.y && outer.x + outer.width <= area.x + area.width &&
+           outer.y + outer.height <= area.y + area.height;
+}
+
 /// Expects the whole window, its frame included, inside the work area, and writes its place to
 /// the test's output.
 ScreenWindow Inside(const ScreenWindow& window, const std::string& what) {
-    const ScreenRect area = TheScreen().WorkArea();
-    const ScreenRect& outer = window.outer;
     std::cout << "[  PLACE   ] " << what << ": "
               << Text(ScreenRect{window.x, window.y, window.width, window.height})
-              << " (whole: " << Text(outer) << ")" << std::endl;
-    EXPECT_TRUE(outer.x >= area.x && outer.y >= area.y &&
-                outer.x + outer.width <= area.x + area.width &&
-                outer.y + outer.height <= area.y + area.height)
-        << what << " at " << Text(outer) << " is not inside the work area " << Text(area);
+              << " (whole: " << Text(window.outer) << ")" << std::endl;
+    EXPECT_TRUE(IsInside(window)) << what << " at " << Text(window.outer)
+                                  << " is not inside the work area "
+                                  << Text(TheScreen().WorkArea());
     return window;
+}
+
+/// The window on top that `wanted` accepts, once it is inside the work area: a window appears
+/// at its own size and place and is fitted to the display as it is shown.
+ScreenWindow OnTopInside(const PanelOnScreen& panel,
+                         const std::function<bool(const ScreenWindow&)>& wanted,
+                         const std::string& what) {
+    const ScreenWindow top = panel.WaitOnTop(
+        [&wanted](const ScreenWindow& window) { return wanted(window) && IsInside(window); },
+        what + " inside the work area");
+    return Inside(top.id != 0 ? top : PanelOnScreen::Top(), what);
 }
 
 /// The window of that title on top, inside the work area.
 ScreenWindow OnTopInside(const PanelOnScreen& panel, const std::string& title) {
-    return Inside(panel.WaitOnTop(title), title);
+    return OnTopInside(
+        panel, [&title](const ScreenWindow& top) { return top.title == title; }, title);
 }
 
 /// A window without a title on top (a message box, the style copy), inside the work area.
 ScreenWindow UntitledOnTopInside(const PanelOnScreen& panel, const std::string& what) {
     const unsigned long panelId = panel.Window().id;
-    return Inside(panel.WaitOnTop(
-                      [panelId](const ScreenWindow& top) {
-                          return top.id != 0 && top.id != panelId && top.title.empty();
-                      },
-                      what),
-                  what);
+    return OnTopInside(
+        panel,
+        [panelId](const ScreenWindow& top) {
+            return top.id != 0 && top.id != panelId && top.title.empty();
+        },
+        what);
 }
 
 /// A touch on a button of a row along the bottom of a dialog, `fromBottom` pixels above the

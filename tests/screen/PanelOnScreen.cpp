@@ -27,6 +27,30 @@ constexpr auto kScreenTimeout = 20s;
 
 int g_addresses = 0;
 
+bool SamePlace(const ScreenWindow& a, const ScreenWindow& b) {
+    return a.id == b.id && a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height &&
+           a.outer.x == b.outer.x && a.outer.y == b.outer.y && a.outer.width == b.outer.width &&
+           a.outer.height == b.outer.height;
+}
+
+/// The window on top once it has stayed where it is, as it is, for a moment: a window is
+/// placed, fitted and framed after it appears, and a touch meanwhile may miss. Gives up waiting
+/// after the screen timeout and returns what is on top then.
+ScreenWindow Settled(ScreenWindow top) {
+    constexpr auto kStill = 200ms;
+    auto still = Clock::now();
+    const auto deadline = still + kScreenTimeout;
+    while (Clock::now() - still < kStill && Clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+        const ScreenWindow now = PanelOnScreen::Top();
+        if (!SamePlace(now, top)) {
+            top = now;
+            still = Clock::now();
+        }
+    }
+    return top;
+}
+
 }  // namespace
 
 std::array<int, 4> LoopbackAddress(bool listening) {
@@ -142,9 +166,7 @@ ScreenWindow PanelOnScreen::WaitOnTop(const std::function<bool(const ScreenWindo
         ADD_FAILURE() << what << " is not on top; " << TheScreen().Describe();
         return ScreenWindow();
     }
-    // Let the window settle where it is put before it is touched.
-    std::this_thread::sleep_for(200ms);
-    return Top();
+    return Settled(Top());
 }
 
 bool PanelOnScreen::WaitPanelOnTop() const {
@@ -152,7 +174,7 @@ bool PanelOnScreen::WaitPanelOnTop() const {
         ADD_FAILURE() << "the panel is not on top; " << TheScreen().Describe();
         return false;
     }
-    std::this_thread::sleep_for(200ms);
+    Settled(Top());
     return true;
 }
 
