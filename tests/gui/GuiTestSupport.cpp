@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <wx/app.h>
@@ -287,8 +288,25 @@ wxRect ScreenRectOf(wxWindow& window) {
 }
 
 wxRect PlaceOnScreen(wxWindow& window) {
+    // A window manager frames and places a window in its own time after the window is mapped;
+    // until then the window stands where the toolkit created it. A framed window's frame reaches
+    // beyond the window.
+    const bool managed =
+        std::string(gdk_x11_screen_get_window_manager_name(gdk_screen_get_default())) != "unknown";
+    const auto framed = [&window] {
+        GdkWindow* shown = gtk_widget_get_window(window.GetHandle());
+        GdkRectangle outer{};
+        gdk_window_get_frame_extents(shown, &outer);
+        return outer.width > gdk_window_get_width(shown) ||
+               outer.height > gdk_window_get_height(shown);
+    };
     wxRect shown;
-    WaitFor([&] { return !(shown = ScreenRectOf(window)).IsEmpty(); }, 5000);
+    WaitFor(
+        [&] {
+            return !ScreenRectOf(window).IsEmpty() && (!managed || framed()) &&
+                   !(shown = ScreenRectOf(window)).IsEmpty();
+        },
+        5000);
     return shown.IsEmpty() ? window.GetScreenRect() : shown;
 }
 
