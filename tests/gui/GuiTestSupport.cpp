@@ -275,6 +275,42 @@ InputEventCounter& Counter() {
 
 }  // namespace
 
+namespace {
+
+/// Whether a window manager has taken the window's top-level window in hand: framed, placed and
+/// shown it (it then sets the window's WM_STATE to normal). Until then the window stands where
+/// the toolkit created it, and may yet move. True at once where no window manager runs.
+bool Managed(wxWindow& window) {
+    if (std::string(gdk_x11_screen_get_window_manager_name(gdk_screen_get_default())) ==
+        "unknown") {
+        return true;
+    }
+    GtkWidget* widget = window.GetHandle();
+    GdkWindow* shown = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
+    if (shown == nullptr) {
+        return false;
+    }
+    GdkWindow* top = gdk_window_get_toplevel(shown);
+    const Atom state =
+        gdk_x11_get_xatom_by_name_for_display(gdk_window_get_display(top), "WM_STATE");
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool normal =
+        XGetWindowProperty(GDK_WINDOW_XDISPLAY(top), GDK_WINDOW_XID(top), state, 0, 2, False, state,
+                           &type, &format, &items, &after, &data) == Success &&
+        type == state && format == 32 && items >= 1 &&
+        reinterpret_cast<const long*>(data)[0] == NormalState;
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return normal;
+}
+
+}  // namespace
+
 wxRect ScreenRectOf(wxWindow& window) {
     GtkWidget* widget = window.GetHandle();
     GdkWindow* shown = widget != nullptr ? gtk_widget_get_window(widget) : nullptr;
@@ -288,25 +324,8 @@ wxRect ScreenRectOf(wxWindow& window) {
 }
 
 wxRect PlaceOnScreen(wxWindow& window) {
-    // A window manager frames and places a window in its own time after the window is mapped;
-    // until then the window stands where the toolkit created it. A framed window's frame reaches
-    // beyond the window.
-    const bool managed =
-        std::string(gdk_x11_screen_get_window_manager_name(gdk_screen_get_default())) != "unknown";
-    const auto framed = [&window] {
-        GdkWindow* shown = gtk_widget_get_window(window.GetHandle());
-        GdkRectangle outer{};
-        gdk_window_get_frame_extents(shown, &outer);
-        return outer.width > gdk_window_get_width(shown) ||
-               outer.height > gdk_window_get_height(shown);
-    };
     wxRect shown;
-    WaitFor(
-        [&] {
-            return !ScreenRectOf(window).IsEmpty() && (!managed || framed()) &&
-                   !(shown = ScreenRectOf(window)).IsEmpty();
-        },
-        5000);
+    WaitFor([&] { return Managed(window) && !(shown = ScreenRectOf(window)).IsEmpty(); }, 5000);
     return shown.IsEmpty() ? window.GetScreenRect() : shown;
 }
 
@@ -422,7 +441,22 @@ bool PointAtScreen(const wxPoint& point) {
 
 bool PointAt(MainDialog& panel, int x, int y) {
     PageArea* area = panel.GetPageArea();
-    return PointAtScreen(area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y))));
+    const auto onScreen = [area, x, y] {
+        return area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y)));
+    };
+    // A window manager frames and places the panel in its own time after it is shown: the point
+    // holds once the panel is in its hands and stays where it was pointed at.
+    WaitFor([&panel] { return Managed(panel); }, 5000);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const wxPoint point = onScreen();
+        if (!PointAtScreen(point)) {
+            return false;
+        }
+        if (onScreen() == point) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool FingerDown() {
