@@ -68,9 +68,11 @@ tvx_build() {
 }
 
 # How many tests ctest runs side by side: most of a test's time is waiting for windows, sockets
-# and timers, so several a core (TVX_TEST_JOBS overrides it).
+# and timers, so four a core, but at most 16 (each screen test starts an X server and the panel of
+# its own, and a sanitized one takes much memory). TVX_TEST_JOBS overrides it.
 tvx_test_jobs() {
-    echo "${TVX_TEST_JOBS:-$(($(nproc) * 4))}"
+    local jobs=$(($(nproc) * 4))
+    echo "${TVX_TEST_JOBS:-$((jobs < 16 ? jobs : 16))}"
 }
 
 # Whether the configured build has a target of that name (Makefile or Ninja generator). grep
