@@ -61,24 +61,27 @@ int MenuDlg::ShowModal() {
     do {
         m_showAgain = false;
         result = StandardDlg::ShowModal();
-    } while (m_showAgain && IsShown());
+    } while (m_showAgain);
     --m_runs;
     return result;
 }
 
 void MenuDlg::ShowAgain() {
-    Show();
-    Raise();
     // The panel runs modally and on GTK holds the input grab: a window shown without a modal
-    // run of its own stays visible but gets no clicks. A run of the menu that a sub-dialog
-    // ended is restarted where it was, so runs never pile up; without one (the button menu
-    // opened straight from the panel) a new run starts once the caller is done.
+    // run of its own stays visible but gets no touches. The menu therefore comes back only
+    // through a modal run, which shows it: a run of the menu that a sub-dialog ended is
+    // restarted where it was, so runs never pile up; without one (the button menu opened
+    // straight from the panel) a new run starts once the caller is done.
+    if (IsShown()) {
+        Raise();
+        return;
+    }
     if (m_runs > 0) {
         m_showAgain = true;
         return;
     }
     CallAfter([this] {
-        if (IsShown() && !IsModal()) {
+        if (!IsShown()) {
             ShowModal();
         }
     });

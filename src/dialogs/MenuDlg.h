@@ -13,12 +13,12 @@ class MenuDlg : public StandardDlg {
   public:
     MenuDlg(wxWindow* parent, PanelOperations& panel);
 
-    /// The menu's modal run. Hiding the menu for a sub-dialog ends it; when the menu is shown
-    /// again meanwhile, the run goes on until the menu is closed or hidden for good.
+    /// The menu's modal run. Hiding the menu for a sub-dialog ends it; when the menu is to come
+    /// back meanwhile (ShowAgain), the run goes on until the menu is closed or hidden for good.
     int ShowModal() override;
 
-    /// Brings the menu back above the panel after a sub-dialog: visible at once, and taking
-    /// input again in a modal run as soon as the sub-dialog's run is over.
+    /// Brings the menu back above the panel after a sub-dialog, in a modal run as soon as the
+    /// sub-dialog's run is over: it is on the screen only while it takes input.
     void ShowAgain();
 
     enum {
