@@ -323,9 +323,13 @@ wxRect ScreenRectOf(wxWindow& window) {
     return wxRect(x, y, gdk_window_get_width(shown), gdk_window_get_height(shown));
 }
 
+bool OnScreen(wxWindow& window) {
+    return Managed(window) && !ScreenRectOf(window).IsEmpty();
+}
+
 wxRect PlaceOnScreen(wxWindow& window) {
-    wxRect shown;
-    WaitFor([&] { return Managed(window) && !(shown = ScreenRectOf(window)).IsEmpty(); }, 5000);
+    WaitFor([&] { return OnScreen(window); }, 5000);
+    const wxRect shown = ScreenRectOf(window);
     return shown.IsEmpty() ? window.GetScreenRect() : shown;
 }
 

@@ -149,6 +149,8 @@ int DifferingPixels(const wxImage& a, const wxImage& b);
 /// Where a window is on the screen as the X server has it now (a window manager places and moves
 /// windows in its own time); an empty rectangle while the window is not on the screen.
 wxRect ScreenRectOf(wxWindow& window);
+/// Whether the window is on the screen: mapped and, under a window manager, taken in hand by it.
+bool OnScreen(wxWindow& window);
 /// The same once the window is on the screen and, under a window manager, framed by it; before
 /// that, where the toolkit is to put it.
 wxRect PlaceOnScreen(wxWindow& window);
