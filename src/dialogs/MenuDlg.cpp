@@ -44,7 +44,6 @@ MenuDlg::MenuDlg(wxWindow* parent, PanelOperations& panel)
     quit->SetForegroundColour(wxColour(255, 0, 0));
     Place(wxSize(180, 438), Centring::OverParent);
 
-    Bind(wxEVT_INIT_DIALOG, &MenuDlg::OnInit, this);
     Bind(wxEVT_BUTTON, &MenuDlg::OnButtonMenu, this, ID_BUTTON_MENU);
     Bind(wxEVT_BUTTON, &MenuDlg::OnPageSettings, this, ID_PAGE_SETTINGS);
     Bind(wxEVT_BUTTON, &MenuDlg::OnMainSettings, this, ID_MAIN_SETTINGS);
@@ -87,9 +86,9 @@ void MenuDlg::ShowAgain() {
     });
 }
 
-void MenuDlg::OnInit(wxInitDialogEvent& event) {
+bool MenuDlg::TransferDataToWindow() {
     m_address->SetLabel(PanelAddress());
-    event.Skip();
+    return true;
 }
 
 void MenuDlg::ShowInstead(wxDialog& dialog, bool showAgain) {

@@ -21,6 +21,9 @@ class MenuDlg : public StandardDlg {
     /// sub-dialog's run is over: it is on the screen only while it takes input.
     void ShowAgain();
 
+    /// The panel's network address as it is at this showing.
+    bool TransferDataToWindow() override;
+
     enum {
         ID_BUTTON_MENU = wxID_HIGHEST + 1,
         ID_PAGE_SETTINGS,
@@ -35,7 +38,6 @@ class MenuDlg : public StandardDlg {
     };
 
   private:
-    void OnInit(wxInitDialogEvent& event);
     void OnButtonMenu(wxCommandEvent& event);
     void OnPageSettings(wxCommandEvent& event);
     void OnMainSettings(wxCommandEvent& event);

@@ -48,15 +48,6 @@ void Type(wxDialog& dialog, int id, const wxString& text) {
     field->SetValue(text);
 }
 
-/// A click on a button found by its identifier.
-void Press(wxDialog& dialog, int id) {
-    wxWindow* button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
 /// A panel whose dialogs each have something that "OK" would write: a password, a button with
 /// texts, a style source, a field on the panel for the pads.
 class EndsRig {
@@ -123,14 +114,14 @@ const Case kCases[] = {
          r.Panel().Keyboard().SetTarget(r.padTarget);
          return r.Panel().Keyboard();
      },
-     [](wxDialog& d) { Press(d, KeyboardDlg::ID_DIGIT0 + 7); },
+     [](wxDialog& d) { ClickButton(d, KeyboardDlg::ID_DIGIT0 + 7); },
      [](EndsRig& r) { return r.padTarget->GetValue().ToStdWstring(); }},
     {"text keyboard",
      [](EndsRig& r) -> wxDialog& {
          r.Panel().TextKeyboard().SetTarget(r.padTarget);
          return r.Panel().TextKeyboard();
      },
-     [](wxDialog& d) { Press(d, TextKeyboardDlg::ID_SPACE); },
+     [](wxDialog& d) { ClickButton(d, TextKeyboardDlg::ID_SPACE); },
      [](EndsRig& r) { return r.padTarget->GetValue().ToStdWstring(); }},
 };
 
@@ -170,7 +161,7 @@ TEST(DialogEnds, EscapeOnThePageSettingsPutsTheBackgroundBack) {
         Type(d, PageDlg::ID_RED1, "1");
         Type(d, PageDlg::ID_GREEN1, "2");
         Type(d, PageDlg::ID_BLUE1, "3");
-        Press(d, PageDlg::ID_SET1);
+        ClickButton(d, PageDlg::ID_SET1);
         EXPECT_EQ(TheLayout().Page(0).BackColor1, 0x030201u);
         PressEscape(d);
         ExpectEnded(d);

@@ -128,15 +128,6 @@ class FieldPads : public testing::Test {
         }
     }
 
-    /// The key without a label, the space bar, by its identifier.
-    static void Press(wxDialog& pad, int id) {
-        wxWindow* key = pad.FindWindow(id);
-        ASSERT_NE(key, nullptr);
-        wxCommandEvent click(wxEVT_BUTTON, id);
-        click.SetEventObject(key);
-        key->GetEventHandler()->ProcessEvent(click);
-    }
-
     static std::function<wxTextCtrl*(wxDialog&)> ById(int id) {
         return [id](wxDialog& dialog) { return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(id)); };
     }
@@ -284,7 +275,7 @@ TEST_F(FieldPads, TypedKeysArriveUmlautsShiftSpaceAndBackspaceIncluded) {
             EXPECT_NE(FindChild(pad, wxString::FromUTF8("ü")), nullptr);
             Keys(pad, {wxString::FromUTF8("ü"), "c", "h", "e", "x"});
             ClickButton(pad, wxString::FromUTF8("←"));
-            Press(pad, TextKeyboardDlg::ID_SPACE);
+            ClickButton(pad, TextKeyboardDlg::ID_SPACE);
             Keys(pad, {"Shift", "Shift", wxString::FromUTF8("Ö"), "L", "SHIFT", "2", "OK"});
         },
         [&settings](wxTextCtrl& field) {

@@ -93,15 +93,6 @@ std::function<void(wxDialog&)> Give(const char* password) {
     };
 }
 
-/// Presses a button found by its identifier (a label may be empty or repeated).
-void Press(wxDialog& dialog, int id) {
-    wxWindow* button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
 wxColour WxColourOf(Colour colour) {
     return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
 }
@@ -921,7 +912,7 @@ TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
                  [this](wxDialog& select) {
                      for (const int page : {2, 4, 0}) {
                          SCOPED_TRACE(page);
-                         Press(select, PageSelectDlg::ID_FIRST_PAGE + page);
+                         ClickButton(select, PageSelectDlg::ID_FIRST_PAGE + page);
                          EXPECT_EQ(TheState().CurrentPage, page);
                          EXPECT_EQ(Panel().GetTitle(), wxString(TheLayout().Page(page).PageName));
                          EXPECT_EQ(panel->PagePixel(200, 150), WxColourOf(PageColour(page)));

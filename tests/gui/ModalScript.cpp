@@ -54,13 +54,30 @@ wxWindow* FindChild(wxWindow& parent, const wxString& label, const wxClassInfo* 
     return nullptr;
 }
 
+namespace {
+
+void Click(wxWindow& button) {
+    wxCommandEvent click(wxEVT_BUTTON, button.GetId());
+    click.SetEventObject(&button);
+    button.GetEventHandler()->ProcessEvent(click);
+}
+
+}  // namespace
+
 void ClickButton(wxWindow& dialog, const wxString& label) {
     wxWindow* button = FindChild(dialog, label, wxCLASSINFO(wxButton));
     if (button == nullptr) {
         ADD_FAILURE() << "no button \"" << label << "\" in \"" << dialog.GetLabel() << "\"";
         return;
     }
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
+    Click(*button);
+}
+
+void ClickButton(wxWindow& dialog, int id) {
+    wxWindow* button = dialog.FindWindow(id);
+    if (button == nullptr) {
+        ADD_FAILURE() << "no button " << id << " in \"" << dialog.GetLabel() << "\"";
+        return;
+    }
+    Click(*button);
 }

@@ -68,5 +68,7 @@ class ModalScript : public wxModalDialogHook {
 
 /// Clicks a button of a dialog as the user would, finding it by its label.
 void ClickButton(wxWindow& dialog, const wxString& label);
+/// The same, finding it by its identifier (a label may be empty or repeated).
+void ClickButton(wxWindow& dialog, int id);
 /// The first child window of a given class and label (empty label: any), or nullptr.
 wxWindow* FindChild(wxWindow& parent, const wxString& label, const wxClassInfo* type = nullptr);

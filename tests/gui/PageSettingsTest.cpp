@@ -33,15 +33,6 @@ wxTextCtrl& Field(wxDialog& dialog, int id) {
     return *wxStaticCast(dialog.FindWindow(id), wxTextCtrl);
 }
 
-/// Presses a button found by its identifier: "Set" and "ColorDlg" come twice.
-void Press(wxDialog& dialog, int id) {
-    wxWindow* button = dialog.FindWindow(id);
-    ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
 /// Puts three components into a colour row (first field identifier given).
 void TypeColour(wxDialog& dialog, int firstField, const wxString& red, const wxString& green,
                 const wxString& blue) {
@@ -144,18 +135,18 @@ TEST(PageSettings, SetShowsTheColoursAtOnceAndCancelPutsTheBackgroundBack) {
     rig.Open(
         [&rig](wxDialog& d) {
             TypeColour(d, PageDlg::ID_RED1, "255", "0", "0");
-            Press(d, PageDlg::ID_SET1);
+            ClickButton(d, PageDlg::ID_SET1);
             EXPECT_EQ(rig.Page().BackColor1, 0x0000FFu);
             EXPECT_TRUE(Near(rig.Top(), wxColour(255, 0, 0))) << rig.Top().GetAsString();
             EXPECT_TRUE(Near(rig.Bottom(), kStart));
 
             TypeColour(d, PageDlg::ID_RED2, "0", "0", "255");
-            Press(d, PageDlg::ID_SET2);
+            ClickButton(d, PageDlg::ID_SET2);
             EXPECT_EQ(rig.Page().BackColor2, 0xFF0000u);
             EXPECT_TRUE(Near(rig.Bottom(), wxColour(0, 0, 255))) << rig.Bottom().GetAsString();
 
             Field(d, PageDlg::ID_IMAGE).SetValue("pic.png");
-            Press(d, PageDlg::ID_SEL);
+            ClickButton(d, PageDlg::ID_SEL);
             EXPECT_EQ(rig.Page().PageImage, L"pic.png");
             EXPECT_EQ(rig.Middle(), kPicture);
             EXPECT_EQ(TheState().LayoutChanged, 0);
@@ -191,8 +182,8 @@ TEST(PageSettings, ComponentsCarryAndBorrowOnThePage) {
             // Both rows alike: the page is one plain colour, so the pixel is exact.
             TypeColour(d, PageDlg::ID_RED1, c.red, c.green, c.blue);
             TypeColour(d, PageDlg::ID_RED2, c.red, c.green, c.blue);
-            Press(d, PageDlg::ID_SET1);
-            Press(d, PageDlg::ID_SET2);
+            ClickButton(d, PageDlg::ID_SET1);
+            ClickButton(d, PageDlg::ID_SET2);
             EXPECT_EQ(rig.Page().BackColor1, c.stored);
             EXPECT_EQ(rig.Page().BackColor2, c.stored);
             EXPECT_EQ(rig.Middle(), c.shown);
@@ -252,13 +243,13 @@ TEST(PageSettings, SelPutsTheBareChosenNameAndAppliesTheFieldEvenWhenCancelled) 
     }));
     rig.Open(
         [&rig](wxDialog& d) {
-            Press(d, PageDlg::ID_SEL);
+            ClickButton(d, PageDlg::ID_SEL);
             EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), "pic.png");
             EXPECT_EQ(rig.Page().PageImage, L"pic.png");
             EXPECT_EQ(rig.Middle(), kPicture);
 
             Field(d, PageDlg::ID_IMAGE).SetValue("other.png");
-            Press(d, PageDlg::ID_SEL);
+            ClickButton(d, PageDlg::ID_SEL);
             EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), "other.png");
             EXPECT_EQ(rig.Page().PageImage, L"other.png");
             EXPECT_EQ(rig.Middle(), wxColour(0, 0, 0));
@@ -301,7 +292,7 @@ TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
         rig.prompter.answers = {c.answer};
         rig.Open(
             [&](wxDialog& d) {
-                Press(d, PageDlg::ID_SEL);
+                ClickButton(d, PageDlg::ID_SEL);
                 EXPECT_EQ(Field(d, PageDlg::ID_IMAGE).GetValue(), c.field);
                 EXPECT_EQ(rig.Page().PageImage, c.image);
                 EXPECT_TRUE(Near(rig.Middle(), c.shown)) << rig.Middle().GetAsString();
@@ -337,12 +328,12 @@ TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {
     }));
     rig.Open(
         [&rig](wxDialog& d) {
-            Press(d, PageDlg::ID_COLOR_DLG1);
+            ClickButton(d, PageDlg::ID_COLOR_DLG1);
             EXPECT_EQ(rig.Page().BackColor1, 0xFF0000u);
             EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "000 000 255");
             EXPECT_TRUE(Near(rig.Top(), wxColour(0, 0, 255))) << rig.Top().GetAsString();
 
-            Press(d, PageDlg::ID_COLOR_DLG2);
+            ClickButton(d, PageDlg::ID_COLOR_DLG2);
             EXPECT_EQ(rig.Page().BackColor2, kStartColour);
             EXPECT_EQ(RowText(d, PageDlg::ID_RED2), "016 032 048");
             ClickButton(d, "OK");
@@ -355,7 +346,7 @@ TEST(PageSettings, CloseBoxKeepsAppliedColoursButNotTheName) {
     PageRig rig;
     rig.Open([](wxDialog& d) {
         TypeColour(d, PageDlg::ID_RED1, "0", "255", "0");
-        Press(d, PageDlg::ID_SET1);
+        ClickButton(d, PageDlg::ID_SET1);
         Field(d, PageDlg::ID_NAME).SetValue("Renamed");
         d.Close();
     });
@@ -369,7 +360,7 @@ TEST(PageSettings, CloseBoxKeepsAppliedColoursButNotTheName) {
         EXPECT_EQ(Field(d, PageDlg::ID_NAME).GetValue(), "Page 2");
         EXPECT_EQ(RowText(d, PageDlg::ID_RED1), "000 255 000");
         TypeColour(d, PageDlg::ID_RED1, "1", "2", "3");
-        Press(d, PageDlg::ID_SET1);
+        ClickButton(d, PageDlg::ID_SET1);
         EXPECT_EQ(rig.Page().BackColor1, 0x030201u);
         ClickButton(d, "Cancel");
     });
