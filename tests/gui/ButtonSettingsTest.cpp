@@ -79,17 +79,8 @@ void Pick(wxComboBox& list, int entry) {
     list.GetEventHandler()->ProcessEvent(event);
 }
 
-/// Stores the colour data into the toolkit's chooser, as a choice made in it would, so that
-/// the dialog reads it back when its modal run ends without being shown.
-struct ColourChooser : wxColourDialog {
-    static void Choose(wxColourDialog& dialog, const wxColour& colour) {
-        dialog.GetColourData().SetColour(colour);
-        (dialog.*(&ColourChooser::ColourDataToDialog))();
-    }
-};
-
 /// A panel on a 400 x 300 page (or a wider one) with three buttons on page 0 and one on page 1.
-class SettingsRig {
+class SettingsRig : public PanelRig {
   public:
     explicit SettingsRig(int pageWidth = 400) {
         auto layout = SmallLayout();
@@ -104,8 +95,7 @@ class SettingsRig {
         layout->Page(1).Button_Last = 1;
         layout->Button(1, 0).PosX = 200;
         layout->Button(1, 0).PosY = 200;
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
     }
 
     ButtonSettingsDlg& Dialog() { return (*panel)->ButtonSettings(); }
@@ -117,10 +107,6 @@ class SettingsRig {
         state.SelectedButton = button;
         PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ButtonSettings);
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST(ButtonSettings, ShowsEveryControlAtItsPlace) {
@@ -565,7 +551,7 @@ TEST(ButtonSettings, ChosenColourIsStoredWithItsAlpha) {
     script.Return<wxColourDialog>([](wxColourDialog& chooser) {
         // Starts from the working colour.
         EXPECT_EQ(chooser.GetColourData().GetColour(), wxColour(0x56, 0x34, 0x12));
-        ColourChooser::Choose(chooser, wxColour(255, 0, 0));
+        ChooseColour(chooser, wxColour(255, 0, 0));
         return wxID_OK;
     });
     rig.Open(0, 2);
@@ -722,7 +708,7 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
     };
     const auto colour = [](const wxColour& colour) {
         return ModalScript::For<wxColourDialog>([colour](wxColourDialog& chooser) {
-            ColourChooser::Choose(chooser, colour);
+            ChooseColour(chooser, colour);
             return wxID_OK;
         });
     };
@@ -915,7 +901,7 @@ TEST(ButtonSettings, TextFieldsShowTheColourOnTheScreen) {
     });
     for (const wxColour& chosen : {green, blue}) {
         script.Return<wxColourDialog>([chosen](wxColourDialog& chooser) {
-            ColourChooser::Choose(chooser, chosen);
+            ChooseColour(chooser, chosen);
             return wxID_OK;
         });
     }

@@ -147,7 +147,7 @@ std::unique_ptr<Layout> GridLayout(const std::array<int, 4>& controller) {
 }
 
 /// The panel on the button grid and its controller.
-class Rig {
+class Rig : public PanelRig {
   public:
     /// `listening` false: the controller refuses connections from the start.
     explicit Rig(bool listening = true, int receiveBuffer = 0) : controller(receiveBuffer) {
@@ -155,11 +155,9 @@ class Rig {
             controller.Stop();
         }
         folder.WriteButtonLooks();
-        folder.Write(*GridLayout(controller.Address()));
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*GridLayout(controller.Address()));
     }
-
-    MainDialog& Panel() { return *panel->Get(); }
+    ~Rig() { panel.reset(); }
 
     /// The colour of lamp n's button as composed.
     wxColour Button(int n) const {
@@ -177,9 +175,6 @@ class Rig {
     }
 
     FakeController controller;
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST(ControllerFaults, RefusedConnectionsUntilTheControllerListens) {

@@ -50,7 +50,7 @@ void Type(wxDialog& dialog, int id, const wxString& text) {
 
 /// A panel whose dialogs each have something that "OK" would write: a password, a button with
 /// texts, a style source, a field on the panel for the pads.
-class EndsRig {
+class EndsRig : public PanelRig {
   public:
     EndsRig() {
         auto layout = SmallLayout();
@@ -58,8 +58,7 @@ class EndsRig {
         layout->Page(0).Button_Last = 2;
         layout->Button(0, 0).Text_Off = L"Licht";
         layout->Button(0, 1).PosX = 200;
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
         PanelState& state = TheState();
         state.CurrentPage = 0;
         state.SelectedButton = 0;
@@ -68,11 +67,6 @@ class EndsRig {
     }
     ~EndsRig() { padTarget->Destroy(); }
 
-    MainDialog& Panel() const { return *panel->Get(); }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
     wxTextCtrl* padTarget = nullptr;
 };
 

@@ -19,7 +19,7 @@ namespace {
 const wxString kMenu = wxString::FromUTF8("Main Menü");
 
 /// Three 100 x 50 buttons on a white 400 x 300 page; the menu picture is 40 x 40.
-class MarksRig {
+class MarksRig : public PanelRig {
   public:
     MarksRig() {
         auto layout = SmallLayout();
@@ -35,11 +35,9 @@ class MarksRig {
             b.Image_File_On = L"on.png";
         }
         folder.WriteButtonLooks();
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
     }
 
-    MainDialog& Panel() { return *panel->Get(); }
     wxColour Fill() const {
         return wxColour(static_cast<unsigned long>(MarkColoursOn(0xFFFFFFu).fill));
     }
@@ -87,10 +85,6 @@ class MarksRig {
         return ScreenPixel(
             PageRectOnScreen(Panel(), wxRect(rect.x + 2, rect.y + 25, 1, 1)).GetPosition());
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 // Each mode, chosen in the button menu: the banner is on the page and the mode in the title until

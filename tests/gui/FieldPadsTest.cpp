@@ -67,7 +67,7 @@ wxTextCtrl* TargetOf(wxDialog& pad) {
 }
 
 /// A panel with one button on its 400 x 300 page, the button selected for its settings.
-class FieldPads : public testing::Test {
+class FieldPads : public testing::Test, public PanelRig {
   protected:
     void SetUp() override {
         auto layout = SmallLayout();
@@ -75,9 +75,8 @@ class FieldPads : public testing::Test {
         layout->Page(0).PageName = L"Flur";
         layout->Button(0, 0).Text_Off = L"Licht";
         layout->Form.Transmit_IP = {10, 0, 0, 7};
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
-        ASSERT_TRUE(panel->Get()->StartedUp());
+        Start(*layout);
+        ASSERT_TRUE(Panel().StartedUp());
         Pump(100);
         TheState().CurrentPage = 0;
         TheState().SelectedButton = 0;
@@ -131,12 +130,6 @@ class FieldPads : public testing::Test {
     static std::function<wxTextCtrl*(wxDialog&)> ById(int id) {
         return [id](wxDialog& dialog) { return dynamic_cast<wxTextCtrl*>(dialog.FindWindow(id)); };
     }
-
-    MainDialog& Panel() const { return *panel->Get(); }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 // Each pad starts from the field's text, shows how many characters the field takes, and refuses

@@ -230,6 +230,12 @@ PanelUnderTest::~PanelUnderTest() {
     g_panelUnderTest = nullptr;
 }
 
+void PanelRig::Start(const Layout& layout, IdleLock::Clock::duration lockTime) {
+    folder.Write(layout);
+    panel = std::make_unique<PanelUnderTest>(folder, prompter, true, std::make_unique<File>(),
+                                             lockTime);
+}
+
 wxColour PanelUnderTest::PagePixel(int x, int y) const {
     const wxImage image = PageImage();
     return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));

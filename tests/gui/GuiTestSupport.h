@@ -129,6 +129,25 @@ class PanelUnderTest {
     MainDialog* m_dialog = nullptr;
 };
 
+/// A panel on a layout of the test's own: the folder the layout is written to, the prompter that
+/// answers the panel's questions, and the panel that Start() makes on them. The window tests'
+/// rigs are this with their layout and helpers; a rig with a peer of its own (a fake controller)
+/// ends the panel before the peer.
+class PanelRig {
+  public:
+    MainDialog& Panel() const { return *panel->Get(); }
+    /// Colour of one pixel of the page as composed (page coordinates).
+    wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
+
+    FakePrompter prompter;
+    LayoutFolder folder;
+    std::unique_ptr<PanelUnderTest> panel;
+
+  protected:
+    /// Writes `layout` into the folder and makes the panel on it, shown.
+    void Start(const Layout& layout, IdleLock::Clock::duration lockTime = IdleLock::kLockTime);
+};
+
 /// The panel under test alive now, its layout and its state; a test without one fails.
 MainDialog& ThePanel();
 Layout& TheLayout();

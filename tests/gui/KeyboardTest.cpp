@@ -16,12 +16,11 @@
 
 namespace {
 
-class KeyboardTest : public testing::Test {
+class KeyboardTest : public testing::Test, public PanelRig {
   protected:
     void SetUp() override {
-        folder.Write(*SmallLayout());
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
-        ASSERT_TRUE(panel->Get()->StartedUp());
+        Start(*SmallLayout());
+        ASSERT_TRUE(Panel().StartedUp());
         target = new LimitedField(panel->Get(), wxID_ANY, wxPoint(0, 0), wxSize(80, 24), 4);
         target->ChangeValue("12");
         Keypad().SetTarget(target);
@@ -59,9 +58,6 @@ class KeyboardTest : public testing::Test {
         return beforeLast;
     }
 
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
     LimitedField* target = nullptr;
 };
 

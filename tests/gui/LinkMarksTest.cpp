@@ -30,7 +30,7 @@ enum Button { kLampOne, kLampTwo, kLabel, kPageFlip, kOnTheTopEdge, kButtons };
 const wxPoint kCorner[kButtons] = {{100, 100}, {300, 100}, {100, 250}, {300, 250}, {400, 0}};
 
 /// The panel on those buttons, in LAN mode unless told, and its controller.
-class LinkMarksRig {
+class LinkMarksRig : public PanelRig {
   public:
     explicit LinkMarksRig(int connectModus = 1) {
         auto layout = SmallLayout();
@@ -52,11 +52,10 @@ class LinkMarksRig {
         layout->Button(0, kPageFlip).Pageflip = 1;
         layout->Page(0).Button_Last = kButtons;
         folder.WriteButtonLooks();
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
     }
+    ~LinkMarksRig() { panel.reset(); }
 
-    MainDialog& Panel() { return *panel->Get(); }
     PageArea& Area() { return *Panel().GetPageArea(); }
 
     /// A pixel of a button as composed: (3, 3) lies in a dark stripe of the hatch, (15, 3) in a
@@ -90,9 +89,6 @@ class LinkMarksRig {
     }
 
     FakeController controller;
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 /// Takes a copy of two buttons' pixels as the screen gets them: at each paint of the page area,

@@ -46,7 +46,7 @@ void Toggle(wxDialog& dialog, int id) {
 
 /// A panel on a layout of 400 x 300 with one 100 x 50 button on page 0 (value 300), in the
 /// given connection mode, pointed at its own fake controller.
-class SettingsRig {
+class SettingsRig : public PanelRig {
   public:
     explicit SettingsRig(int connectModus, const std::function<void(::Layout&)>& adjust = {}) {
         auto layout = SmallLayout();
@@ -65,12 +65,11 @@ class SettingsRig {
         if (adjust) {
             adjust(*layout);
         }
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
         Pump(150);
     }
+    ~SettingsRig() { panel.reset(); }
 
-    MainDialog& Panel() { return *panel->Get(); }
     FormSettings& Form() { return TheLayout().Form; }
 
     /// Shows the dialog modally; `step` runs in it once it is shown.
@@ -85,9 +84,6 @@ class SettingsRig {
     }
 
     FakeController controller;
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST(MainSettings, ShowsTheSettingsHeldNow) {

@@ -98,17 +98,14 @@ wxColour WxColourOf(Colour colour) {
 }
 
 /// A panel on a small layout of ten named pages, with every dialog it owns.
-class MenuFixture : public testing::Test {
+class MenuFixture : public testing::Test, public PanelRig {
   protected:
     void Start(const ::Layout& layout, IdleLock::Clock::duration lockTime = IdleLock::kLockTime) {
-        folder.Write(layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter, true, std::make_unique<File>(),
-                                                 lockTime);
-        ASSERT_TRUE(panel->Get()->StartedUp());
+        PanelRig::Start(layout, lockTime);
+        ASSERT_TRUE(Panel().StartedUp());
     }
     void Start() { Start(*MenuLayout()); }
 
-    MainDialog& Panel() const { return *panel->Get(); }
     MenuDlg& Menu() const { return Panel().Menu(); }
 
     /// Whether the screen shows the menu over the page (`menu` true: in the middle of where the
@@ -154,10 +151,6 @@ class MenuFixture : public testing::Test {
         Panel().MenuRequest();
         EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }));
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 using MenuTest = MenuFixture;

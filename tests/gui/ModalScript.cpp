@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/colordlg.h>
 
 ModalScript::ModalScript() {
     Register();
@@ -42,6 +43,22 @@ int ModalScript::Enter(wxDialog* dialog) {
     }
     dialog->CallAfter([dialog, shown = std::move(step.shown)] { shown(*dialog); });
     return wxID_NONE;
+}
+
+namespace {
+
+/// Reaches the chooser's own step that takes its colour data in.
+struct ColourChooser : wxColourDialog {
+    static void Choose(wxColourDialog& chooser, const wxColour& colour) {
+        chooser.GetColourData().SetColour(colour);
+        (chooser.*(&ColourChooser::ColourDataToDialog))();
+    }
+};
+
+}  // namespace
+
+void ChooseColour(wxColourDialog& chooser, const wxColour& colour) {
+    ColourChooser::Choose(chooser, colour);
 }
 
 wxWindow* FindChild(wxWindow& parent, const wxString& label, const wxClassInfo* type) {

@@ -9,6 +9,8 @@
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 
+class wxColourDialog;
+
 /// Answers modal dialogs as they open, in the order they open. A step given to Then() runs
 /// inside the dialog's own modal loop right after the dialog is shown, so it sees the dialog
 /// as the user would (initialised, visible) and ends it the way the user would (a button
@@ -66,6 +68,9 @@ class ModalScript : public wxModalDialogHook {
     std::vector<std::string> m_opened;
 };
 
+/// Puts a colour into the toolkit's colour chooser as a choice made in it would, so that the
+/// chooser gives it back when its modal run ends without being shown.
+void ChooseColour(wxColourDialog& chooser, const wxColour& colour);
 /// Clicks a button of a dialog as the user would, finding it by its label.
 void ClickButton(wxWindow& dialog, const wxString& label);
 /// The same, finding it by its identifier (a label may be empty or repeated).

@@ -46,19 +46,11 @@ wxString RowText(wxDialog& dialog, int firstField) {
            " " + Field(dialog, firstField + 2).GetValue();
 }
 
-/// Stores a colour into the toolkit's chooser as a choice made in it would.
-struct ColourChooser : wxColourDialog {
-    static void Choose(wxColourDialog& dialog, const wxColour& colour) {
-        dialog.GetColourData().SetColour(colour);
-        (dialog.*(&ColourChooser::ColourDataToDialog))();
-    }
-};
-
 /// Answers to the toolkit's choosers, in the order they open.
 using Choosers = std::vector<ModalScript::StandIn>;
 
 /// A panel on a 400 x 300 layout whose page 2 has a plain background of kStart, shown.
-class PageRig {
+class PageRig : public PanelRig {
   public:
     PageRig() {
         auto layout = SmallLayout();
@@ -69,15 +61,13 @@ class PageRig {
         }
         folder.WritePicture("pic.png", 100, 100, kPicture);
         folder.WritePicture("other.png", 100, 100, wxColour(0, 0, 0));
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
         Pump(150);
         TheState().CurrentPage = 2;
         Panel().LoadPage(2);
         Panel().DrawPage(2);
     }
 
-    MainDialog& Panel() { return *panel->Get(); }
     PageRecord& Page() { return TheLayout().Page(2); }
     /// The top and bottom rows of the page, away from the menu picture.
     wxColour Top() const { return panel->PagePixel(300, 0); }
@@ -99,10 +89,6 @@ class PageRig {
         Panel().PageSettings().ShowModal();
         EXPECT_TRUE(script.Done());
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST(PageSettings, ShowsTheCurrentPageWithThreeDigitComponents) {
@@ -319,11 +305,11 @@ TEST(PageSettings, ColorDlgStartsFromTheColourAndStoresTheChoiceWithoutAlpha) {
     rig.Page().BackColor1 = 0xAB563412;
     choosers.push_back(ModalScript::For<wxColourDialog>([](wxColourDialog& chooser) {
         EXPECT_EQ(chooser.GetColourData().GetColour(), wxColour(0x12, 0x34, 0x56));
-        ColourChooser::Choose(chooser, wxColour(0, 0, 255, 128));
+        ChooseColour(chooser, wxColour(0, 0, 255, 128));
         return wxID_OK;
     }));
     choosers.push_back(ModalScript::For<wxColourDialog>([](wxColourDialog& chooser) {
-        ColourChooser::Choose(chooser, wxColour(255, 255, 255));
+        ChooseColour(chooser, wxColour(255, 255, 255));
         return wxID_CANCEL;
     }));
     rig.Open(

@@ -47,7 +47,7 @@ ButtonRecord& AddButton(Layout& layout, int page, int x, int y, int led = 0) {
 }
 
 /// The panel started on a layout whose folder holds the test pictures.
-class DrawnPanel {
+class DrawnPanel : public PanelRig {
   public:
     explicit DrawnPanel(const Layout& layout,
                         const std::function<void(const LayoutFolder&)>& prepare = {}) {
@@ -62,14 +62,11 @@ class DrawnPanel {
         if (prepare) {
             prepare(folder);
         }
-        folder.Write(layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(layout);
         // Let the redraw that the first size event asks for happen before a test draws.
         WaitFor([] { return TheState().RedrawPending == 0; });
     }
 
-    MainDialog& Panel() { return *panel->Get(); }
-    wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
     void Redraw() { Panel().DrawPage(TheState().CurrentPage); }
 
     /// Pixels of a page rectangle that match a condition.
@@ -89,10 +86,6 @@ class DrawnPanel {
     int CountNot(const wxRect& rect, const wxColour& colour) const {
         return Count(rect, [&colour](const wxColour& c) { return c != colour; });
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 bool Near(const wxColour& a, const wxColour& b, int tolerance) {

@@ -56,18 +56,15 @@ int AddButton(Layout& layout, int page, int x, int y, int taster, int led = 0) {
 }
 
 /// A panel started on a layout and pointed at its own fake controller.
-class Rig {
+class Rig : public PanelRig {
   public:
     explicit Rig(Layout& layout) {
         folder.WriteButtonLooks();
         folder.WritePicture("wide.png", 130, 40, kOn);
         layout.Form.Destination_IP = controller.Address();
-        folder.Write(layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(layout);
     }
-
-    MainDialog& Panel() { return *panel->Get(); }
-    wxColour Pixel(int x, int y) const { return panel->PagePixel(x, y); }
+    ~Rig() { panel.reset(); }
 
     bool Linked(int timeoutMs = 3000, const Bytes& answer = LampState({})) {
         return PanelLinked(controller, timeoutMs, answer);
@@ -97,9 +94,6 @@ class Rig {
     }
 
     FakeController controller;
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST(Link, PressAndReleaseCarryTheValueHighByteFirst) {

@@ -119,15 +119,12 @@ class SendingPanel {
     TransferHost m_host;
 };
 
-class ReceivedLayout : public testing::Test {
+class ReceivedLayout : public testing::Test, public PanelRig {
   protected:
     void Start(const ::Layout& layout) {
-        folder.Write(layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        PanelRig::Start(layout);
         ASSERT_TRUE(Panel().StartedUp());
     }
-
-    MainDialog& Panel() const { return *panel->Get(); }
 
     /// Puts a layout file in place as a receiver does: written beside it, renamed over it.
     void Arrive(const std::string& bytes) const {
@@ -141,10 +138,6 @@ class ReceivedLayout : public testing::Test {
     bool TitleBecomes(const wxString& title) const {
         return WaitFor([&] { return Panel().GetTitle() == title; }, kArrivalMs);
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST_F(ReceivedLayout, ALayoutSentThroughTheReceiverIsShownAndSoAreThePicturesAfterIt) {

@@ -56,7 +56,7 @@ StyleChoices Ticked(const Boxes& boxes) {
 }
 
 /// A panel with two buttons on page 0 and a style source on page 1, all different.
-class CopyRig {
+class CopyRig : public PanelRig {
   public:
     CopyRig() {
         auto layout = SmallLayout();
@@ -71,8 +71,7 @@ class CopyRig {
         layout->Button(0, 0).PosY = 60;
         layout->Button(0, 1).PosX = 170;
         layout->Button(0, 1).PosY = 100;
-        folder.Write(*layout);
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
+        Start(*layout);
     }
 
     ChangeStyleDlg& Dialog() { return (*panel)->ChangeStyle(); }
@@ -85,10 +84,6 @@ class CopyRig {
         state.SelectedButton = button;
         PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ChangeStyle);
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 const ButtonRef kSource{0, 1};

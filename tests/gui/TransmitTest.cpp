@@ -347,13 +347,12 @@ wxString FieldText(int value) {
     return wxString::Format("%d", value);
 }
 
-class TransmitTest : public testing::Test {
+class TransmitTest : public testing::Test, public PanelRig {
   protected:
     void SetUp() override {
-        folder.Write(*SmallLayout());
-        panel = std::make_unique<PanelUnderTest>(folder, prompter);
-        ASSERT_TRUE(panel->Get()->StartedUp());
-        ASSERT_NE(panel->Get()->Transfer(), nullptr);
+        Start(*SmallLayout());
+        ASSERT_TRUE(Panel().StartedUp());
+        ASSERT_NE(Panel().Transfer(), nullptr);
     }
 
     TransmitDlg& Dialog() const { return panel->Get()->Transmit(); }
@@ -419,10 +418,6 @@ class TransmitTest : public testing::Test {
         folder.Write(name, bytes);
         return bytes;
     }
-
-    FakePrompter prompter;
-    LayoutFolder folder;
-    std::unique_ptr<PanelUnderTest> panel;
 };
 
 TEST_F(TransmitTest, ControlsSitInTheirPlaces) {
