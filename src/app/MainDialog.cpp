@@ -50,8 +50,6 @@ namespace {
 constexpr int kQuickTickMs = 100;
 constexpr int kSlowTickMs = 300;
 constexpr int kFolderLookMs = 300;
-/// The move timer's period while a finger moves a button.
-constexpr int kMoveTickMs = 100;
 
 /// How long the status line says that a store went through.
 constexpr int kNoteMs = 4000;
@@ -125,9 +123,7 @@ MainDialog::MainDialog(PanelDocument& document, wxWindow* parent, wxWindowID id,
       m_file(std::move(file)),
       m_idleLock(lockTime, IdleLock::Clock::now()),
       m_touches(std::make_unique<TouchFilter>(m_idleLock)),
-      m_renderer(std::make_unique<PageRenderer>()),
-      m_editor(std::make_unique<PanelEditor>(*this, document)),
-      m_input(std::make_unique<TouchInput>(*this, *m_editor, document)) {
+      m_renderer(std::make_unique<PageRenderer>()) {
     PanelState& panel = m_document.State();
     ::Layout& layout = m_document.Layout();
 
@@ -184,18 +180,18 @@ MainDialog::MainDialog(PanelDocument& document, wxWindow* parent, wxWindowID id,
     Centre(wxBOTH);
 
     m_pageArea = new PageArea(this);
+    m_editor = std::make_unique<PanelEditor>(*this, *this, document, *m_renderer, *m_pageArea);
+    m_input = std::make_unique<TouchInput>(*m_pageArea, *this, *this, *this, *this, *m_editor,
+                                           document, *m_renderer);
 
-    MoveTimer.SetOwner(this, wxWindow::NewControlId());
     LinkTimer.SetOwner(this, wxWindow::NewControlId());
     Bind(wxEVT_TIMER, &MainDialog::OnLinkTimer, this, LinkTimer.GetId());
-    Bind(wxEVT_TIMER, &MainDialog::OnMoveTimer, this, MoveTimer.GetId());
     m_noteTimer.SetOwner(this, wxWindow::NewControlId());
     Bind(wxEVT_TIMER, &MainDialog::OnNoteTimer, this, m_noteTimer.GetId());
     Bind(wxEVT_INIT_DIALOG, &MainDialog::OnInitDialog, this);
     Bind(wxEVT_CLOSE_WINDOW, &MainDialog::OnClose, this);
     Bind(wxEVT_SIZE, &MainDialog::OnSize, this);
     Bind(wxEVT_ICONIZE, &MainDialog::OnIconize, this);
-    Bind(wxEVT_CHAR_HOOK, &TouchInput::OnCharHook, m_input.get());
 
     SetIcon(wxIcon(MAINICON_xpm));
 
@@ -205,20 +201,19 @@ MainDialog::MainDialog(PanelDocument& document, wxWindow* parent, wxWindowID id,
     m_textKeyboardDlg = new TextKeyboardDlg(this);
     m_fieldPads = std::make_unique<FieldPads>(*m_keyboardDlg, *m_textKeyboardDlg);
     FieldPads& pads = *m_fieldPads;
-    m_menuDlg = new MenuDlg(this, *this);
-    m_settingsDlg = new SettingsDlg(this, *this, document, pads);
+    m_menuDlg = new MenuDlg(this, *this, *this, *this);
+    m_settingsDlg = new SettingsDlg(this, *this, *this, *this, document, pads);
     m_buttonDlg = new ButtonDlg(this, *this);
-    m_buttonSettingsDlg = new ButtonSettingsDlg(this, *this, document, pads);
+    m_buttonSettingsDlg = new ButtonSettingsDlg(this, document, pads);
     m_passwordDlg = new PasswordDlg(this, document, pads);
-    m_changeStyleDlg = new ChangeStyleDlg(this, *this, document);
-    m_pageSelectDlg = new PageSelectDlg(this, *this, document);
+    m_changeStyleDlg = new ChangeStyleDlg(this, document);
+    m_pageSelectDlg = new PageSelectDlg(this, *this, *this, document);
     m_pageDlg = new PageDlg(this, *this, document, pads);
-    m_transmitDlg = new TransmitDlg(this, *this, document, pads);
+    m_transmitDlg = new TransmitDlg(this, *this, *this, document, pads);
     m_startedUp = true;
 }
 
 MainDialog::~MainDialog() {
-    MoveTimer.Stop();
     LinkTimer.Stop();
     m_noteTimer.Stop();
     m_link.reset();
@@ -271,9 +266,6 @@ void MainDialog::FitToDisplay() {
               wxEVT_SCROLLWIN_THUMBTRACK, wxEVT_SCROLLWIN_THUMBRELEASE}) {
             m_pageArea->Bind(type, &MainDialog::OnScroll, this);
         }
-        m_pageArea->Bind(wxEVT_LEFT_DOWN, &TouchInput::OnLeftDown, m_input.get());
-        m_pageArea->Bind(wxEVT_LEFT_DCLICK, &TouchInput::OnLeftDown, m_input.get());
-        m_pageArea->Bind(wxEVT_LEFT_UP, &TouchInput::OnLeftUp, m_input.get());
     }
 
     // The minimum first: the one of an earlier, larger fit would keep the window from shrinking.
@@ -366,10 +358,6 @@ void MainDialog::LoadButtonImages(int page) {
     m_renderer->LoadButtonImages(m_document.Layout(), page);
 }
 
-int MainDialog::LampLook(int page, int button) const {
-    return LampLookOf(m_document.Layout(), m_document.State().Lamps, page, button);
-}
-
 void MainDialog::DrawPage(int page) {
     ::Layout& layout = m_document.Layout();
     const PanelState& panel = m_document.State();
@@ -396,9 +384,10 @@ void MainDialog::BringPageUpToDate(int page) {
     const ButtonRef held = panel.HeldButton;
     // A button under a finger keeps its pressed look through any redraw until the release.
     const auto lookOf = [&](int button) {
-        return LookAndMark(
-            page, button,
-            held.page == page && held.button == button ? Looks::Pressed : LampLook(page, button));
+        return LookAndMark(page, button,
+                           held.page == page && held.button == button
+                               ? Looks::Pressed
+                               : LampLookOf(layout, panel.Lamps, page, button));
     };
     wxRect drawn;
     {
@@ -503,6 +492,19 @@ void MainDialog::OnClose(wxCloseEvent&) {
             prompter.ExitProcess(m_exitCode);
             return;
     }
+}
+
+void MainDialog::ResizeToLayout() {
+    const FormSettings& form = m_document.Layout().Form;
+    SetClientSize(form.SizeX, form.SizeY);
+    FitToDisplay();
+}
+
+void MainDialog::Quit(int exitCode) {
+    m_exitCode = exitCode;
+    Close();
+    // Cancelled at "SAVE CHANGES ?": the panel goes on, and a later close is a quit.
+    m_exitCode = ExitCodes::kQuit;
 }
 
 void MainDialog::JournalEnd() const {
@@ -677,12 +679,6 @@ void MainDialog::ShowNewLayout(std::unique_ptr<::Layout> fresh) {
     DrawPage(panel.CurrentPage);
 }
 
-void MainDialog::FollowMove() {
-    if (!MoveTimer.IsRunning()) {
-        MoveTimer.Start(kMoveTickMs, wxTIMER_CONTINUOUS);
-    }
-}
-
 void MainDialog::LockWhenIdle() {
     PanelState& panel = m_document.State();
     const IdleLock::Due due = m_idleLock.DueAt(IdleLock::Clock::now(), panel);
@@ -713,14 +709,6 @@ void MainDialog::CloseInnermostDialog() {
         return;
     }
     innermost->Close();
-}
-
-void MainDialog::OnMoveTimer(wxTimerEvent&) {
-    m_editor->OnMoveTimer();
-    // The move has ended (the finger lifted, the mode changed): the timer rests until the next.
-    if (!m_document.State().MoveUnderWay) {
-        MoveTimer.Stop();
-    }
 }
 
 void MainDialog::OnNoteTimer(wxTimerEvent&) {
@@ -867,10 +855,6 @@ wxDialog& MainDialog::Dialog(PanelDialog which) {
             break;
     }
     return *m_transmitDlg;
-}
-
-PagePoint MainDialog::PointerOnPage() const {
-    return m_pageArea->PointerOnPage();
 }
 
 void MainDialog::MenuRequest() {

@@ -20,8 +20,13 @@
 #include "model/PanelJournal.h"
 #include "model/StartOptions.h"
 
+#include "panel/ControllerLink.h"
+#include "panel/EditSession.h"
+#include "panel/LayoutStore.h"
+#include "panel/PageOperations.h"
 #include "panel/PageRenderer.h"
-#include "panel/PanelOperations.h"
+#include "panel/PanelDialogs.h"
+#include "panel/PanelWindow.h"
 
 class ButtonDlg;
 class ButtonSettingsDlg;
@@ -49,7 +54,13 @@ constexpr int kTransferSocketId = 3003;
 /// sockets and the configuration dialogs, and it ends the process when it is asked to close.
 /// A layout file or pictures that another program puts in its folder take effect while it
 /// runs, once no dialog is open and no finger is on a button.
-class MainDialog : public wxDialog, public PanelOperations {
+class MainDialog : public wxDialog,
+                   public PageOperations,
+                   public EditSession,
+                   public PanelDialogs,
+                   public LayoutStore,
+                   public ControllerLink,
+                   public PanelWindow {
   public:
     /// Runs on `document`, fresh and kept by the caller for longer than the window: takes `folder`
     /// as the layout folder or, when it is empty, asks for one (the chooser opens in the working
@@ -67,7 +78,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     bool StartedUp() const { return m_startedUp; }
 
     /// Fits the window and the page area to the client area of the display that holds it.
-    void FitToDisplay() override;
+    void FitToDisplay();
+    void ResizeToLayout() override;
+    void Quit(int exitCode) override;
     /// The page's size and the window's place on its display as they should be now.
     WindowFit FitOnDisplay() const;
 
@@ -80,7 +93,6 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// Every button of the page in its lamp look, without the background.
     void DrawButtons(int page) override;
     void RestoreBackground(int button, int x, int y) override;
-    int LampLook(int page, int button) const override;
 
     /// The controller link: keeps it connected (LAN mode only) and sends the selected
     /// button's press and release. Relink drops the connection and checks at once, so that a
@@ -131,11 +143,9 @@ class MainDialog : public wxDialog, public PanelOperations {
     bool StoreLayoutAndReport() override;
 
     wxDialog& Dialog(PanelDialog which) override;
-    PagePoint PointerOnPage() const override;
-    void FollowMove() override;
 
     PageArea* GetPageArea() const { return m_pageArea; }
-    PageRenderer& Renderer() override { return *m_renderer; }
+    PageRenderer& Renderer() { return *m_renderer; }
 
   private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -151,7 +161,6 @@ class MainDialog : public wxDialog, public PanelOperations {
     /// A scroll or resize owes the window a repaint from the page's buffer (RedrawPending).
     void OweRepaint();
     void RepaintOwed();
-    void OnMoveTimer(wxTimerEvent& event);
     void OnNoteTimer(wxTimerEvent& event);
     void OnLinkSocket(wxSocketEvent& event);
     void OnTransferSocket(wxSocketEvent& event);
@@ -197,7 +206,6 @@ class MainDialog : public wxDialog, public PanelOperations {
 
     /// The layout and the panel state this window shows and edits.
     PanelDocument& m_document;
-    wxTimer MoveTimer;
     wxTimer LinkTimer;
     /// Ends the note in the status line.
     wxTimer m_noteTimer;

@@ -5,9 +5,9 @@
 #include "dialogs/MenuDlg.h"
 #include "model/Layout.h"
 #include "model/PanelState.h"
-#include "panel/PanelOperations.h"
+#include "panel/EditSession.h"
 
-ButtonDlg::ButtonDlg(wxWindow* parent, PanelOperations& panel)
+ButtonDlg::ButtonDlg(wxWindow* parent, EditSession& panel)
     : StandardDlg(parent, "Button Menu"), m_panel(panel) {
     new wxButton(this, ID_SETTINGS, "Settings (s)", wxPoint(8, 16), wxSize(160, 40));
     new wxButton(this, ID_MOVE, "Move (m)", wxPoint(8, 64), wxSize(160, 40));

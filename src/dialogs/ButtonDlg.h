@@ -2,13 +2,13 @@
 
 #include "dialogs/StandardDlg.h"
 
-class PanelOperations;
+class EditSession;
 
 /// The button menu: chooses the edit operation the next touches on the panel perform, inserts a
 /// button at once, or goes back to the main menu.
 class ButtonDlg : public StandardDlg {
   public:
-    ButtonDlg(wxWindow* parent, PanelOperations& panel);
+    ButtonDlg(wxWindow* parent, EditSession& panel);
 
     enum {
         ID_SETTINGS = wxID_HIGHEST + 1,
@@ -31,5 +31,5 @@ class ButtonDlg : public StandardDlg {
 
     /// Puts the edit mode in force on the panel (title and page) and closes the menu.
     void ChooseMode(int mode);
-    PanelOperations& m_panel;
+    EditSession& m_panel;
 };

@@ -56,8 +56,7 @@ constexpr long kMultiLine = wxTE_MULTILINE | wxTE_NO_VSCROLL;
 
 }  // namespace
 
-ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelOperations&, PanelDocument& document,
-                                     FieldPads& pads)
+ButtonSettingsDlg::ButtonSettingsDlg(wxWindow* parent, PanelDocument& document, FieldPads& pads)
     : StandardDlg(parent, "Button Settings"), m_document(document) {
     NewLabel(this, wxID_ANY, "Text Off", wxPoint(8, 8), wxSize(48, 16));
     m_textOff = NewTextField(this, ID_TEXT_OFF, wxPoint(8, 32), wxSize(128, 40), kMultiLine,

@@ -5,7 +5,6 @@
 
 class FieldPads;
 class PanelDocument;
-class PanelOperations;
 
 class wxCheckBox;
 class wxColour;
@@ -22,8 +21,7 @@ class wxTextCtrl;
 /// list stores the moment an entry is picked. Whoever showed it shows the page again after "OK".
 class ButtonSettingsDlg : public StandardDlg {
   public:
-    ButtonSettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
-                      FieldPads& pads);
+    ButtonSettingsDlg(wxWindow* parent, PanelDocument& document, FieldPads& pads);
 
     /// The button the panel names now, or an empty one when it names none.
     bool TransferDataToWindow() override;

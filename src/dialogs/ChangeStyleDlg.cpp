@@ -7,7 +7,7 @@
 
 #include "model/PanelDocument.h"
 
-ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelOperations&, PanelDocument& document)
+ChangeStyleDlg::ChangeStyleDlg(wxWindow* parent, PanelDocument& document)
     : StandardDlg(parent, wxEmptyString), m_document(document) {
     struct Choice {
         int group;

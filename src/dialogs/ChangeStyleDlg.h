@@ -6,7 +6,6 @@
 #include "model/StyleCopy.h"
 
 class PanelDocument;
-class PanelOperations;
 
 class wxCheckBox;
 
@@ -15,7 +14,7 @@ class wxCheckBox;
 /// "OK" are remembered for the rest of the run.
 class ChangeStyleDlg : public StandardDlg {
   public:
-    ChangeStyleDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document);
+    ChangeStyleDlg(wxWindow* parent, PanelDocument& document);
 
     /// The ticks remembered from the last copy.
     bool TransferDataToWindow() override;

@@ -6,7 +6,10 @@
 
 #include "link/PanelAddress.h"
 #include "model/Contrast.h"
-#include "panel/PanelOperations.h"
+#include "model/StartOptions.h"
+#include "panel/LayoutStore.h"
+#include "panel/PanelDialogs.h"
+#include "panel/PanelWindow.h"
 
 namespace {
 
@@ -26,8 +29,12 @@ wxStaticText* MenuLabel(wxWindow* parent, int id, const wxString& text, int y) {
 
 }  // namespace
 
-MenuDlg::MenuDlg(wxWindow* parent, PanelOperations& panel)
-    : StandardDlg(parent, wxString::FromUTF8("Main Menü")), m_panel(panel) {
+MenuDlg::MenuDlg(wxWindow* parent, PanelDialogs& dialogs, LayoutStore& layoutStore,
+                 PanelWindow& window)
+    : StandardDlg(parent, wxString::FromUTF8("Main Menü")),
+      m_dialogs(dialogs),
+      m_store(layoutStore),
+      m_window(window) {
     new wxButton(this, ID_BUTTON_MENU, "Button Menu", wxPoint(8, 16), wxSize(160, 40));
     new wxButton(this, ID_PAGE_SETTINGS, "Page Settings", wxPoint(8, 64), wxSize(160, 40));
     new wxButton(this, ID_MAIN_SETTINGS, "Main Settings", wxPoint(8, 112), wxSize(160, 40));
@@ -102,28 +109,28 @@ void MenuDlg::ShowInstead(wxDialog& dialog, bool showAgain) {
 }
 
 void MenuDlg::OnButtonMenu(wxCommandEvent&) {
-    ShowInstead(m_panel.Dialog(PanelDialog::ButtonMenu), false);
+    ShowInstead(m_dialogs.Dialog(PanelDialog::ButtonMenu), false);
 }
 
 void MenuDlg::OnPageSettings(wxCommandEvent&) {
-    ShowInstead(m_panel.Dialog(PanelDialog::PageSettings), true);
+    ShowInstead(m_dialogs.Dialog(PanelDialog::PageSettings), true);
 }
 
 void MenuDlg::OnMainSettings(wxCommandEvent&) {
-    ShowInstead(m_panel.Dialog(PanelDialog::MainSettings), true);
+    ShowInstead(m_dialogs.Dialog(PanelDialog::MainSettings), true);
 }
 
 void MenuDlg::OnPageSelect(wxCommandEvent&) {
-    ShowInstead(m_panel.Dialog(PanelDialog::PageSelect), false);
+    ShowInstead(m_dialogs.Dialog(PanelDialog::PageSelect), false);
 }
 
 void MenuDlg::OnTransmit(wxCommandEvent&) {
-    m_panel.Dialog(PanelDialog::Transmit).ShowModal();
+    m_dialogs.Dialog(PanelDialog::Transmit).ShowModal();
 }
 
 void MenuDlg::OnStore(wxCommandEvent&) {
     // A store that did not work says so and leaves the layout marked as changed.
-    m_panel.StoreLayoutAndReport();
+    m_store.StoreLayoutAndReport();
 }
 
 void MenuDlg::OnCloseMenu(wxCommandEvent&) {
@@ -131,5 +138,5 @@ void MenuDlg::OnCloseMenu(wxCommandEvent&) {
 }
 
 void MenuDlg::OnQuit(wxCommandEvent&) {
-    GetParent()->Close();
+    m_window.Quit(ExitCodes::kQuit);
 }

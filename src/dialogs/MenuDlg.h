@@ -4,14 +4,16 @@
 
 #include "dialogs/StandardDlg.h"
 
-class PanelOperations;
+class LayoutStore;
+class PanelDialogs;
+class PanelWindow;
 
 /// The main menu: the entry to the button menu, the page and main settings, the page selection,
 /// the transfer, storing the layout and ending the program. It hides itself while a sub-dialog
 /// runs, which ends its own modal run, and comes back on top of the panel afterwards.
 class MenuDlg : public StandardDlg {
   public:
-    MenuDlg(wxWindow* parent, PanelOperations& panel);
+    MenuDlg(wxWindow* parent, PanelDialogs& dialogs, LayoutStore& layoutStore, PanelWindow& window);
 
     /// The menu's modal run. Hiding the menu for a sub-dialog ends it; when the menu is to come
     /// back meanwhile (ShowAgain), the run goes on until the menu is closed or hidden for good.
@@ -54,5 +56,7 @@ class MenuDlg : public StandardDlg {
     wxStaticText* m_address = nullptr;
     int m_runs = 0;            ///< modal runs of the menu on the call stack
     bool m_showAgain = false;  ///< the ending run is to start again
-    PanelOperations& m_panel;
+    PanelDialogs& m_dialogs;
+    LayoutStore& m_store;
+    PanelWindow& m_window;
 };

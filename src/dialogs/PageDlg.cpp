@@ -11,7 +11,7 @@
 #include "model/PageColours.h"
 #include "model/PanelDocument.h"
 #include "model/PanelState.h"
-#include "panel/PanelOperations.h"
+#include "panel/PageOperations.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ constexpr int kWidestColourField = 46;
 
 }  // namespace
 
-PageDlg::PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads)
+PageDlg::PageDlg(wxWindow* parent, PageOperations& panel, PanelDocument& document, FieldPads& pads)
     : StandardDlg(parent, "Page Settings"), m_panel(panel), m_document(document) {
     NewLabel(this, wxID_ANY, "Pagename:", wxPoint(8, 8), wxSize(72, 22));
     m_name = new wxTextCtrl(this, ID_NAME, wxEmptyString, wxPoint(88, 8), wxSize(144, 24));

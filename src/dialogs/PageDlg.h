@@ -8,7 +8,7 @@
 
 class FieldPads;
 class PanelDocument;
-class PanelOperations;
+class PageOperations;
 class PictureChooser;
 class wxTextCtrl;
 
@@ -19,7 +19,7 @@ class wxTextCtrl;
 /// The close box ends the dialog without either.
 class PageDlg : public StandardDlg {
   public:
-    PageDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
+    PageDlg(wxWindow* parent, PageOperations& panel, PanelDocument& document, FieldPads& pads);
 
     /// Ending with "OK", the page is shown again with its name while the dialog still shows.
     void EndModal(int retCode) override;
@@ -71,6 +71,6 @@ class PageDlg : public StandardDlg {
     int m_page = -1;  ///< CurrentPage when the dialog was shown
     std::wstring m_savedImage;
     std::array<Colour, 2> m_savedColours{};
-    PanelOperations& m_panel;
+    PageOperations& m_panel;
     PanelDocument& m_document;
 };

@@ -4,10 +4,12 @@
 #include "model/Layout.h"
 #include "model/PanelDocument.h"
 #include "model/PanelState.h"
-#include "panel/PanelOperations.h"
+#include "panel/EditSession.h"
+#include "panel/PageOperations.h"
 
-PageSelectDlg::PageSelectDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document)
-    : StandardDlg(parent, "Page Select"), m_panel(panel), m_document(document) {
+PageSelectDlg::PageSelectDlg(wxWindow* parent, PageOperations& panel, EditSession& editing,
+                             PanelDocument& document)
+    : StandardDlg(parent, "Page Select"), m_panel(panel), m_editing(editing), m_document(document) {
     for (int k = 0; k < kPageButtons; ++k) {
         m_pageButtons[k] = new wxButton(this, ID_FIRST_PAGE + k, wxString::Format("%02d", k + 1),
                                         wxPoint(8, 8 + 32 * k), wxSize(160, 30));
@@ -39,5 +41,5 @@ void PageSelectDlg::OnPageButton(wxCommandEvent& event) {
 
 void PageSelectDlg::OnBack(wxCommandEvent&) {
     Close();
-    m_panel.BackToMainMenu();
+    m_editing.BackToMainMenu();
 }

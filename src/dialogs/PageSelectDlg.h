@@ -7,13 +7,15 @@
 #include "dialogs/StandardDlg.h"
 
 class PanelDocument;
-class PanelOperations;
+class EditSession;
+class PageOperations;
 
 /// Shows any of the first ten pages on the panel while the menu is in use. Each page button
 /// switches the panel at once and leaves the dialog open; "Back" returns to the main menu.
 class PageSelectDlg : public StandardDlg {
   public:
-    PageSelectDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document);
+    PageSelectDlg(wxWindow* parent, PageOperations& panel, EditSession& editing,
+                  PanelDocument& document);
 
     static constexpr int kPageButtons = 10;
 
@@ -30,6 +32,7 @@ class PageSelectDlg : public StandardDlg {
     void OnBack(wxCommandEvent& event);
 
     std::array<wxButton*, kPageButtons> m_pageButtons{};
-    PanelOperations& m_panel;
+    PageOperations& m_panel;
+    EditSession& m_editing;
     PanelDocument& m_document;
 };

@@ -10,7 +10,9 @@
 #include "dialogs/FieldPads.h"
 #include "model/PanelDocument.h"
 #include "model/PanelState.h"
-#include "panel/PanelOperations.h"
+#include "panel/ControllerLink.h"
+#include "panel/PageOperations.h"
+#include "panel/PanelWindow.h"
 
 namespace {
 
@@ -26,9 +28,14 @@ void NewEdgeLabel(wxWindow* parent, const char* text, const wxPoint& position, c
 
 }  // namespace
 
-SettingsDlg::SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
-                         FieldPads& pads)
-    : StandardDlg(parent, "Main Settings"), m_panel(panel), m_document(document), m_pads(pads) {
+SettingsDlg::SettingsDlg(wxWindow* parent, PageOperations& panel, ControllerLink& link,
+                         PanelWindow& window, PanelDocument& document, FieldPads& pads)
+    : StandardDlg(parent, "Main Settings"),
+      m_panel(panel),
+      m_link(link),
+      m_window(window),
+      m_document(document),
+      m_pads(pads) {
     NewEdgeLabel(this, "Size X", wxPoint(8, 16), wxSize(40, 16));
     m_sizeX = NewField(ID_SIZE_X, wxPoint(8, 40), kNumberField, FieldInput::Number);
     NewEdgeLabel(this, "Size Y", wxPoint(56, 16), wxSize(40, 16));
@@ -164,13 +171,11 @@ bool SettingsDlg::TransferDataFromWindow() {
 
 void SettingsDlg::EndModal(int retCode) {
     if (retCode == wxID_OK) {
-        const FormSettings& form = m_document.Layout().Form;
         const int page = m_document.State().CurrentPage;
-        GetParent()->SetClientSize(form.SizeX, form.SizeY);
+        m_window.ResizeToLayout();
         // A changed address or mode takes effect at once: in LAN mode the link connects to the
         // address just stored, in the other modes it stays closed.
-        m_panel.Relink();
-        m_panel.FitToDisplay();
+        m_link.Relink();
         m_panel.LoadPage(page);
         m_panel.DrawPage(page);
     }

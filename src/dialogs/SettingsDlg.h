@@ -9,7 +9,9 @@
 
 class FieldPads;
 class PanelDocument;
-class PanelOperations;
+class ControllerLink;
+class PageOperations;
+class PanelWindow;
 class wxCheckBox;
 class wxTextCtrl;
 
@@ -19,7 +21,8 @@ class wxTextCtrl;
 /// size and the controller link); "Cancel", Escape and the close box change nothing.
 class SettingsDlg : public StandardDlg {
   public:
-    SettingsDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
+    SettingsDlg(wxWindow* parent, PageOperations& panel, ControllerLink& link, PanelWindow& window,
+                PanelDocument& document, FieldPads& pads);
     ~SettingsDlg() override;
 
     /// Ending with "OK", the panel takes the settings written back while the dialog still shows:
@@ -75,7 +78,9 @@ class SettingsDlg : public StandardDlg {
     wxTextCtrl* m_off = nullptr;
     wxTextCtrl* m_password = nullptr;
     wxTextCtrl* m_path = nullptr;
-    PanelOperations& m_panel;
+    PageOperations& m_panel;
+    ControllerLink& m_link;
+    PanelWindow& m_window;
     PanelDocument& m_document;
     /// The pads that the fields open on a long touch.
     FieldPads& m_pads;

@@ -14,7 +14,8 @@
 #include "model/Paths.h"
 #include "model/PictureList.h"
 #include "model/Prompter.h"
-#include "panel/PanelOperations.h"
+#include "panel/ControllerLink.h"
+#include "panel/LayoutStore.h"
 
 namespace {
 
@@ -91,9 +92,9 @@ void TransmitDlg::ShowNotice(TransferNotice notice, const std::wstring& path) {
     }
 }
 
-TransmitDlg::TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document,
-                         FieldPads& pads)
-    : StandardDlg(parent, "Transmit"), m_panel(panel), m_document(document) {
+TransmitDlg::TransmitDlg(wxWindow* parent, ControllerLink& link, LayoutStore& store,
+                         PanelDocument& document, FieldPads& pads)
+    : StandardDlg(parent, "Transmit"), m_link(link), m_store(store), m_document(document) {
     new wxStaticText(this, ID_ADDRESS_LABEL, "IP-Transmit Address", wxPoint(8, 16),
                      wxSize(160, 16));
     for (std::size_t octet = 0; octet < m_address.size(); ++octet) {
@@ -160,7 +161,7 @@ bool TransmitDlg::BeginAction() {
     TransferDataFromWindow();
     // Sending what is on the disk when the panel's own layout could not be written there would
     // give the other panel something the user never saw: a failed store ends the action.
-    if (!m_panel.StoreLayoutAndReport()) {
+    if (!m_store.StoreLayoutAndReport()) {
         return false;
     }
     m_status->Clear();
@@ -212,7 +213,7 @@ void TransmitDlg::SendFiles(const std::vector<std::wstring>& names) {
 }
 
 TransmitDlg::FileOutcome TransmitDlg::SendFile(const std::wstring& name) {
-    TransferSocket* transfer = m_panel.Transfer();
+    TransferSocket* transfer = m_link.Transfer();
     wxCHECK_MSG(transfer != nullptr, FileOutcome::BrokenOff,
                 "the transfer exists once the panel has been shown");
 
@@ -271,7 +272,7 @@ void TransmitDlg::Wait() {
 
 void TransmitDlg::BreakOff() {
     TransmitCancelled = 1;
-    if (TransferSocket* transfer = m_panel.Transfer()) {
+    if (TransferSocket* transfer = m_link.Transfer()) {
         transfer->Close();
     }
     if (m_waitLoop != nullptr) {

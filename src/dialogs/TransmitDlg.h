@@ -13,7 +13,8 @@
 
 class FieldPads;
 class PanelDocument;
-class PanelOperations;
+class ControllerLink;
+class LayoutStore;
 class wxGUIEventLoop;
 
 /// Sends the panel's layout file, or every picture the layout uses, to another panel at
@@ -23,7 +24,8 @@ class wxGUIEventLoop;
 /// breaks off with "OK", "Cancel" or the close box.
 class TransmitDlg : public StandardDlg {
   public:
-    TransmitDlg(wxWindow* parent, PanelOperations& panel, PanelDocument& document, FieldPads& pads);
+    TransmitDlg(wxWindow* parent, ControllerLink& link, LayoutStore& store, PanelDocument& document,
+                FieldPads& pads);
     ~TransmitDlg() override;
 
     /// A modal run cannot end while the wait nested in it runs: ending it then breaks off the
@@ -93,6 +95,7 @@ class TransmitDlg : public StandardDlg {
     std::optional<int> m_endAfterWait;
     /// Shared with a running wait, which must not touch the dialog once it is gone.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    PanelOperations& m_panel;
+    ControllerLink& m_link;
+    LayoutStore& m_store;
     PanelDocument& m_document;
 };

@@ -1,20 +1,46 @@
 #include "panel/PanelEditor.h"
 
+#include <wx/dialog.h>
+
 #include "model/PageEditing.h"
 #include "model/Prompter.h"
+#include "panel/PageArea.h"
+#include "panel/PageOperations.h"
 #include "panel/PageRenderer.h"
-#include "panel/PanelOperations.h"
+#include "panel/PanelDialogs.h"
 
-PanelEditor::PanelEditor(PanelOperations& panel, PanelDocument& document)
-    : m_panel(panel), m_document(document) {}
+namespace {
+/// The move timer's period while a finger moves a button.
+constexpr int kMoveTickMs = 100;
+}  // namespace
+
+PanelEditor::PanelEditor(PageOperations& page, PanelDialogs& dialogs, PanelDocument& document,
+                         PageRenderer& renderer, const PageArea& area)
+    : m_panel(page), m_dialogs(dialogs), m_document(document), m_renderer(renderer), m_area(area) {
+    m_moveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        OnMoveTimer();
+        // The move has ended (the finger lifted, the mode changed): the timer rests until the
+        // next.
+        if (!m_document.State().MoveUnderWay) {
+            m_moveTimer.Stop();
+        }
+    });
+}
+
+PanelEditor::~PanelEditor() {
+    m_moveTimer.Stop();
+}
 
 void PanelEditor::StartMove(int button, PagePoint point) {
     PanelState& panel = m_document.State();
     panel.LayoutChanged = 1;
-    const Rect& rect = m_panel.Renderer().ButtonRect(button);
+    const Rect& rect = m_renderer.ButtonRect(button);
     panel.GrabOffset = PagePoint{point.x - rect.x, point.y - rect.y};
     panel.MoveUnderWay = true;
-    m_panel.FollowMove();
+    // The button follows the pointer until the move ends.
+    if (!m_moveTimer.IsRunning()) {
+        m_moveTimer.Start(kMoveTickMs, wxTIMER_CONTINUOUS);
+    }
 }
 
 void PanelEditor::OnMoveTimer() {
@@ -26,9 +52,9 @@ void PanelEditor::OnMoveTimer() {
         return;
     }
     ::Layout& layout = m_document.Layout();
-    Rect& rect = m_panel.Renderer().ButtonRect(button);
+    Rect& rect = m_renderer.ButtonRect(button);
     const PagePoint position =
-        SnapToGrid(m_panel.PointerOnPage(), panel.GrabOffset, rect.width, rect.height, layout.Form);
+        SnapToGrid(m_area.PointerOnPage(), panel.GrabOffset, rect.width, rect.height, layout.Form);
     if (position == panel.LastMovePos) {
         return;
     }
@@ -68,7 +94,7 @@ void PanelEditor::Release(int button) {
 }
 
 void PanelEditor::EditInDialog(PanelDialog dialog) {
-    if (m_panel.Dialog(dialog).ShowModal() == wxID_OK) {
+    if (m_dialogs.Dialog(dialog).ShowModal() == wxID_OK) {
         const int page = m_document.State().CurrentPage;
         m_panel.LoadButtonImages(page);
         m_panel.DrawPage(page);
@@ -82,7 +108,7 @@ void PanelEditor::Delete(int button) {
     if (!DeleteButton(layout, panel.CurrentPage, button)) {
         return;
     }
-    m_panel.Renderer().ShiftEntriesDown(button, last);
+    m_renderer.ShiftEntriesDown(button, last);
     panel.LayoutChanged = 1;
     m_panel.LoadButtonImages(panel.CurrentPage);
     m_panel.DrawPage(panel.CurrentPage);

@@ -1,15 +1,25 @@
 #pragma once
 
-#include "model/PanelDocument.h"
+#include <wx/timer.h>
 
-class PanelOperations;
-enum class PanelDialog;
+#include "model/PanelDocument.h"
+#include "panel/PanelDialogs.h"
+
+class PageArea;
+class PageOperations;
+class PageRenderer;
 
 /// The edit operations a touch performs on the panel: moving a button along the grid while the
 /// finger is down, taking a style source, deleting, and inserting a new button.
 class PanelEditor {
   public:
-    PanelEditor(PanelOperations& panel, PanelDocument& document);
+    /// Edits `document` on the page that `page` draws, `renderer` holds the buttons' places of
+    /// and `area` shows; opens the button settings and the style change through `dialogs`.
+    PanelEditor(PageOperations& page, PanelDialogs& dialogs, PanelDocument& document,
+                PageRenderer& renderer, const PageArea& area);
+    ~PanelEditor();
+    PanelEditor(const PanelEditor&) = delete;
+    PanelEditor& operator=(const PanelEditor&) = delete;
 
     /// Down event on a button in move mode.
     void StartMove(int button, PagePoint point);
@@ -27,6 +37,11 @@ class PanelEditor {
   private:
     void Delete(int button);
 
-    PanelOperations& m_panel;
+    PageOperations& m_panel;
+    PanelDialogs& m_dialogs;
     PanelDocument& m_document;
+    PageRenderer& m_renderer;
+    const PageArea& m_area;
+    /// Ticks while a finger moves a button.
+    wxTimer m_moveTimer;
 };

@@ -3,19 +3,35 @@
 #include <algorithm>
 
 #include "model/PanelRules.h"
+#include "panel/ControllerLink.h"
+#include "panel/EditSession.h"
+#include "panel/PageArea.h"
+#include "panel/PageOperations.h"
 #include "panel/PageRenderer.h"
 #include "panel/PanelEditor.h"
-#include "panel/PanelOperations.h"
 
-TouchInput::TouchInput(PanelOperations& panel, PanelEditor& editor, PanelDocument& document)
-    : m_panel(panel), m_editor(editor), m_document(document) {}
+TouchInput::TouchInput(PageArea& area, wxWindow& window, PageOperations& page, EditSession& editing,
+                       ControllerLink& link, PanelEditor& editor, PanelDocument& document,
+                       const PageRenderer& renderer)
+    : m_area(area),
+      m_panel(page),
+      m_editing(editing),
+      m_link(link),
+      m_editor(editor),
+      m_document(document),
+      m_renderer(renderer) {
+    area.Bind(wxEVT_LEFT_DOWN, &TouchInput::OnLeftDown, this);
+    area.Bind(wxEVT_LEFT_DCLICK, &TouchInput::OnLeftDown, this);
+    area.Bind(wxEVT_LEFT_UP, &TouchInput::OnLeftUp, this);
+    window.Bind(wxEVT_CHAR_HOOK, &TouchInput::OnCharHook, this);
+}
 
 void TouchInput::OnLeftDown(wxMouseEvent&) {
     const ::Layout& layout = m_document.Layout();
     PanelState& panel = m_document.State();
-    const PagePoint point = m_panel.PointerOnPage();
+    const PagePoint point = m_area.PointerOnPage();
     const int count = std::clamp(layout.Page(panel.CurrentPage).Button_Last, 0, kButtonSlots);
-    const int button = HitTest(m_panel.Renderer().ButtonRects(), count, point);
+    const int button = HitTest(m_renderer.ButtonRects(), count, point);
     panel.SelectedButton = button;
     panel.MoveUnderWay = false;
     if (button < 0) {
@@ -25,7 +41,7 @@ void TouchInput::OnLeftDown(wxMouseEvent&) {
         if (layout.Button(panel.CurrentPage, button).Inaktiv == 1) {
             return;
         }
-        m_panel.SendPress();
+        m_link.SendPress();
         panel.HeldButton = ButtonRef{button, panel.CurrentPage};
         m_panel.DrawButton(panel.CurrentPage, button, Looks::Pressed);
     } else if (panel.EditMode == EditModes::Move) {
@@ -36,7 +52,7 @@ void TouchInput::OnLeftDown(wxMouseEvent&) {
 void TouchInput::OnLeftUp(wxMouseEvent&) {
     ::Layout& layout = m_document.Layout();
     PanelState& panel = m_document.State();
-    const PagePoint point = m_panel.PointerOnPage();
+    const PagePoint point = m_area.PointerOnPage();
     const int button = panel.SelectedButton;
     panel.HeldButton = ButtonRef{};
     panel.MoveUnderWay = false;
@@ -47,9 +63,9 @@ void TouchInput::OnLeftUp(wxMouseEvent&) {
             if (record.Inaktiv == 1) {
                 return;
             }
-            m_panel.SendRelease();
+            m_link.SendRelease();
             m_panel.DrawButton(panel.CurrentPage, button,
-                               m_panel.LampLook(panel.CurrentPage, button));
+                               LampLookOf(layout, panel.Lamps, panel.CurrentPage, button));
             if (const auto target = PageflipTarget(record.Pageflip)) {
                 ShowPage(*target);
             }
@@ -58,8 +74,8 @@ void TouchInput::OnLeftUp(wxMouseEvent&) {
         }
     }
     panel.SelectedButton = -1;
-    if (Contains(m_panel.Renderer().MenuRect(), point)) {
-        m_panel.MenuRequest();
+    if (Contains(m_renderer.MenuRect(), point)) {
+        m_editing.MenuRequest();
     }
 }
 
@@ -83,22 +99,22 @@ void TouchInput::OnCharHook(wxKeyEvent& event) {
     } else {
         switch (key) {
             case 'C':
-                m_panel.SetEditMode(EditModes::ChangeStyle);
+                m_editing.SetEditMode(EditModes::ChangeStyle);
                 break;
             case 'G':
-                m_panel.SetEditMode(EditModes::GetStyle);
+                m_editing.SetEditMode(EditModes::GetStyle);
                 break;
             case 'I':
                 m_editor.Insert();
                 break;
             case 'M':
-                m_panel.SetEditMode(EditModes::Move);
+                m_editing.SetEditMode(EditModes::Move);
                 break;
             case 'S':
-                m_panel.SetEditMode(EditModes::Settings);
+                m_editing.SetEditMode(EditModes::Settings);
                 break;
             case 'Q':
-                m_panel.SetEditMode(EditModes::Normal);
+                m_editing.SetEditMode(EditModes::Normal);
                 break;
             default:
                 break;

@@ -4,7 +4,11 @@
 
 #include "model/PanelDocument.h"
 
-class PanelOperations;
+class ControllerLink;
+class EditSession;
+class PageArea;
+class PageOperations;
+class PageRenderer;
 class PanelEditor;
 
 /// Touches on the page area and keys on the panel window: finds the button under the finger,
@@ -12,7 +16,13 @@ class PanelEditor;
 /// to the edit operation in force.
 class TouchInput {
   public:
-    TouchInput(PanelOperations& panel, PanelEditor& editor, PanelDocument& document);
+    /// Takes the touches on `area` and the keys of `window`; draws through `page`, opens menus
+    /// and switches modes through `editing`, sends presses through `link`.
+    TouchInput(PageArea& area, wxWindow& window, PageOperations& page, EditSession& editing,
+               ControllerLink& link, PanelEditor& editor, PanelDocument& document,
+               const PageRenderer& renderer);
+    TouchInput(const TouchInput&) = delete;
+    TouchInput& operator=(const TouchInput&) = delete;
 
     void OnLeftDown(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
@@ -22,7 +32,11 @@ class TouchInput {
   private:
     void ShowPage(int page);
 
-    PanelOperations& m_panel;
+    const PageArea& m_area;
+    PageOperations& m_panel;
+    EditSession& m_editing;
+    ControllerLink& m_link;
     PanelEditor& m_editor;
     PanelDocument& m_document;
+    const PageRenderer& m_renderer;
 };

@@ -28,8 +28,8 @@
 #include "model/PanelRules.h"
 #include "model/PanelState.h"
 #include "panel/PageRenderer.h"
+#include "panel/PanelDialogs.h"
 #include "panel/PanelEditor.h"
-#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -105,7 +105,9 @@ class SettingsRig : public PanelRig {
         PanelState& state = TheState();
         state.CurrentPage = page;
         state.SelectedButton = button;
-        PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ButtonSettings);
+        PanelEditor(*panel->Get(), *panel->Get(), panel->Document(), panel->Get()->Renderer(),
+                    *panel->Get()->GetPageArea())
+            .EditInDialog(PanelDialog::ButtonSettings);
     }
 };
 

@@ -12,8 +12,8 @@
 #include "dialogs/ChangeStyleDlg.h"
 #include "model/PanelState.h"
 #include "model/StyleCopy.h"
+#include "panel/PanelDialogs.h"
 #include "panel/PanelEditor.h"
-#include "panel/PanelOperations.h"
 
 namespace {
 
@@ -82,7 +82,9 @@ class CopyRig : public PanelRig {
         state.StyleSource = source;
         state.CurrentPage = page;
         state.SelectedButton = button;
-        PanelEditor(*panel->Get(), panel->Document()).EditInDialog(PanelDialog::ChangeStyle);
+        PanelEditor(*panel->Get(), *panel->Get(), panel->Document(), panel->Get()->Renderer(),
+                    *panel->Get()->GetPageArea())
+            .EditInDialog(PanelDialog::ChangeStyle);
     }
 };
 
