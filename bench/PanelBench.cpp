@@ -52,7 +52,7 @@ void RunPageFlips(benchmark::State& state, bool coldCache) {
     }
     for (auto _ : state) {
         if (coldCache) {
-            dialog.Renderer().Cache().Clear();
+            dialog.View().Renderer().Cache().Clear();
         }
         panel.Settle();
         const Clock::time_point start = Clock::now();
@@ -92,7 +92,7 @@ void BM_LampRedraw(benchmark::State& state) {
         panel.Settle();
         const Clock::time_point start = Clock::now();
         shared.Lamps.Apply(messages[next].data());
-        dialog.DrawButtons(shared.CurrentPage);
+        dialog.View().DrawButtons(shared.CurrentPage);
         const bool shown = panel.Present(panel.LastButtonRect());
         state.SetIterationTime(SecondsSince(start));
         if (!shown || !panel.ScreenShowsBuffer(panel.LastButtonRect())) {

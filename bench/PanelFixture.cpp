@@ -232,7 +232,7 @@ BenchPanel::BenchPanel(BenchLayoutFolder::Shape shape) {
     }
     m_prompter.directory = TextFromNative(m_folder->Path());
     SetPrompter(&m_prompter);
-    m_dialog = new MainDialog(*m_document, nullptr, wxID_ANY);
+    m_dialog = new MainDialog(*m_document, m_modalDialogs, nullptr, wxID_ANY);
     if (!m_dialog->StartedUp()) {
         m_error = "the panel did not start";
         return;
@@ -247,7 +247,7 @@ BenchPanel::BenchPanel(BenchLayoutFolder::Shape shape) {
         m_error = "the panel said: " + NativeName(m_prompter.lastMessage);
         return;
     }
-    PageArea* area = m_dialog->GetPageArea();
+    PageArea* area = &m_dialog->View().Area();
     if (area->GetClientSize() != wxSize(kPageWidth, kPageHeight)) {
         m_error = "the page area is not 800 x 480 (a display smaller than the page?)";
         return;
@@ -261,7 +261,7 @@ BenchPanel::~BenchPanel() {
         return;
     }
     if (m_probe != nullptr) {
-        m_dialog->GetPageArea()->PopEventHandler(false);
+        m_dialog->View().Area().PopEventHandler(false);
     }
     if (m_dialog->StartedUp()) {
         m_dialog->Destroy();
@@ -275,7 +275,7 @@ BenchPanel::~BenchPanel() {
 }
 
 bool BenchPanel::Present(const wxRect& mark) {
-    PageArea* area = m_dialog->GetPageArea();
+    PageArea* area = &m_dialog->View().Area();
     const wxRect onClient(area->CalcScrolledPosition(mark.GetPosition()), mark.GetSize());
     const long before = m_probe->paints;
     // Update() paints what is invalid right away; should the window system hold the paint
@@ -293,7 +293,7 @@ bool BenchPanel::Present(const wxRect& mark) {
 }
 
 bool BenchPanel::ScreenShowsBuffer(const wxRect& mark) {
-    PageArea* area = m_dialog->GetPageArea();
+    PageArea* area = &m_dialog->View().Area();
     wxBitmap buffer = area->Buffer();
     wxMemoryDC composed(buffer);
     wxClientDC screen(area);
@@ -318,14 +318,14 @@ wxRect BenchPanel::LastButtonRect() {
     const Layout& layout = m_document->Layout();
     const int page = m_document->State().CurrentPage;
     const int last = std::clamp(layout.Page(page).Button_Last, 1, kButtonSlots) - 1;
-    const Rect& rect = m_dialog->Renderer().ButtonRects()[last];
+    const Rect& rect = m_dialog->View().Renderer().ButtonRects()[last];
     const ButtonRecord& record = layout.Button(page, last);
     return wxRect(record.PosX, record.PosY, rect.width, rect.height);
 }
 
 bool BenchPanel::FlipTo(int page) {
     m_document->State().CurrentPage = page;
-    m_dialog->LoadPage(page);
-    m_dialog->DrawPage(page);
+    m_dialog->View().LoadPage(page);
+    m_dialog->View().DrawPage(page);
     return Present(LastButtonRect());
 }

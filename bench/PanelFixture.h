@@ -7,7 +7,10 @@
 #include <wx/gdicmn.h>
 
 #include "app/MainDialog.h"
+#include "app/ModalDialogStack.h"
 #include "model/Prompter.h"
+#include "panel/PageArea.h"
+#include "panel/PageView.h"
 
 /// The panel the benchmarks measure: full pages of 800 x 480, each with 100 buttons in a 10 x 10
 /// grid, its own page picture and texts on every button; every button shows lamp page * 100 +
@@ -109,6 +112,7 @@ class BenchPanel {
     std::shared_ptr<const BenchLayoutFolder> m_folder;
     BenchPrompter m_prompter;
     std::unique_ptr<PanelDocument> m_document = std::make_unique<PanelDocument>();
+    ModalDialogStack m_modalDialogs;
     MainDialog* m_dialog = nullptr;
     std::unique_ptr<PaintProbe> m_probe;
     std::string m_error;

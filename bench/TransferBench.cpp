@@ -178,7 +178,7 @@ void BM_TransferPicture1MiB(benchmark::State& state) {
                       std::ios::binary)
             << bytes;
     }
-    TransferSocket& transfer = *panel.Dialog().Transfer();
+    TransferSocket& transfer = *panel.Dialog().Link().Transfer();
     const std::string receivedLine =
         std::string("received ") + kPictureName + " " + std::to_string(kPictureSize) + " bytes";
 

@@ -55,8 +55,8 @@ bool MainApp::OnInit() {
         if (m_waitForLayout) {
             WaitForLayout();
         }
-        m_dialog = new MainDialog(m_document, nullptr, wxID_ANY, m_folder, std::make_unique<File>(),
-                                  m_lockTime);
+        m_dialog = new MainDialog(m_document, m_modalDialogs, nullptr, wxID_ANY, m_folder,
+                                  std::make_unique<File>(), m_lockTime);
         if (m_dialog->StartedUp()) {
             SetTopWindow(m_dialog);
             m_dialog->ShowModal();
@@ -81,7 +81,10 @@ void MainApp::WaitForLayout() {
     WaitingPage page(m_folder, file);
     if (!page.Ready()) {
         SetTopWindow(&page);
+        // The page lies over the whole screen by itself.
+        m_modalDialogs.SetPanel(&page);
         page.ShowModal();
+        m_modalDialogs.SetPanel(nullptr);
         SetTopWindow(nullptr);
     }
 }

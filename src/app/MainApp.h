@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 
+#include "app/ModalDialogStack.h"
 #include "app/WxPrompter.h"
 #include "model/IdleLock.h"
 #include "model/PanelDocument.h"
@@ -33,7 +34,10 @@ class MainApp : public wxApp {
     std::wstring m_folder;
     bool m_waitForLayout;
     IdleLock::Clock::duration m_lockTime;
-    WxPrompter m_prompter;
+    /// The one hook on modal runs: message boxes over the innermost dialog, every modal window
+    /// on its display.
+    ModalDialogStack m_modalDialogs;
+    WxPrompter m_prompter{m_modalDialogs};
     /// The layout and the panel state of the run.
     PanelDocument m_document;
     MainDialog* m_dialog = nullptr;

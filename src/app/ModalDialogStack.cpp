@@ -4,6 +4,18 @@
 
 #include <wx/app.h>
 
+#include "dialogs/DisplayPlace.h"
+#include "dialogs/StandardDlg.h"
+
+namespace {
+
+/// Our dialogs and pads keep themselves on their display; the panel fits itself.
+bool KeptByTheHook(const wxDialog* dialog, const wxWindow* panel) {
+    return dialog != panel && dynamic_cast<const StandardDlg*>(dialog) == nullptr;
+}
+
+}  // namespace
+
 ModalDialogStack::ModalDialogStack() {
     Register();
 }
@@ -14,10 +26,16 @@ ModalDialogStack::~ModalDialogStack() {
 
 int ModalDialogStack::Enter(wxDialog* dialog) {
     m_open.emplace_back(dialog);
+    if (KeptByTheHook(dialog, m_panel)) {
+        KeepOnDisplay(*dialog);
+    }
     return wxID_NONE;
 }
 
 void ModalDialogStack::Exit(wxDialog* dialog) {
+    if (KeptByTheHook(dialog, m_panel)) {
+        StopKeepingOnDisplay(*dialog);
+    }
     // Runs end innermost first; a dialog gone meanwhile left an empty reference behind.
     const auto last =
         std::find_if(m_open.rbegin(), m_open.rend(),

@@ -8,6 +8,9 @@
 /// over: the innermost modal dialog, or the panel when none is open.
 class WxPrompter : public Prompter {
   public:
+    /// Shows its message boxes over the innermost of `dialogs`.
+    explicit WxPrompter(const ModalDialogStack& dialogs) : m_dialogs(dialogs) {}
+
     bool ChooseDirectory(const std::wstring& message, const std::wstring& start,
                          std::wstring& folder) override;
     void ShowMessage(const std::wstring& text) override;
@@ -18,5 +21,5 @@ class WxPrompter : public Prompter {
     void ExitProcess(int code) override;
 
   private:
-    ModalDialogStack m_dialogs;
+    const ModalDialogStack& m_dialogs;
 };

@@ -76,3 +76,16 @@ void ResumeOnNewLayout(PanelState& panel, const Layout& old, const Layout& fresh
                             : StartPageOf(fresh);
     panel.MenuUnlocked = old.Form.Form_Password == fresh.Form.Form_Password ? kept.MenuUnlocked : 0;
 }
+
+void RaiseToSmallestPanel(FormSettings& form) {
+    form.SizeX = std::max(form.SizeX, 200);
+    form.SizeY = std::max(form.SizeY, 200);
+}
+
+std::optional<int> SelectedTaster(const Layout& layout, const PanelState& panel) {
+    if (panel.SelectedButton == -1 || layout.Form.Form_ConnectModus != 1 ||
+        !Layout::IsButtonSlot(panel.SelectedButton)) {
+        return std::nullopt;
+    }
+    return layout.Button(panel.CurrentPage, panel.SelectedButton).Taster;
+}

@@ -63,3 +63,10 @@ int StartPageOf(const Layout& layout);
 /// What belonged to the old layout ends: an edit operation in force, the selected and held
 /// button, a move, the style source. The new layout counts as stored.
 void ResumeOnNewLayout(PanelState& panel, const Layout& old, const Layout& fresh);
+
+/// A layout asking for a panel smaller than 200 x 200 gets that much.
+void RaiseToSmallestPanel(FormSettings& form);
+
+/// The bus value (`Taster`) of the selected button of the current page, when the controller
+/// link is in use (LAN mode) and a button of the page is selected.
+std::optional<int> SelectedTaster(const Layout& layout, const PanelState& panel);

@@ -98,16 +98,14 @@ class SettingsRig : public PanelRig {
         Start(*layout);
     }
 
-    ButtonSettingsDlg& Dialog() { return (*panel)->ButtonSettings(); }
+    ButtonSettingsDlg& Dialog() { return (*panel)->Dialogs().ButtonSettings(); }
 
     /// Shows the dialog for a button as the panel does in settings mode.
     void Open(int page, int button) {
         PanelState& state = TheState();
         state.CurrentPage = page;
         state.SelectedButton = button;
-        PanelEditor(*panel->Get(), *panel->Get(), panel->Document(), panel->Get()->Renderer(),
-                    *panel->Get()->GetPageArea())
-            .EditInDialog(PanelDialog::ButtonSettings);
+        panel->Get()->Dialogs().Editor().EditInDialog(PanelDialog::ButtonSettings);
     }
 };
 
@@ -462,7 +460,7 @@ TEST(ButtonSettings, CancelledFontDialogKeepsTheStyle) {
         EXPECT_EQ(initial.GetWeight(), wxFONTWEIGHT_BOLD);
         EXPECT_EQ(initial.GetStyle(), wxFONTSTYLE_ITALIC);
         EXPECT_TRUE(initial.GetUnderlined());
-        EXPECT_EQ(chooser.GetParent(), &ThePanel().ButtonSettings());
+        EXPECT_EQ(chooser.GetParent(), &ThePanel().Dialogs().ButtonSettings());
         return wxID_CANCEL;
     });
     rig.Open(0, 0);
@@ -679,8 +677,8 @@ TEST(ButtonSettings, EveryEditOfTheLookShowsOnTheScreenAfterOk) {
     // 800 pixels wide: button 1 lies under the dialog while it is open, button 2 goes beside it.
     SettingsRig rig(800);
     TheLayout().Button(0, 2).PosX = 640;
-    rig.panel->Get()->LoadButtonImages(0);
-    rig.panel->Get()->DrawPage(0);
+    rig.panel->Get()->View().LoadButtonImages(0);
+    rig.panel->Get()->View().DrawPage(0);
     const Controls c(rig.Dialog());
     ASSERT_TRUE(c.Complete());
 

@@ -518,10 +518,10 @@ class LinkHandlerClock {
     using Done = std::function<void(Clock::time_point, Clock::time_point)>;
 
     LinkHandlerClock(MainDialog& panel, Done done) : m_panel(panel), m_done(std::move(done)) {
-        m_panel.Bind(wxEVT_SOCKET, &LinkHandlerClock::OnSocket, this, kLinkSocketId);
+        m_panel.Link().Bind(wxEVT_SOCKET, &LinkHandlerClock::OnSocket, this, kLinkSocketId);
     }
     ~LinkHandlerClock() {
-        m_panel.Unbind(wxEVT_SOCKET, &LinkHandlerClock::OnSocket, this, kLinkSocketId);
+        m_panel.Link().Unbind(wxEVT_SOCKET, &LinkHandlerClock::OnSocket, this, kLinkSocketId);
     }
 
   private:
@@ -532,8 +532,8 @@ class LinkHandlerClock {
         }
         m_inside = true;
         const auto begun = Clock::now();
-        // As the socket's queue does: the event goes to the panel object itself.
-        static_cast<wxEvtHandler&>(m_panel).ProcessEvent(event);
+        // As the socket's queue does: the event goes to the panel's link itself.
+        static_cast<wxEvtHandler&>(m_panel.Link()).ProcessEvent(event);
         m_inside = false;
         m_done(begun, Clock::now());
     }
@@ -840,7 +840,7 @@ TEST(ControllerFaults, ControllerThatNeverReads) {
     ASSERT_TRUE(rig.Linked());
     ASSERT_TRUE(Congest(rig));
     MainDialog& panel = rig.Panel();
-    PageArea* area = panel.GetPageArea();
+    PageArea* area = &panel.View().Area();
     const wxPoint button = ButtonCorner(9) + wxPoint(50, 25);
     ASSERT_TRUE(PointAt(panel, button.x, button.y));
 
@@ -900,7 +900,7 @@ TEST(ControllerFaults, AControllerThatReadsSlowlyIsLeftNoButtonHeld) {
     const wxPoint button = ButtonCorner(9) + wxPoint(50, 25);
     ASSERT_TRUE(PointAt(panel, button.x, button.y));
     for (int i = 0; i < kSlowTaps; ++i) {
-        Tap(*panel.GetPageArea());
+        Tap(panel.View().Area());
         rig.controller.ReadSome(kSlowReadBytes);
         if (i % 50 == 0) {
             wxTheApp->Yield(true);

@@ -79,22 +79,23 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"password", [](EndsRig& r) -> wxDialog& { return r.Panel().Password(); },
+    {"password", [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().Password(); },
      [](wxDialog& d) { Type(d, PasswordDlg::ID_ENTRY, "4711"); },
      [](EndsRig&) { return std::to_wstring(TheState().MenuUnlocked); }},
-    {"main settings", [](EndsRig& r) -> wxDialog& { return r.Panel().MainSettings(); },
+    {"main settings", [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().MainSettings(); },
      [](wxDialog& d) { Type(d, SettingsDlg::ID_SIZE_X, "640"); },
      [](EndsRig&) { return std::to_wstring(TheLayout().Form.SizeX); }},
-    {"page settings", [](EndsRig& r) -> wxDialog& { return r.Panel().PageSettings(); },
+    {"page settings", [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().PageSettings(); },
      [](wxDialog& d) { Type(d, PageDlg::ID_NAME, "Renamed"); },
      [](EndsRig&) { return TheLayout().Page(0).PageName; }},
-    {"transmit", [](EndsRig& r) -> wxDialog& { return r.Panel().Transmit(); },
+    {"transmit", [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().Transmit(); },
      [](wxDialog& d) { Type(d, TransmitDlg::ID_ADDRESS1, "10"); },
      [](EndsRig&) { return std::to_wstring(TheLayout().Form.Transmit_IP[0]); }},
-    {"button settings", [](EndsRig& r) -> wxDialog& { return r.Panel().ButtonSettings(); },
+    {"button settings",
+     [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().ButtonSettings(); },
      [](wxDialog& d) { Type(d, ButtonSettingsDlg::ID_TEXT_OFF, "Dunkel"); },
      [](EndsRig&) { return TheLayout().Button(0, 0).Text_Off; }},
-    {"style copy", [](EndsRig& r) -> wxDialog& { return r.Panel().ChangeStyle(); },
+    {"style copy", [](EndsRig& r) -> wxDialog& { return r.Panel().Dialogs().ChangeStyle(); },
      [](wxDialog& d) {
          auto* text = dynamic_cast<wxCheckBox*>(d.FindWindow(ChangeStyleDlg::ID_TEXT));
          ASSERT_NE(text, nullptr);
@@ -105,15 +106,15 @@ const Case kCases[] = {
      }},
     {"keypad",
      [](EndsRig& r) -> wxDialog& {
-         r.Panel().Keyboard().SetTarget(r.padTarget);
-         return r.Panel().Keyboard();
+         r.Panel().Dialogs().Keyboard().SetTarget(r.padTarget);
+         return r.Panel().Dialogs().Keyboard();
      },
      [](wxDialog& d) { ClickButton(d, KeyboardDlg::ID_DIGIT0 + 7); },
      [](EndsRig& r) { return r.padTarget->GetValue().ToStdWstring(); }},
     {"text keyboard",
      [](EndsRig& r) -> wxDialog& {
-         r.Panel().TextKeyboard().SetTarget(r.padTarget);
-         return r.Panel().TextKeyboard();
+         r.Panel().Dialogs().TextKeyboard().SetTarget(r.padTarget);
+         return r.Panel().Dialogs().TextKeyboard();
      },
      [](wxDialog& d) { ClickButton(d, TextKeyboardDlg::ID_SPACE); },
      [](EndsRig& r) { return r.padTarget->GetValue().ToStdWstring(); }},
@@ -141,8 +142,8 @@ TEST(DialogEnds, EscapeAndTheCloseBoxCancelEveryDialogWithOkAndCancel) {
             EXPECT_EQ(TheState().LayoutChanged, 0);
         }
     }
-    rig.Panel().Keyboard().SetTarget(nullptr);
-    rig.Panel().TextKeyboard().SetTarget(nullptr);
+    rig.Panel().Dialogs().Keyboard().SetTarget(nullptr);
+    rig.Panel().Dialogs().TextKeyboard().SetTarget(nullptr);
 }
 
 // The page settings apply a background at once. "Cancel" puts it back, and Escape does what
@@ -160,7 +161,7 @@ TEST(DialogEnds, EscapeOnThePageSettingsPutsTheBackgroundBack) {
         PressEscape(d);
         ExpectEnded(d);
     });
-    EXPECT_EQ(rig.Panel().PageSettings().ShowModal(), wxID_CANCEL);
+    EXPECT_EQ(rig.Panel().Dialogs().PageSettings().ShowModal(), wxID_CANCEL);
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(TheLayout().Page(0).BackColor1, before);
 }

@@ -81,7 +81,7 @@ class MarksRig : public PanelRig {
 
     /// The left edge of button `button`'s frame on the screen, as seen now.
     wxColour FrameAt(int button) {
-        const Rect rect = Panel().Renderer().ButtonRects()[button];
+        const Rect rect = Panel().View().Renderer().ButtonRects()[button];
         return ScreenPixel(
             PageRectOnScreen(Panel(), wxRect(rect.x + 2, rect.y + 25, 1, 1)).GetPosition());
     }
@@ -107,9 +107,9 @@ TEST(EditMarks, EachModeShowsItsBannerUntilItEndsAndNormalModeAddsNothing) {
         EXPECT_TRUE(rig.BannerShown());
         EXPECT_EQ(panel.GetTitle(), ModeBanner(mode));
         // Clear of the menu picture, which is the way out of the mode.
-        EXPECT_GE(panel.GetPageArea()->BannerRect().x, 40);
+        EXPECT_GE(panel.View().Area().BannerRect().x, 40);
         // A redraw of the whole page keeps it.
-        panel.DrawPage(0);
+        panel.View().DrawPage(0);
         EXPECT_TRUE(rig.BannerShown());
 
         ASSERT_TRUE(TypeKey(panel, 'Q'));

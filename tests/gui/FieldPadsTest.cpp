@@ -113,10 +113,11 @@ class FieldPads : public testing::Test, public PanelRig {
         });
         dialog.ShowModal();
         EXPECT_TRUE(script.Done());
-        EXPECT_EQ(panel->Get()->Keyboard().Target(), nullptr) << "the target is let go";
-        EXPECT_EQ(panel->Get()->TextKeyboard().Target(), nullptr) << "the target is let go";
-        EXPECT_EQ(panel->Get()->Keyboard().GetParent(), panel->Get());
-        EXPECT_EQ(panel->Get()->TextKeyboard().GetParent(), panel->Get());
+        EXPECT_EQ(panel->Get()->Dialogs().Keyboard().Target(), nullptr) << "the target is let go";
+        EXPECT_EQ(panel->Get()->Dialogs().TextKeyboard().Target(), nullptr)
+            << "the target is let go";
+        EXPECT_EQ(panel->Get()->Dialogs().Keyboard().GetParent(), panel->Get());
+        EXPECT_EQ(panel->Get()->Dialogs().TextKeyboard().GetParent(), panel->Get());
         return script.Opened();
     }
 
@@ -145,77 +146,77 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
         wxString value;
     } cases[] = {
         {"transmit address",
-         Panel().Transmit(),
+         Panel().Dialogs().Transmit(),
          ById(TransmitDlg::ID_ADDRESS1),
          "Keyboard",
          {"Clear", "1", "9", "2", "OK"},
          "3 / 3",
          "192"},
         {"display off, a third digit refused",
-         Panel().MainSettings(),
+         Panel().Dialogs().MainSettings(),
          ById(SettingsDlg::ID_DISPLAY_OFF),
          "Keyboard",
          {"Clear", "1", "2", "3", "OK"},
          "2 / 2",
          "12"},
         {"controller address, a fourth digit refused",
-         Panel().MainSettings(),
+         Panel().Dialogs().MainSettings(),
          ById(SettingsDlg::ID_DESTINATION_IP1),
          "Keyboard",
          {"Clear", "1", "0", "2", "4", "OK"},
          "3 / 3",
          "102"},
         {"panel width, one digit more than it had",
-         Panel().MainSettings(),
+         Panel().Dialogs().MainSettings(),
          ById(SettingsDlg::ID_SIZE_X),
          "Keyboard",
          {"0", "OK"},
          "",
          "4000"},
         {"password",
-         Panel().MainSettings(),
+         Panel().Dialogs().MainSettings(),
          ById(SettingsDlg::ID_PASSWORD),
          "Text Keyboard",
          {"Clear", "4", "7", "1", "1", "OK"},
          "",
          "4711"},
         {"Led",
-         Panel().ButtonSettings(),
+         Panel().Dialogs().ButtonSettings(),
          ById(ButtonSettingsDlg::ID_LED),
          "Keyboard",
          {"Clear", "4", "2", "OK"},
          "",
          "42"},
         {"Taster",
-         Panel().ButtonSettings(),
+         Panel().Dialogs().ButtonSettings(),
          ById(ButtonSettingsDlg::ID_TASTER),
          "Keyboard",
          {"Clear", "3", "0", "0", "OK"},
          "",
          "300"},
         {"button text",
-         Panel().ButtonSettings(),
+         Panel().Dialogs().ButtonSettings(),
          ById(ButtonSettingsDlg::ID_TEXT_OFF),
          "Text Keyboard",
          {wxString::FromUTF8("↵"), "a", "n", "OK"},
          "",
          "Licht\nan"},
         {"page name",
-         Panel().PageSettings(),
+         Panel().Dialogs().PageSettings(),
          ById(PageDlg::ID_NAME),
          "Text Keyboard",
          {"2", "OK"},
          "",
          "Flur2"},
         {"page colour, a fourth digit refused",
-         Panel().PageSettings(),
+         Panel().Dialogs().PageSettings(),
          ById(PageDlg::ID_RED1),
          "Keyboard",
          {"Clear", "2", "5", "5", "5", "OK"},
          "3 / 3",
          "255"},
         {"password prompt",
-         Panel().Password(),
+         Panel().Dialogs().Password(),
          ById(PasswordDlg::ID_ENTRY),
          "Text Keyboard",
          {"x", "OK"},
@@ -255,7 +256,7 @@ TEST_F(FieldPads, ALongTouchOnEachKindOfFieldOpensItsPadAndOkFillsTheFieldWithin
 }
 
 TEST_F(FieldPads, TypedKeysArriveUmlautsShiftSpaceAndBackspaceIncluded) {
-    PageDlg& settings = Panel().PageSettings();
+    PageDlg& settings = Panel().Dialogs().PageSettings();
     LongTouchIn(
         settings, ById(PageDlg::ID_NAME),
         [](wxDialog& pad) {
@@ -286,23 +287,23 @@ TEST_F(FieldPads, CancelAndTheCloseBoxLeaveTheFieldAsItWas) {
         std::function<void(wxDialog&)> leave;
         wxString value;
     } cases[] = {
-        {"keypad, Cancel", Panel().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
+        {"keypad, Cancel", Panel().Dialogs().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
          [](wxDialog& pad) {
              Keys(pad, {"5", "Cancel"});
          },
          "10"},
-        {"keypad, close box", Panel().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
+        {"keypad, close box", Panel().Dialogs().Transmit(), ById(TransmitDlg::ID_ADDRESS1),
          [](wxDialog& pad) {
              Keys(pad, {"5"});
              pad.Close();
          },
          "10"},
-        {"keyboard, Cancel", Panel().PageSettings(), ById(PageDlg::ID_NAME),
+        {"keyboard, Cancel", Panel().Dialogs().PageSettings(), ById(PageDlg::ID_NAME),
          [](wxDialog& pad) {
              Keys(pad, {"Clear", "a", "Cancel"});
          },
          "Flur"},
-        {"keyboard, close box", Panel().PageSettings(), ById(PageDlg::ID_NAME),
+        {"keyboard, close box", Panel().Dialogs().PageSettings(), ById(PageDlg::ID_NAME),
          [](wxDialog& pad) {
              Keys(pad, {"a"});
              pad.Close();
@@ -317,7 +318,7 @@ TEST_F(FieldPads, CancelAndTheCloseBoxLeaveTheFieldAsItWas) {
 }
 
 TEST_F(FieldPads, AShortTouchOpensNoPadAndTheFieldStillTakesKeys) {
-    SettingsDlg& settings = Panel().MainSettings();
+    SettingsDlg& settings = Panel().Dialogs().MainSettings();
     ModalScript script;
     script.Then([](wxDialog& shown) {
         wxWindow* field = shown.FindWindow(SettingsDlg::ID_SIZE_X);

@@ -205,8 +205,8 @@ PanelUnderTest::PanelUnderTest(const LayoutFolder& folder, FakePrompter& prompte
     : m_document(std::make_unique<PanelDocument>()) {
     prompter.directory = folder.WidePath();
     SetPrompter(&prompter);
-    m_dialog =
-        new MainDialog(*m_document, nullptr, wxID_ANY, std::wstring(), std::move(file), lockTime);
+    m_dialog = new MainDialog(*m_document, m_modalDialogs, nullptr, wxID_ANY, std::wstring(),
+                              std::move(file), lockTime);
     g_panelUnderTest = this;
     if (show && m_dialog->StartedUp()) {
         m_dialog->Show();
@@ -242,7 +242,7 @@ wxColour PanelUnderTest::PagePixel(int x, int y) const {
 }
 
 wxImage PanelUnderTest::PageImage() const {
-    return m_dialog->GetPageArea()->Buffer().ConvertToImage();
+    return m_dialog->View().Area().Buffer().ConvertToImage();
 }
 
 namespace {
@@ -411,7 +411,7 @@ int DifferingPixels(const wxImage& a, const wxImage& b) {
 }
 
 wxRect VisiblePageRect(MainDialog& panel) {
-    PageArea* area = panel.GetPageArea();
+    PageArea* area = &panel.View().Area();
     const wxRect view(area->CalcUnscrolledPosition(wxPoint(0, 0)), area->GetClientSize());
     const wxRect page(wxPoint(0, 0), area->GetVirtualSize());
     const wxRect screen(area->CalcUnscrolledPosition(area->ScreenToClient(wxPoint(0, 0))),
@@ -420,7 +420,7 @@ wxRect VisiblePageRect(MainDialog& panel) {
 }
 
 wxRect PageRectOnScreen(MainDialog& panel, const wxRect& pageRect) {
-    PageArea* area = panel.GetPageArea();
+    PageArea* area = &panel.View().Area();
     return wxRect(area->ClientToScreen(area->CalcScrolledPosition(pageRect.GetPosition())),
                   pageRect.GetSize());
 }
@@ -436,7 +436,7 @@ wxImage PageOnScreen(MainDialog& panel, const wxRect& pageRect, int timeoutMs) {
     WaitFor(
         [&] {
             shown = ScreenImage(PageRectOnScreen(panel, pageRect));
-            const wxBitmap& buffer = panel.GetPageArea()->Buffer();
+            const wxBitmap& buffer = panel.View().Area().Buffer();
             return buffer.IsOk() &&
                    DifferingPixels(shown, buffer.GetSubBitmap(pageRect).ConvertToImage()) == 0;
         },
@@ -450,7 +450,7 @@ bool PointAtScreen(const wxPoint& point) {
 }
 
 bool PointAt(MainDialog& panel, int x, int y) {
-    PageArea* area = panel.GetPageArea();
+    PageArea* area = &panel.View().Area();
     const auto onScreen = [area, x, y] {
         return area->ClientToScreen(area->CalcScrolledPosition(wxPoint(x, y)));
     };
@@ -493,7 +493,7 @@ bool TouchAt(MainDialog& panel, int x, int y) {
 
 bool TypeKey(MainDialog& panel, int keyCode) {
     // Without a window manager the keyboard goes to the window under the pointer.
-    const wxRect area = panel.GetPageArea()->GetScreenRect();
+    const wxRect area = panel.View().Area().GetScreenRect();
     wxUIActionSimulator simulator;
     if (!area.Contains(wxGetMousePosition())) {
         const wxPoint centre = area.GetPosition() + wxPoint(area.width / 2, area.height / 2);
@@ -631,7 +631,7 @@ bool PanelLinked(FakeController& controller, int timeoutMs, const FakeController
     }
     return controller.Send(answer) && WaitFor(
                                           [] {
-                                              const LinkSocket* link = ThePanel().Link();
+                                              const LinkSocket* link = ThePanel().Link().Socket();
                                               return link != nullptr && link->LampsKnown();
                                           },
                                           timeoutMs);

@@ -14,13 +14,18 @@
 #include <wx/image.h>
 
 #include "TempFolder.h"
+#include "app/ConfigurationDialogs.h"
 #include "app/MainDialog.h"
+#include "app/ModalDialogStack.h"
+#include "app/PanelStore.h"
 #include "dialogs/TransmitDlg.h"
 #include "link/TransferSocket.h"
 #include "model/Layout.h"
 #include "model/LinkMarks.h"
 #include "model/PanelDocument.h"
 #include "model/Prompter.h"
+#include "panel/PageArea.h"
+#include "panel/PageView.h"
 
 /// Answers the program's questions from a script and records what it showed and whether it
 /// asked to end the process.
@@ -119,6 +124,8 @@ class PanelUnderTest {
     MainDialog* operator->() const { return m_dialog; }
     MainDialog* Get() const { return m_dialog; }
     PanelDocument& Document() const { return *m_document; }
+    /// The hook on modal runs the panel is given, as the application gives it its own.
+    const ModalDialogStack& ModalDialogs() const { return m_modalDialogs; }
     /// Colour of one pixel of the page as composed (page coordinates).
     wxColour PagePixel(int x, int y) const;
     /// The whole page as composed, for looking at many pixels at once.
@@ -126,6 +133,7 @@ class PanelUnderTest {
 
   private:
     std::unique_ptr<PanelDocument> m_document;
+    ModalDialogStack m_modalDialogs;
     MainDialog* m_dialog = nullptr;
 };
 

@@ -30,7 +30,7 @@ class KeyboardTest : public testing::Test, public PanelRig {
         target->Destroy();
     }
 
-    KeyboardDlg& Keypad() const { return panel->Get()->Keyboard(); }
+    KeyboardDlg& Keypad() const { return panel->Get()->Dialogs().Keyboard(); }
     wxTextCtrl& Entry() const {
         return *wxStaticCast(Keypad().FindWindow(KeyboardDlg::ID_ENTRY), wxTextCtrl);
     }

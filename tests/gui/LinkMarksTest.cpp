@@ -56,7 +56,7 @@ class LinkMarksRig : public PanelRig {
     }
     ~LinkMarksRig() { panel.reset(); }
 
-    PageArea& Area() { return *Panel().GetPageArea(); }
+    PageArea& Area() { return Panel().View().Area(); }
 
     /// A pixel of a button as composed: (3, 3) lies in a dark stripe of the hatch, (15, 3) in a
     /// light one.
@@ -219,13 +219,13 @@ TEST(LinkMarks, WithoutLanModeNothingIsMarkedAndAnEditBannerGoesBelowTheLinks) {
     LinkMarksRig rig;
     rig.controller.Stop();
     ASSERT_TRUE(WaitFor([&rig] { return !rig.Area().OfflineRect().IsEmpty(); }));
-    rig.Panel().SetEditMode(EditModes::Move);
+    rig.Panel().Dialogs().SetEditMode(EditModes::Move);
     const wxRect link = rig.Area().OfflineRect();
     const wxRect edit = rig.Area().BannerRect();
     EXPECT_EQ(link.y, 0);
     EXPECT_EQ(edit.y, link.GetBottom() + 1);
     EXPECT_GE(std::min(link.x, edit.x), 40);
-    rig.Panel().SetEditMode(EditModes::Normal);
+    rig.Panel().Dialogs().SetEditMode(EditModes::Normal);
     EXPECT_TRUE(rig.Area().BannerRect().IsEmpty());
     EXPECT_EQ(rig.Area().OfflineRect(), link);
 }

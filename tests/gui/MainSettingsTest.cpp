@@ -79,7 +79,7 @@ class SettingsRig : public PanelRig {
             EXPECT_EQ(dialog.GetTitle(), "Main Settings");
             step(dialog);
         });
-        Panel().MainSettings().ShowModal();
+        Panel().Dialogs().MainSettings().ShowModal();
         EXPECT_TRUE(script.Done());
     }
 
@@ -188,7 +188,7 @@ TEST(MainSettings, OkReadsAndBoundsTheFields) {
             return rig.Panel().GetClientSize() == FittedPageSize(rig.Panel(), layoutSize);
         })) << rig.Panel().GetClientSize().x
             << "x" << rig.Panel().GetClientSize().y;
-        EXPECT_EQ(rig.Panel().GetPageArea()->GetVirtualSize(), wxSize(c.storedSize, c.storedSize));
+        EXPECT_EQ(rig.Panel().View().Area().GetVirtualSize(), wxSize(c.storedSize, c.storedSize));
         EXPECT_EQ(rig.panel->PageImage().GetSize(), wxSize(c.storedSize, c.storedSize));
     }
 }
@@ -259,7 +259,7 @@ TEST(MainSettings, CancelAndTheCloseBoxChangeNothing) {
         EXPECT_EQ(rig.controller.Connections(), 1);
         EXPECT_TRUE(rig.controller.Received().empty());
         EXPECT_EQ(other.Connections(), 0);
-        EXPECT_TRUE(rig.Panel().Link()->IsConnected());
+        EXPECT_TRUE(rig.Panel().Link().Socket()->IsConnected());
     }
 }
 

@@ -106,7 +106,7 @@ class MenuFixture : public testing::Test, public PanelRig {
     }
     void Start() { Start(*MenuLayout()); }
 
-    MenuDlg& Menu() const { return Panel().Menu(); }
+    MenuDlg& Menu() const { return Panel().Dialogs().Menu(); }
 
     /// Whether the screen shows the menu over the page (`menu` true: in the middle of where the
     /// menu covers the page, once the window manager has put it there) or the page alone (in the
@@ -116,7 +116,7 @@ class MenuFixture : public testing::Test, public PanelRig {
         wxRect where;
         const bool shows = WaitFor(
             [&] {
-                const wxRect page = ScreenRectOf(*Panel().GetPageArea());
+                const wxRect page = ScreenRectOf(Panel().View().Area());
                 where = menu ? ScreenRectOf(Menu()).Intersect(page) : page;
                 if (where.IsEmpty()) {
                     return false;
@@ -127,7 +127,7 @@ class MenuFixture : public testing::Test, public PanelRig {
             3000);
         if (where.IsEmpty()) {
             ADD_FAILURE() << "no menu over the page on the screen: menu " << ScreenRectOf(Menu())
-                          << ", page " << ScreenRectOf(*Panel().GetPageArea());
+                          << ", page " << ScreenRectOf(Panel().View().Area());
         }
         return shows;
     }
@@ -148,7 +148,7 @@ class MenuFixture : public testing::Test, public PanelRig {
     /// A menu request; then the event loop runs until the script is through and the menu is
     /// gone.
     void RequestUntilDone(ModalScript& script) {
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }));
     }
 };
@@ -218,16 +218,16 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
     }
 
     // Below the buttons, the line that says an entry was wrong.
-    ExpectControls(Panel().Password(), "Password", wxSize(197, 129),
+    ExpectControls(Panel().Dialogs().Password(), "Password", wxSize(197, 129),
                    {
                        {"", wxRect(8, 16, 184, 23), none, PasswordDlg::ID_ENTRY},
                        {"Cancel", wxRect(16, 48, 75, 40), none},
                        {"OK", wxRect(112, 48, 75, 40), none},
                        {"", wxRect(8, 96, 184, 24), wxColour(255, 0, 0), PasswordDlg::ID_REFUSAL},
                    });
-    EXPECT_EQ(Entry(Panel().Password()).GetValue(), "Text");
+    EXPECT_EQ(Entry(Panel().Dialogs().Password()).GetValue(), "Text");
 
-    ExpectControls(Panel().ButtonMenu(), "Button Menu", wxSize(180, 358),
+    ExpectControls(Panel().Dialogs().ButtonMenu(), "Button Menu", wxSize(180, 358),
                    {
                        {"Settings (s)", wxRect(8, 16, 160, 40), none},
                        {"Move (m)", wxRect(8, 64, 160, 40), none},
@@ -244,7 +244,7 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
         pageSelect.push_back({initial[n], wxRect(8, 8 + 32 * n, 160, 30), none});
     }
     pageSelect.push_back({"Back", wxRect(8, 336, 160, 40), blue});
-    ExpectControls(Panel().PageSelect(), "Page Select", wxSize(180, 387), pageSelect);
+    ExpectControls(Panel().Dialogs().PageSelect(), "Page Select", wxSize(180, 387), pageSelect);
 
     // The menu and the prompt are centred over the panel, the other two on the screen.
     const auto centre = [](const wxRect& r) {
@@ -257,9 +257,9 @@ TEST_F(MenuTest, EveryDialogHasItsControlsInPlace) {
     const wxPoint screenCentre = centre(wxDisplay(0u).GetClientArea());
     const std::pair<wxDialog*, wxPoint> centred[] = {
         {&Menu(), panelCentre},
-        {&Panel().Password(), panelCentre},
-        {&Panel().ButtonMenu(), screenCentre},
-        {&Panel().PageSelect(), screenCentre},
+        {&Panel().Dialogs().Password(), panelCentre},
+        {&Panel().Dialogs().ButtonMenu(), screenCentre},
+        {&Panel().Dialogs().PageSelect(), screenCentre},
     };
     for (const auto& [dialog, expected] : centred) {
         SCOPED_TRACE(dialog->GetTitle());
@@ -276,7 +276,7 @@ TEST_F(PasswordTest, WithoutPasswordTheMenuOpensAtOnceEveryTime) {
     for (int request = 0; request < 3; ++request) {
         ModalScript script;
         script.Then(In(kMenu, Click("Close")));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
         EXPECT_FALSE(Menu().IsShown());
     }
@@ -308,9 +308,9 @@ TEST_F(PasswordTest, WrongEntriesKeepThePromptOpenAndCancelGivesNoMenu) {
             }
             close(prompt);
         }));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
-        EXPECT_FALSE(Panel().Password().IsShown());
+        EXPECT_FALSE(Panel().Dialogs().Password().IsShown());
         EXPECT_EQ(script.Opened().size(), 1u);  // no menu behind the prompt
     }
 }
@@ -324,7 +324,7 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
             ClickButton(prompt, "OK");
             ClickButton(prompt, "Cancel");
         }));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
     }
     {
         ModalScript script;
@@ -339,7 +339,7 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
                          EXPECT_FALSE(prompt.IsShown());
                      }))
             .Then(In(kMenu, Click("Close")));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
     }
     EXPECT_EQ(TheState().MenuUnlocked, 1);
@@ -348,7 +348,7 @@ TEST_F(PasswordTest, RightEntryOpensTheMenuAndLaterRequestsSkipThePrompt) {
     for (int request = 0; request < 2; ++request) {
         ModalScript script;
         script.Then(In(kMenu, Click("Close")));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
     }
 }
@@ -360,7 +360,7 @@ TEST_F(PasswordTest, ATouchOnTheMenuPictureOpensThePromptThenTheMenu) {
     Panel().Raise();
     Pump(50);
     wxUIActionSimulator touch;
-    touch.MouseMove(Panel().GetPageArea()->ClientToScreen(wxPoint(20, 20)));
+    touch.MouseMove(Panel().View().Area().ClientToScreen(wxPoint(20, 20)));
     Pump(50);
     touch.MouseClick();
     EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
@@ -377,14 +377,14 @@ TEST_F(MenuTest, EditModeChoosesBetweenMainMenuAndButtonMenu) {
         TheState().EditMode = mode;
         ModalScript script;
         script.Then(In("Button Menu", CloseBox));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(TheState().EditMode, mode);  // the close box changes nothing
     }
     for (const int other : {1, 3, 5, 9, -1}) {
         TheState().EditMode = other;
         ModalScript nothing;
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_FALSE(Menu().IsShown());
     }
 }
@@ -396,7 +396,7 @@ TEST_F(MenuTest, AddressIsFilledInWhenTheMenuIsShown) {
         EXPECT_EQ(menu.FindWindow(MenuDlg::ID_ADDRESS)->GetLabel(), PanelAddress());
         ClickButton(menu, "Close");
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
 }
 
@@ -439,7 +439,7 @@ TEST_F(MenuTest, LabelsAreReadableOnTheScreen) {
         }
         ClickButton(menu, "Close");
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
 }
 
@@ -449,8 +449,8 @@ TEST_F(MenuTest, SettingsDialogsComeBackToAMenuAboveThePanelThatStillWorks) {
     for (const char* entry : {"Page Settings", "Main Settings"}) {
         SCOPED_TRACE(entry);
         const wxString title = entry == std::string("Page Settings")
-                                   ? Panel().PageSettings().GetTitle()
-                                   : Panel().MainSettings().GetTitle();
+                                   ? Panel().Dialogs().PageSettings().GetTitle()
+                                   : Panel().Dialogs().MainSettings().GetTitle();
         ModalScript script;
         script.Then(In(kMenu, Click(entry)))
             .Then(In(title,
@@ -473,7 +473,7 @@ TEST_F(MenuTest, SettingsDialogsComeBackToAMenuAboveThePanelThatStillWorks) {
 // panel when none is open. A menu hidden for a sub-dialog is not what the user looks at.
 TEST_F(MenuTest, MessagesBelongToTheDialogTheyAreShownOver) {
     Start();
-    const ModalDialogStack dialogs;
+    const ModalDialogStack& dialogs = panel->ModalDialogs();
     EXPECT_EQ(dialogs.Innermost(), &Panel());
     ModalScript script;
     script
@@ -520,14 +520,14 @@ TEST_F(MenuTest, RealClicksReachTheMenuShownAgainOverTheModalPanel) {
     script
         .Then([&](wxDialog& panelRun) {
             WaitUntilMapped(panelRun);
-            sim.MouseMove(Panel().GetPageArea()->ClientToScreen(wxPoint(20, 20)));
+            sim.MouseMove(Panel().View().Area().ClientToScreen(wxPoint(20, 20)));
             sim.MouseClick();
             EXPECT_TRUE(WaitFor([&] { return script.Done() && !Menu().IsShown(); }, 5000));
             panelRun.EndModal(wxID_OK);
         })
         .Then(In(kMenu,
                  [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_PAGE_SETTINGS)); }))
-        .Then(In(Panel().PageSettings().GetTitle(), CloseBox))
+        .Then(In(Panel().Dialogs().PageSettings().GetTitle(), CloseBox))
         .Then(In(kMenu, [&](wxDialog& menu) { realClick(menu.FindWindow(MenuDlg::ID_CLOSE)); }));
     Panel().Hide();
     Panel().ShowModal();
@@ -547,7 +547,7 @@ TEST_F(MenuTest, ButtonMenuHidesTheMenuUntilBack) {
                      EXPECT_FALSE(MenuDeaf());
                  }))
         .Then(Again([this](wxDialog& menu) {
-            EXPECT_FALSE(Panel().ButtonMenu().IsShown());
+            EXPECT_FALSE(Panel().Dialogs().ButtonMenu().IsShown());
             ClickButton(menu, "Close");
         }));
     RequestUntilDone(script);
@@ -563,11 +563,11 @@ TEST_F(MenuTest, TransmitOpensOverTheVisibleMenu) {
                      EXPECT_TRUE(menu.IsModal());
                      ClickButton(menu, "Close");
                  }))
-        .Then(In(Panel().Transmit().GetTitle(), [this](wxDialog& transmit) {
+        .Then(In(Panel().Dialogs().Transmit().GetTitle(), [this](wxDialog& transmit) {
             EXPECT_TRUE(Menu().IsShown());
             CloseBox(transmit);
         }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(Menu().IsShown());
 }
@@ -584,7 +584,7 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
             EXPECT_TRUE(menu.IsModal());
             ClickButton(menu, "Close");
         }));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_EQ(folder.Read("tvxdef.ini"), LayoutFormat::FormatLayout(TheLayout()));
         EXPECT_EQ(TheState().LayoutChanged, 0);
     }
@@ -595,7 +595,7 @@ TEST_F(MenuTest, StoreWritesTheFileAndClearsTheChangeFlag) {
         ClickButton(menu, "Quit");
         ClickButton(menu, "Close");
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(prompter.questions.empty());
     EXPECT_EQ(prompter.exitCode, 0);
 }
@@ -635,7 +635,7 @@ TEST_F(MenuTest, StoresKeepTheVersionsBeforeThem) {
 // still open, and after it is closed.
 TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
     Start();
-    PageArea& page = *Panel().GetPageArea();
+    PageArea& page = Panel().View().Area();
     const wxColour fill = WxColourOf(NoteColoursOn(PageColour(0)).fill);
     // The strip of the note between the menu picture and the menu, as the screen shows it.
     auto fillOnScreen = [&] {
@@ -671,7 +671,7 @@ TEST_F(MenuTest, AStoreThatWentThroughSaysSoInTheStatusLineForAFewSeconds) {
             << ", page " << ScreenRectOf(page);
         ClickButton(menu, "Close");
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
     EXPECT_GT(fillOnScreen(), 200) << "still there with the menu closed";
     EXPECT_TRUE(WaitFor([&] { return page.Note().empty() && fillOnScreen() == 0; }, 6000));
@@ -714,10 +714,10 @@ TEST_F(MenuTest, StoreThatFailsSaysSoAndKeepsTheChangeFlag) {
             EXPECT_TRUE(menu.IsModal());
             ClickButton(menu, "Close");
         }));
-        casePanel->MenuRequest();
+        casePanel->Dialogs().MenuRequest();
         EXPECT_EQ(casePrompter.messages.size(), 1u);
         EXPECT_EQ(TheState().LayoutChanged, 1);
-        EXPECT_TRUE(casePanel->GetPageArea()->Note().empty()) << "nothing says it was stored";
+        EXPECT_TRUE(casePanel->View().Area().Note().empty()) << "nothing says it was stored";
         ::rmdir((caseFolder.Path() + "/tvxdef.ini").c_str());
     }
 }
@@ -728,7 +728,7 @@ TEST_F(MenuTest, CloseEndsTheMenuAndChangesNothing) {
     const std::string before = folder.Read("tvxdef.ini");
     ModalScript script;
     script.Then(In(kMenu, Click("Close")));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
     EXPECT_FALSE(Menu().IsShown());
     EXPECT_EQ(TheState().LayoutChanged, 1);
@@ -750,7 +750,7 @@ TEST_F(MenuTest, QuitGoesThroughThePanelsCloseHandler) {
         EXPECT_EQ(prompter.exitCode, 0);
         ClickButton(menu, "Close");
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_EQ(prompter.questions,
               (std::vector<std::wstring>{L"SAVE CHANGES ?", L"SAVE CHANGES ?"}));
 }
@@ -825,7 +825,7 @@ TEST_F(MenuTest, AnEditModeAndTheMenusLeftOpenEndByThemselves) {
     EXPECT_EQ(Panel().GetTitle(), "--- Button Delete ---");
     ASSERT_TRUE(WaitFor([] { return TheState().EditMode == EditModes::Normal; }, kPastTheLockMs));
     EXPECT_EQ(Panel().GetTitle(), "Page 0");
-    EXPECT_TRUE(Panel().GetPageArea()->BannerRect().IsEmpty());
+    EXPECT_TRUE(Panel().View().Area().BannerRect().IsEmpty());
     EXPECT_FALSE(Menu().IsShown()) << "the menu is not shown, as \"Back\" would";
     EXPECT_EQ(TheLayout().Page(0).Button_Last, 1) << "the inserted button stays";
     EXPECT_EQ(TheState().LayoutChanged, 1);
@@ -877,7 +877,7 @@ TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
             EXPECT_EQ(PageButton(select, 4).GetLabel(), "");
             CloseBox(select);
         }));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
     }
     TheLayout().Page(1).PageName = L"Renamed";
@@ -889,7 +889,7 @@ TEST_F(PageSelectTest, LabelsFollowThePageNamesAtEveryShow) {
             EXPECT_EQ(PageButton(select, 1).GetLabelText(), "Renamed");
             CloseBox(select);
         }));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(again.Done());
     }
 }
@@ -915,7 +915,7 @@ TEST_F(PageSelectTest, PageButtonsSwitchThePanelAndBackReturnsToTheMenu) {
                      ClickButton(select, "Back");
                  }))
         .Then(Again([this](wxDialog& menu) {
-            EXPECT_FALSE(Panel().PageSelect().IsShown());
+            EXPECT_FALSE(Panel().Dialogs().PageSelect().IsShown());
             ClickButton(menu, "Close");
         }));
     RequestUntilDone(script);
@@ -932,7 +932,7 @@ TEST_F(PageSelectTest, CloseBoxOnlyCloses) {
         TheState().EditMode = EditModes::Delete;
         CloseBox(select);
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(TheState().CurrentPage, 3);
     EXPECT_EQ(TheState().EditMode, EditModes::Delete);
@@ -966,11 +966,11 @@ TEST_F(ButtonMenuTest, OperationsSetTheModeAndTheBanner) {
             first = false;
         }
         script.Then(In("Button Menu", Click(op.label)));
-        Panel().MenuRequest();
+        Panel().Dialogs().MenuRequest();
         EXPECT_TRUE(script.Done());
         EXPECT_EQ(TheState().EditMode, op.mode);
         EXPECT_EQ(Panel().GetTitle(), op.banner);
-        EXPECT_FALSE(Panel().ButtonMenu().IsShown());
+        EXPECT_FALSE(Panel().Dialogs().ButtonMenu().IsShown());
         EXPECT_FALSE(Menu().IsShown());
         EXPECT_EQ(TheState().LayoutChanged, 0);
     }
@@ -984,8 +984,8 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
     TheLayout().Button(2, 3).Text_Off = L"slot three";
     TheLayout().Button(2, 4).Led = 44;
     TheState().CurrentPage = 2;
-    Panel().LoadPage(2);
-    Panel().DrawPage(2);
+    Panel().View().LoadPage(2);
+    Panel().View().DrawPage(2);
     TheState().EditMode = EditModes::GetStyle;
     ModalScript script;
     script
@@ -997,7 +997,7 @@ TEST_F(ButtonMenuTest, InsertStaysOpenAndBackReturnsToTheMenu) {
                      // One mode, one text: the title and the banner name the mode in force.
                      EXPECT_EQ(TheState().EditMode, EditModes::GetStyle);
                      EXPECT_EQ(ThePanel().GetTitle(), "--- Button Get Style ---");
-                     EXPECT_FALSE(ThePanel().GetPageArea()->BannerRect().IsEmpty());
+                     EXPECT_FALSE(ThePanel().View().Area().BannerRect().IsEmpty());
                      ClickButton(buttons, "Back");
                      EXPECT_FALSE(MenuDeaf());
                  }))
@@ -1030,7 +1030,7 @@ TEST_F(ButtonMenuTest, InsertOnAFullPageChangesNothingAndSaysSo) {
         EXPECT_TRUE(buttons.IsModal());
         CloseBox(buttons);
     }));
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     EXPECT_EQ(TheLayout().Page(0).Button_Last, kButtonSlots);
     EXPECT_EQ(TheState().LayoutChanged, 0);
     EXPECT_EQ(prompter.messages.size(), 1u);

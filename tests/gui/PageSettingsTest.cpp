@@ -64,8 +64,8 @@ class PageRig : public PanelRig {
         Start(*layout);
         Pump(150);
         TheState().CurrentPage = 2;
-        Panel().LoadPage(2);
-        Panel().DrawPage(2);
+        Panel().View().LoadPage(2);
+        Panel().View().DrawPage(2);
     }
 
     PageRecord& Page() { return TheLayout().Page(2); }
@@ -86,7 +86,7 @@ class PageRig : public PanelRig {
         for (const auto& chooser : choosers) {
             script.Return(chooser);
         }
-        Panel().PageSettings().ShowModal();
+        Panel().Dialogs().PageSettings().ShowModal();
         EXPECT_TRUE(script.Done());
     }
 };
@@ -271,8 +271,8 @@ TEST(PageSettings, APictureFromElsewhereAsksBeforeItReplacesTheFoldersOwn) {
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.answer));
         rig.Page().PageImage.clear();
-        rig.Panel().LoadPage(2);
-        rig.Panel().DrawPage(2);
+        rig.Panel().View().LoadPage(2);
+        rig.Panel().View().DrawPage(2);
         rig.prompter.questions.clear();
         rig.prompter.labels.clear();
         rig.prompter.answers = {c.answer};

@@ -67,7 +67,7 @@ class DrawnPanel : public PanelRig {
         WaitFor([] { return TheState().RedrawPending == 0; });
     }
 
-    void Redraw() { Panel().DrawPage(TheState().CurrentPage); }
+    void Redraw() { Panel().View().DrawPage(TheState().CurrentPage); }
 
     /// Pixels of a page rectangle that match a condition.
     int Count(const wxRect& rect, const std::function<bool(const wxColour&)>& match) const {
@@ -130,7 +130,7 @@ TEST(PageDrawing, PagePictureIsCentred) {
           Case{L"huge.png", wxRect(0, 0, 800, 480)}}) {
         SCOPED_TRACE(wxString(c.picture));
         TheLayout().Page(0).PageImage = c.picture;
-        drawn.Panel().LoadPage(0);
+        drawn.Panel().View().LoadPage(0);
         drawn.Redraw();
         // The menu picture covers the top-left corner.
         const wxRect inside = c.where.Intersect(wxRect(41, 41, 759, 439));
@@ -164,7 +164,7 @@ TEST(PageDrawing, PictureNamesOutsideTheFolderAreMissingPictures) {
         SCOPED_TRACE(NativeName(path));
         TheLayout().Button(0, 0).Image_File_Off = path;
         TheLayout().Page(0).PageImage = path;
-        drawn.Panel().LoadPage(0);
+        drawn.Panel().View().LoadPage(0);
         drawn.Redraw();
         EXPECT_EQ(drawn.Pixel(150, 125), wxColour(128, 128, 128)) << "the default picture";
         EXPECT_EQ(drawn.Pixel(400, 300), kWhite) << "no page picture";
@@ -228,8 +228,8 @@ TEST(PageDrawing, PicturesBeyondThePixelLimitAreNotDecodedAndReportedOncePerFile
     EXPECT_EQ(panel->Pixel(400, 400), kWhite) << "no page picture";
 
     // Each file once: neither loading the page again nor another page naming it repeats it.
-    panel->Panel().LoadPage(0);
-    panel->Panel().LoadPage(1);
+    panel->Panel().View().LoadPage(0);
+    panel->Panel().View().LoadPage(1);
     EXPECT_EQ(prompter->messages.size(), 2u);
 }
 
@@ -273,14 +273,14 @@ TEST(PageDrawing, PicturesLargerThanThePageShowTheirPartOnItWithinTheMemoryBudge
         TheLayout().Button(0, i).PosX = bigs[i].x;
         TheLayout().Button(0, i).PosY = bigs[i].y;
     }
-    drawn.Panel().LoadPage(0);
+    drawn.Panel().View().LoadPage(0);
     drawn.Redraw();
     for (const Big& big : bigs) {
         SCOPED_TRACE(big.name);
         EXPECT_EQ(drawn.Pixel(big.bodyAt.x, big.bodyAt.y), big.body);
         EXPECT_EQ(drawn.Pixel(big.cornerAt.x, big.cornerAt.y), big.corner);
     }
-    EXPECT_LE(drawn.Panel().Renderer().KeptBytes(), std::size_t{192} << 20);
+    EXPECT_LE(drawn.Panel().View().Renderer().KeptBytes(), std::size_t{192} << 20);
     EXPECT_TRUE(drawn.prompter.messages.empty());
 }
 
@@ -338,7 +338,7 @@ TEST(ButtonDrawing, PressedLookShowsThePressedPictureWithoutText) {
     for (const Case& c : {Case{Looks::Off, kOff, true}, Case{Looks::Pressed, kPressed, false},
                           Case{Looks::On, kOn, true}}) {
         SCOPED_TRACE(c.look);
-        drawn.Panel().DrawButton(0, 0, c.look);
+        drawn.Panel().View().DrawButton(0, 0, c.look);
         const int textPixels = drawn.CountNot(rect, c.picture);
         if (c.text) {
             EXPECT_GT(textPixels, 20);
@@ -366,7 +366,7 @@ TEST(ButtonDrawing, LookPicturesAreCutToTheOffPictureSize) {
     EXPECT_EQ(drawn.CountNot(wxRect(200, 250, 120, 10), kWhite), 0);
 
     // A smaller pressed picture leaves the rest of the button showing the page.
-    drawn.Panel().DrawButton(0, 0, Looks::Pressed);
+    drawn.Panel().View().DrawButton(0, 0, Looks::Pressed);
     EXPECT_EQ(drawn.CountNot(wxRect(200, 200, 60, 30), kPressed), 0);
     EXPECT_EQ(drawn.CountNot(wxRect(260, 200, 40, 50), kWhite), 0);
     EXPECT_EQ(drawn.CountNot(wxRect(200, 230, 100, 20), kWhite), 0);
@@ -389,11 +389,11 @@ TEST(ButtonDrawing, ButtonReachingPastThePageIsMovedBackOntoIt) {
     EXPECT_EQ(drawn.Pixel(699, 440), kWhite);
     EXPECT_EQ(drawn.Pixel(750, 429), kWhite);
     // It answers touches where it is seen, not where the file put it.
-    const Rect& area = drawn.Panel().Renderer().ButtonRect(0);
+    const Rect& area = drawn.Panel().View().Renderer().ButtonRect(0);
     EXPECT_EQ(area.x, 700);
     EXPECT_EQ(area.y, 430);
-    EXPECT_EQ(HitTest(drawn.Panel().Renderer().ButtonRects(), 1, PagePoint{720, 440}), 0);
-    EXPECT_EQ(HitTest(drawn.Panel().Renderer().ButtonRects(), 1, PagePoint{810, 470}), -1);
+    EXPECT_EQ(HitTest(drawn.Panel().View().Renderer().ButtonRects(), 1, PagePoint{720, 440}), 0);
+    EXPECT_EQ(HitTest(drawn.Panel().View().Renderer().ButtonRects(), 1, PagePoint{810, 470}), -1);
 }
 
 TEST(ButtonDrawing, EveryButtonOfAPageIsDrawnWhateverItsNumber) {
@@ -711,7 +711,7 @@ const wxColour kMark(255, 0, 255);
 /// Paints a 4 x 4 mark into the page's back buffer at a page point, behind the panel's back,
 /// so that a test sees whether the panel draws there again.
 void Mark(MainDialog& panel, const wxPoint& at) {
-    PageArea& area = *panel.GetPageArea();
+    PageArea& area = panel.View().Area();
     wxMemoryDC dc(area.Buffer(area.Buffer().GetSize()));
     dc.SetBrush(wxBrush(kMark));
     dc.SetPen(*wxTRANSPARENT_PEN);

@@ -89,8 +89,8 @@ class Rig : public PanelRig {
     /// Puts the panel back on a page without a touch.
     void ShowPage(int page) {
         TheState().CurrentPage = page;
-        Panel().LoadPage(page);
-        Panel().DrawPage(page);
+        Panel().View().LoadPage(page);
+        Panel().View().DrawPage(page);
     }
 
     FakeController controller;
@@ -183,7 +183,7 @@ TEST(Link, MessagesArrivingTogetherAreAppliedInTurnTheLastWinning) {
     for (const int messages : {2, 16}) {
         SCOPED_TRACE(messages);
         TheState().Lamps.Clear();
-        rig.Panel().DrawButtons(0);
+        rig.Panel().View().DrawButtons(0);
         Bytes burst;
         for (int i = 1; i < messages; ++i) {
             burst = Join({burst, LampState({2, 5})});
@@ -386,7 +386,7 @@ TEST(Touch, ScrolledPageIsHitWhereItIsShown) {
     Rig rig(*layout);
     ASSERT_TRUE(rig.Linked());
 
-    PageArea* area = rig.Panel().GetPageArea();
+    PageArea* area = &rig.Panel().View().Area();
     ASSERT_LT(area->GetClientSize().x, 2000);
     ASSERT_LT(area->GetClientSize().y, 1500);
     area->Scroll(500, 300);
@@ -473,7 +473,7 @@ TEST(Touch, ScrolledPageOnTheScreenIsHitWhereItIsSeen) {
     }
     rig.ShowPage(0);
     ASSERT_TRUE(rig.Linked());
-    PageArea* area = rig.Panel().GetPageArea();
+    PageArea* area = &rig.Panel().View().Area();
     const wxSize client = area->GetClientSize();
     ASSERT_LT(client.x, 2000);
     ASSERT_LT(client.y, 1500);
@@ -861,7 +861,7 @@ TEST(Editing, MoveSnapsTheButtonCentreToTheGrid) {
     const ButtonRecord& moved = TheLayout().Button(0, 0);
     EXPECT_EQ(moved.PosX, 380);
     EXPECT_EQ(moved.PosY, 195);
-    const Rect rect = rig.Panel().Renderer().ButtonRects()[0];
+    const Rect rect = rig.Panel().View().Renderer().ButtonRects()[0];
     EXPECT_EQ(rect.x, 380);
     EXPECT_EQ(rect.y, 195);
     EXPECT_EQ(rig.Pixel(383, 198), kOff);
@@ -963,7 +963,7 @@ TEST(Editing, DeleteMovesTheLaterButtonsDownWithAllTheirFields) {
         EXPECT_EQ(after.Button(0, now), before->Button(0, was));
     }
     // The pictures moved with their buttons: former button 3 keeps its wide picture.
-    const Rect rect = rig.Panel().Renderer().ButtonRects()[2];
+    const Rect rect = rig.Panel().View().Renderer().ButtonRects()[2];
     EXPECT_EQ(rect.x, before->Button(0, 3).PosX);
     EXPECT_EQ(rect.width, 130);
     EXPECT_EQ(rig.Pixel(343, 223), kWhite) << "the deleted button is gone from the page";

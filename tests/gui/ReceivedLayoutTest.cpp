@@ -231,7 +231,7 @@ TEST_F(ReceivedLayout, AFolderRemovedUnderThePanelKeepsThePageAndIsReported) {
               kOff);
     EXPECT_EQ(Panel().GetTitle(), "Kept");
     // A page loaded meanwhile (a flip) finds no pictures, but that does not end the panel.
-    Panel().LoadPage(0);
+    Panel().View().LoadPage(0);
     EXPECT_EQ(prompter.exitCode, -1);
     EXPECT_EQ(prompter.messages.size(), 1u);
 
@@ -299,7 +299,7 @@ TEST_F(ReceivedLayout, ThePanelsOwnStoresAreNotTakenForArrivals) {
         ClickButton(menu, "Store");
         ClickButton(menu, "Close");
     });
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     ASSERT_TRUE(script.Done());
     ASSERT_EQ(TheState().LayoutChanged, 0);
     EXPECT_FALSE(readAgain(1, L"Only in memory"));
@@ -379,7 +379,7 @@ TEST_F(ReceivedLayout, WaitsWhileADialogIsOpenOrAFingerIsOnAButton) {
         EXPECT_EQ(TheLayout().Page(0).PageName, L"Before");
         ClickButton(menu, "Close");
     });
-    Panel().MenuRequest();
+    Panel().Dialogs().MenuRequest();
     ASSERT_TRUE(script.Done());
     EXPECT_TRUE(TitleBecomes("After the menu"));
 
@@ -417,7 +417,7 @@ TEST_F(ReceivedLayout, ANewSizeAndANewControllerTakeEffectAsTheMainSettingsOkDoe
     Arrive(*next);
     ASSERT_TRUE(TitleBecomes("Larger"));
     EXPECT_EQ(Panel().GetClientSize(), wxSize(600, 400));
-    EXPECT_EQ(Panel().GetPageArea()->GetVirtualSize(), wxSize(600, 400));
+    EXPECT_EQ(Panel().View().Area().GetVirtualSize(), wxSize(600, 400));
     EXPECT_TRUE(PanelLinked(second));
     EXPECT_TRUE(gone(first));
 

@@ -47,7 +47,8 @@ TEST(Startup, AGivenFolderIsTakenWithoutTheChooser) {
     layout->Page(0).PageName = L"Given";
     folder.Write(*layout);
     PanelDocument document;
-    auto* panel = new MainDialog(document, nullptr, wxID_ANY, folder.WidePath());
+    ModalDialogStack dialogs;
+    auto* panel = new MainDialog(document, dialogs, nullptr, wxID_ANY, folder.WidePath());
     EXPECT_TRUE(panel->StartedUp());
     EXPECT_EQ(prompter.choosers, 0);
     EXPECT_EQ(prompter.exitCode, -1);
@@ -60,7 +61,7 @@ TEST(Startup, AGivenFolderIsTakenWithoutTheChooser) {
     LayoutFolder empty;
     ::unlink((empty.Path() + "/tvxdef.ini").c_str());
     PanelDocument fresh;
-    auto* none = new MainDialog(fresh, nullptr, wxID_ANY, empty.WidePath());
+    auto* none = new MainDialog(fresh, dialogs, nullptr, wxID_ANY, empty.WidePath());
     EXPECT_FALSE(none->StartedUp());
     delete none;
     EXPECT_EQ(prompter.choosers, 0);
@@ -186,8 +187,8 @@ TEST(Startup, WindowTakesTheSizeOfTheLayoutAndRaisesSmallSizes) {
     EXPECT_EQ(TheLayout().Form.SizeY, 320);
     EXPECT_EQ(panel->GetClientSize(), wxSize(200, 320));
     EXPECT_EQ(panel->GetTitle(), "newPage");
-    EXPECT_EQ(panel->GetPageArea()->GetId(), 3002);
-    EXPECT_EQ(panel->GetPageArea()->GetName(), "ID_SCROLL_WINDOW1");
+    EXPECT_EQ(panel->View().Area().GetId(), 3002);
+    EXPECT_EQ(panel->View().Area().GetName(), "ID_SCROLL_WINDOW1");
     EXPECT_EQ(prompter.exitCode, -1);
 }
 
@@ -204,10 +205,10 @@ TEST(Startup, LargeLayoutIsFittedToTheDisplayAndScrolls) {
         return panel->GetClientSize() == FittedPageSize(*panel.Get(), wxSize(1920, 1080));
     })) << panel->GetClientSize().x
         << "x" << panel->GetClientSize().y;
-    EXPECT_EQ(panel->GetPageArea()->GetVirtualSize(), wxSize(1920, 1080));
+    EXPECT_EQ(panel->View().Area().GetVirtualSize(), wxSize(1920, 1080));
     int unitX = 0;
     int unitY = 0;
-    panel->GetPageArea()->GetScrollPixelsPerUnit(&unitX, &unitY);
+    panel->View().Area().GetScrollPixelsPerUnit(&unitX, &unitY);
     EXPECT_EQ(unitX, 1);
     EXPECT_EQ(unitY, 1);
 }
@@ -293,7 +294,7 @@ TEST(Closing, StoreWhoseFolderCannotBeSyncedCountsAsDoneWithAWarning) {
         TheLayout().Page(0).PageName = L"Changed";
         TheState().LayoutChanged = 1;
         if (c.storeFirst) {
-            EXPECT_TRUE(panel->StoreLayoutAndReport());
+            EXPECT_TRUE(panel->Store().StoreLayoutAndReport());
             EXPECT_EQ(TheState().LayoutChanged, 0);
         } else {
             prompter.answers.push_back(Prompter::Answer::Yes);

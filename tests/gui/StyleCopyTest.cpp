@@ -74,7 +74,7 @@ class CopyRig : public PanelRig {
         Start(*layout);
     }
 
-    ChangeStyleDlg& Dialog() { return (*panel)->ChangeStyle(); }
+    ChangeStyleDlg& Dialog() { return (*panel)->Dialogs().ChangeStyle(); }
 
     /// Shows the dialog for a target as the panel does in change-style mode.
     void Open(ButtonRef source, int page, int button) {
@@ -82,9 +82,7 @@ class CopyRig : public PanelRig {
         state.StyleSource = source;
         state.CurrentPage = page;
         state.SelectedButton = button;
-        PanelEditor(*panel->Get(), *panel->Get(), panel->Document(), panel->Get()->Renderer(),
-                    *panel->Get()->GetPageArea())
-            .EditInDialog(PanelDialog::ChangeStyle);
+        panel->Get()->Dialogs().Editor().EditInDialog(PanelDialog::ChangeStyle);
     }
 };
 
@@ -262,8 +260,8 @@ TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
 
     // Take the style on page 1 ...
     state.CurrentPage = 1;
-    panel.LoadPage(1);
-    panel.DrawPage(1);
+    panel.View().LoadPage(1);
+    panel.View().DrawPage(1);
     state.EditMode = EditModes::GetStyle;
     ASSERT_TRUE(TouchAt(panel, 250, 225));
     EXPECT_EQ(state.StyleSource.button, 0);
@@ -271,8 +269,8 @@ TEST(StyleCopy, PositionFromAnotherPageThroughThePanel) {
 
     // ... and give it to a button of page 0.
     state.CurrentPage = 0;
-    panel.LoadPage(0);
-    panel.DrawPage(0);
+    panel.View().LoadPage(0);
+    panel.View().DrawPage(0);
     state.EditMode = EditModes::ChangeStyle;
     ModalScript script;
     script.Then([&](wxDialog& d) {

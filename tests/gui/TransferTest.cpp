@@ -476,15 +476,15 @@ TEST(TransferFromThePanel, ThePanelWindowPassesTheNotificationsOn) {
     folder.Write(*SmallLayout());
     PanelUnderTest panel(folder, prompter);
     ASSERT_TRUE(panel->StartedUp());
-    ASSERT_NE(panel->Transfer(), nullptr);
+    ASSERT_NE(panel->Link().Transfer(), nullptr);
     const std::string stored = folder.Read("tvxdef.ini");
     FakeReceiver receiver;
     receiver.Expect(10, stored.size());
     TheLayout().Form.Transmit_IP = receiver.Address();
-    panel->Transfer()->StartTransfer(TheLayout(), L"tvxdef.ini");
+    panel->Link().Transfer()->StartTransfer(TheLayout(), L"tvxdef.ini");
     ASSERT_TRUE(receiver.WaitUntil([&] { return receiver.PeerClosed(); }));
     EXPECT_TRUE(receiver.Received() == Wire("tvxdef.ini", Bytes(stored.begin(), stored.end())));
-    EXPECT_TRUE(WaitFor([&] { return panel->Transfer()->TransferState() == 888; }));
+    EXPECT_TRUE(WaitFor([&] { return panel->Link().Transfer()->TransferState() == 888; }));
 }
 
 }  // namespace

@@ -352,10 +352,10 @@ class TransmitTest : public testing::Test, public PanelRig {
     void SetUp() override {
         Start(*SmallLayout());
         ASSERT_TRUE(Panel().StartedUp());
-        ASSERT_NE(Panel().Transfer(), nullptr);
+        ASSERT_NE(Panel().Link().Transfer(), nullptr);
     }
 
-    TransmitDlg& Dialog() const { return panel->Get()->Transmit(); }
+    TransmitDlg& Dialog() const { return panel->Get()->Dialogs().Transmit(); }
     /// Octet 1 ... 4 of the address.
     wxTextCtrl& Octet(int index) const {
         const int ids[] = {TransmitDlg::ID_ADDRESS1, TransmitDlg::ID_ADDRESS2,
@@ -654,7 +654,7 @@ TEST_F(TransmitTest, APictureChosenElsewhereIsCopiedInShownAndSent) {
                 chooser.SetPath(elsewhere.At("sunset.png"));
                 return wxID_OK;
             });
-        panel->Get()->PageSettings().ShowModal();
+        panel->Get()->Dialogs().PageSettings().ShowModal();
         EXPECT_TRUE(script.Done());
     }
     EXPECT_TRUE(folder.Read("sunset.png") == elsewhere.Read("sunset.png"));

@@ -381,3 +381,32 @@ TEST(MostPicturePixels, FourTimesThePageWithinSixteenAndSixtyFourMegapixels) {
 }
 
 }  // namespace
+
+TEST(SelectedTaster, OnlyASelectedButtonOfThePageInLanModeSendsItsValue) {
+    auto layout = std::make_unique<Layout>();
+    layout->Button(3, 7).Taster = 42;
+    struct Case {
+        int modus;
+        int selected;
+        std::optional<int> taster;
+    };
+    for (const Case& c : {Case{1, 7, 42}, Case{1, -1, std::nullopt}, Case{0, 7, std::nullopt},
+                          Case{2, 7, std::nullopt}, Case{1, kButtonSlots, std::nullopt}}) {
+        layout->Form.Form_ConnectModus = c.modus;
+        PanelState panel;
+        panel.CurrentPage = 3;
+        panel.SelectedButton = c.selected;
+        EXPECT_EQ(SelectedTaster(*layout, panel), c.taster) << c.modus << " " << c.selected;
+    }
+}
+
+TEST(RaiseToSmallestPanel, APanelIsAtLeast200By200AndALargerOneKeepsItsSize) {
+    for (const auto& [asked, got] : {std::pair{0, 200}, {199, 200}, {200, 200}, {800, 800}}) {
+        FormSettings form;
+        form.SizeX = asked;
+        form.SizeY = asked + 1;
+        RaiseToSmallestPanel(form);
+        EXPECT_EQ(form.SizeX, got) << asked;
+        EXPECT_EQ(form.SizeY, std::max(asked + 1, 200)) << asked;
+    }
+}
