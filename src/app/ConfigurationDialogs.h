@@ -28,7 +28,7 @@ class wxWindow;
 /// The panel's configuration dialogs, created once with the panel window as their parent and
 /// kept for the whole run, and the editing they drive: the menu a touch in the menu area opens,
 /// the edit modes, the editor that moves, restyles, deletes and inserts buttons.
-class ConfigurationDialogs : public PanelDialogs, public EditSession {
+class ConfigurationDialogs final : public PanelDialogs, public EditSession {
   public:
     ConfigurationDialogs(wxWindow& parent, PanelDocument& document, PageView& view,
                          ControllerLink& link, LayoutStore& store, PanelWindow& window);

@@ -27,7 +27,7 @@ constexpr int kTransferSocketId = 3003;
 /// controller sends into the document, and shows what the link reports: the status line and the
 /// banner while it is down, the marks of lamps not known, the cue of a press that went nowhere.
 /// The socket notifications of the link and of the transfer come to this handler.
-class PanelLink : public wxEvtHandler, public ControllerLink {
+class PanelLink final : public wxEvtHandler, public ControllerLink {
   public:
     /// What the link timer does besides the link, given the milliseconds since its last tick.
     using Tick = std::function<void(int elapsedMs)>;

@@ -10,7 +10,7 @@ class PanelJournal;
 
 /// "Store" on the panel: writes the document's layout through `file` and tells the user how it
 /// went.
-class PanelStore : public LayoutStore {
+class PanelStore final : public LayoutStore {
   public:
     PanelStore(PanelDocument& document, const File& file, LayoutWatch& watch, PanelJournal& journal,
                PageView& view);

@@ -23,7 +23,7 @@ class wxTopLevelWindow;
 /// line's note on top, names the page in the window's title and repaints what a scroll or a
 /// resize owes. A required picture that is missing ends the panel through `window`; a picture
 /// too large to show is reported once.
-class PageView : public PageOperations {
+class PageView final : public PageOperations {
   public:
     PageView(PanelDocument& document, wxTopLevelWindow& title, PageArea& area,
              const LinkMarks& linkMarks, LayoutWatch& watch, PanelJournal& journal,
