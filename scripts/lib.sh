@@ -75,6 +75,16 @@ tvx_test_jobs() {
     echo "${TVX_TEST_JOBS:-$((jobs < 16 ? jobs : 16))}"
 }
 
+# Runs the tests of the configured build side by side (ctest arguments may be given) and returns
+# ctest's status. The tests that bound a time have a place of their own among the first (see
+# tests/CMakeLists.txt): CTest would otherwise order the tests by the times and failures of its
+# earlier runs, which it keeps in the build, and could leave them for the end, one after another.
+tvx_run_tests() {
+    rm -f "$TVX_BUILD/Testing/Temporary/CTestCostData.txt" \
+        "$TVX_BUILD/Testing/Temporary/LastTestsFailed.log"
+    (cd "$TVX_BUILD" && ctest --output-on-failure --no-tests=error -j"$(tvx_test_jobs)" "$@")
+}
+
 # Whether the configured build has a target of that name (Makefile or Ninja generator). grep
 # reads the whole list: with -q it would stop early and fail the pipe under pipefail.
 tvx_has_target() {

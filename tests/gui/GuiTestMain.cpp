@@ -2,11 +2,12 @@
 // logged error fails the running test instead of opening a modal box that would hang the run.
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <wx/app.h>
@@ -14,6 +15,8 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
+
+#include "TestResources.h"
 
 namespace {
 
@@ -43,29 +46,22 @@ class FailingLog : public wxLog {
 
 /// Under CTest the window tests share a few X screens, which a fixture starts, and CTest's
 /// resource allocation gives each test one that no other test uses meanwhile: TVX_SCREENS names
-/// the files that hold their displays ("FOLDER/NAME" for FOLDER/NAME-K.display) and
-/// CTEST_RESOURCE_GROUP_0_NAME ("id:K,slots:1") the screen K this test has. False when the
-/// screen given cannot be read.
+/// the files that hold their displays ("FOLDER/NAME" for FOLDER/NAME-K.display), the resource
+/// NAME the screen K this test has. False when the screen given cannot be read.
 bool UseSharedScreen() {
     const char* screens = std::getenv("TVX_SCREENS");
     if (screens == nullptr) {
         return true;
     }
     std::string type = std::filesystem::path(screens).filename().string();
-    for (char& c : type) {
-        c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    const char* given = std::getenv(("CTEST_RESOURCE_GROUP_0_" + type).c_str());
-    const std::string allocation = given != nullptr ? given : "";
-    const std::string idField = "id:";
-    if (allocation.rfind(idField, 0) != 0) {
-        std::fprintf(stderr,
-                     "no test screen allocated (CTEST_RESOURCE_GROUP_0_%s): run through ctest\n",
+    std::replace(type.begin(), type.end(), '-', '_');
+    const std::optional<std::string> id = GivenResource(type);
+    if (!id) {
+        std::fprintf(stderr, "no test screen allocated (resource %s): run through ctest\n",
                      type.c_str());
         return false;
     }
-    const std::string id = allocation.substr(idField.size(), allocation.find(',') - idField.size());
-    const std::string file = std::string(screens) + "-" + id + ".display";
+    const std::string file = std::string(screens) + "-" + *id + ".display";
     std::string display;
     std::ifstream(file) >> display;
     if (display.empty()) {
@@ -83,7 +79,7 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    if (!UseSharedScreen()) {
+    if (!KeepToTheGivenProcessor() || !UseSharedScreen()) {
         return 1;
     }
     // No desktop settings service under Xvfb: GTK keeps its settings in memory.

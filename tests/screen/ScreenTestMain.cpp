@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "TestResources.h"
 #include "TestScreen.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     // Listing the tests needs no screen.
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
+    }
+    if (!KeepToTheGivenProcessor()) {
+        return 1;
     }
     if (!TheScreen().Start(withWindowManager)) {
         std::fprintf(stderr, "the test screen did not start (Xvfb%s)\n",
