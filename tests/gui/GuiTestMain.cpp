@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    if (!KeepToTheGivenProcessor() || !UseSharedScreen()) {
+    if (!YieldToTheTimedTests() || !UseSharedScreen()) {
         return 1;
     }
     // No desktop settings service under Xvfb: GTK keeps its settings in memory.

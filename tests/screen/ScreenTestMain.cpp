@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    if (!KeepToTheGivenProcessor()) {
+    if (!YieldToTheTimedTests()) {
         return 1;
     }
     if (!TheScreen().Start(withWindowManager)) {

@@ -1,12 +1,12 @@
-// The main of the test programs that need nothing around their tests: each test is kept to the
-// processor CTest gave it.
+// The main of the test programs that need nothing around their tests: under ctest a test that
+// bounds no time yields to those that do.
 #include <gtest/gtest.h>
 
 #include "TestResources.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (!KeepToTheGivenProcessor()) {
+    if (!YieldToTheTimedTests()) {
         return 1;
     }
     return RUN_ALL_TESTS();

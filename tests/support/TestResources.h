@@ -8,10 +8,10 @@
 /// none (run outside ctest, or a test that needs no such resource).
 std::optional<std::string> GivenResource(const std::string& type);
 
-/// Keeps this process, and every process it starts, to the processor CTest gave the test (the
-/// resource "cpus": instance K is the K-th processor this process may use), so that the tests
-/// that share a processor stay off the others. A test that bounds a time (the resource "timed")
-/// takes all places of one processor, which no other test then uses, and is not kept to it: its
-/// threads and children run side by side as on a panel. True when there is nothing to do; false,
-/// with a message, when it cannot be done.
-bool KeepToTheGivenProcessor();
+/// Under ctest every test takes a place (the resource "places"). A test that bounds a time (given
+/// the resource "timed" as well) runs as any program does; every other test runs at the idle
+/// priority (SCHED_IDLE), it and every process it starts: it takes only processor time that no
+/// timed test wants, so that a timed test measures its own work, never its neighbours'. Outside
+/// ctest nothing changes. True when done or when there is nothing to do; false, with a message,
+/// when it cannot be done.
+bool YieldToTheTimedTests();
