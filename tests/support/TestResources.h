@@ -8,10 +8,12 @@
 /// none (run outside ctest, or a test that needs no such resource).
 std::optional<std::string> GivenResource(const std::string& type);
 
-/// Under ctest every test takes a place (the resource "places"). A test that bounds a time (given
-/// the resource "timed" as well) runs as any program does; every other test runs at the idle
-/// priority (SCHED_IDLE), it and every process it starts: it takes only processor time that no
-/// timed test wants, so that a timed test measures its own work, never its neighbours'. Outside
-/// ctest nothing changes. True when done or when there is nothing to do; false, with a message,
-/// when it cannot be done.
+/// Under ctest every test takes a place (the resource "places"); a test that bounds a time takes
+/// the resource "timed" as well, and must not measure its neighbours' work. Where this user may
+/// raise a priority (root, or a nice limit that allows it) a timed test runs at the highest nice
+/// priority and every other test as any program does, so that a build running meanwhile holds
+/// none of them up; elsewhere the others step back to the idle priority (SCHED_IDLE), taking only
+/// processor time that no timed test wants. Processes the test starts inherit it. Outside ctest
+/// nothing changes. True when done or when there is nothing to do; false, with a message, when it
+/// cannot be done.
 bool YieldToTheTimedTests();
